@@ -1,0 +1,32 @@
+# make run   - set up, build, and start the player under Wine with its demo channels
+# make test  - set up, build both configurations, run every test
+NATIVE := build/native
+WIN64  := build/win64
+JOBS   ?= $(shell nproc)
+
+.PHONY: all setup build native win64 test run clean
+
+all: build
+
+setup:
+	@scripts/setup
+
+native: setup
+	@cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+win64: setup
+	@cmake -S . -B $(WIN64) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WIN64) -j $(JOBS)
+
+build: native win64
+
+test: build
+	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
+	scripts/with-display ctest --test-dir $(WIN64) --output-on-failure
+
+run: build
+	scripts/run-player
+
+clean:
+	rm -rf build

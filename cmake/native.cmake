@@ -1,0 +1,30 @@
+# Native build: the portable core and its unit tests, under the sanitizers.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+set(STREVO_SAN -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+
+add_library(strevo_core STATIC ${STREVO_CORE_SOURCES})
+target_include_directories(strevo_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(strevo_core PRIVATE ${STREVO_WARNINGS} ${STREVO_SAN})
+target_link_options(strevo_core PUBLIC ${STREVO_SAN})
+target_link_libraries(strevo_core PUBLIC pthread)
+
+# Unsanitized copy for benchmarks and tools that measure speed.
+add_library(strevo_core_fast STATIC ${STREVO_CORE_SOURCES})
+target_include_directories(strevo_core_fast PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(strevo_core_fast PRIVATE ${STREVO_WARNINGS} -O2)
+target_link_libraries(strevo_core_fast PUBLIC pthread)
+
+file(GLOB_RECURSE STREVO_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${STREVO_UNIT_SOURCES})
+target_compile_options(unit_tests PRIVATE ${STREVO_SAN})
+target_compile_definitions(unit_tests PRIVATE STREVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(unit_tests PRIVATE strevo_core GTest::gtest GTest::gtest_main)
+gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+
+foreach(sub tests/fuzz tools)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${sub}/CMakeLists.txt)
+    add_subdirectory(${sub})
+  endif()
+endforeach()

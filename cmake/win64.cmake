@@ -1,0 +1,79 @@
+# Windows build: Strevo.exe, the stand-in engine, the Wine-side tests and the
+# window-automation helper of the end-to-end scenarios.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(STREVO_WIN_LIBS comctl32 wininet ws2_32 winmm ole32 oleaut32 uuid shell32 gdi32
+    user32 advapi32 comdlg32 version msimg32)
+add_compile_options(-O2)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+add_library(strevo_core STATIC ${STREVO_CORE_SOURCES})
+target_include_directories(strevo_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(strevo_core PRIVATE ${STREVO_WARNINGS})
+target_compile_definitions(strevo_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+# The shell as a library, so the Wine-side tests link the same code as the exe.
+set(STREVO_ENTRY ${CMAKE_SOURCE_DIR}/src/core/entry_win.cpp)
+set(STREVO_SHELL_LIB_SOURCES ${STREVO_SHELL_SOURCES})
+list(REMOVE_ITEM STREVO_SHELL_LIB_SOURCES ${STREVO_ENTRY})
+add_library(strevo_shell STATIC ${STREVO_SHELL_LIB_SOURCES})
+target_compile_options(strevo_shell PRIVATE ${STREVO_WARNINGS})
+target_link_libraries(strevo_shell PUBLIC strevo_core ${STREVO_WIN_LIBS})
+
+# Build date of the version string ("v0.1 (07.12.2026)").
+string(TIMESTAMP STREVO_BUILD_DATE "%d.%m.%Y")
+file(STRINGS ${CMAKE_SOURCE_DIR}/VERSION STREVO_VERSION LIMIT_COUNT 1)
+configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+
+set(STREVO_RUN_DIR ${CMAKE_BINARY_DIR}/run)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/generated/strevo.ico
+         ${STREVO_RUN_DIR}/Images/Loading.bmp ${STREVO_RUN_DIR}/Images/Logo.bmp
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/make-images
+          ${CMAKE_BINARY_DIR}/generated ${STREVO_RUN_DIR}/Images
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make-images
+  COMMENT "Drawing the icon and the splash and logo pictures")
+add_custom_target(strevo_images DEPENDS ${CMAKE_BINARY_DIR}/generated/strevo.ico)
+
+add_executable(Strevo WIN32 ${STREVO_ENTRY} ${CMAKE_SOURCE_DIR}/resources/strevo.rc)
+target_include_directories(Strevo PRIVATE ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(Strevo PRIVATE strevo_shell)
+target_link_options(Strevo PRIVATE -municode)
+add_dependencies(Strevo strevo_images)
+set_target_properties(Strevo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${STREVO_RUN_DIR})
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/strevo.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/generated/strevo.ico;${CMAKE_BINARY_DIR}/generated/version.h")
+file(MAKE_DIRECTORY ${STREVO_RUN_DIR}/Icons ${STREVO_RUN_DIR}/TVGuide)
+
+# GoogleTest compiled from Debian's sources for the Wine-side tests.
+set(GTEST_SRC /usr/src/googletest/googletest)
+add_library(gtest_win STATIC ${GTEST_SRC}/src/gtest-all.cc ${GTEST_SRC}/src/gtest_main.cc)
+target_include_directories(gtest_win PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
+
+file(GLOB_RECURSE STREVO_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+if(STREVO_WIN_TEST_SOURCES)
+  add_executable(win_tests ${STREVO_WIN_TEST_SOURCES})
+  target_compile_definitions(win_tests PRIVATE STREVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_link_libraries(win_tests PRIVATE strevo_shell gtest_win)
+  # One CTest entry: each start under Wine costs about a second.
+  add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
+  set_tests_properties(win_tests PROPERTIES LABELS wine TIMEOUT 600 RESOURCE_LOCK wine_desktop)
+endif()
+
+add_executable(winauto ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/winauto.cpp)
+target_link_libraries(winauto PRIVATE user32 gdi32)
+target_link_options(winauto PRIVATE -municode)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/engine/CMakeLists.txt)
+  add_subdirectory(engine)
+endif()
+
+# End-to-end scenarios: each tests/e2e/test_*.py file is one CTest entry.
+file(GLOB STREVO_E2E CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
+foreach(scenario ${STREVO_E2E})
+  get_filename_component(name ${scenario} NAME_WE)
+  add_test(NAME e2e_${name} COMMAND ${Python3_EXECUTABLE} -m unittest -v ${name}
+           WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+  set_tests_properties(e2e_${name} PROPERTIES LABELS e2e TIMEOUT 900 RESOURCE_LOCK wine_desktop
+    ENVIRONMENT "STREVO_BUILD=${CMAKE_BINARY_DIR};STREVO_RUN_DIR=${STREVO_RUN_DIR};STREVO_SOURCE_DIR=${CMAKE_SOURCE_DIR};STREVO_WINAUTO=$<TARGET_FILE:winauto>")
+endforeach()

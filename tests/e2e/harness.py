@@ -1,0 +1,223 @@
+"""End-to-end harness: runs Strevo.exe under Wine in a fresh folder, as a user
+would, and looks at what a user or another program sees (windows, files,
+processes). Standard library only. Every wait is bounded.
+"""
+import atexit
+import glob
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+SOURCE = os.environ.get('STREVO_SOURCE_DIR', os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..')))
+BUILD = os.environ.get('STREVO_BUILD', os.path.join(SOURCE, 'build', 'win64'))
+RUN_DIR = os.environ.get('STREVO_RUN_DIR', os.path.join(BUILD, 'run'))
+WINAUTO = os.environ.get('STREVO_WINAUTO', os.path.join(BUILD, 'winauto.exe'))
+WORK = os.path.join(BUILD, 'e2e')
+PREFIX = os.environ.get('STREVO_WINEPREFIX', os.path.join(SOURCE, 'build', 'wineprefix'))
+
+_xvfb = None
+
+
+def wine_env(extra=None):
+    env = dict(os.environ)
+    env.update({'WINEPREFIX': PREFIX, 'WINEDEBUG': '-all', 'LC_ALL': 'ru_RU.UTF-8',
+                'WINEDLLOVERRIDES': 'mscoree,mshtml='})
+    env.update(extra or {})
+    return env
+
+
+def _ensure_display():
+    global _xvfb
+    if os.environ.get('DISPLAY'):
+        return
+    for n in range(150, 200):
+        if os.path.exists('/tmp/.X11-unix/X%d' % n) or os.path.exists('/tmp/.X%d-lock' % n):
+            continue
+        _xvfb = subprocess.Popen(['Xvfb', ':%d' % n, '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if os.path.exists('/tmp/.X11-unix/X%d' % n):
+                os.environ['DISPLAY'] = ':%d' % n
+                atexit.register(_stop_display)
+                return
+            time.sleep(0.05)
+        _xvfb.kill()
+    raise RuntimeError('no X display could be started')
+
+
+def _stop_display():
+    subprocess.run(['wineserver', '-k'], env=wine_env(), stderr=subprocess.DEVNULL)
+    if _xvfb:
+        _xvfb.kill()
+        _xvfb.wait()
+
+
+def _ensure_prefix():
+    env = wine_env()
+    env.pop('LC_ALL')
+    subprocess.run(['bash', '-c', 'source "$0/scripts/wine-env" && strevo_prefix', SOURCE], env=env, check=True)
+
+
+def winpath(path):
+    """The Windows name Wine gives a Unix path (drive Z: is the root)."""
+    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+def wait_until(predicate, timeout, step=0.1):
+    """Polls until predicate() is true; returns its last value."""
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value or time.monotonic() >= end:
+            return value
+        time.sleep(step)
+
+
+class Window:
+    def __init__(self, fields):
+        self.hwnd = fields[0]
+        self.cls = fields[1]
+        self.text = fields[2].replace('\\r', '\r').replace('\\n', '\n').replace('\\t', '\t').replace('\\\\', '\\')
+        self.visible = fields[3] == '1'
+        self.x, self.y, self.w, self.h = (int(v) for v in fields[4:8])
+
+    def __repr__(self):
+        return 'Window(%s %r %r vis=%s %d,%d %dx%d)' % (self.hwnd, self.cls, self.text, self.visible,
+                                                        self.x, self.y, self.w, self.h)
+
+
+def winauto(*args, timeout=30):
+    # Output goes through a file, not a pipe: the first Wine process of a
+    # session starts wineserver and services that would inherit a pipe and
+    # keep it open long after winauto itself has ended.
+    with tempfile.TemporaryFile() as out:
+        p = subprocess.Popen(['wine', WINAUTO] + [str(a) for a in args], env=wine_env(), stdout=out,
+                             stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+        try:
+            code = p.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.wait()
+            raise
+        out.seek(0)
+        return code, out.read().decode('utf-8', 'replace')
+
+
+def windows(cls='*', caption='*'):
+    _, out = winauto('list', cls, caption)
+    return [Window(line.split('\t')) for line in out.splitlines() if line.count('\t') >= 7]
+
+
+def children(hwnd):
+    _, out = winauto('children', hwnd)
+    return [Window(line.split('\t')) for line in out.splitlines() if line.count('\t') >= 7]
+
+
+def wait_window(cls, caption='*', timeout=20):
+    code, out = winauto('wait', cls, caption, int(timeout * 1000), timeout=timeout + 30)
+    return out.strip() if code == 0 else None
+
+
+def press(dialog, *captions):
+    """Clicks the button of a dialog (a message box, say) that bears one of the
+    captions (Wine's own buttons are translated: "ОК" on a Russian system)."""
+    for w in children(dialog):
+        if w.cls.lower() == 'button' and w.text.replace('&', '') in captions:
+            winauto('click', w.hwnd)
+            return True
+    return False
+
+
+def wait_gone(cls, caption='*', timeout=20):
+    code, _ = winauto('gone', cls, caption, int(timeout * 1000), timeout=timeout + 30)
+    return code == 0
+
+
+class Install:
+    """A fresh folder holding what a user's installation holds."""
+
+    def __init__(self, name, images=True):
+        self.dir = os.path.join(WORK, name)
+        shutil.rmtree(self.dir, ignore_errors=True)
+        os.makedirs(self.dir)
+        shutil.copy2(os.path.join(RUN_DIR, 'Strevo.exe'), self.dir)
+        for extra in glob.glob(os.path.join(RUN_DIR, '*.dll')):
+            shutil.copy2(extra, self.dir)
+        for sub in ('Icons', 'TVGuide'):
+            os.makedirs(os.path.join(self.dir, sub), exist_ok=True)
+        if images:
+            shutil.copytree(os.path.join(RUN_DIR, 'Images'), os.path.join(self.dir, 'Images'))
+        self.exe = os.path.join(self.dir, 'Strevo.exe')
+
+    def path(self, *parts):
+        return os.path.join(self.dir, *parts)
+
+    def sibling(self, ending):
+        return self.path('Strevo' + ending)
+
+    def enable_log(self):
+        open(self.sibling('.log'), 'wb').close()
+
+    def log_lines(self):
+        try:
+            with open(self.sibling('.log'), 'rb') as f:
+                data = f.read().decode('cp1251')
+        except FileNotFoundError:
+            return []
+        return [line for line in data.split('\r\n') if line]
+
+    def log_messages(self):
+        """The log's messages without their date and time."""
+        return [line[20:] for line in self.log_lines()]
+
+
+class E2ETestCase(unittest.TestCase):
+    """Starts processes through self.start(); every one of them, and every Wine
+    process they started, is ended after the test."""
+
+    @classmethod
+    def setUpClass(cls):
+        _ensure_display()
+        _ensure_prefix()
+
+    def setUp(self):
+        self.procs = []
+        subprocess.run(['wineserver', '-k'], env=wine_env(), stderr=subprocess.DEVNULL)
+
+    def tearDown(self):
+        for p in self.procs:
+            if p.poll() is None:
+                p.kill()
+        subprocess.run(['wineserver', '-k'], env=wine_env(), stderr=subprocess.DEVNULL)
+        for p in self.procs:
+            try:
+                p.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+
+    def install(self, images=True):
+        return Install(self.id().split('.')[-1], images)
+
+    def start(self, install, *args, env=None):
+        p = subprocess.Popen(['wine', install.exe] + list(args), cwd=install.dir, env=wine_env(env),
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(p)
+        return p
+
+    def wait_exit(self, proc, timeout=20):
+        try:
+            return proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def start_player(self, install, *args, env=None, timeout=30):
+        """Starts a player and waits until its start-up has finished."""
+        proc = self.start(install, *args, env=env)
+        hwnd = wait_window('StrevoMain', 'Strevo', timeout)
+        self.assertIsNotNone(hwnd, 'the player showed no main window')
+        ok = wait_until(lambda: any(w.x >= 0 for w in windows('StrevoMain', 'Strevo')), timeout)
+        self.assertTrue(ok, 'the main window never left its off-screen start position')
+        return proc, hwnd

@@ -1,0 +1,175 @@
+// Window automation for the end-to-end scenarios (runs under Wine beside the
+// program under test). Output is UTF-8, one item per line, fields by tabs.
+//
+//   winauto list [class|*] [caption|*]          top-level windows: hwnd class caption visible x y w h
+//   winauto wait <class|*> <caption|*> <ms>     waits for a visible-or-not top-level window; prints hwnd
+//   winauto gone <class|*> <caption|*> <ms>     waits until no such window exists
+//   winauto children <hwnd>                     all descendants: hwnd class text visible x y w h
+//   winauto text <hwnd>                         window text (WM_GETTEXT, so it works across processes)
+//   winauto close <hwnd>                        posts WM_CLOSE
+//   winauto command <hwnd> <id>                 posts WM_COMMAND(id)
+//   winauto key <hwnd> <vk>                     posts WM_KEYDOWN and WM_KEYUP
+//   winauto click <hwnd>                        tells the button's parent it was clicked
+//   winauto screenshot <file.bmp>               saves the whole screen as a 24-bit BMP
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+static std::string Utf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+static std::wstring Wide(const char* s) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, s, -1, nullptr, 0);
+  std::wstring w(n ? n - 1 : 0, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s, -1, w.data(), n);
+  return w;
+}
+
+static std::wstring ClassOf(HWND h) {
+  wchar_t buf[256];
+  int n = GetClassNameW(h, buf, 256);
+  return std::wstring(buf, n > 0 ? n : 0);
+}
+
+static std::wstring TextOf(HWND h) {
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return L"";
+  std::wstring w(len + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(h, WM_GETTEXT, len + 1, (LPARAM)w.data(), SMTO_ABORTIFHUNG, 2000, &got);
+  w.resize(got);
+  return w;
+}
+
+static std::string Escape(const std::wstring& w) {
+  std::string s = Utf8(w), out;
+  for (char c : s) {
+    if (c == '\t') out += "\\t";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\\') out += "\\\\";
+    else out += c;
+  }
+  return out;
+}
+
+static void Print(HWND h, const std::wstring& text) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  printf("%llx\t%s\t%s\t%d\t%ld\t%ld\t%ld\t%ld\n", (unsigned long long)(uintptr_t)h, Escape(ClassOf(h)).c_str(),
+         Escape(text).c_str(), IsWindowVisible(h) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+struct Filter {
+  std::wstring cls, caption;
+  std::vector<HWND> found;
+};
+
+static BOOL CALLBACK Collect(HWND h, LPARAM lp) {
+  auto* f = (Filter*)lp;
+  if (f->cls != L"*" && ClassOf(h) != f->cls) return TRUE;
+  if (f->caption != L"*" && TextOf(h) != f->caption) return TRUE;
+  f->found.push_back(h);
+  return TRUE;
+}
+
+static std::vector<HWND> TopLevel(const std::wstring& cls, const std::wstring& caption) {
+  Filter f{cls, caption, {}};
+  EnumWindows(Collect, (LPARAM)&f);
+  return f.found;
+}
+
+static BOOL CALLBACK PrintChild(HWND h, LPARAM) {
+  Print(h, TextOf(h));
+  return TRUE;
+}
+
+static HWND ParseHwnd(const char* s) { return (HWND)(uintptr_t)strtoull(s, nullptr, 16); }
+
+static int Screenshot(const char* path) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  int stride = (w * 3 + 3) & ~3;
+  BITMAPFILEHEADER fh{0x4D42, (DWORD)(sizeof fh + sizeof bi.bmiHeader + stride * h), 0, 0,
+                      (DWORD)(sizeof fh + sizeof bi.bmiHeader)};
+  FILE* f = _wfopen(Wide(path).c_str(), L"wb");
+  if (!f) return 1;
+  fwrite(&fh, sizeof fh, 1, f);
+  fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
+  fwrite(bits, stride * h, 1, f);
+  fclose(f);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return 0;
+}
+
+int wmain(int argc, wchar_t** wargv) {
+  std::vector<std::string> a;
+  for (int i = 0; i < argc; ++i) a.push_back(Utf8(wargv[i]));
+  auto arg = [&](size_t i) { return i < a.size() ? a[i].c_str() : "*"; };
+  if (a.size() < 2) return 2;
+  const std::string cmd = a[1];
+  if (cmd == "list") {
+    for (HWND h : TopLevel(Wide(arg(2)), Wide(arg(3)))) Print(h, TextOf(h));
+    return 0;
+  }
+  if (cmd == "wait" || cmd == "gone") {
+    DWORD limit = a.size() > 4 ? (DWORD)atoi(a[4].c_str()) : 10000;
+    DWORD start = GetTickCount();
+    for (;;) {
+      auto found = TopLevel(Wide(arg(2)), Wide(arg(3)));
+      if (cmd == "wait" && !found.empty()) {
+        printf("%llx\n", (unsigned long long)(uintptr_t)found[0]);
+        return 0;
+      }
+      if (cmd == "gone" && found.empty()) return 0;
+      if (GetTickCount() - start > limit) return 1;
+      Sleep(50);
+    }
+  }
+  if (a.size() < 3 && cmd != "screenshot") return 2;
+  if (cmd == "children") {
+    EnumChildWindows(ParseHwnd(arg(2)), PrintChild, 0);
+    return 0;
+  }
+  if (cmd == "text") {
+    printf("%s\n", Escape(TextOf(ParseHwnd(arg(2)))).c_str());
+    return 0;
+  }
+  if (cmd == "close") return PostMessageW(ParseHwnd(arg(2)), WM_CLOSE, 0, 0) ? 0 : 1;
+  if (cmd == "command")
+    return PostMessageW(ParseHwnd(arg(2)), WM_COMMAND, (WPARAM)atoi(arg(3)), 0) ? 0 : 1;
+  if (cmd == "key") {
+    HWND h = ParseHwnd(arg(2));
+    WPARAM vk = (WPARAM)strtoul(arg(3), nullptr, 0);
+    PostMessageW(h, WM_KEYDOWN, vk, 1);
+    PostMessageW(h, WM_KEYUP, vk, 0xC0000001);
+    return 0;
+  }
+  if (cmd == "click") {
+    // What a click does, told to the owner: BM_CLICK would need real mouse input.
+    HWND button = ParseHwnd(arg(2));
+    int id = GetDlgCtrlID(button);
+    return PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button) ? 0 : 1;
+  }
+  if (cmd == "screenshot") return Screenshot(arg(2));
+  return 2;
+}
