@@ -1,0 +1,71 @@
+// The player's two popup menus as data: captions in creation order. The item
+// numbers (from 0, separators included, submenu brackets not) are what the
+// command dispatch and the configuration refer to.
+#pragma once
+#include <array>
+#include <string_view>
+
+namespace strevo {
+
+struct MenuItemDef {
+  int number;                // -1 for the channel-list menu
+  std::string_view caption;  // "-" is a separator
+  int depth;                 // 0 top level, 1 inside the submenu opened by the previous depth-0 item
+  bool submenu = false;      // opens a submenu (its items follow with depth + 1)
+  bool hidden = false;
+  bool disabled = false;
+  bool checked = false;
+  bool isDefault = false;
+};
+
+enum MainMenuItem : int {
+  kMenuFullScreen = 0,
+  kMenuMiniWindow = 1,
+  kMenuDesktop = 2,
+  kMenuOnTop = 3,
+  kMenuOnTopFullScreen = 4,
+  kMenuChannelList = 6,
+  kMenuControlPanel = 7,
+  kMenuVideoWindow = 8,
+  kMenuVideoSize = 10,
+  kMenuFirstSize = 11,
+  kMenuLastSize = 25,
+  kMenuControl = 26,
+  kMenuTime = 27,
+  kMenuPlayPause = 29,
+  kMenuStop = 30,
+  kMenuRecord = 31,
+  kMenuSnapshot = 32,
+  kMenuVolumeUp = 34,
+  kMenuVolumeDown = 35,
+  kMenuMute = 36,
+  kMenuNextChannel = 38,
+  kMenuPrevChannel = 39,
+  kMenuPreviousChannel = 40,
+  kMenuGuide = 41,
+  kMenuGuideCurrent = 42,
+  kMenuGuideAll = 43,
+  kMenuShowOsd = 44,
+  kMenuExportHtml = 46,
+  kMenuUpdateGuide = 47,
+  kMenuUpdateChannels = 48,
+  kMenuScheduler = 49,
+  kMenuBrowser = 50,
+  kMenuSettings = 51,
+  kMenuToTray = 53,
+  kMenuStandby = 54,
+  kMenuExit = 55,
+  kMenuChannels = 57,
+  kMenuChannelsPlaceholder = 58,
+  kMainMenuCount = 59,
+};
+
+extern const std::array<MenuItemDef, kMainMenuCount> kMainMenu;
+
+enum ChannelListMenuItem : int { kListSelect = 0, kListGuide = 2, kListBackgroundRecording = 3, kListTester = 4 };
+extern const std::array<MenuItemDef, 5> kChannelListMenu;
+
+// Width and height of a "Размер видеоокна" item ("640x480"); false when not a size.
+bool ParseVideoSize(std::string_view caption, int& width, int& height);
+
+}  // namespace strevo

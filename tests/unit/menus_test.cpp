@@ -1,0 +1,45 @@
+#include "ui/menus.h"
+
+#include <gtest/gtest.h>
+
+namespace strevo {
+namespace {
+
+TEST(MainMenu, NumbersFollowCreationOrderAndSubmenusNest) {
+  for (size_t i = 0; i < kMainMenu.size(); ++i) EXPECT_EQ(kMainMenu[i].number, static_cast<int>(i));
+  // An item goes one level deeper only right after the item that opens a submenu.
+  int allowed = 0;
+  for (const MenuItemDef& item : kMainMenu) {
+    EXPECT_LE(item.depth, allowed) << item.caption;
+    allowed = item.submenu ? item.depth + 1 : item.depth;
+  }
+  EXPECT_TRUE(kMainMenu[kMenuFullScreen].isDefault);
+  EXPECT_EQ(kMainMenu[kMenuExit].caption, "Выход\t(Alt+X)");
+  EXPECT_EQ(kMainMenu[kMenuSettings].caption, "Настройки\t(Ctrl+P)");
+  EXPECT_TRUE(kMainMenu[kMenuChannelsPlaceholder].hidden && kMainMenu[kMenuChannelsPlaceholder].disabled);
+  EXPECT_TRUE(kMainMenu[kMenuMiniWindow].hidden);
+  EXPECT_TRUE(kMainMenu[kMenuBrowser].hidden);
+  EXPECT_TRUE(kMainMenu[kMenuTime].disabled);
+  // The two on-top items share a caption; only the full-screen one starts checked.
+  EXPECT_EQ(kMainMenu[kMenuOnTop].caption, kMainMenu[kMenuOnTopFullScreen].caption);
+  EXPECT_FALSE(kMainMenu[kMenuOnTop].checked);
+  EXPECT_TRUE(kMainMenu[kMenuOnTopFullScreen].checked);
+}
+
+TEST(MainMenu, VideoSizeItems) {
+  int w = 0, h = 0;
+  for (int i = kMenuFirstSize; i <= kMenuLastSize; ++i) {
+    ASSERT_TRUE(ParseVideoSize(kMainMenu[i].caption, w, h)) << kMainMenu[i].caption;
+    EXPECT_GT(w, 0);
+    EXPECT_GT(h, 0);
+  }
+  ASSERT_TRUE(ParseVideoSize("422x317", w, h));
+  EXPECT_EQ(w, 422);
+  EXPECT_EQ(h, 317);
+  EXPECT_FALSE(ParseVideoSize("Размер видеоокна", w, h));
+  EXPECT_FALSE(ParseVideoSize("640x", w, h));
+  EXPECT_FALSE(ParseVideoSize("x480", w, h));
+}
+
+}  // namespace
+}  // namespace strevo
