@@ -154,33 +154,34 @@ Bytes DeflateFixed(const Bytes& plain, bool final_block) {
   BitWriter w;
   w.Put(final_block ? 1 : 0, 1);
   w.Put(1, 2);
-  std::map<uint32_t, std::vector<size_t>> seen;  // 3-byte prefix -> positions
+  // Hash chains over 3-byte prefixes, newest first.
+  std::vector<int64_t> head(1 << 15, -1), prev(plain.size(), -1);
+  auto hash = [&](size_t k) {
+    return ((plain[k] << 10) ^ (plain[k + 1] << 5) ^ plain[k + 2]) & 0x7FFF;
+  };
+  auto insert = [&](size_t k) {
+    if (k + 3 > plain.size()) return;
+    prev[k] = head[hash(k)];
+    head[hash(k)] = static_cast<int64_t>(k);
+  };
   size_t i = 0;
   while (i < plain.size()) {
     size_t best_len = 0, best_dist = 0;
     if (i + 3 <= plain.size()) {
-      const uint32_t key = plain[i] | (plain[i + 1] << 8) | (plain[i + 2] << 16);
-      auto it = seen.find(key);
-      if (it != seen.end()) {
-        auto& list = it->second;
-        // Newest first, a bounded number of candidates.
-        int tries = 0;
-        for (auto p = list.rbegin(); p != list.rend() && tries < 64; ++p, ++tries) {
-          const size_t dist = i - *p;
-          if (dist > 32768) break;
-          size_t len = 0;
-          while (len < 258 && i + len < plain.size() && plain[*p + len] == plain[i + len]) ++len;
-          if (len > best_len) {
-            best_len = len;
-            best_dist = dist;
-          }
+      int tries = 0;
+      for (int64_t p = head[hash(i)]; p >= 0 && tries < 64 && best_len < 258; p = prev[p], ++tries) {
+        const size_t dist = i - static_cast<size_t>(p);
+        if (dist > 32768) break;
+        size_t len = 0;
+        while (len < 258 && i + len < plain.size() && plain[p + len] == plain[i + len]) ++len;
+        if (len > best_len) {
+          best_len = len;
+          best_dist = dist;
         }
       }
     }
     const size_t step = best_len >= 3 ? best_len : 1;
-    for (size_t k = 0; k < step; ++k)
-      if (i + k + 3 <= plain.size())
-        seen[plain[i + k] | (plain[i + k + 1] << 8) | (plain[i + k + 2] << 16)].push_back(i + k);
+    for (size_t k = 0; k < step; ++k) insert(i + k);
     if (best_len >= 3) {
       unsigned ls = 0;
       while (ls + 1 < 29 && kLenBase[ls + 1] <= best_len) ++ls;
