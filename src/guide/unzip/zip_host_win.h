@@ -1,0 +1,23 @@
+#pragma once
+// ZipHost for the Win32 shell: wide-character file APIs, DOS attributes and
+// file times, and message pumping on the extracting thread.
+
+#include "guide/unzip/zip_host.h"
+
+namespace strevo {
+
+class WinZipHost : public ZipHost {
+ public:
+  std::unique_ptr<ZipReader> OpenArchive(const std::string& path) override;
+  std::unique_ptr<ZipWriter> CreateOutputFile(const std::string& path) override;
+  bool CreateFolders(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
+  bool DeleteOutputFile(const std::string& path) override;
+  void SetAttributes(const std::string& path, uint32_t attributes) override;
+  void SetFileTime(const std::string& path, uint32_t dos_date_time) override;
+  // Dispatches the calling thread's pending messages once (a WM_QUIT met
+  // on the way is posted again for the caller's own loop).
+  void PumpMessages() override;
+};
+
+}  // namespace strevo
