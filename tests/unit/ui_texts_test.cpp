@@ -1,0 +1,70 @@
+#include "ui/ui_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+
+#include "core/codepage.h"
+#include "ui/menus.h"
+#include "ui/settings_layout.h"
+
+namespace strevo {
+namespace {
+
+std::string To1251(std::string_view utf8) { return Utf8ToCodePage(utf8, 1251); }
+
+TEST(EnglishLanguageFile, CoversEveryTranslatableTextAndTranslatesBack) {
+  const std::vector<std::string> texts = TranslatableTexts();
+  ASSERT_GT(texts.size(), 60u);
+  for (const std::string& text : texts) {
+    const std::string en = EnglishText(text);
+    EXPECT_FALSE(en.empty()) << "no English for \"" << text << "\"";
+    for (char c : en) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << text;
+  }
+  LanguageFile lng = LanguageFile::FromText(EnglishLanguageFile(To1251), To1251);
+  EXPECT_EQ(lng.TranslateMenuCaption(kMainMenu[kMenuExit].caption), "Exit\t(Alt+X)");
+  EXPECT_EQ(lng.TranslateMenuCaption(kMainMenu[kMenuSettings].caption), "Settings\t(Ctrl+P)");
+  EXPECT_EQ(lng.Translate("Дополнительно"), "Advanced");
+  EXPECT_EQ(lng.Translate("None"), "None");
+}
+
+TEST(SettingsLayout, PagesIdsAndChoiceLists) {
+  const auto& pages = SettingsPages();
+  ASSERT_EQ(pages.size(), static_cast<size_t>(kSettingsPageCount));
+  EXPECT_EQ(pages[kPageGeneral].caption, "Общие");
+  EXPECT_EQ(pages[kPageAbout].caption, "О программе");
+  std::set<int> ids;
+  for (const auto& page : pages)
+    for (const ControlDef& c : page.controls) {
+      EXPECT_TRUE(ids.insert(c.id).second) << "duplicate id " << c.id;
+      EXPECT_LE(c.x + c.w, kSettingsWidth - 16) << c.text;
+      if (c.kind == CtlKind::Combo && c.initial >= 0 && !c.items.empty()) EXPECT_LT(c.initial, (int)c.items.size());
+    }
+  auto find = [&](int id) -> const ControlDef& {
+    for (const auto& page : pages)
+      for (const ControlDef& c : page.controls)
+        if (c.id == id) return c;
+    throw std::runtime_error("missing control");
+  };
+  EXPECT_EQ(find(kIdAudioTrack).items[find(kIdAudioTrack).initial], "#1");
+  EXPECT_EQ(find(kIdContainer).items.size(), 9u);
+  EXPECT_EQ(find(kIdGamma).max, 1000);
+  EXPECT_EQ(find(kIdHue).initial, 0);
+  EXPECT_TRUE(find(kIdAutoStart).hidden);
+  EXPECT_EQ(find(kIdAutoStart).initial, 1);
+  EXPECT_TRUE(find(kIdEngineInterface).hidden);
+}
+
+TEST(SettingsLayout, AboutText) {
+  const std::string help = AboutHelpText();
+  EXPECT_EQ(help.rfind("Клавиатура:\r\n\r\n  + / - / * - приближение / удаление / как есть\r\n", 0), 0u);
+  EXPECT_NE(help.find("\r\n  /exporttvg \"папка\" - экспорт телепрограммы в HTML\r\n"), std::string::npos);
+  EXPECT_EQ(help.substr(help.size() - 2), "\r\n");
+  const std::string about = CompleteAboutText(AboutBaseText(), "Strevo", "v0.1 (07.12.2026)", "DirectShow");
+  EXPECT_EQ(about.rfind("Strevo v0.1 (07.12.2026)", 0), 0u);
+  EXPECT_EQ(about.substr(about.size() - 24), "Working with: DirectShow");
+}
+
+}  // namespace
+}  // namespace strevo
