@@ -5,10 +5,13 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <algorithm>
+
 #include "../../resources/resource.h"
 #include "core/eventlog.h"
 #include "core/splash_win.h"
 #include "guide/text_helpers.h"
+#include "ui/docking_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
 
@@ -39,6 +42,16 @@ static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CLOSE:
       if (mw) ShutDownPlayer(*mw);
+      return 0;
+    case WM_SIZE:
+      if (mw && mw->form.topBar) LayoutMainForm(*mw);
+      return 0;
+    case WM_GETMINMAXINFO:
+      if (mw) {
+        auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+        mmi->ptMinTrackSize.x = std::max<LONG>(mmi->ptMinTrackSize.x, mw->minMainWidth);
+        mmi->ptMinTrackSize.y = std::max<LONG>(mmi->ptMinTrackSize.y, mw->minMainHeight);
+      }
       return 0;
     case WM_TIMER:
       if (!mw) break;
@@ -171,6 +184,7 @@ int RunPlayer(const Args& args) {
   LogLine("beforecreate done");
 
   // 5: controls, menus and timers of the main window.
+  BuildMainForm(mw);
   SetTimer(mw.hwnd, kStatusTimer, 800, nullptr);
   SetTimer(mw.hwnd, kChannelMenuTimer, 100000, nullptr);
   SetTimer(mw.hwnd, kSchedulerTimer, 8000, nullptr);
@@ -235,6 +249,7 @@ int RunPlayer(const Args& args) {
   Progress(mw, 30);
 
   // 19
+  DockVideo(mw);  // the default placement until the configuration decides
   LogLine("def cfg loaded");
   Progress(mw, 40);
   Progress(mw, 45);
@@ -251,6 +266,7 @@ int RunPlayer(const Args& args) {
   // 21
   SetWindowPos(mw.hwnd, nullptr, 15, 15, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(mw.frmVideo, SW_SHOWNA);
+  RememberWindowPlacement(mw);
   SetWindowTextW(mw.app, Widen(WindowText(mw.hwnd)).c_str());
 
   // 22

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/cmdline.h"
+#include "ui/mainform_win.h"
 
 namespace strevo {
 
@@ -34,11 +35,14 @@ struct MainWindow {
   HANDLE playerMutex = nullptr;
   HCURSOR invisibleCursor = nullptr;
   Splash* splash = nullptr;
+  MainForm form;  // the control panel's bars, buttons, menus, tray icon
 
   // Layout of the control panel (the window issue draws into it).
   int topBarHeight = 22;
   int bottomBarHeight = 48;
   int borderWidth = 2;
+  int minMainWidth = 0;   // main window minimum size (WM_GETMINMAXINFO)
+  int minMainHeight = 0;
 
   std::string currentMrl = "?";
   bool directShowMode = false;

@@ -1,0 +1,98 @@
+#include "ui/docking_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "ui/mainwindow_win.h"
+#include "win/util_win.h"
+
+namespace strevo {
+
+namespace {
+
+const wchar_t kDockPanelClass[] = L"StrevoDockPanel";
+const DWORD kVideoTopLevelStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+
+RECT WindowRect(HWND h) {
+  RECT r;
+  GetWindowRect(h, &r);
+  return r;
+}
+
+RECT ClientRectOf(HWND h) {
+  RECT r;
+  GetClientRect(h, &r);
+  return r;
+}
+
+void SetClientSize(HWND h, int width, int height) {
+  RECT r{0, 0, width, height};
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(h, GWL_EXSTYLE)));
+  SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK DockPanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(h, msg, wp, lp); }
+
+}  // namespace
+
+void DockVideo(MainWindow& mw) {
+  if (mw.docked || !mw.frmVideo) return;
+  const RECT video = WindowRect(mw.frmVideo);
+  const int videoW = video.right - video.left, videoH = video.bottom - video.top;
+  const int b = mw.borderWidth;
+  const RECT main = WindowRect(mw.hwnd);
+  const RECT client = ClientRectOf(mw.hwnd);
+  const int frameW = (main.right - main.left) - client.right;
+  const int frameH = (main.bottom - main.top) - client.bottom;
+  mw.minMainHeight = 240;
+  const int newClientW = std::max(videoW + 2 * b, mw.minMainWidth - frameW);
+  const int newClientH = client.bottom + videoH + 1;
+  const int newX = main.left - b, newY = main.top - (videoH + mw.topBarHeight + 2 * b);
+  SetWindowPos(mw.hwnd, nullptr, newX, newY, newClientW + frameW, std::max(newClientH + frameH, mw.minMainHeight),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+
+  RegisterWindowClassOnce(kDockPanelClass, DockPanelProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  mw.form.dockPanel = CreateWindowExW(0, kDockPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, b,
+                                      b + mw.topBarHeight, newClientW - 2 * b, videoH, mw.hwnd, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(mw.frmVideo, GWL_STYLE, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
+  SetParent(mw.frmVideo, mw.form.dockPanel);
+  SetWindowPos(mw.frmVideo, nullptr, 0, 0, newClientW - 2 * b, videoH, SWP_NOZORDER | SWP_FRAMECHANGED);
+  mw.docked = true;
+  LayoutMainForm(mw);
+  RedrawWindow(mw.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
+}
+
+void UndockVideo(MainWindow& mw) {
+  if (!mw.docked) return;
+  const int b = mw.borderWidth;
+  RECT video = WindowRect(mw.frmVideo);
+  const int videoW = video.right - video.left, videoH = video.bottom - video.top;
+  const RECT main = WindowRect(mw.hwnd);
+  SetParent(mw.frmVideo, nullptr);
+  SetWindowLongPtrW(mw.frmVideo, GWL_STYLE, kVideoTopLevelStyle | WS_VISIBLE);
+  // The video window keeps its picture size: grow the frame around it.
+  RECT outer{0, 0, videoW, videoH};
+  AdjustWindowRectEx(&outer, kVideoTopLevelStyle, FALSE, 0);
+  const int vx = main.left + b, vy = main.top + 2 * b + mw.topBarHeight;
+  SetWindowPos(mw.frmVideo, nullptr, vx, vy, outer.right - outer.left, outer.bottom - outer.top,
+               SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+  DestroyWindow(mw.form.dockPanel);
+  mw.form.dockPanel = nullptr;
+  mw.docked = false;
+  mw.minMainHeight = 0;
+  SetClientSize(mw.hwnd, 384, mw.bottomBarHeight + mw.topBarHeight + 3 * b);
+  const RECT v = WindowRect(mw.frmVideo);
+  SetWindowPos(mw.hwnd, nullptr, v.left, v.bottom, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+  LayoutMainForm(mw);
+}
+
+void RememberWindowPlacement(MainWindow& mw) {
+  const RECT v = WindowRect(mw.frmVideo), m = WindowRect(mw.hwnd);
+  mw.form.videoAboveMain = !mw.docked && v.bottom == m.top;
+  mw.form.videoOffsetX = m.left - v.left;
+}
+
+}  // namespace strevo

@@ -1,0 +1,80 @@
+// The main window's controls: the top bar, the bottom control bar, the channel
+// selector, the sliders, tool tips and the tray icon.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <array>
+#include <map>
+#include <string>
+
+#include "ui/menus_win.h"
+
+namespace strevo {
+
+struct MainWindow;
+
+// Control ids of the main window (WM_COMMAND).
+enum MainControlId : int {
+  kBtnMenu = 2001, kBtnDock, kBtnOnTop, kBtnMinimise, kBtnClose,
+  kBtnPlay, kBtnPause, kBtnStop, kBtnRecord, kBtnChannelBack, kBtnChannelForward, kBtnChannelChoice,
+  kBtnChannelList, kBtnOpen, kBtnGuide, kBtnSnapshot, kBtnFullScreen, kBtnSeekBack, kBtnSeekForward,
+  kBtnSlower, kBtnFaster, kBtnVolumeUp, kBtnVolumeDown, kBtnMute, kBtnSettings,
+  kLblCurrentChannel = 2100, kCbChannelSelector, kPbVolume, kPbPosition, kLblTime, kEbHotkey, kPbTransfer,
+  kLblCaption1, kLblCaption2, kLblVersion,
+};
+
+// The seven interface colours (the configuration's order).
+struct Palette {
+  std::array<COLORREF, 7> colour = {16314867, 13809086, 6239807, 11894655, 13809086, 11497584, 14865371};
+  COLORREF GradientTop() const { return colour[0]; }
+  COLORREF GradientBottom() const { return colour[1]; }
+  COLORREF Text() const { return colour[2]; }
+  COLORREF Slider() const { return colour[3]; }
+  COLORREF Shadow() const { return colour[4]; }
+  COLORREF Highlight() const { return colour[5]; }
+  COLORREF Osd() const { return colour[6]; }
+};
+
+struct MainForm {
+  HWND topBar = nullptr, bottomBar = nullptr, dockPanel = nullptr;
+  std::map<int, HWND> controls;  // by MainControlId
+  HWND tooltip = nullptr;
+  HFONT tahoma = nullptr, captionFont1 = nullptr, captionFont2 = nullptr, versionFont = nullptr, arial = nullptr;
+  std::map<std::wstring, HFONT> glyphFonts;
+  bool onTop = false;
+  bool muted = false;
+  Palette palette;
+  NOTIFYICONDATAW tray{};
+  bool trayShown = false;
+  PopupMenu mainMenu, listMenu;
+  // How the two windows sat at start-up (moving them together).
+  bool videoAboveMain = false;
+  int videoOffsetX = 0;
+
+  HWND Control(int id) const {
+    auto it = controls.find(id);
+    return it == controls.end() ? nullptr : it->second;
+  }
+};
+
+inline constexpr UINT kTrayMessage = WM_APP + 10;
+
+// Builds the bars, buttons, sliders, selector, tool tips and both menus.
+void BuildMainForm(MainWindow& mw);
+// Lays the bars (and the docked video panel) out in the client area.
+void LayoutMainForm(MainWindow& mw);
+void SetOnTopButton(MainWindow& mw, bool on);
+void ShowTrayIcon(MainWindow& mw, bool shown);
+// Volume and position bars: 0..100.
+int SliderPosition(HWND bar);
+void SetSliderPosition(HWND bar, int position);
+void SetTimeText(MainWindow& mw, const std::string& text);
+void SetCurrentChannelText(MainWindow& mw, const std::string& text);
+// The channel selector over the current-channel label, opened.
+void OpenChannelSelector(MainWindow& mw);
+
+// Whether a glyph font is installed (otherwise a plain fallback text is drawn).
+bool FontInstalled(const wchar_t* family);
+
+}  // namespace strevo

@@ -1,0 +1,16 @@
+// Interface translation of windows and menus with the language file beside the exe.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace strevo {
+
+struct PopupMenu;
+
+// Reads the language file afresh, then translates the control's own text, the
+// texts of its direct children and its own items (list, combo and tab items),
+// and the captions of the menu (the part before the first tab).
+void TranslateUi(HWND control, const PopupMenu* menu, const std::string& languageFile);
+
+}  // namespace strevo
