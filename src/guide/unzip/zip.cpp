@@ -291,7 +291,7 @@ int ExtractEntryImpl(ZipReader& archive, const std::string& output_path, uint64_
     case 8: r = DecodeDeflated(params); break;
     default: r = DecodeReduced(params, method - 1); break;
   }
-  if (r == kDecodeCorrupt && truncated && deferred == false) r = kZipReadError;
+  if (r == kDecodeCorrupt && truncated && !deferred) r = kZipReadError;
   const bool closed = writer->Close();
   writer.reset();
   if (r == kZipOk && !closed) r = kZipCreateError;
@@ -585,7 +585,8 @@ int ZipExtractAll(const std::string& archive_path, const std::string& destinatio
     if (!ZipNameIsSafe(rec.name)) {
       r = kZipCreateError;  // would land outside the destination
     } else {
-      const bool exists = env.host->FileExists(output);
+      // An existing folder is simply reused: nothing to confirm or clear.
+      const bool exists = !rr.is_directory && env.host->FileExists(output);
       if (exists && confirm && !confirm(rr)) continue;
       if (exists) env.host->SetAttributes(output, 0);
       const EntryHint hint{rec.compressed_size, rec.size, rec.crc32};

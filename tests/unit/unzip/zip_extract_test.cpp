@@ -412,44 +412,5 @@ TEST_F(ZipExtract, BusyMarkRefusesASecondExtractionUntilItGoesStale) {
   EXPECT_EQ(ZipExtractEntry("a.zip", "again.txt", 0, env), 0);
 }
 
-TEST_F(ZipExtract, EveryMethodThroughTheArchive) {
-  std::vector<ZipEntrySpec> entries;
-  const Bytes text = ToBytes(std::string(2000, 'a') + "Playlist #EXTM3U channel one two three" + std::string(500, 'b'));
-  ZipEntrySpec s;
-  s.name = "shrunk.txt";
-  s.method = 1;
-  s.plain = text;
-  s.data = Shrink(text, 50);
-  entries.push_back(s);
-  for (int f = 1; f <= 4; ++f) {
-    ZipEntrySpec r;
-    r.name = "reduced" + std::to_string(f) + ".txt";
-    r.method = static_cast<uint16_t>(1 + f);
-    std::vector<ReduceToken> tokens;
-    for (uint8_t c : std::string("reduce me, reduce me")) tokens.push_back({false, c, 0, 0});
-    tokens.push_back({true, 0, 40, 11});
-    r.data = Reduce(tokens, f);
-    r.plain = Unreduced(tokens);
-    entries.push_back(r);
-  }
-  for (uint16_t flags : {0, 2, 4, 6}) {
-    ZipEntrySpec i;
-    i.name = "imploded" + std::to_string(flags) + ".txt";
-    i.method = 6;
-    i.flags = flags;
-    std::vector<ImplodeToken> tokens;
-    for (uint8_t c : std::string("implode me")) tokens.push_back({false, c, 0, 0});
-    tokens.push_back({true, 0, 30, 10});
-    i.data = Implode(tokens, flags);
-    i.plain = Exploded(tokens);
-    entries.push_back(i);
-  }
-  entries.push_back(Deflated("deflated.txt", ToString(text)));
-  entries.push_back(Stored("empty.txt", ""));
-  Add(BuildZip(entries));
-  EXPECT_EQ(Extract(), static_cast<int>(entries.size()));
-  for (const auto& e : entries) EXPECT_EQ(FileText("D:\\TV\\TVGuide\\" + e.name), ToString(e.plain)) << e.name;
-}
-
 }  // namespace
 }  // namespace strevo::ziptest
