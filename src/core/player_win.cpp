@@ -11,7 +11,10 @@
 #include "core/eventlog.h"
 #include "core/splash_win.h"
 #include "guide/text_helpers.h"
+#include "ui/commands_win.h"
 #include "ui/docking_win.h"
+#include "ui/settings_layout.h"
+#include "ui/translate_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
 
@@ -53,6 +56,12 @@ static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         mmi->ptMinTrackSize.y = std::max<LONG>(mmi->ptMinTrackSize.y, mw->minMainHeight);
       }
       return 0;
+    case WM_COMMAND:
+      if (mw && HandleMainCommand(*mw, wp, lp)) return 0;
+      break;
+    case kTrayMessage:
+      if (mw) HandleTrayMessage(*mw, lp);
+      return 0;
     case WM_TIMER:
       if (!mw) break;
       if (wp == kStatusTimer) OnStatusTick(*mw);
@@ -79,6 +88,11 @@ static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 static LRESULT CALLBACK SettingsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_COMMAND && g_mainWindow) {
+    const int id = LOWORD(wp) == IDOK ? kIdApply : LOWORD(wp);
+    HandleSettingsCommand(*g_mainWindow, id, HIWORD(wp));
+    return 0;
+  }
   if (msg == WM_CLOSE) {
     if (g_mainWindow) ShutDownPlayer(*g_mainWindow);
     return 0;
@@ -136,6 +150,8 @@ static void EndMaintenanceRun(MainWindow& mw) {
 static void MessageLoop(MainWindow& mw) {
   MSG msg;
   while (!mw.terminated && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    // Tab, Enter and Escape in the settings window.
+    if (mw.frmCfg && IsWindowVisible(mw.frmCfg) && IsDialogMessageW(mw.frmCfg, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -185,6 +201,8 @@ int RunPlayer(const Args& args) {
 
   // 5: controls, menus and timers of the main window.
   BuildMainForm(mw);
+  BuildSettingsWindow(mw);
+  mw.settings.onCommand = [](int id, int code) { HandleSettingsCommand(*g_mainWindow, id, code); };
   SetTimer(mw.hwnd, kStatusTimer, 800, nullptr);
   SetTimer(mw.hwnd, kChannelMenuTimer, 100000, nullptr);
   SetTimer(mw.hwnd, kSchedulerTimer, 8000, nullptr);
@@ -202,7 +220,23 @@ int RunPlayer(const Args& args) {
 
   // 8
   LogLine("begin translate");
+  {
+    const std::string lng = ExeSibling(".lng");
+    TranslateUi(mw.settings.panel, nullptr, lng);
+    TranslateUi(mw.settings.tabs, nullptr, lng);
+    for (HWND page : mw.settings.pages) TranslateUi(page, nullptr, lng);
+    TranslateUi(nullptr, &mw.form.mainMenu, lng);
+    TranslateUi(nullptr, &mw.form.listMenu, lng);
+  }
   LogLine("end translate");
+  {
+    // The settings window takes the translated caption of "Настройки\t(Ctrl+P)" up to its tab.
+    wchar_t buf[256] = L"";
+    GetMenuStringW(mw.form.mainMenu.owner[kMenuSettings], mw.form.mainMenu.position[kMenuSettings], buf, 256,
+                   MF_BYPOSITION);
+    std::string caption = Narrow(buf);
+    SetWindowTextUtf8(mw.frmCfg, caption.substr(0, caption.find('\t')));
+  }
 
   // 9
   std::vector<std::string> guideFiles = GuideFileNames(ExeFolder());

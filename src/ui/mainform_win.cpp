@@ -81,16 +81,6 @@ const ButtonDef* FindButton(int id) {
   return nullptr;
 }
 
-HFONT GlyphFont(MainForm& f, const wchar_t* family, bool bold) {
-  std::wstring key = std::wstring(family) + (bold ? L"!" : L"");
-  auto it = f.glyphFonts.find(key);
-  if (it != f.glyphFonts.end()) return it->second;
-  HFONT font = CreateFontW(-14, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0,
-                           family);
-  f.glyphFonts[key] = font;
-  return font;
-}
-
 bool HasGlyphs(HFONT font, const std::wstring& text) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);
@@ -109,30 +99,13 @@ struct GlyphChoice {
   std::wstring text;
 };
 
-// The symbol font's glyph when the font and the glyph exist, else the fallback
-// text in the first font that has it: never an empty box.
 const GlyphChoice& ChooseGlyph(MainForm& f, const ButtonDef& def, bool bold) {
   static std::map<std::pair<int, bool>, GlyphChoice> cache;
   auto key = std::make_pair(def.id, bold);
   auto it = cache.find(key);
   if (it != cache.end()) return it->second;
   GlyphChoice choice{nullptr, {}};
-  if (FontInstalled(def.font)) {
-    HFONT font = GlyphFont(f, def.font, bold);
-    if (HasGlyphs(font, std::wstring(1, def.glyph))) choice = {font, std::wstring(1, def.glyph)};
-  }
-  if (!choice.font) {
-    for (const wchar_t* family : kFallbackFonts) {
-      if (!FontInstalled(family)) continue;
-      HFONT font = CreateFontW(-12, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                               ANTIALIASED_QUALITY, 0, family);
-      if (HasGlyphs(font, def.fallback) || family == std::wstring(L"Tahoma")) {
-        choice = {font, def.fallback};
-        break;
-      }
-      DeleteObject(font);
-    }
-  }
+  choice.font = PickGlyphFont(def.font, def.glyph, def.fallback, -14, bold, choice.text);
   if (!choice.font) choice = {f.tahoma, L"?"};
   return cache.emplace(key, choice).first->second;
 }
@@ -297,6 +270,30 @@ bool FontInstalled(const wchar_t* family) {
   ReleaseDC(nullptr, dc);
   cache[family] = found;
   return found;
+}
+
+HFONT PickGlyphFont(const wchar_t* family, wchar_t glyph, const wchar_t* fallback, int height, bool bold,
+                    std::wstring& text) {
+  if (FontInstalled(family)) {
+    HFONT font = CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0,
+                             ANTIALIASED_QUALITY, 0, family);
+    if (HasGlyphs(font, std::wstring(1, glyph))) {
+      text.assign(1, glyph);
+      return font;
+    }
+    DeleteObject(font);
+  }
+  for (const wchar_t* face : kFallbackFonts) {
+    if (!FontInstalled(face)) continue;
+    HFONT font = CreateFontW(height + 2, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                             ANTIALIASED_QUALITY, 0, face);
+    if (HasGlyphs(font, fallback) || face == std::wstring(L"Tahoma")) {
+      text = fallback;
+      return font;
+    }
+    DeleteObject(font);
+  }
+  return nullptr;
 }
 
 int SliderPosition(HWND bar) { return static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)); }

@@ -76,5 +76,9 @@ void OpenChannelSelector(MainWindow& mw);
 
 // Whether a glyph font is installed (otherwise a plain fallback text is drawn).
 bool FontInstalled(const wchar_t* family);
+// A font and text for a glyph: the symbol font when it has the glyph, else the
+// fallback text in the first installed text font that has it (never a box).
+HFONT PickGlyphFont(const wchar_t* family, wchar_t glyph, const wchar_t* fallback, int height, bool bold,
+                    std::wstring& text);
 
 }  // namespace strevo

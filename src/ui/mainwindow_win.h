@@ -8,6 +8,7 @@
 
 #include "core/cmdline.h"
 #include "ui/mainform_win.h"
+#include "ui/settings_win.h"
 
 namespace strevo {
 
@@ -36,6 +37,7 @@ struct MainWindow {
   HCURSOR invisibleCursor = nullptr;
   Splash* splash = nullptr;
   MainForm form;  // the control panel's bars, buttons, menus, tray icon
+  SettingsWindow settings;  // frmCfg's panel, pages and controls
 
   // Layout of the control panel (the window issue draws into it).
   int topBarHeight = 22;

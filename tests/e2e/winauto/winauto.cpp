@@ -11,6 +11,8 @@
 //   winauto key <hwnd> <vk>                     posts WM_KEYDOWN and WM_KEYUP
 //   winauto click <hwnd>                        tells the button's parent it was clicked
 //   winauto screenshot <file.bmp>               saves the whole screen as a 24-bit BMP
+//   winauto clickat <x> <y> [right]             a real mouse click at screen coordinates
+//   winauto rect <hwnd>                         screen rectangle: x y w h
 #include <windows.h>
 
 #include <cstdio>
@@ -171,5 +173,22 @@ int wmain(int argc, wchar_t** wargv) {
     return PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button) ? 0 : 1;
   }
   if (cmd == "screenshot") return Screenshot(arg(2));
+  if (cmd == "clickat" && a.size() >= 4) {
+    const bool right = a.size() > 4 && a[4] == "right";
+    SetCursorPos(atoi(arg(2)), atoi(arg(3)));
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+    Sleep(100);
+    return 0;
+  }
+  if (cmd == "rect") {
+    RECT r{};
+    GetWindowRect(ParseHwnd(arg(2)), &r);
+    printf("%ld\t%ld\t%ld\t%ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
   return 2;
 }
