@@ -20,6 +20,7 @@ win64: setup
 	@cmake --build $(WIN64) -j $(JOBS)
 
 build: native win64
+	@build/native/tools/lngen $(WIN64)/run/Strevo.lng.en
 
 test: build
 	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)

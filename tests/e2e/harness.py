@@ -144,7 +144,7 @@ class Install:
         shutil.rmtree(self.dir, ignore_errors=True)
         os.makedirs(self.dir)
         shutil.copy2(os.path.join(RUN_DIR, 'Strevo.exe'), self.dir)
-        for extra in glob.glob(os.path.join(RUN_DIR, '*.dll')):
+        for extra in glob.glob(os.path.join(RUN_DIR, '*.dll')) + glob.glob(os.path.join(RUN_DIR, '*.lng.en')):
             shutil.copy2(extra, self.dir)
         for sub in ('Icons', 'TVGuide'):
             os.makedirs(os.path.join(self.dir, sub), exist_ok=True)
