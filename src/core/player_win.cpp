@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -83,6 +84,10 @@ static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       mmi->ptMinTrackSize.y = 30;
       return 0;
     }
+    case WM_CONTEXTMENU:
+      // The main menu is the video window's context menu.
+      if (g_mainWindow) ShowMainMenu(*g_mainWindow, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -278,6 +283,7 @@ int RunPlayer(const Args& args) {
   Progress(mw, 20);
 
   // 18
+  ShowTrayIcon(mw, true);
   LogLine("tooltips created");
   Progress(mw, 25);
   Progress(mw, 30);

@@ -13,6 +13,9 @@
 //   winauto screenshot <file.bmp>               saves the whole screen as a 24-bit BMP
 //   winauto clickat <x> <y> [right]             a real mouse click at screen coordinates
 //   winauto rect <hwnd>                         screen rectangle: x y w h
+//   winauto shown <class> <caption> <ms>        waits until such a window is visible on the screen
+//                                               (x, y >= 0); prints hwnd and the monotonic clock in ms
+//   winauto clock                               the monotonic clock in ms (the same clock as Linux's)
 #include <windows.h>
 
 #include <cstdio>
@@ -145,6 +148,26 @@ int wmain(int argc, wchar_t** wargv) {
       if (cmd == "gone" && found.empty()) return 0;
       if (GetTickCount() - start > limit) return 1;
       Sleep(50);
+    }
+  }
+  if (cmd == "clock") {
+    printf("%llu\n", (unsigned long long)GetTickCount64());
+    return 0;
+  }
+  if (cmd == "shown") {
+    DWORD limit = a.size() > 4 ? (DWORD)atoi(a[4].c_str()) : 10000;
+    ULONGLONG start = GetTickCount64();
+    for (;;) {
+      for (HWND h : TopLevel(Wide(arg(2)), Wide(arg(3)))) {
+        RECT r{};
+        GetWindowRect(h, &r);
+        if (IsWindowVisible(h) && r.left >= 0 && r.top >= 0) {
+          printf("%llx\t%llu\n", (unsigned long long)(uintptr_t)h, (unsigned long long)GetTickCount64());
+          return 0;
+        }
+      }
+      if (GetTickCount64() - start > limit) return 1;
+      Sleep(5);
     }
   }
   if (a.size() < 3 && cmd != "screenshot") return 2;
