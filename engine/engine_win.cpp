@@ -837,6 +837,49 @@ std::mutex g_versionMutex;
 
 }  // namespace
 
+namespace {
+
+// Traces the call, then runs `f` on the instance under its lock; `missing`
+// when there is no such instance.
+template <class R, class F>
+R Locked(const std::string& call, int id, R missing, F f) {
+  Trace(call);
+  Instance* inst = Find(id);
+  if (!inst) return missing;
+  std::lock_guard<std::mutex> lock(inst->mu);
+  return f(*inst);
+}
+
+std::string Call(const char* name, int id) { return std::string(name) + " " + std::to_string(id); }
+
+// The instance's source while it is open (paused or not), else null.
+Session* OpenSource(Instance& inst) {
+  Session* s = inst.session.get();
+  return s && s->opened && !s->ended ? s : nullptr;
+}
+
+int StopInstance(Instance& inst) {
+  StopSession(inst);
+  return kSuccess;
+}
+
+int MovePlaylist(Instance& inst, int step) {
+  int next = inst.index + step;
+  if (next < 0 || next >= static_cast<int>(inst.playlist.size())) return kGeneric;
+  inst.index = next;
+  StartSession(inst);
+  return kSuccess;
+}
+
+float ChangeRate(Instance& inst, float factor) {
+  float rate = inst.rate * factor;
+  if (rate >= 0.125f && rate <= 8.0f) inst.rate = rate;
+  if (inst.session) inst.session->rate = inst.rate;
+  return inst.rate;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------- entry points
 
 extern "C" {
@@ -872,23 +915,9 @@ int VLC_AddIntf(int id, const char* module, int block, int play) {
   return Find(id) ? kNoModule : kNoObject;  // no interface modules here
 }
 
-int VLC_Die(int id) {
-  Trace("VLC_Die " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  StopSession(*inst);
-  return kSuccess;
-}
+int VLC_Die(int id) { return Locked(Call("VLC_Die", id), id, kNoObject, StopInstance); }
 
-int VLC_CleanUp(int id) {
-  Trace("VLC_CleanUp " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  StopSession(*inst);
-  return kSuccess;
-}
+int VLC_CleanUp(int id) { return Locked(Call("VLC_CleanUp", id), id, kNoObject, StopInstance); }
 
 int VLC_Destroy(int id) {
   Trace("VLC_Destroy " + std::to_string(id));
@@ -971,204 +1000,135 @@ int VLC_AddTarget(int id, const char* target, const char** options, int optionCo
 }
 
 int VLC_Play(int id) {
-  Trace("VLC_Play " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  if (inst->session && !inst->session->ended) {
-    inst->session->paused = false;
+  return Locked(Call("VLC_Play", id), id, kNoObject, [](Instance& inst) {
+    if (inst.session && !inst.session->ended) {
+      inst.session->paused = false;
+      return kSuccess;
+    }
+    if (inst.playlist.empty()) return kGeneric;
+    if (inst.index < 0) inst.index = 0;
+    StartSession(inst);  // after a stop or the end: the last target again
     return kSuccess;
-  }
-  if (inst->playlist.empty()) return kGeneric;
-  if (inst->index < 0) inst->index = 0;
-  StartSession(*inst);  // after a stop or the end: the last target again
-  return kSuccess;
+  });
 }
 
 int VLC_Pause(int id) {
-  Trace("VLC_Pause " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  if (!inst->session || inst->session->ended) return kNoObject;
-  inst->session->paused = !inst->session->paused;  // a second pause resumes
-  return kSuccess;
+  return Locked(Call("VLC_Pause", id), id, kNoObject, [](Instance& inst) {
+    if (!inst.session || inst.session->ended) return kNoObject;
+    inst.session->paused = !inst.session->paused;  // a second pause resumes
+    return kSuccess;
+  });
 }
 
-int VLC_Stop(int id) {
-  Trace("VLC_Stop " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  StopSession(*inst);
-  return kSuccess;
-}
+int VLC_Stop(int id) { return Locked(Call("VLC_Stop", id), id, kNoObject, StopInstance); }
 
 int VLC_IsPlaying(int id) {
-  Trace("VLC_IsPlaying " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return 0;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  return inst->session && inst->session->Playing() ? 1 : 0;
+  return Locked(Call("VLC_IsPlaying", id), id, 0,
+                [](Instance& inst) { return inst.session && inst.session->Playing() ? 1 : 0; });
 }
 
 int VLC_FullScreen(int id) {
-  Trace("VLC_FullScreen " + std::to_string(id));
-  return Find(id) ? kSuccess : kNoObject;
+  return Locked(Call("VLC_FullScreen", id), id, kNoObject, [](Instance&) { return kSuccess; });
 }
 
 int VLC_LengthGet(int id) {
-  Trace("VLC_LengthGet " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  if (!inst->session || !inst->session->opened || inst->session->ended) return kNoObject;
-  return inst->session->source.kind == SourceKind::File ? static_cast<int>(inst->session->lengthSeconds) : 0;
+  return Locked(Call("VLC_LengthGet", id), id, kNoObject, [](Instance& inst) {
+    Session* s = OpenSource(inst);
+    if (!s) return kNoObject;
+    return s->source.kind == SourceKind::File ? static_cast<int>(s->lengthSeconds) : 0;
+  });
 }
 
 int VLC_TimeGet(int id) {
-  Trace("VLC_TimeGet " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  Session* s = inst->session.get();
-  if (!s || !s->opened || s->ended) return kNoObject;
-  if (s->source.kind == SourceKind::File) {
+  return Locked(Call("VLC_TimeGet", id), id, kNoObject, [](Instance& inst) {
+    Session* s = OpenSource(inst);
+    if (!s) return kNoObject;
+    if (s->source.kind != SourceKind::File) return static_cast<int>((NowMs() - s->startMs) / 1000);
     int64_t pending = s->seekSeconds;
     return static_cast<int>(pending >= 0 ? pending : s->timeSeconds.load());
-  }
-  return static_cast<int>((NowMs() - s->startMs) / 1000);
+  });
 }
 
 int VLC_TimeSet(int id, int seconds, int relative) {
-  Trace("VLC_TimeSet " + std::to_string(id) + " " + std::to_string(seconds) + " " + std::to_string(relative));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  Session* s = inst->session.get();
-  if (!s || !s->opened || s->ended || s->source.kind != SourceKind::File) return kNoObject;
-  int64_t len = s->lengthSeconds;
-  int64_t t = relative ? s->timeSeconds + seconds : seconds;
-  if (t < 0) t = 0;
-  if (t > len) t = len;
-  s->seekSeconds = t;
-  return kSuccess;
+  std::string call = Call("VLC_TimeSet", id) + " " + std::to_string(seconds) + " " + std::to_string(relative);
+  return Locked(call, id, kNoObject, [&](Instance& inst) {
+    Session* s = OpenSource(inst);
+    if (!s || s->source.kind != SourceKind::File) return kNoObject;
+    int64_t t = relative ? s->timeSeconds + seconds : seconds;
+    int64_t len = s->lengthSeconds;
+    s->seekSeconds = t < 0 ? 0 : t > len ? len : t;
+    return kSuccess;
+  });
 }
 
 float VLC_PositionGet(int id) {
-  Trace("VLC_PositionGet " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return 0.0f;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  Session* s = inst->session.get();
-  if (!s || !s->opened || s->ended || s->lengthSeconds <= 0) return 0.0f;
-  return static_cast<float>(s->timeSeconds) / static_cast<float>(s->lengthSeconds);
+  return Locked(Call("VLC_PositionGet", id), id, 0.0f, [](Instance& inst) {
+    Session* s = OpenSource(inst);
+    if (!s || s->lengthSeconds <= 0) return 0.0f;
+    return static_cast<float>(s->timeSeconds) / static_cast<float>(s->lengthSeconds);
+  });
 }
 
 float VLC_PositionSet(int id, float position) {
-  Trace("VLC_PositionSet " + std::to_string(id) + " " + TraceFloat(position));
-  Instance* inst = Find(id);
-  if (!inst) return 0.0f;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  Session* s = inst->session.get();
-  if (!s || !s->opened || s->ended || s->source.kind != SourceKind::File) return 0.0f;
-  float p = position < 0 ? 0 : position > 1 ? 1 : position;
-  s->seekSeconds = static_cast<int64_t>(p * static_cast<float>(s->lengthSeconds));
-  return p;
+  return Locked(Call("VLC_PositionSet", id) + " " + TraceFloat(position), id, 0.0f, [&](Instance& inst) {
+    Session* s = OpenSource(inst);
+    if (!s || s->source.kind != SourceKind::File) return 0.0f;
+    float p = position < 0 ? 0 : position > 1 ? 1 : position;
+    s->seekSeconds = static_cast<int64_t>(p * static_cast<float>(s->lengthSeconds));
+    return p;
+  });
 }
 
 float VLC_SpeedFaster(int id) {
-  Trace("VLC_SpeedFaster " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return 1.0f;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  if (inst->rate < 8.0f) inst->rate *= 2;
-  if (inst->session) inst->session->rate = inst->rate;
-  return inst->rate;
+  return Locked(Call("VLC_SpeedFaster", id), id, 1.0f, [](Instance& inst) { return ChangeRate(inst, 2.0f); });
 }
 
 float VLC_SpeedSlower(int id) {
-  Trace("VLC_SpeedSlower " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return 1.0f;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  if (inst->rate > 0.125f) inst->rate /= 2;
-  if (inst->session) inst->session->rate = inst->rate;
-  return inst->rate;
+  return Locked(Call("VLC_SpeedSlower", id), id, 1.0f, [](Instance& inst) { return ChangeRate(inst, 0.5f); });
 }
 
 int VLC_PlaylistIndex(int id) {
-  Trace("VLC_PlaylistIndex " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  return inst->index;
+  return Locked(Call("VLC_PlaylistIndex", id), id, kNoObject, [](Instance& inst) { return inst.index; });
 }
 
 int VLC_PlaylistNumberOfItems(int id) {
-  Trace("VLC_PlaylistNumberOfItems " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  return static_cast<int>(inst->playlist.size());
-}
-
-static int MovePlaylist(int id, int step) {
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  int next = inst->index + step;
-  if (next < 0 || next >= static_cast<int>(inst->playlist.size())) return kGeneric;
-  inst->index = next;
-  StartSession(*inst);
-  return kSuccess;
+  return Locked(Call("VLC_PlaylistNumberOfItems", id), id, kNoObject,
+                [](Instance& inst) { return static_cast<int>(inst.playlist.size()); });
 }
 
 int VLC_PlaylistNext(int id) {
-  Trace("VLC_PlaylistNext " + std::to_string(id));
-  return MovePlaylist(id, 1);
+  return Locked(Call("VLC_PlaylistNext", id), id, kNoObject, [](Instance& inst) { return MovePlaylist(inst, 1); });
 }
 
 int VLC_PlaylistPrev(int id) {
-  Trace("VLC_PlaylistPrev " + std::to_string(id));
-  return MovePlaylist(id, -1);
+  return Locked(Call("VLC_PlaylistPrev", id), id, kNoObject, [](Instance& inst) { return MovePlaylist(inst, -1); });
 }
 
 int VLC_PlaylistClear(int id) {
-  Trace("VLC_PlaylistClear " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  StopSession(*inst);
-  inst->playlist.clear();
-  inst->index = -1;
-  return kSuccess;
+  return Locked(Call("VLC_PlaylistClear", id), id, kNoObject, [](Instance& inst) {
+    StopSession(inst);
+    inst.playlist.clear();
+    inst.index = -1;
+    return kSuccess;
+  });
 }
 
 int VLC_VolumeSet(int id, int volume) {
-  Trace("VLC_VolumeSet " + std::to_string(id) + " " + std::to_string(volume));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  inst->volume = volume < 0 ? 0 : volume > 200 ? 200 : volume;
-  return kSuccess;
+  return Locked(Call("VLC_VolumeSet", id) + " " + std::to_string(volume), id, kNoObject, [&](Instance& inst) {
+    inst.volume = volume < 0 ? 0 : volume > 200 ? 200 : volume;
+    return kSuccess;
+  });
 }
 
 int VLC_VolumeGet(int id) {
-  Trace("VLC_VolumeGet " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  return inst->volume;
+  return Locked(Call("VLC_VolumeGet", id), id, kNoObject, [](Instance& inst) { return inst.volume; });
 }
 
 int VLC_VolumeMute(int id) {
-  Trace("VLC_VolumeMute " + std::to_string(id));
-  Instance* inst = Find(id);
-  if (!inst) return kNoObject;
-  std::lock_guard<std::mutex> lock(inst->mu);
-  inst->muted = !inst->muted;
-  return kSuccess;
+  return Locked(Call("VLC_VolumeMute", id), id, kNoObject, [](Instance& inst) {
+    inst.muted = !inst.muted;
+    return kSuccess;
+  });
 }
 
 const char* VLC_Version(void) {
