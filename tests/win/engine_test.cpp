@@ -127,7 +127,9 @@ class Engine : public ::testing::Test {
     wchar_t tmp[MAX_PATH];
     GetTempPathW(MAX_PATH, tmp);
     static int n = 0;
-    dir_ = Utf8(tmp) + "strevo-engine-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++n);
+    // Wine reuses process ids: the tick count keeps folders of earlier runs apart.
+    dir_ = Utf8(tmp) + "strevo-engine-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(GetTickCount64()) + "-" + std::to_string(++n);
     CreateDirectoryW(tmp, nullptr);  // a fresh Wine prefix may lack it
     ASSERT_TRUE(CreateDirectoryW(Wide(dir_).c_str(), nullptr)) << dir_;
     id_ = Create();
@@ -143,6 +145,16 @@ class Engine : public ::testing::Test {
       Fn<int (*)(int)>("VLC_Destroy")(id_);
     }
     if (window_) DestroyWindow(window_);
+    WIN32_FIND_DATAW fd;
+    std::wstring dir = Wide(dir_);
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
+      } while (FindNextFileW(h, &fd));
+      FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
   }
 
   template <class F>
