@@ -81,7 +81,10 @@ uint64_t BitReader::BytesConsumed() const {
 }
 
 OutWindow::OutWindow(ZipByteSink& sink, uint64_t limit, bool limited)
-    : sink_(sink), buf_(new uint8_t[kBufferSize]()), limit_(limit), limited_(limited) {}
+    : sink_(sink), buf_(new uint8_t[kBufferSize]), limit_(limit), limited_(limited) {
+  // Only the history needs zeros; the rest is written before it is read.
+  std::memset(buf_.get(), 0, kSize);
+}
 
 int OutWindow::Deliver(uint32_t n) {
   if (n == 0) return 0;
