@@ -8,7 +8,8 @@ namespace strevo {
 namespace {
 
 // UTF-8 -> UTF-16, with the long-path prefix for absolute drive paths that
-// would exceed MAX_PATH (such paths already use "\" throughout).
+// would exceed MAX_PATH, or the 248 characters CreateDirectoryW allows
+// (such paths already use "\" throughout).
 std::wstring Wide(const std::string& utf8) {
   std::wstring w;
   if (!utf8.empty()) {
@@ -18,7 +19,7 @@ std::wstring Wide(const std::string& utf8) {
   }
   for (wchar_t& c : w)
     if (c == L'/') c = L'\\';
-  if (w.size() >= MAX_PATH && w.size() > 2 && w[1] == L':' && w[2] == L'\\') w.insert(0, L"\\\\?\\");
+  if (w.size() >= MAX_PATH - 12 && w.size() > 2 && w[1] == L':' && w[2] == L'\\') w.insert(0, L"\\\\?\\");
   return w;
 }
 
