@@ -1,0 +1,168 @@
+#include "playback/channel_switch.h"
+
+#include "core/eventlog.h"
+#include "guide/text_helpers.h"
+#include "playback/settings_map.h"
+
+namespace strevo {
+
+// Texts in memory are already UTF-8, so the engine's conversion step has
+// nothing left to do.
+std::string EngineAddressFor(const std::string& mrl, const std::string& iface) {
+  std::string address = mrl;
+  if (iface.find(':') != std::string::npos) address = ReplaceAll("udp://@", "http://" + iface + "/udp/", address);
+  if (address.find("dshow://") != std::string::npos) address = "dshow://";
+  return address;
+}
+
+std::string DialogResultAddress(const std::string& path) {
+  std::string result = path;
+  for (const char* scheme : {"http://", "ftp://", "udp://", "mms://", "dshow://", "dvd://"}) {
+    const size_t at = result.find(scheme);
+    if (at != std::string::npos) result.erase(0, at);
+  }
+  return result;
+}
+
+static int IndexOf(const std::vector<std::string>& list, const std::string& s) {
+  for (size_t i = 0; i < list.size(); ++i)
+    if (list[i] == s) return static_cast<int>(i);
+  return -1;
+}
+
+void goplaymrl(PlayerState& st, Sender sender) {
+  // The pause below pumps messages, and a key or a click handled there could
+  // start another switch. The running one reads the selection only after the
+  // pause, so it already plays what the later request selected.
+  if (st.switching) return;
+  st.switching = true;
+  struct Done {
+    PlayerState& st;
+    ~Done() { st.switching = false; }
+  } done{st};
+
+  PlayerHost* host = st.host;
+  if (sender != Sender::RecordButton) st.recording = false;
+  if (host && host->GuideWindowVisible()) host->RegenerateGuideWindow();
+  LogLine("begin goplaymrl idx=" + std::to_string(st.selectedIndex));
+  player_stop(st);
+  if (!st.directShowMode && st.engine) st.engine->PlaylistClear();
+  pump_messages_for(st, 300);
+
+  const int leaving = IndexOf(st.mrls, st.currentMrl);
+  if (leaving != st.selectedIndex) st.previousChannel = leaving;
+  const int index = st.selectedIndex;
+  st.currentMrl = index >= 0 && index < static_cast<int>(st.mrls.size()) ? st.mrls[index] : std::string();
+  if (host) host->ShowSelection(index);
+
+  if (st.currentMrl == "?" && sender != Sender::None) {
+    if (st.pendingAddress.empty()) {
+      std::string chosen;
+      if (!host || !host->AskOpenFile(chosen)) return;  // stays stopped
+      st.currentMrl = DialogResultAddress(chosen);
+    } else {
+      st.currentMrl = st.pendingAddress;
+      st.pendingAddress.clear();
+    }
+  }
+  LogLine("mrl assigned \"" + st.currentMrl + "\"");
+
+  int record = FindRecord(st.configList, st.currentMrl);
+  if (record < 0) record = FindRecord(st.configList, "?");
+  if (record >= 0) {
+    st.channel = ChannelSettingsFromRecord(st.configList[record]);
+    LogLine("per-mrl setting loaded");
+  } else {
+    st.channel.audioTrackIndex = 1;
+  }
+  if (host) host->ShowChannelSettings();
+
+  if (sender != Sender::RecordButton) {
+    player_setvar(st, "conf::demux", "");
+    player_setvar(st, "conf::demuxdump-file", "");
+    player_setvar(st, "conf::sout", "");
+    LogLine("rec vlc setvars to empty done");
+  }
+  applyglobals(st, Sender::MainWindow);
+  applysettings(st, sender);
+
+  if (host && index >= 0 && index < static_cast<int>(st.titles.size())) host->SetChannelLabel(st.titles[index]);
+  if (host && st.globals.raisePriority) host->SetProcessPriority(sender == Sender::RecordButton);
+
+  // "?" is the pseudo-channel's own MRL, not an address: a switch to it that
+  // asked for no file plays nothing.
+  if (!st.currentMrl.empty() && st.currentMrl != "?") {
+    if (st.directShowMode) {
+      // The DirectShow path builds its graph from its own address form.
+      if (st.directShow) st.directShow->PlayMrl(st.currentMrl);
+    } else if (st.engine) {
+      st.engine->AddTarget(EngineAddressFor(st.currentMrl, st.globals.iface), kAddTargetAppendAndGo,
+                           kAddTargetEndOfList);
+      if (host) host->ArmStartPlayTimer();
+    }
+    LogLine("dx or vlc mrl sent");
+  }
+  if (host) {
+    host->AfterSwitch();
+    host->RefreshOsdGuide();
+  }
+  LogLine("end goplaymrl");
+}
+
+static int ChannelCount(const PlayerState& st) { return static_cast<int>(st.mrls.size()); }
+
+void SelectChannel(PlayerState& st, int index, Sender sender) {
+  if (st.recording) return;
+  if (index < 0 || index >= ChannelCount(st)) return;
+  st.selectedIndex = index;
+  if (index != 0 || sender == Sender::MainWindow) goplaymrl(st, sender);
+  if (st.host) st.host->SetChannelLabel(st.titles.size() > static_cast<size_t>(index) ? st.titles[index] : "");
+}
+
+void ActivatePseudoChannel(PlayerState& st, Sender sender) {
+  if (st.selectedIndex == 0 && !st.recording) goplaymrl(st, sender);
+}
+
+void OpenCommand(PlayerState& st) { SelectChannel(st, 0, Sender::MainWindow); }
+
+// With the pseudo-channel alone there is no channel to step to.
+void NextChannel(PlayerState& st) {
+  const int entries = ChannelCount(st);
+  if (entries < 2) return;
+  SelectChannel(st, st.selectedIndex % (entries - 1) + 1, Sender::Control);
+}
+
+void PreviousChannel(PlayerState& st) {
+  const int entries = ChannelCount(st);
+  if (entries < 2) return;
+  SelectChannel(st, st.selectedIndex > 1 ? st.selectedIndex - 1 : entries - 1, Sender::Control);
+}
+
+// -1 (a file that was not in the list) and indexes of a list that has since
+// become shorter have no channel to go back to.
+void BackToPreviousChannel(PlayerState& st) {
+  const int target = st.previousChannel;
+  if (target <= 0 || target >= ChannelCount(st)) return;
+  SelectChannel(st, target, Sender::Control);
+}
+
+void DropFile(PlayerState& st, const std::string& dropped) {
+  st.pendingAddress = dropped.substr(0, dropped.find('\r'));
+  if (st.host && st.host->FileExists(st.pendingAddress)) SelectChannel(st, 0, Sender::MainWindow);
+  else st.pendingAddress.clear();
+}
+
+void StartPlayTimerFired(PlayerState& st) {
+  if (st.channel.mono) applysettings(st, Sender::VideoWindow);
+}
+
+void FirstPlayback(PlayerState& st, const std::string& fileToOpen) {
+  if (!fileToOpen.empty()) {
+    st.pendingAddress = fileToOpen;
+    SelectChannel(st, 0, Sender::MainWindow);
+  } else {
+    SelectChannel(st, st.selectedIndex, Sender::None);
+  }
+}
+
+}  // namespace strevo

@@ -1,0 +1,33 @@
+// Channel switching: goplaymrl, the one road by which anything starts playing
+// in the player window, and the commands that lead to it.
+#pragma once
+#include <string>
+
+#include "playback/player.h"
+
+namespace strevo {
+
+void goplaymrl(PlayerState& st, Sender sender);
+
+// The channel selector's selection handler, after the selection moved to
+// `index`. Ignored while recording (the selection stays where it was).
+void SelectChannel(PlayerState& st, int index, Sender sender);
+// The pseudo-channel entry activated in the list.
+void ActivatePseudoChannel(PlayerState& st, Sender sender);
+void OpenCommand(PlayerState& st);
+void NextChannel(PlayerState& st);
+void PreviousChannel(PlayerState& st);
+void BackToPreviousChannel(PlayerState& st);
+void DropFile(PlayerState& st, const std::string& dropped);
+// The one-shot timer armed after each engine start.
+void StartPlayTimerFired(PlayerState& st);
+// The first playback of the start-up: a file named on the command line, or
+// the channel the configuration selected.
+void FirstPlayback(PlayerState& st, const std::string& fileToOpen);
+
+// The address as the engine gets it.
+std::string EngineAddressFor(const std::string& mrl, const std::string& iface);
+// The open-file dialog's result with stream addresses typed into it.
+std::string DialogResultAddress(const std::string& path);
+
+}  // namespace strevo

@@ -1,0 +1,58 @@
+// The media engine as the player sees it: the entry points it calls, each on
+// the one engine instance of the process. The shell implements it over the
+// loaded library; tests implement it with a recorder, so the order of engine
+// calls is checked without the library.
+#pragma once
+#include <string>
+
+namespace strevo {
+
+// What a variable is set to. The engine's value union carries one of these in
+// its first word.
+struct EngineValue {
+  enum class Type { Int, Float, String };
+  Type type = Type::String;
+  int i = 0;
+  float f = 0;
+  std::string s;
+
+  static EngineValue Int(int v) { return {Type::Int, v, 0, {}}; }
+  static EngineValue Float(float v) { return {Type::Float, 0, v, {}}; }
+  static EngineValue Text(std::string v) { return {Type::String, 0, 0, std::move(v)}; }
+};
+
+// Kinds of the engine's running objects, for FindObject.
+enum EngineObjectKind : int { kVideoOutput = -9, kAudioOutput = -10, kInput = -7 };
+
+struct Engine {
+  virtual ~Engine() = default;
+  virtual int Play() = 0;
+  virtual int Pause() = 0;
+  virtual int Stop() = 0;
+  virtual int PlaylistClear() = 0;
+  // Appends the address to the engine's playlist and starts it.
+  virtual int AddTarget(const std::string& address, int mode, int position) = 0;
+  virtual int IsPlaying() = 0;
+  virtual int TimeGet() = 0;
+  virtual int LengthGet() = 0;
+  virtual int TimeSet(int seconds, bool relative) = 0;
+  virtual int VolumeGet() = 0;
+  virtual int VolumeSet(int volume) = 0;  // 0..200
+  virtual int VolumeMute() = 0;
+  virtual void SpeedFaster() = 0;
+  virtual void SpeedSlower() = 0;
+  virtual int VariableSet(const std::string& name, const EngineValue& value) = 0;
+  virtual std::string Version() = 0;
+  // The instance's root object, and a running object of a kind below it
+  // (null when there is none).
+  virtual void* CurrentObject() = 0;
+  virtual void* FindObject(void* from, int kind) = 0;
+  virtual int ObjectVariableSet(void* object, const std::string& name, const EngineValue& value) = 0;
+};
+
+// The mode and position the player passes with VLC_AddTarget: append and go,
+// at the end of the list.
+inline constexpr int kAddTargetAppendAndGo = 12;
+inline constexpr int kAddTargetEndOfList = -666;
+
+}  // namespace strevo

@@ -1,0 +1,152 @@
+// The player's playback state and the player control layer: the one set of
+// operations through which everything plays, pauses, stops, seeks, changes the
+// volume or sets an engine variable. Each operation tests the DirectShow mode
+// and drives either the engine or the DirectShow graph.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "playback/engine.h"
+#include "playback/settings_values.h"
+
+namespace strevo {
+
+// Who asked for a switch or a settings change. Only a few senders change
+// what happens; the rest are "some control".
+enum class Sender {
+  None,
+  MainWindow,
+  RecordButton,
+  VideoWindow,      // frmVideo: the start-play timer
+  MonoBox,
+  AudioTrackList,
+  GuideNameBox,
+  GuideShiftBar,
+  Control,          // any other control
+};
+
+// The DirectShow playback path. Nobody provides it yet: in DirectShow mode
+// without it the operations only log.
+struct DirectShowGraph {
+  virtual ~DirectShowGraph() = default;
+  virtual void Run() = 0;
+  virtual void Pause() = 0;
+  virtual void PlayMrl(const std::string& address) = 0;  // "" replaces the graph by an empty one
+  virtual bool VideoWindowExists() = 0;
+  virtual bool HasPosition() = 0;
+  virtual double CurrentPosition() = 0;
+  virtual double Duration() = 0;
+  virtual void SetCurrentPosition(double seconds) = 0;
+  virtual bool HasAudio() = 0;
+  virtual int AudioVolume() = 0;  // hundredths of a decibel, -10000..0
+  virtual void SetAudioVolume(int hundredthsDb) = 0;
+};
+
+// What the playback operations need from the windows around them. Every
+// operation has a do-nothing default so a test fake overrides only what it
+// watches.
+struct PlayerHost {
+  virtual ~PlayerHost() = default;
+  // Message pumping and the clock: the shell pumps its thread's queue and
+  // sleeps; tests count.
+  virtual void PumpMessages() {}
+  virtual void SleepMs(int) {}
+  // Channel controls.
+  virtual void ShowSelection(int selectedIndex) {}  // channel selector, lstPlaylist, submenu checks
+  virtual void SetChannelLabel(const std::string&) {}
+  virtual bool AskOpenFile(std::string& chosen) { return false; }
+  virtual bool FileExists(const std::string&) { return false; }
+  // Guide and OSD.
+  virtual bool GuideWindowVisible() { return false; }
+  virtual void RegenerateGuideWindow() {}
+  virtual void RefreshOsdGuide() {}
+  // Settings window and control bar.
+  virtual void ShowChannelSettings() {}  // the settings values changed: controls follow
+  virtual void RedrawControlBar() {}
+  virtual void EnableCropEdits(bool) {}
+  virtual void SetVolumeTooltip(const std::string&) {}
+  virtual void FocusKeyControl() {}
+  // Process and timers.
+  virtual void SetProcessPriority(bool high) {}
+  virtual void ArmStartPlayTimer() {}
+  virtual void AfterSwitch() {}  // frmVideo to the front, desktop re-attach
+};
+
+struct PlayerState {
+  // Engine or DirectShow.
+  bool directShowMode = false;
+  Engine* engine = nullptr;             // null: no engine could be loaded
+  DirectShowGraph* directShow = nullptr;
+  PlayerHost* host = nullptr;
+  int windowsMajorVersion = 6;          // "conf::vout" depends on it
+
+  // Channel list: index-aligned titles and MRLs; entry 0 is the
+  // pseudo-channel with MRL "?". The selected index is the channel selector's.
+  std::vector<std::string> titles{"Файл или поток"};
+  std::vector<std::string> mrls{"?"};
+  int selectedIndex = 0;
+
+  // Channel switching.
+  std::string currentMrl = "?";
+  int previousChannel = 0;      // 0 = none, -1 = a file that is not in the list
+  std::string pendingAddress;   // consumed by the next switch to the pseudo-channel
+  bool recording = false;
+  bool switching = false;       // a goplaymrl is under way
+
+  // The configuration list (one line per record) and the settings values
+  // the settings window shows.
+  std::vector<std::string> configList;
+  ChannelSettingsValues channel;
+  GlobalSettingsValues globals;
+
+  // Control bar.
+  bool muteIndicatorVisible = false;
+  int volumeMax = 100;
+  int liveTicks = 0;            // animation of the live label
+};
+
+// ---- the control layer -------------------------------------------------------
+void player_play(PlayerState& st);
+void player_pause(PlayerState& st);
+void player_stop(PlayerState& st);
+void player_togglemute(PlayerState& st);
+bool player_isplaying(PlayerState& st);
+int player_gettime(PlayerState& st);
+int player_getlength(PlayerState& st);
+void player_settime(PlayerState& st, int seconds);
+int player_getvolume(PlayerState& st);
+void player_setvolume(PlayerState& st, int sliderPosition);
+void player_setvar(PlayerState& st, const std::string& name, const std::string& value);
+void player_setvar(PlayerState& st, const std::string& name, int value);
+// ms / 20 rounds of "process pending messages, sleep 1 ms".
+void pump_messages_for(PlayerState& st, int ms);
+
+// How player_setvar sends a text: the picture floats, digits-only integers,
+// anything else as text.
+EngineValue EngineValueFor(const std::string& name, const std::string& text);
+// The DirectShow volume (hundredths of a decibel) for a slider position.
+int DirectShowVolume(int sliderPosition);
+
+// ---- the callers with logic of their own -------------------------------------
+void PlayButton(PlayerState& st);
+void PauseButton(PlayerState& st);
+void StopButton(PlayerState& st);
+void PlayPauseCommand(PlayerState& st);
+void SeekBy(PlayerState& st, int deltaSeconds);  // the seek keys: -5 / +5
+void SpeedFaster(PlayerState& st);
+void SpeedSlower(PlayerState& st);
+void MuteButton(PlayerState& st);
+void ApplyVolume(PlayerState& st, Sender sender);
+
+// ---- position display (status tick) ------------------------------------------
+std::string FormatClock(int seconds);  // h:mm:ss, hours neither padded nor wrapped
+const std::string& LiveText(int tick, int intervalMs);
+struct PositionDisplay {
+  std::string label;
+  int barRange = 1;
+  int barPosition = 0;
+  std::string menuText;  // the main menu's position entry
+};
+PositionDisplay UpdatePositionDisplay(PlayerState& st, int intervalMs);
+
+}  // namespace strevo

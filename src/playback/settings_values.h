@@ -1,0 +1,55 @@
+// The values the settings window shows: the current channel's picture and
+// sound settings, and the global settings that playback reads. Operations
+// work on these; the window binds its controls to them.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace strevo {
+
+inline constexpr const char* kDeinterlaceModes[] = {"None", "Blend", "Mean", "Bob", "Linear", "X", "Discard"};
+inline constexpr int kDeinterlaceModeCount = 7;
+inline constexpr int kAudioTrackEntries = 10;  // "None", "#1" .. "#9"
+
+struct ChannelSettingsValues {
+  bool colorCorrection = true;
+  int contrast = 100;     // 0..200
+  int brightness = 100;   // 0..200
+  int hue = 0;            // 0..360
+  int saturation = 100;   // 0..300
+  int gamma = 100;        // 0..1000
+  int deinterlace = 0;    // index into kDeinterlaceModes
+  std::string aspect = "None";
+  bool cropManual = false;
+  std::string cropW, cropH, cropX, cropY;
+  bool autoCrop = false;
+  std::string guideName;
+  int guideShift = 0;     // hours, -100..99
+  int audioTrackIndex = 1;  // list index: 0 "None", 1 "#1" ..
+  bool mono = false;
+
+  bool operator==(const ChannelSettingsValues&) const = default;
+};
+
+struct GlobalSettingsValues {
+  std::string iface;          // "Auto", a local address, or host:port of a proxy
+  int audioDevice = 0;        // 0 = "Auto"
+  std::string captureFolder = "C:\\";
+  bool noDirectX = false;
+  bool noDeinterlace = false;
+  bool noCrop = false;
+  bool desktopMode = false;
+  bool raisePriority = false;  // while recording
+  int volume = 50;            // slider 0..100
+};
+
+// A per-channel record's fields into the values, as the controls would take
+// them (slider positions and list indexes kept in their ranges).
+ChannelSettingsValues ChannelSettingsFromRecord(const std::string& record);
+// The record of a channel: key and 18 fields, each followed by "|".
+std::string ChannelRecordText(const std::string& mrl, const ChannelSettingsValues& v);
+
+// The configuration list's records by key (field 0), -1 when absent.
+int FindRecord(const std::vector<std::string>& list, const std::string& key);
+
+}  // namespace strevo

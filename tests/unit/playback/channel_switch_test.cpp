@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "playback/channel_switch.h"
+#include "playback/settings_map.h"
+
+namespace strevo {
+namespace {
+using test::LogCapture;
+using test::Rig;
+
+TEST(GoPlayMrl, EngineCallsInTheirOrder) {
+  LogCapture log;
+  Rig r(3);
+  r.st.globals.iface = "127.0.0.1:4022";
+  SelectChannel(r.st, 2, Sender::Control);
+  const auto& c = r.engine.calls;
+  ASSERT_GE(c.size(), 4u);
+  EXPECT_EQ(c[0], "VLC_Stop");
+  EXPECT_EQ(c[1], "VLC_PlaylistClear");
+  EXPECT_EQ(c[2], "conf::demux=s:");
+  EXPECT_EQ(c[3], "conf::demuxdump-file=s:");
+  EXPECT_EQ(c[4], "conf::sout=s:");
+  EXPECT_EQ(c[5], "conf::miface-addr=s:");
+  EXPECT_EQ(c[c.size() - 2], "conf::timeshift-granularity=i:1024");
+  EXPECT_EQ(c.back(), "VLC_AddTarget http://127.0.0.1:4022/udp/239.0.0.2:1234 12 -666");
+  EXPECT_EQ(r.st.currentMrl, "udp://@239.0.0.2:1234");
+  EXPECT_EQ(r.host.label, "Ch2");
+  EXPECT_EQ(r.host.events.back(), "osd guide");
+  EXPECT_NE(std::find(r.host.events.begin(), r.host.events.end(), "start-play timer"), r.host.events.end());
+  EXPECT_EQ(r.host.pumps, 15);  // the 300 ms pause
+  const auto& lines = LogCapture::Lines();
+  auto at = [&](const std::string& s) { return std::find(lines.begin(), lines.end(), s) - lines.begin(); };
+  EXPECT_LT(at("begin goplaymrl idx=2"), at("player_stop"));
+  EXPECT_LT(at("mrl assigned \"udp://@239.0.0.2:1234\""), at("rec vlc setvars to empty done"));
+  EXPECT_LT(at("rec vlc setvars to empty done"), at("applyglobals done"));
+  EXPECT_LT(at("dx or vlc mrl sent"), at("end goplaymrl"));
+  EXPECT_LT(at("end goplaymrl"), static_cast<long>(lines.size()));
+}
+
+TEST(GoPlayMrl, PreviousChannelIndex) {
+  Rig r(6);
+  SelectChannel(r.st, 5, Sender::Control);
+  EXPECT_EQ(r.st.previousChannel, 0);  // left the pseudo-channel
+  SelectChannel(r.st, 2, Sender::Control);
+  EXPECT_EQ(r.st.previousChannel, 5);
+  SelectChannel(r.st, 2, Sender::Control);
+  EXPECT_EQ(r.st.previousChannel, 5);
+  BackToPreviousChannel(r.st);
+  EXPECT_EQ(r.st.selectedIndex, 5);
+  EXPECT_EQ(r.st.previousChannel, 2);
+}
+
+TEST(GoPlayMrl, BackFromAnOpenedFileIsRefusedQuietly) {
+  Rig r(3);
+  r.host.openFileResult = true;
+  r.host.openFileName = "C:\\clips\\a.ts";
+  SelectChannel(r.st, 2, Sender::Control);
+  OpenCommand(r.st);
+  EXPECT_EQ(r.st.currentMrl, "C:\\clips\\a.ts");
+  SelectChannel(r.st, 1, Sender::Control);
+  EXPECT_EQ(r.st.previousChannel, -1);
+  r.engine.calls.clear();
+  BackToPreviousChannel(r.st);
+  EXPECT_TRUE(r.engine.calls.empty());
+  EXPECT_EQ(r.st.selectedIndex, 1);
+}
+
+TEST(ChannelSteps, NextAndPreviousWrapPastThePseudoChannel) {
+  Rig r(10);
+  r.st.selectedIndex = 10;
+  NextChannel(r.st);
+  EXPECT_EQ(r.st.selectedIndex, 1);
+  PreviousChannel(r.st);
+  EXPECT_EQ(r.st.selectedIndex, 10);
+  PreviousChannel(r.st);
+  EXPECT_EQ(r.st.selectedIndex, 9);
+  r.st.selectedIndex = 0;
+  NextChannel(r.st);
+  EXPECT_EQ(r.st.selectedIndex, 1);
+}
+
+TEST(ChannelSteps, AListWithoutChannelsHasNothingToStepTo) {
+  Rig r(0);
+  NextChannel(r.st);
+  PreviousChannel(r.st);
+  EXPECT_EQ(r.st.selectedIndex, 0);
+  EXPECT_TRUE(r.engine.calls.empty());
+  EXPECT_TRUE(r.host.events.empty());
+}
+
+TEST(GoPlayMrl, ChannelRecordOrDefaultRecordOrNeither) {
+  Rig r(2);
+  r.st.configList = {"?|0|111|100|0|100|100|0|None|0|||||0||0|2|1|",
+                     "udp://@239.0.0.2:1234|1|50|100|0|100|100|2|4:3|0|||||0||0|0|0|"};
+  SelectChannel(r.st, 2, Sender::Control);
+  EXPECT_EQ(r.st.channel.contrast, 50);
+  EXPECT_EQ(r.engine.Var("conf::aspect-ratio"), "s:4:3");
+  SelectChannel(r.st, 1, Sender::Control);  // no record of its own: "?"
+  EXPECT_EQ(r.st.channel.contrast, 111);
+  EXPECT_EQ(r.st.channel.audioTrackIndex, 3);
+  EXPECT_EQ(r.engine.Var("conf::audio-track"), "i:2");
+  // Channel 1 now has a record of its own, a copy of the default.
+  EXPECT_EQ(FindRecord(r.st.configList, "udp://@239.0.0.1:1234"), 2);
+
+  Rig bare(1);
+  bare.st.channel.contrast = 77;
+  bare.st.channel.audioTrackIndex = 5;
+  SelectChannel(bare.st, 1, Sender::Control);
+  EXPECT_EQ(bare.st.channel.contrast, 77);
+  EXPECT_EQ(bare.st.channel.audioTrackIndex, 1);
+}
+
+TEST(GoPlayMrl, SelectingWhileRecordingDoesNothing) {
+  Rig r(3);
+  SelectChannel(r.st, 1, Sender::Control);
+  r.st.recording = true;
+  r.engine.calls.clear();
+  r.host.events.clear();
+  SelectChannel(r.st, 3, Sender::Control);
+  NextChannel(r.st);
+  OpenCommand(r.st);
+  EXPECT_TRUE(r.engine.calls.empty());
+  EXPECT_TRUE(r.host.events.empty());
+  EXPECT_EQ(r.st.selectedIndex, 1);
+  EXPECT_TRUE(r.st.recording);
+}
+
+TEST(GoPlayMrl, TheRecordButtonKeepsItsRecordingVariables) {
+  Rig r(2);
+  r.st.recording = true;
+  r.st.selectedIndex = 2;
+  goplaymrl(r.st, Sender::RecordButton);
+  EXPECT_TRUE(r.st.recording);
+  EXPECT_EQ(r.engine.Count("conf::sout"), 0);
+  EXPECT_EQ(r.engine.Count("conf::demux"), 0);
+  goplaymrl(r.st, Sender::Control);
+  EXPECT_FALSE(r.st.recording);
+  EXPECT_EQ(r.engine.Var("conf::sout"), "s:");
+}
+
+TEST(GoPlayMrl, PriorityFollowsTheSettingAndTheSender) {
+  Rig r(1);
+  r.st.selectedIndex = 1;
+  goplaymrl(r.st, Sender::RecordButton);
+  EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "priority high"), 0);
+  r.st.globals.raisePriority = true;
+  goplaymrl(r.st, Sender::RecordButton);
+  goplaymrl(r.st, Sender::Control);
+  EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "priority high"), 1);
+  EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "priority normal"), 1);
+}
+
+TEST(PseudoChannel, CancelledDialogLeavesThePlayerStopped) {
+  LogCapture log;
+  Rig r(2);
+  OpenCommand(r.st);
+  EXPECT_EQ(r.engine.calls, (std::vector<std::string>{"VLC_Stop", "VLC_PlaylistClear"}));
+  EXPECT_EQ(r.st.currentMrl, "?");
+  EXPECT_FALSE(log.Has("end goplaymrl"));
+}
+
+TEST(PseudoChannel, TypedStreamAddressesLoseTheDialogsFolder) {
+  Rig r(1);
+  r.host.openFileResult = true;
+  r.host.openFileName = "C:\\Users\\me\\udp://@239.1.1.1:1234";
+  OpenCommand(r.st);
+  EXPECT_EQ(r.st.currentMrl, "udp://@239.1.1.1:1234");
+  EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget udp://@239.1.1.1:1234 12 -666");
+  EXPECT_EQ(DialogResultAddress("x\\http://a/udp://@b"), "udp://@b");
+}
+
+TEST(PseudoChannel, WithoutASenderNothingIsAskedNorPlayed) {
+  Rig r(1);
+  FirstPlayback(r.st, "");  // nothing selected at start-up
+  EXPECT_TRUE(r.engine.calls.empty());
+  r.st.selectedIndex = 0;
+  goplaymrl(r.st, Sender::None);
+  EXPECT_EQ(r.engine.Count("VLC_AddTarget"), 0);
+  EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "open dialog"), 0);
+}
+
+TEST(DroppedFiles, OnlyExistingFilesPlayAndThePendingAddressIsConsumed) {
+  Rig r(1);
+  r.host.existingFiles = {"C:\\a.ts"};
+  DropFile(r.st, "C:\\b.ts\r\nC:\\a.ts");
+  EXPECT_TRUE(r.st.pendingAddress.empty());
+  EXPECT_TRUE(r.engine.calls.empty());
+  DropFile(r.st, "C:\\a.ts\r\n");
+  EXPECT_EQ(r.st.currentMrl, "C:\\a.ts");
+  EXPECT_TRUE(r.st.pendingAddress.empty());
+  EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget C:\\a.ts 12 -666");
+}
+
+TEST(FirstPlayback, FileFromTheCommandLineOrTheSelectedChannel) {
+  Rig r(2);
+  FirstPlayback(r.st, "C:\\movie.ts");
+  EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget C:\\movie.ts 12 -666");
+  Rig s(2);
+  s.st.selectedIndex = 2;
+  FirstPlayback(s.st, "");
+  EXPECT_EQ(s.engine.calls.back(), "VLC_AddTarget udp://@239.0.0.2:1234 12 -666");
+}
+
+TEST(StartPlayTimer, ReappliesMonoOnTheAudioOutput) {
+  Rig r(1);
+  r.engine.playing = 1;
+  StartPlayTimerFired(r.st);
+  EXPECT_TRUE(r.engine.calls.empty());
+  r.st.channel.mono = true;
+  StartPlayTimerFired(r.st);
+  EXPECT_EQ(r.engine.Var("aout.audio-device"), "i:1");
+}
+
+TEST(GoPlayMrl, ASwitchAskedForDuringThePauseJoinsTheRunningOne) {
+  Rig r(3);
+  r.host.onPump = [&] { SelectChannel(r.st, 3, Sender::Control); };
+  SelectChannel(r.st, 1, Sender::Control);
+  r.host.onPump = nullptr;
+  EXPECT_EQ(r.engine.Count("VLC_Stop"), 1);
+  EXPECT_EQ(r.engine.Count("VLC_AddTarget"), 1);
+  EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget udp://@239.0.0.3:1234 12 -666");
+}
+
+TEST(GoPlayMrl, TunerAddressesAreReducedForTheEngine) {
+  Rig r;
+  r.st.titles.push_back("TV");
+  r.st.mrls.push_back("dshow://12");
+  SelectChannel(r.st, 1, Sender::Control);
+  EXPECT_EQ(r.engine.Var("conf::dshow-tuner-channel"), "i:12");
+  EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget dshow:// 12 -666");
+}
+
+TEST(GoPlayMrl, AnEmptyAddressStopsAndPlaysNothing) {
+  Rig r;
+  r.st.titles.push_back("broken");
+  r.st.mrls.push_back("");
+  SelectChannel(r.st, 1, Sender::Control);
+  EXPECT_EQ(r.engine.Count("VLC_Stop"), 1);
+  EXPECT_EQ(r.engine.Count("VLC_AddTarget"), 0);
+}
+
+}  // namespace
+}  // namespace strevo
