@@ -44,15 +44,15 @@ void goplaymrl(PlayerState& st, Sender sender) {
   PlayerHost* host = st.host;
   if (sender != Sender::RecordButton) st.recording = false;
   if (host && host->GuideWindowVisible()) host->RegenerateGuideWindow();
-  LogLine("begin goplaymrl idx=" + std::to_string(st.selectedIndex));
+  LogLine("begin goplaymrl idx=" + std::to_string(st.channelSelectorIndex));
   player_stop(st);
   if (!st.directShowMode && st.engine) st.engine->PlaylistClear();
   pump_messages_for(st, 300);
 
-  const int leaving = IndexOf(st.mrls, st.currentMrl);
-  if (leaving != st.selectedIndex) st.previousChannel = leaving;
-  const int index = st.selectedIndex;
-  st.currentMrl = index >= 0 && index < static_cast<int>(st.mrls.size()) ? st.mrls[index] : std::string();
+  const int leaving = IndexOf(st.channelMrls, st.currentMrl);
+  if (leaving != st.channelSelectorIndex) st.previousChannel = leaving;
+  const int index = st.channelSelectorIndex;
+  st.currentMrl = index >= 0 && index < static_cast<int>(st.channelMrls.size()) ? st.channelMrls[index] : std::string();
   if (host) host->ShowSelection(index);
 
   if (st.currentMrl == "?" && sender != Sender::None) {
@@ -86,8 +86,8 @@ void goplaymrl(PlayerState& st, Sender sender) {
   applyglobals(st, Sender::MainWindow);
   applysettings(st, sender);
 
-  if (host && index >= 0 && index < static_cast<int>(st.titles.size())) host->SetChannelLabel(st.titles[index]);
-  if (host && st.globals.raisePriority) host->SetProcessPriority(sender == Sender::RecordButton);
+  if (host && index >= 0 && index < static_cast<int>(st.channelTitles.size())) host->SetChannelLabel(st.channelTitles[index]);
+  if (host && st.globals.recPriority) host->SetProcessPriority(sender == Sender::RecordButton);
 
   // "?" is the pseudo-channel's own MRL, not an address: a switch to it that
   // asked for no file plays nothing.
@@ -109,18 +109,18 @@ void goplaymrl(PlayerState& st, Sender sender) {
   LogLine("end goplaymrl");
 }
 
-static int ChannelCount(const PlayerState& st) { return static_cast<int>(st.mrls.size()); }
+static int ChannelCount(const PlayerState& st) { return static_cast<int>(st.channelMrls.size()); }
 
 void SelectChannel(PlayerState& st, int index, Sender sender) {
   if (st.recording) return;
   if (index < 0 || index >= ChannelCount(st)) return;
-  st.selectedIndex = index;
+  st.channelSelectorIndex = index;
   if (index != 0 || sender == Sender::MainWindow) goplaymrl(st, sender);
-  if (st.host) st.host->SetChannelLabel(st.titles.size() > static_cast<size_t>(index) ? st.titles[index] : "");
+  if (st.host) st.host->SetChannelLabel(st.channelTitles.size() > static_cast<size_t>(index) ? st.channelTitles[index] : "");
 }
 
 void ActivatePseudoChannel(PlayerState& st, Sender sender) {
-  if (st.selectedIndex == 0 && !st.recording) goplaymrl(st, sender);
+  if (st.channelSelectorIndex == 0 && !st.recording) goplaymrl(st, sender);
 }
 
 void OpenCommand(PlayerState& st) { SelectChannel(st, 0, Sender::MainWindow); }
@@ -129,13 +129,13 @@ void OpenCommand(PlayerState& st) { SelectChannel(st, 0, Sender::MainWindow); }
 void NextChannel(PlayerState& st) {
   const int entries = ChannelCount(st);
   if (entries < 2) return;
-  SelectChannel(st, st.selectedIndex % (entries - 1) + 1, Sender::Control);
+  SelectChannel(st, st.channelSelectorIndex % (entries - 1) + 1, Sender::Control);
 }
 
 void PreviousChannel(PlayerState& st) {
   const int entries = ChannelCount(st);
   if (entries < 2) return;
-  SelectChannel(st, st.selectedIndex > 1 ? st.selectedIndex - 1 : entries - 1, Sender::Control);
+  SelectChannel(st, st.channelSelectorIndex > 1 ? st.channelSelectorIndex - 1 : entries - 1, Sender::Control);
 }
 
 // -1 (a file that was not in the list) and indexes of a list that has since
@@ -161,7 +161,7 @@ void FirstPlayback(PlayerState& st, const std::string& fileToOpen) {
     st.pendingAddress = fileToOpen;
     SelectChannel(st, 0, Sender::MainWindow);
   } else {
-    SelectChannel(st, st.selectedIndex, Sender::None);
+    SelectChannel(st, st.channelSelectorIndex, Sender::None);
   }
 }
 

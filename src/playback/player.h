@@ -52,7 +52,7 @@ struct PlayerHost {
   virtual void PumpMessages() {}
   virtual void SleepMs(int) {}
   // Channel controls.
-  virtual void ShowSelection(int selectedIndex) {}  // channel selector, lstPlaylist, submenu checks
+  virtual void ShowSelection(int channelSelectorIndex) {}  // channel selector, lstPlaylist, submenu checks
   virtual void SetChannelLabel(const std::string&) {}
   virtual bool AskOpenFile(std::string& chosen) { return false; }
   virtual bool FileExists(const std::string&) { return false; }
@@ -82,9 +82,9 @@ struct PlayerState {
 
   // Channel list: index-aligned titles and MRLs; entry 0 is the
   // pseudo-channel with MRL "?". The selected index is the channel selector's.
-  std::vector<std::string> titles{"Файл или поток"};
-  std::vector<std::string> mrls{"?"};
-  int selectedIndex = 0;
+  std::vector<std::string> channelTitles{"Файл или поток"};
+  std::vector<std::string> channelMrls{"?"};
+  int channelSelectorIndex = 0;
 
   // Channel switching.
   std::string currentMrl = "?";
@@ -98,6 +98,7 @@ struct PlayerState {
   std::vector<std::string> configList;
   ChannelSettingsValues channel;
   GlobalSettingsValues globals;
+  bool desktopMode = false;     // the main menu's desktop mode item
 
   // Control bar.
   bool muteIndicatorVisible = false;

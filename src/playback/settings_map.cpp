@@ -15,7 +15,7 @@ void applyglobals(PlayerState& st, Sender sender) {
   player_setvar(st, "conf::http-reconnect", "1");
   player_setvar(st, "conf::snapshot-format", "jpg");
   player_setvar(st, "conf::snapshot-preview", "1");
-  player_setvar(st, "conf::snapshot-path", AsciiLower(st.globals.captureFolder));
+  player_setvar(st, "conf::snapshot-path", AsciiLower(st.globals.capDir));
   ApplyVolume(st, sender);
   LogLine("applyglobals done");
 }
@@ -137,9 +137,9 @@ void applysettings(PlayerState& st, Sender sender) {
       player_setvar(st, "conf::vout", "vout_directx");
     }
   }
-  player_setvar(st, "conf::directx-wallpaper", g.desktopMode ? "1" : "0");
+  player_setvar(st, "conf::directx-wallpaper", st.desktopMode ? "1" : "0");
   player_setvar(st, "conf::access-filter", "access_filter_timeshift");
-  player_setvar(st, "conf::timeshift-dir", AsciiLower(g.captureFolder));
+  player_setvar(st, "conf::timeshift-dir", AsciiLower(g.capDir));
   player_setvar(st, "conf::timeshift-granularity", 1024);
   // The DirectShow source rectangle belongs to the DirectShow path.
   if ((sender == Sender::GuideNameBox || sender == Sender::GuideShiftBar) && st.host) st.host->RefreshOsdGuide();

@@ -34,12 +34,11 @@ struct ChannelSettingsValues {
 struct GlobalSettingsValues {
   std::string iface;          // "Auto", a local address, or host:port of a proxy
   int audioDevice = 0;        // 0 = "Auto"
-  std::string captureFolder = "C:\\";
+  std::string capDir = "C:\\";
   bool noDirectX = false;
   bool noDeinterlace = false;
   bool noCrop = false;
-  bool desktopMode = false;
-  bool raisePriority = false;  // while recording
+  bool recPriority = false;  // while recording
   int volume = 50;            // slider 0..100
 };
 

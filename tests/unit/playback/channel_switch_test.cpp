@@ -47,7 +47,7 @@ TEST(GoPlayMrl, PreviousChannelIndex) {
   SelectChannel(r.st, 2, Sender::Control);
   EXPECT_EQ(r.st.previousChannel, 5);
   BackToPreviousChannel(r.st);
-  EXPECT_EQ(r.st.selectedIndex, 5);
+  EXPECT_EQ(r.st.channelSelectorIndex, 5);
   EXPECT_EQ(r.st.previousChannel, 2);
 }
 
@@ -63,28 +63,28 @@ TEST(GoPlayMrl, BackFromAnOpenedFileIsRefusedQuietly) {
   r.engine.calls.clear();
   BackToPreviousChannel(r.st);
   EXPECT_TRUE(r.engine.calls.empty());
-  EXPECT_EQ(r.st.selectedIndex, 1);
+  EXPECT_EQ(r.st.channelSelectorIndex, 1);
 }
 
 TEST(ChannelSteps, NextAndPreviousWrapPastThePseudoChannel) {
   Rig r(10);
-  r.st.selectedIndex = 10;
+  r.st.channelSelectorIndex = 10;
   NextChannel(r.st);
-  EXPECT_EQ(r.st.selectedIndex, 1);
+  EXPECT_EQ(r.st.channelSelectorIndex, 1);
   PreviousChannel(r.st);
-  EXPECT_EQ(r.st.selectedIndex, 10);
+  EXPECT_EQ(r.st.channelSelectorIndex, 10);
   PreviousChannel(r.st);
-  EXPECT_EQ(r.st.selectedIndex, 9);
-  r.st.selectedIndex = 0;
+  EXPECT_EQ(r.st.channelSelectorIndex, 9);
+  r.st.channelSelectorIndex = 0;
   NextChannel(r.st);
-  EXPECT_EQ(r.st.selectedIndex, 1);
+  EXPECT_EQ(r.st.channelSelectorIndex, 1);
 }
 
 TEST(ChannelSteps, AListWithoutChannelsHasNothingToStepTo) {
   Rig r(0);
   NextChannel(r.st);
   PreviousChannel(r.st);
-  EXPECT_EQ(r.st.selectedIndex, 0);
+  EXPECT_EQ(r.st.channelSelectorIndex, 0);
   EXPECT_TRUE(r.engine.calls.empty());
   EXPECT_TRUE(r.host.events.empty());
 }
@@ -122,14 +122,14 @@ TEST(GoPlayMrl, SelectingWhileRecordingDoesNothing) {
   OpenCommand(r.st);
   EXPECT_TRUE(r.engine.calls.empty());
   EXPECT_TRUE(r.host.events.empty());
-  EXPECT_EQ(r.st.selectedIndex, 1);
+  EXPECT_EQ(r.st.channelSelectorIndex, 1);
   EXPECT_TRUE(r.st.recording);
 }
 
 TEST(GoPlayMrl, TheRecordButtonKeepsItsRecordingVariables) {
   Rig r(2);
   r.st.recording = true;
-  r.st.selectedIndex = 2;
+  r.st.channelSelectorIndex = 2;
   goplaymrl(r.st, Sender::RecordButton);
   EXPECT_TRUE(r.st.recording);
   EXPECT_EQ(r.engine.Count("conf::sout"), 0);
@@ -141,10 +141,10 @@ TEST(GoPlayMrl, TheRecordButtonKeepsItsRecordingVariables) {
 
 TEST(GoPlayMrl, PriorityFollowsTheSettingAndTheSender) {
   Rig r(1);
-  r.st.selectedIndex = 1;
+  r.st.channelSelectorIndex = 1;
   goplaymrl(r.st, Sender::RecordButton);
   EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "priority high"), 0);
-  r.st.globals.raisePriority = true;
+  r.st.globals.recPriority = true;
   goplaymrl(r.st, Sender::RecordButton);
   goplaymrl(r.st, Sender::Control);
   EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "priority high"), 1);
@@ -174,7 +174,7 @@ TEST(PseudoChannel, WithoutASenderNothingIsAskedNorPlayed) {
   Rig r(1);
   FirstPlayback(r.st, "");  // nothing selected at start-up
   EXPECT_TRUE(r.engine.calls.empty());
-  r.st.selectedIndex = 0;
+  r.st.channelSelectorIndex = 0;
   goplaymrl(r.st, Sender::None);
   EXPECT_EQ(r.engine.Count("VLC_AddTarget"), 0);
   EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "open dialog"), 0);
@@ -197,7 +197,7 @@ TEST(FirstPlayback, FileFromTheCommandLineOrTheSelectedChannel) {
   FirstPlayback(r.st, "C:\\movie.ts");
   EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget C:\\movie.ts 12 -666");
   Rig s(2);
-  s.st.selectedIndex = 2;
+  s.st.channelSelectorIndex = 2;
   FirstPlayback(s.st, "");
   EXPECT_EQ(s.engine.calls.back(), "VLC_AddTarget udp://@239.0.0.2:1234 12 -666");
 }
@@ -224,8 +224,8 @@ TEST(GoPlayMrl, ASwitchAskedForDuringThePauseJoinsTheRunningOne) {
 
 TEST(GoPlayMrl, TunerAddressesAreReducedForTheEngine) {
   Rig r;
-  r.st.titles.push_back("TV");
-  r.st.mrls.push_back("dshow://12");
+  r.st.channelTitles.push_back("TV");
+  r.st.channelMrls.push_back("dshow://12");
   SelectChannel(r.st, 1, Sender::Control);
   EXPECT_EQ(r.engine.Var("conf::dshow-tuner-channel"), "i:12");
   EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget dshow:// 12 -666");
@@ -233,8 +233,8 @@ TEST(GoPlayMrl, TunerAddressesAreReducedForTheEngine) {
 
 TEST(GoPlayMrl, AnEmptyAddressStopsAndPlaysNothing) {
   Rig r;
-  r.st.titles.push_back("broken");
-  r.st.mrls.push_back("");
+  r.st.channelTitles.push_back("broken");
+  r.st.channelMrls.push_back("");
   SelectChannel(r.st, 1, Sender::Control);
   EXPECT_EQ(r.engine.Count("VLC_Stop"), 1);
   EXPECT_EQ(r.engine.Count("VLC_AddTarget"), 0);

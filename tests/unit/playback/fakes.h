@@ -149,8 +149,8 @@ struct Rig {
     st.engine = &engine;
     st.host = &host;
     for (int i = 1; i <= channels; ++i) {
-      st.titles.push_back("Ch" + std::to_string(i));
-      st.mrls.push_back("udp://@239.0.0." + std::to_string(i) + ":1234");
+      st.channelTitles.push_back("Ch" + std::to_string(i));
+      st.channelMrls.push_back("udp://@239.0.0." + std::to_string(i) + ":1234");
     }
   }
 };

@@ -73,7 +73,7 @@ TEST(ApplyGlobals, SetsItsVariablesInOrder) {
   Rig r;
   r.st.globals.iface = "Auto";
   r.st.globals.audioDevice = 2;
-  r.st.globals.captureFolder = "D:\\Video\\";
+  r.st.globals.capDir = "D:\\Video\\";
   r.engine.volume = 100;  // slider 50 is 100 on the engine's scale, but compared as is
   applyglobals(r.st, Sender::MainWindow);
   EXPECT_EQ(r.engine.calls,
@@ -183,8 +183,8 @@ TEST(ApplySettings, FullRunInOrder) {
   LogCapture log;
   Rig r;
   r.st.currentMrl = "http://h/x";
-  r.st.globals.captureFolder = "C:\\Rec\\";
-  r.st.globals.desktopMode = true;
+  r.st.globals.capDir = "C:\\Rec\\";
+  r.st.desktopMode = true;
   applysettings(r.st, Sender::None);
   EXPECT_EQ(r.engine.calls,
             (std::vector<std::string>{

@@ -1,0 +1,208 @@
+#include "playback/vlclib_win.h"
+
+#include "win/util_win.h"
+
+namespace strevo {
+
+static std::string g_folder;
+static HMODULE g_library = nullptr;
+static int g_lastError = kVlcNoLibrary;
+static VlcEntryPoints g_vlc{};
+
+static std::string RegistryInstallDir() {
+  HKEY key;
+  // Full access as the engine's installer leaves it; a limited user fails here.
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VideoLAN\\VLC", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return {};
+  wchar_t buf[MAX_PATH * 2] = {};
+  DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
+  std::string dir;
+  if (RegQueryValueExW(key, L"InstallDir", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ))
+    dir = Narrow(buf) + "\\";
+  RegCloseKey(key);
+  return dir;
+}
+
+std::string VlcEngineFolder() {
+  if (!g_folder.empty()) return g_folder;
+  const std::string exeFolder = ExeFolder() + "\\";
+  if (FileExists(exeFolder + "LibVLC.dll")) g_folder = exeFolder;
+  else if (FileExists(exeFolder + "Vlc\\LibVLC.dll")) g_folder = exeFolder + "Vlc\\";
+  else g_folder = RegistryInstallDir();
+  return g_folder;
+}
+
+template <typename F>
+static void Resolve(F& slot, const char* name) {
+  slot = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(g_library, name)));
+  if (!slot) g_lastError = kVlcMissingEntry;
+}
+
+int VlcLoad() {
+  if (g_library && g_lastError == kVlcLoaded) return kVlcLoaded;
+  if (!g_library) {
+    g_library = LoadLibraryW(L"libvlc.dll");
+    if (!g_library) {
+      const std::string folder = VlcEngineFolder();
+      if (!folder.empty()) g_library = LoadLibraryW(Widen(folder + "libvlc.dll").c_str());
+    }
+    if (!g_library) return g_lastError = kVlcNoLibrary;
+  }
+  g_lastError = kVlcLoaded;
+  VlcEntryPoints& t = g_vlc;
+  Resolve(t.rootwrap, "rootwrap");
+  Resolve(t.VLC_AddIntf, "VLC_AddIntf");
+  Resolve(t.VLC_AddTarget, "VLC_AddTarget");
+  Resolve(t.VLC_CleanUp, "VLC_CleanUp");
+  Resolve(t.VLC_CompileBy, "VLC_CompileBy");
+  Resolve(t.VLC_CompileDomain, "VLC_CompileDomain");
+  Resolve(t.VLC_CompileHost, "VLC_CompileHost");
+  Resolve(t.VLC_Compiler, "VLC_Compiler");
+  Resolve(t.VLC_Create, "VLC_Create");
+  Resolve(t.VLC_Destroy, "VLC_Destroy");
+  Resolve(t.VLC_Die, "VLC_Die");
+  Resolve(t.VLC_Error, "VLC_Error");
+  Resolve(t.VLC_FullScreen, "VLC_FullScreen");
+  Resolve(t.VLC_Init, "VLC_Init");
+  Resolve(t.VLC_IsPlaying, "VLC_IsPlaying");
+  Resolve(t.VLC_LengthGet, "VLC_LengthGet");
+  Resolve(t.VLC_Pause, "VLC_Pause");
+  Resolve(t.VLC_Play, "VLC_Play");
+  Resolve(t.VLC_PlaylistClear, "VLC_PlaylistClear");
+  Resolve(t.VLC_PlaylistIndex, "VLC_PlaylistIndex");
+  Resolve(t.VLC_PlaylistNext, "VLC_PlaylistNext");
+  Resolve(t.VLC_PlaylistNumberOfItems, "VLC_PlaylistNumberOfItems");
+  Resolve(t.VLC_PlaylistPrev, "VLC_PlaylistPrev");
+  Resolve(t.VLC_PositionGet, "VLC_PositionGet");
+  Resolve(t.VLC_PositionSet, "VLC_PositionSet");
+  Resolve(t.VLC_SpeedFaster, "VLC_SpeedFaster");
+  Resolve(t.VLC_SpeedSlower, "VLC_SpeedSlower");
+  Resolve(t.VLC_Stop, "VLC_Stop");
+  Resolve(t.VLC_TimeGet, "VLC_TimeGet");
+  Resolve(t.VLC_TimeSet, "VLC_TimeSet");
+  Resolve(t.VLC_VariableGet, "VLC_VariableGet");
+  Resolve(t.VLC_VariableSet, "VLC_VariableSet");
+  Resolve(t.VLC_VariableType, "VLC_VariableType");
+  Resolve(t.VLC_Version, "VLC_Version");
+  Resolve(t.VLC_VolumeGet, "VLC_VolumeGet");
+  Resolve(t.VLC_VolumeMute, "VLC_VolumeMute");
+  Resolve(t.VLC_VolumeSet, "VLC_VolumeSet");
+  Resolve(t.var_Set, "__var_Set");
+  Resolve(t.var_Get, "__var_Get");
+  Resolve(t.vlc_object_find, "__vlc_object_find");
+  Resolve(t.vlc_current_object, "vlc_current_object");
+  return g_lastError;
+}
+
+const VlcEntryPoints& Vlc() { return g_vlc; }
+
+static vlc_value_t IntValue(int v) {
+  vlc_value_t value{};
+  value.i_int = v;
+  return value;
+}
+
+TVLCPlugin::TVLCPlugin(HWND host) : host_(host) {
+  if (VlcLoad() != kVlcLoaded) {
+    id_ = -1;
+    return;
+  }
+  id_ = g_vlc.VLC_Create();
+  // The engine keeps argv's texts only during the call.
+  std::string folder = Utf8ToAnsi(VlcEngineFolder());
+  char* argv[2] = {folder.data(), nullptr};
+  int code = g_vlc.VLC_Init(id_, 1, argv);
+  if (!host_) return;
+  if (code >= 0) {
+    RECT rc{};
+    GetClientRect(host_, &rc);
+    code = g_vlc.VLC_VariableSet(id_, "conf::width", IntValue(rc.right - rc.left));
+    if (code >= 0) code = g_vlc.VLC_VariableSet(id_, "conf::height", IntValue(rc.bottom - rc.top));
+    if (code >= 0)
+      code = g_vlc.VLC_VariableSet(id_, "drawable", IntValue(static_cast<int>(reinterpret_cast<intptr_t>(host_))));
+    if (code >= 0) {
+      vlc_value_t back{};
+      code = g_vlc.VLC_VariableGet(id_, "drawable", &back);
+    }
+  }
+  if (code < 0)
+    MessageBoxUtf8(host_, "Error " + std::to_string(code) + " :" + Error(code), "error", MB_OK | MB_ICONWARNING);
+}
+
+TVLCPlugin::~TVLCPlugin() {
+  if (id_ == -1) return;
+  g_vlc.VLC_CleanUp(id_);
+  g_vlc.VLC_Destroy(id_);
+}
+
+// Every call below is made only with an engine: callers test Loaded(), and
+// these return a neutral value otherwise.
+int TVLCPlugin::AddIntf(const char* module, int block, int play) {
+  return Loaded() ? g_vlc.VLC_AddIntf(id_, module, block, play) : -1;
+}
+int TVLCPlugin::AddTarget(const std::string& target, int mode, int position) {
+  return Loaded() ? g_vlc.VLC_AddTarget(id_, target.c_str(), nullptr, 0, mode, position) : -1;
+}
+int TVLCPlugin::IsPlaying() { return Loaded() ? g_vlc.VLC_IsPlaying(id_) : 0; }
+int TVLCPlugin::LengthGet() { return Loaded() ? g_vlc.VLC_LengthGet(id_) : 0; }
+int TVLCPlugin::TimeGet() { return Loaded() ? g_vlc.VLC_TimeGet(id_) : 0; }
+int TVLCPlugin::TimeSet(int seconds, int relative) {
+  return Loaded() ? g_vlc.VLC_TimeSet(id_, seconds, relative) : -1;
+}
+int TVLCPlugin::Play() { return Loaded() ? g_vlc.VLC_Play(id_) : -1; }
+int TVLCPlugin::Pause() { return Loaded() ? g_vlc.VLC_Pause(id_) : -1; }
+int TVLCPlugin::Stop() { return Loaded() ? g_vlc.VLC_Stop(id_) : -1; }
+int TVLCPlugin::PlaylistClear() { return Loaded() ? g_vlc.VLC_PlaylistClear(id_) : -1; }
+float TVLCPlugin::SpeedFaster() { return Loaded() ? g_vlc.VLC_SpeedFaster(id_) : 0; }
+float TVLCPlugin::SpeedSlower() { return Loaded() ? g_vlc.VLC_SpeedSlower(id_) : 0; }
+int TVLCPlugin::VariableSet(const char* name, vlc_value_t value) {
+  return Loaded() ? g_vlc.VLC_VariableSet(id_, name, value) : -1;
+}
+int TVLCPlugin::VariableGet(const char* name, vlc_value_t* value) {
+  return Loaded() ? g_vlc.VLC_VariableGet(id_, name, value) : -1;
+}
+int TVLCPlugin::VolumeGet() { return Loaded() ? g_vlc.VLC_VolumeGet(id_) : 0; }
+int TVLCPlugin::VolumeSet(int volume) { return Loaded() ? g_vlc.VLC_VolumeSet(id_, volume) : -1; }
+int TVLCPlugin::VolumeMute() { return Loaded() ? g_vlc.VLC_VolumeMute(id_) : -1; }
+std::string TVLCPlugin::Version() {
+  const char* v = Loaded() ? g_vlc.VLC_Version() : nullptr;
+  return v ? v : "";
+}
+std::string TVLCPlugin::Error(int code) {
+  const char* e = g_vlc.VLC_Error ? g_vlc.VLC_Error(code) : nullptr;
+  return e ? e : "";
+}
+void* TVLCPlugin::CurrentObject() { return Loaded() ? g_vlc.vlc_current_object(id_) : nullptr; }
+void* TVLCPlugin::ObjectFind(void* from, int kind) {
+  return Loaded() && from ? g_vlc.vlc_object_find(from, kind, 3) : nullptr;
+}
+int TVLCPlugin::ObjectVarSet(void* object, const char* name, vlc_value_t value) {
+  return Loaded() && object ? g_vlc.var_Set(object, name, value) : -1;
+}
+
+// The value's text must outlive the call: it is held by `text`.
+static vlc_value_t ToVlcValue(const EngineValue& v, std::string& text) {
+  vlc_value_t value{};
+  switch (v.type) {
+    case EngineValue::Type::Int: value.i_int = v.i; break;
+    case EngineValue::Type::Float: value.f_float = v.f; break;
+    case EngineValue::Type::String:
+      text = v.s;
+      value.psz_string = text.data();
+      break;
+  }
+  return value;
+}
+
+int VlcEngine::VariableSet(const std::string& name, const EngineValue& v) {
+  std::string text;
+  return p_.VariableSet(name.c_str(), ToVlcValue(v, text));
+}
+
+int VlcEngine::ObjectVariableSet(void* o, const std::string& name, const EngineValue& v) {
+  std::string text;
+  return p_.ObjectVarSet(o, name.c_str(), ToVlcValue(v, text));
+}
+
+}  // namespace strevo
