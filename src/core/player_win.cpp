@@ -16,6 +16,9 @@
 #include "ui/docking_win.h"
 #include "ui/settings_layout.h"
 #include "ui/translate_win.h"
+#include "playback/channel_switch.h"
+#include "playback/player_host_win.h"
+#include "playback/vlclib_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
 
@@ -68,7 +71,11 @@ static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == kStatusTimer) OnStatusTick(*mw);
       else if (wp == kChannelMenuTimer) OnChannelMenuTick(*mw);
       else if (wp == kSchedulerTimer) OnSchedulerTick(*mw);
+      else if (wp == kStartPlayTimer) OnStartPlayTimer(*mw);
       return 0;
+    case kPlayerCommand:
+      if (mw && HandlePlayerCommand(*mw, wp, lp)) return 0;
+      break;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -78,6 +85,9 @@ static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       if (g_mainWindow) ShutDownPlayer(*g_mainWindow);
       return 0;
+    case WM_SIZE:
+      if (g_mainWindow) FitEngineHost(*g_mainWindow);
+      break;
     case WM_GETMINMAXINFO: {
       auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
       mmi->ptMinTrackSize.x = 40;
@@ -221,6 +231,7 @@ int RunPlayer(const Args& args) {
   SetClientSize(mw.hwnd, 384, mw.bottomBarHeight + mw.topBarHeight + 3 * mw.borderWidth);
   mw.currentMrl = "?";
   mw.directShowMode = FileExists(ExeSibling(".dx"));
+  InitPlayback(mw);
   mw.invisibleCursor = CreateInvisibleCursor();
 
   // 8
@@ -266,6 +277,7 @@ int RunPlayer(const Args& args) {
 
   // 14, 15
   if (!mw.directShowMode) {
+    CreateEngineObject(mw);
     LogLine("ivlc assigned");
     LogLine("vlc checked");
   } else {
@@ -274,7 +286,8 @@ int RunPlayer(const Args& args) {
     LogLine("coinit - usedx");
   }
 
-  // 16
+  // 16: the about text that shows it is built with the main menu.
+  mw.engineVersion = mw.directShowMode ? "?" : (mw.vlc ? mw.vlc->Version() : "");
   LogLine("mode mnu done");
   Progress(mw, 15);
 
@@ -317,6 +330,7 @@ int RunPlayer(const Args& args) {
   }
 
   // 23
+  FirstPlayback(mw, firstIsFile ? first : std::string());
   LogLine("form created");
 
   // 24
@@ -327,6 +341,7 @@ int RunPlayer(const Args& args) {
 // Closing any of the player's windows ends the process; the full saving
 // sequence lives with the configuration.
 void ShutDownPlayer(MainWindow& mw) {
+  ReleaseEngineObject(mw);  // playback: stop, then the engine's own clean-up
   if (!mw.tempFolder.empty()) {
     DeleteFilesIn(mw.tempFolder);
     RemoveDirectoryW(Widen(mw.tempFolder).c_str());

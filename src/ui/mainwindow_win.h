@@ -9,10 +9,14 @@
 #include "core/cmdline.h"
 #include "ui/mainform_win.h"
 #include "ui/settings_win.h"
+#include "playback/player.h"
 
 namespace strevo {
 
 class Splash;
+class TVLCPlugin;
+class VlcEngine;
+class PlayerHostWin;
 
 inline constexpr wchar_t kAppClass[] = L"StrevoApplication";
 inline constexpr wchar_t kMainClass[] = L"StrevoMain";
@@ -20,9 +24,12 @@ inline constexpr wchar_t kVideoClass[] = L"StrevoVideo";
 inline constexpr wchar_t kSettingsClass[] = L"StrevoSettings";
 
 // Main window timers.
-enum : UINT_PTR { kStatusTimer = 1, kChannelMenuTimer = 2, kSchedulerTimer = 3 };
+enum : UINT_PTR { kStatusTimer = 1, kChannelMenuTimer = 2, kSchedulerTimer = 3, kStartPlayTimer = 4 };
 
-struct MainWindow {
+// The playback state (current MRL, DirectShow mode, channel list, settings
+// values...) is the record's base, so the playback operations take it without
+// knowing about windows.
+struct MainWindow : PlayerState {
   Args args;
   std::string exePath;
   std::string productName;  // both resource parts joined
@@ -46,10 +53,18 @@ struct MainWindow {
   int minMainWidth = 0;   // main window minimum size (WM_GETMINMAXINFO)
   int minMainHeight = 0;
 
-  std::string currentMrl = "?";
-  bool directShowMode = false;
   bool docked = false;
   bool terminated = false;
+
+  // playback: the engine object on its host panel inside frmVideo (null in
+  // DirectShow mode), the control layer's view of it, and the window side of
+  // the playback operations. They live as long as the process.
+  HWND enginePanel = nullptr;
+  TVLCPlugin* vlc = nullptr;
+  VlcEngine* vlcEngine = nullptr;
+  PlayerHostWin* playerHost = nullptr;
+  std::string engineVersion;  // "?" in DirectShow mode
+  bool engineInterfaceButton = false;  // "Вызвать интерфейс VLC" is offered
 };
 
 // The one main window record of a player process (null in other modes).

@@ -1,0 +1,140 @@
+#include "playback/player_host_win.h"
+
+#include <commdlg.h>
+
+#include "core/eventlog.h"
+#include "playback/channel_switch.h"
+#include "playback/vlclib_win.h"
+#include "ui/mainwindow_win.h"
+#include "win/util_win.h"
+
+namespace strevo {
+
+static const wchar_t kEngineHostClass[] = L"StrevoEngineHost";
+
+void PlayerHostWin::PumpMessages() { PumpPendingMessages(); }
+
+void PlayerHostWin::SleepMs(int ms) { Sleep(static_cast<DWORD>(ms)); }
+
+void PlayerHostWin::ShowSelection(int) {
+  // The channel selector, lstPlaylist and the channel submenu show
+  // channelSelectorIndex when they are drawn.
+}
+
+bool PlayerHostWin::AskOpenFile(std::string& chosen) {
+  wchar_t file[MAX_PATH * 4] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = mw_.hwnd;
+  ofn.lpstrFilter = L"All files (*)\0*\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = static_cast<DWORD>(std::size(file));
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&ofn)) return false;
+  chosen = Narrow(file);
+  return true;
+}
+
+bool PlayerHostWin::FileExists(const std::string& path) { return strevo::FileExists(path); }
+
+void PlayerHostWin::SetProcessPriority(bool high) {
+  HANDLE process = OpenProcess(PROCESS_SET_INFORMATION, FALSE, GetCurrentProcessId());
+  if (!process) return;
+  SetPriorityClass(process, high ? HIGH_PRIORITY_CLASS : NORMAL_PRIORITY_CLASS);
+  CloseHandle(process);
+}
+
+// A window timer rather than a timer thread: the settings it applies and the
+// engine calls it makes belong to the window thread.
+void PlayerHostWin::ArmStartPlayTimer() { SetTimer(mw_.hwnd, kStartPlayTimer, 3000, nullptr); }
+
+void PlayerHostWin::AfterSwitch() {
+  if (mw_.frmVideo && IsWindowVisible(mw_.frmVideo)) SetForegroundWindow(mw_.frmVideo);
+}
+
+int WindowsMajorVersion() {
+  // GetVersionEx reports what the manifest allows; the kernel tells the truth.
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+  if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
+    auto fn = reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+    OSVERSIONINFOW info{sizeof info};
+    if (fn && fn(&info) == 0) return static_cast<int>(info.dwMajorVersion);
+  }
+  return 6;
+}
+
+void InitPlayback(MainWindow& mw) {
+  if (!mw.playerHost) mw.playerHost = new PlayerHostWin(mw);
+  mw.host = mw.playerHost;
+  mw.windowsMajorVersion = WindowsMajorVersion();
+}
+
+void FitEngineHost(MainWindow& mw) {
+  if (!mw.enginePanel || !mw.frmVideo) return;
+  RECT rc;
+  GetClientRect(mw.frmVideo, &rc);
+  MoveWindow(mw.enginePanel, 0, 0, rc.right, rc.bottom, TRUE);
+}
+
+// The engine dialog (download the engine, or use DirectShow) comes with the
+// engine presence check; until then a missing engine means no engine.
+static bool EngineDialogInstalledModules(MainWindow&) { return false; }
+
+void CreateEngineObject(MainWindow& mw) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    if (!mw.enginePanel) {
+      RegisterWindowClassOnce(kEngineHostClass, DefWindowProcW, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      mw.enginePanel = CreateWindowExW(0, kEngineHostClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 360,
+                                       288, mw.frmVideo, nullptr, GetModuleHandleW(nullptr), nullptr);
+      SetClassLongPtrW(mw.enginePanel, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_ARROW)));
+      FitEngineHost(mw);
+    }
+    delete mw.vlcEngine;
+    delete mw.vlc;
+    mw.vlcEngine = nullptr;
+    mw.vlc = new TVLCPlugin(mw.enginePanel);
+    if (mw.vlc->Loaded() || !EngineDialogInstalledModules(mw)) break;
+  }
+  if (mw.vlc->Loaded()) {
+    mw.vlcEngine = new VlcEngine(*mw.vlc);
+    mw.engine = mw.vlcEngine;
+    const std::string folder = VlcEngineFolder();
+    mw.engineInterfaceButton = !folder.empty() && (FileExists(folder + "plugins\\libwxwidgets_plugin.dll") ||
+                                                   FileExists(folder + "plugins\\_libwxwidgets_plugin.dll"));
+  } else {
+    mw.engine = nullptr;
+  }
+}
+
+void ReleaseEngineObject(MainWindow& mw) {
+  if (!mw.vlc) return;
+  if (mw.vlc->Loaded()) player_stop(mw);
+  mw.engine = nullptr;
+  delete mw.vlcEngine;
+  mw.vlcEngine = nullptr;
+  delete mw.vlc;
+  mw.vlc = nullptr;
+}
+
+bool HandlePlayerCommand(MainWindow& mw, WPARAM command, LPARAM argument) {
+  switch (command) {
+    case kCmdSelectChannel: SelectChannel(mw, static_cast<int>(argument), Sender::Control); return true;
+    case kCmdNextChannel: NextChannel(mw); return true;
+    case kCmdPreviousChannel: PreviousChannel(mw); return true;
+    case kCmdBackToPrevious: BackToPreviousChannel(mw); return true;
+    case kCmdPlay: PlayButton(mw); return true;
+    case kCmdPause: PauseButton(mw); return true;
+    case kCmdStop: StopButton(mw); return true;
+    case kCmdPlayPause: PlayPauseCommand(mw); return true;
+    case kCmdMute: MuteButton(mw); return true;
+    case kCmdOpen: OpenCommand(mw); return true;
+  }
+  return false;
+}
+
+void OnStartPlayTimer(MainWindow& mw) {
+  KillTimer(mw.hwnd, kStartPlayTimer);
+  StartPlayTimerFired(mw);
+}
+
+}  // namespace strevo

@@ -1,0 +1,62 @@
+// The window side of playback: the engine object on its host panel, the
+// host the playback operations call back into, and the player commands
+// that other programs (and the tests) post to the main window.
+#pragma once
+#include <windows.h>
+
+#include "playback/player.h"
+
+namespace strevo {
+
+struct MainWindow;
+
+// Player commands posted to the main window: PostMessage(main, kPlayerCommand,
+// command, argument). The menus and keys run the same operations.
+inline constexpr UINT kPlayerCommand = WM_APP + 0x51;
+enum PlayerCommand : WPARAM {
+  kCmdSelectChannel = 1,  // argument: the channel selector index
+  kCmdNextChannel = 2,
+  kCmdPreviousChannel = 3,
+  kCmdBackToPrevious = 4,
+  kCmdPlay = 5,
+  kCmdPause = 6,
+  kCmdStop = 7,
+  kCmdPlayPause = 8,
+  kCmdMute = 9,
+  kCmdOpen = 10,
+};
+
+class PlayerHostWin : public PlayerHost {
+ public:
+  explicit PlayerHostWin(MainWindow& mw) : mw_(mw) {}
+  void PumpMessages() override;
+  void SleepMs(int ms) override;
+  void ShowSelection(int index) override;
+  bool AskOpenFile(std::string& chosen) override;
+  bool FileExists(const std::string& path) override;
+  void SetProcessPriority(bool high) override;
+  void ArmStartPlayTimer() override;
+  void AfterSwitch() override;
+
+ private:
+  MainWindow& mw_;
+};
+
+// Start-up: the playback state's window side (before anything plays).
+void InitPlayback(MainWindow& mw);
+// Start-up, unless in DirectShow mode: the engine host panel inside frmVideo
+// and the engine object on it.
+void CreateEngineObject(MainWindow& mw);
+// Closing: stops playback and destroys the engine object.
+void ReleaseEngineObject(MainWindow& mw);
+// Keeps the engine host filling the video window.
+void FitEngineHost(MainWindow& mw);
+
+// Main window messages of playback; true when the message was handled.
+bool HandlePlayerCommand(MainWindow& mw, WPARAM command, LPARAM argument);
+void OnStartPlayTimer(MainWindow& mw);
+
+// The running system's major version (6 for Vista and 7, 10 for 10 and 11).
+int WindowsMajorVersion();
+
+}  // namespace strevo
