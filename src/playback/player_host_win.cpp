@@ -16,9 +16,14 @@ void PlayerHostWin::PumpMessages() { PumpPendingMessages(); }
 
 void PlayerHostWin::SleepMs(int ms) { Sleep(static_cast<DWORD>(ms)); }
 
-void PlayerHostWin::ShowSelection(int) {
-  // The channel selector, lstPlaylist and the channel submenu show
-  // channelSelectorIndex when they are drawn.
+void PlayerHostWin::ShowSelection(int index) {
+  if (HWND selector = mw_.form.Control(kCbChannelSelector)) SendMessageW(selector, CB_SETCURSEL, index, 0);
+}
+
+void PlayerHostWin::SetChannelLabel(const std::string& text) { SetCurrentChannelText(mw_, text); }
+
+void PlayerHostWin::RedrawControlBar() {
+  if (mw_.form.bottomBar) InvalidateRect(mw_.form.bottomBar, nullptr, TRUE);
 }
 
 bool PlayerHostWin::AskOpenFile(std::string& chosen) {

@@ -32,6 +32,8 @@ class PlayerHostWin : public PlayerHost {
   void PumpMessages() override;
   void SleepMs(int ms) override;
   void ShowSelection(int index) override;
+  void SetChannelLabel(const std::string& text) override;
+  void RedrawControlBar() override;
   bool AskOpenFile(std::string& chosen) override;
   bool FileExists(const std::string& path) override;
   void SetProcessPriority(bool high) override;
