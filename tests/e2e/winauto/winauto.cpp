@@ -15,6 +15,9 @@
 //   winauto rect <hwnd>                         screen rectangle: x y w h
 //   winauto shown <class> <caption> <ms>        waits until such a window is visible on the screen
 //                                               (x, y >= 0); prints hwnd and the monotonic clock in ms
+//   winauto window <class> <caption> <ms>       creates a top-level window of that class for <ms>
+//                                               (stands in for another program's window)
+//   winauto show <hwnd> <SW_ number>            ShowWindowAsync (3 maximises, 9 restores)
 //   winauto clock                               the monotonic clock in ms (the same clock as Linux's)
 #include <windows.h>
 
@@ -150,6 +153,26 @@ int wmain(int argc, wchar_t** wargv) {
       Sleep(50);
     }
   }
+  if (cmd == "window" && a.size() >= 5) {
+    std::wstring cls = Wide(arg(2)), caption = Wide(arg(3));
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = cls.c_str();
+    RegisterClassW(&wc);
+    HWND h = CreateWindowExW(0, cls.c_str(), caption.c_str(), WS_OVERLAPPED, 0, 0, 100, 50, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+    printf("%llx\n", (unsigned long long)(uintptr_t)h);
+    fflush(stdout);
+    SetTimer(h, 1, (UINT)atoi(arg(4)), nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      if (msg.message == WM_TIMER) break;
+      DispatchMessageW(&msg);
+    }
+    return 0;
+  }
+  if (cmd == "show" && a.size() >= 4) return ShowWindowAsync(ParseHwnd(arg(2)), atoi(arg(3))) ? 0 : 1;
   if (cmd == "clock") {
     printf("%llu\n", (unsigned long long)GetTickCount64());
     return 0;
