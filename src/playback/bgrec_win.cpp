@@ -4,6 +4,9 @@
 
 #include "../../resources/resource.h"
 #include "core/cmdline.h"
+#include "guide/text_helpers.h"
+#include "playback/bgrec_status.h"
+#include "playback/vlclib_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
@@ -18,16 +21,23 @@ struct Recorder {
   HWND hwnd = nullptr;
   HWND label = nullptr;
   HFONT font = nullptr;
+  HWND enginePanel = nullptr;
+  TVLCPlugin* vlc = nullptr;
+  ULONGLONG startTick = 0;
 };
 
 static Recorder* g_recorder = nullptr;
 
 static void RecorderRun(Recorder& r);
+static void RecorderCloseQuery(Recorder& r);
 
 static LRESULT CALLBACK RecorderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_TIMER:
       if (g_recorder && wp == kRecorderTimer) RecorderRun(*g_recorder);
+      return 0;
+    case WM_CLOSE:
+      if (g_recorder) RecorderCloseQuery(*g_recorder);
       return 0;
     case WM_SIZE:
       if (g_recorder && g_recorder->label)
@@ -69,6 +79,14 @@ static void CreateRecorderWindow(Recorder& r) {
   SetTimer(r.hwnd, kRecorderTimer, 500, nullptr);
 }
 
+// Ending the process under the engine's running threads can crash it in its
+// own unloading: the engine is released first.
+static void EndRecorder(Recorder& r) {
+  delete r.vlc;
+  r.vlc = nullptr;
+  ExitProcess(0);
+}
+
 static void RecorderRun(Recorder& r) {
   // Timer ticks arrive inside the modal loops of message boxes: one run at a time.
   static bool running = false;
@@ -83,10 +101,54 @@ static void RecorderRun(Recorder& r) {
       ExitProcess(0);
     }
   }
-  // The recorder's engine instance arrives with the engine binding; until
-  // then a recorder cannot record and says so.
-  MessageBoxUtf8(r.hwnd, "Error!", r.title, MB_OK | MB_ICONERROR);
-  ExitProcess(0);
+  if (!r.vlc) {
+    r.enginePanel = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, r.hwnd, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+    r.vlc = new TVLCPlugin(r.enginePanel);
+    if (!r.vlc->Loaded()) {
+      MessageBoxUtf8(r.hwnd, "Error!", r.title, MB_OK | MB_ICONERROR);
+      ExitProcess(0);
+    }
+    Sleep(300);
+    vlc_value_t v{};
+    std::string iface = r.args.At(7);
+    v.psz_string = iface.data();
+    r.vlc->VariableSet("conf::miface-addr", v);
+    v = {};
+    v.i_int = StrToIntLenient(r.args.At(8));
+    r.vlc->VariableSet("conf::audio-track", v);
+    std::string chain = RecorderSoutChain(r.args.At(3), r.args.At(4));
+    v = {};
+    v.psz_string = chain.data();
+    r.vlc->VariableSet("conf::sout", v);
+    Sleep(300);
+    r.vlc->AddTarget(r.args.At(2), kAddTargetAppendAndGo, 0);
+    r.startTick = GetTickCount64();
+    Sleep(300);
+  }
+  const int64_t elapsed = static_cast<int64_t>((GetTickCount64() - r.startTick) / 1000);
+  RecorderArgs a{r.args.At(2), r.args.At(3), r.args.At(4), r.args.At(5), r.args.At(6), r.args.At(7), r.args.At(8)};
+  WIN32_FILE_ATTRIBUTE_DATA fa{};
+  int64_t bytes = 0;
+  if (GetFileAttributesExW(Widen(a.file).c_str(), GetFileExInfoStandard, &fa))
+    bytes = (static_cast<int64_t>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow;
+  SetWindowTextUtf8(r.label, RecorderStatusText(a, r.vlc->IsPlaying() != 0, bytes, elapsed));
+  if (RecorderDone(a.minutes, elapsed)) {
+    ShowWindow(r.hwnd, SW_HIDE);
+    r.vlc->Stop();
+    Sleep(300);
+    EndRecorder(r);
+  }
+}
+
+static void RecorderCloseQuery(Recorder& r) {
+  if (r.vlc && r.vlc->IsPlaying() != 0 &&
+      MessageBoxUtf8(r.hwnd, LoadStringUtf8(IDS_CONFIRM_STOP_RECORDING), r.title, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  ShowWindow(r.hwnd, SW_HIDE);
+  if (r.vlc) r.vlc->Stop();
+  Sleep(300);
+  EndRecorder(r);
 }
 
 int RunBackgroundRecorder(const Args& args) {

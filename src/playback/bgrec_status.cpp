@@ -1,0 +1,46 @@
+#include "playback/bgrec_status.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "guide/text_helpers.h"
+
+namespace strevo {
+
+std::string RecorderClock(int64_t seconds) {
+  if (seconds < 0) seconds = 0;
+  seconds %= 24 * 3600;
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  return buf;
+}
+
+std::string RecorderTarget(const std::string& path) {
+  if (path.size() <= 25) return path;
+  return "..." + path.substr(path.size() - 26);
+}
+
+std::string RecorderStatusText(const RecorderArgs& a, bool recording, int64_t fileBytes, int64_t elapsedSeconds) {
+  const std::string status = recording ? "Recording (" + AsciiUpper(a.format) + " format)" : "Stand by";
+  const long long mb = std::llround(static_cast<double>(fileBytes) / 1024.0 / 1024.0);
+  const int64_t duration = static_cast<int64_t>(StrToIntLenient(a.minutes)) * 60;
+  return "Status\t: " + status + "\rChannel\t: " + a.title + "\rSource\t: " + a.address + "\rTarget\t: " +
+         RecorderTarget(a.file) + "\rLength\t: [" + std::to_string(mb) + " Mb] " + RecorderClock(elapsedSeconds) +
+         " / " + RecorderClock(duration);
+}
+
+std::string RecorderSoutChain(const std::string& format, const std::string& utf8Path) {
+  return "#duplicate{dst=std{access=file,mux=" + format + ",url=\"" + utf8Path + "\"}}";
+}
+
+// Comparing the clock texts for equality would end a day-long recording at
+// once (1440 minutes reads 00:00:00) and would miss the end for good when a
+// late tick skips that very second: the elapsed time is compared instead.
+bool RecorderDone(const std::string& minutes, int64_t elapsedSeconds) {
+  if (minutes == "0") return false;
+  const int64_t limit = static_cast<int64_t>(StrToIntLenient(minutes)) * 60;
+  return limit > 0 && elapsedSeconds >= limit;
+}
+
+}  // namespace strevo

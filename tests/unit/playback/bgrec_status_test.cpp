@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "playback/bgrec_status.h"
+
+namespace strevo {
+namespace {
+
+TEST(RecorderStatus, TextOfARunningRecording) {
+  RecorderArgs a{"udp://@239.1.1.1:1234", "ts", "C:\\Rec\\a.ts", "90", "First", "127.0.0.1", "-1"};
+  EXPECT_EQ(RecorderStatusText(a, true, 3 * 1024 * 1024 + 600 * 1024, 61),
+            "Status\t: Recording (TS format)\rChannel\t: First\rSource\t: udp://@239.1.1.1:1234\r"
+            "Target\t: C:\\Rec\\a.ts\rLength\t: [4 Mb] 00:01:01 / 01:30:00");
+  EXPECT_EQ(RecorderStatusText(a, false, 0, 0).substr(0, 19), "Status\t: Stand by\rC");
+}
+
+TEST(RecorderStatus, LongTargetsShowTheirEnd) {
+  const std::string path = "C:\\Recordings\\Channel One\\2026-12-07.ts";  // 39 characters
+  ASSERT_GT(path.size(), 25u);
+  EXPECT_EQ(RecorderTarget(path), "..." + path.substr(path.size() - 26));
+  EXPECT_EQ(RecorderTarget(std::string(25, 'x')), std::string(25, 'x'));
+}
+
+TEST(RecorderStatus, ClockWrapsAtADay) {
+  EXPECT_EQ(RecorderClock(90 * 60), "01:30:00");
+  EXPECT_EQ(RecorderClock(1440 * 60), "00:00:00");
+  EXPECT_EQ(RecorderClock(1500 * 60), "01:00:00");
+}
+
+TEST(RecorderEnd, ByElapsedTimeNotByClockText) {
+  EXPECT_FALSE(RecorderDone("0", 100000));
+  EXPECT_FALSE(RecorderDone("90", 90 * 60 - 1));
+  EXPECT_TRUE(RecorderDone("90", 90 * 60));
+  EXPECT_TRUE(RecorderDone("90", 90 * 60 + 7));  // a late tick still ends it
+  EXPECT_FALSE(RecorderDone("1440", 0));          // a day-long recording does not stop at once
+  EXPECT_TRUE(RecorderDone("1440", 1440 * 60));
+}
+
+TEST(RecorderChain, FileOutputWithoutDisplay) {
+  EXPECT_EQ(RecorderSoutChain("ps", "C:\\Rec\\a b.mpg"), "#duplicate{dst=std{access=file,mux=ps,url=\"C:\\Rec\\a b.mpg\"}}");
+}
+
+}  // namespace
+}  // namespace strevo
