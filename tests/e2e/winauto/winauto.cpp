@@ -9,6 +9,7 @@
 //   winauto close <hwnd>                        posts WM_CLOSE
 //   winauto command <hwnd> <id>                 posts WM_COMMAND(id)
 //   winauto key <hwnd> <vk>                     posts WM_KEYDOWN and WM_KEYUP
+//   winauto post <hwnd> <msg> <wparam> <lparam> posts any message (numbers: decimal or 0x hex)
 //   winauto click <hwnd>                        tells the button's parent it was clicked
 //   winauto screenshot <file.bmp>               saves the whole screen as a 24-bit BMP
 //   winauto clickat <x> <y> [right]             a real mouse click at screen coordinates
@@ -205,6 +206,11 @@ int wmain(int argc, wchar_t** wargv) {
   if (cmd == "close") return PostMessageW(ParseHwnd(arg(2)), WM_CLOSE, 0, 0) ? 0 : 1;
   if (cmd == "command")
     return PostMessageW(ParseHwnd(arg(2)), WM_COMMAND, (WPARAM)atoi(arg(3)), 0) ? 0 : 1;
+  if (cmd == "post" && a.size() >= 6)
+    return PostMessageW(ParseHwnd(arg(2)), (UINT)strtoul(arg(3), nullptr, 0), (WPARAM)strtoull(arg(4), nullptr, 0),
+                        (LPARAM)strtoll(arg(5), nullptr, 0))
+               ? 0
+               : 1;
   if (cmd == "key") {
     HWND h = ParseHwnd(arg(2));
     WPARAM vk = (WPARAM)strtoul(arg(3), nullptr, 0);
