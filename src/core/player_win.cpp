@@ -9,9 +9,12 @@
 #include <algorithm>
 
 #include "../../resources/resource.h"
+#include "core/config_win.h"
 #include "core/eventlog.h"
 #include "core/splash_win.h"
+#include "guide/netif_win.h"
 #include "guide/text_helpers.h"
+#include "playback/playlist_win.h"
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
 #include "ui/settings_layout.h"
@@ -86,7 +89,10 @@ static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (g_mainWindow) ShutDownPlayer(*g_mainWindow);
       return 0;
     case WM_SIZE:
-      if (g_mainWindow) FitEngineHost(*g_mainWindow);
+      if (g_mainWindow) {
+        FitEngineHost(*g_mainWindow);
+        LayoutPlaylistBox(*g_mainWindow);
+      }
       break;
     case WM_GETMINMAXINFO: {
       auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
@@ -268,10 +274,11 @@ int RunPlayer(const Args& args) {
     mw.splash = Splash::Create(loadingPicture, mw.productName);
 
   // 12
-  LogLine("Have read ini and urls");
+  LoadConfiguration(mw);
 
   // 13
   LogLine("frmVideo created");
+  CreatePlaylistBox(mw);
   LogLine("lstPlaylist created");
   Progress(mw, 5);
 
@@ -297,13 +304,13 @@ int RunPlayer(const Args& args) {
 
   // 18
   ShowTrayIcon(mw, true);
+  ListLocalAddresses(mw.interfaceItems);
   LogLine("tooltips created");
   Progress(mw, 25);
   Progress(mw, 30);
 
   // 19
-  DockVideo(mw);  // the default placement until the configuration decides
-  LogLine("def cfg loaded");
+  ApplyGlobalConfiguration(mw);  // also docks the video when the configuration says so
   Progress(mw, 40);
   Progress(mw, 45);
 
@@ -313,11 +320,14 @@ int RunPlayer(const Args& args) {
     if (mw.splash) mw.splash->Hide();
     ShowWindow(mw.frmVideo, SW_HIDE);
     ShowWindow(mw.hwnd, SW_HIDE);
+    if (maintenance == Maintenance::UpdateChannelList ||
+        (maintenance == Maintenance::UpdateGuide && args.Second() == "/updatem3u"))
+      reloadplaylist(mw, true);
     EndMaintenanceRun(mw);
   }
 
   // 21
-  SetWindowPos(mw.hwnd, nullptr, 15, 15, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(mw.hwnd, nullptr, mw.config.panelLeft, mw.config.panelTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(mw.frmVideo, SW_SHOWNA);
   RememberWindowPlacement(mw);
   SetWindowTextW(mw.app, Widen(WindowText(mw.hwnd)).c_str());
@@ -342,6 +352,9 @@ int RunPlayer(const Args& args) {
 // sequence lives with the configuration.
 void ShutDownPlayer(MainWindow& mw) {
   ReleaseEngineObject(mw);  // playback: stop, then the engine's own clean-up
+  // >>> configuration: store the global record and save the .ini file.
+  SaveConfiguration(mw);
+  // <<< configuration
   if (!mw.tempFolder.empty()) {
     DeleteFilesIn(mw.tempFolder);
     RemoveDirectoryW(Widen(mw.tempFolder).c_str());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/cmdline.h"
+#include "core/config.h"
 #include "ui/mainform_win.h"
 #include "ui/settings_win.h"
 #include "playback/player.h"
@@ -65,6 +66,22 @@ struct MainWindow : PlayerState {
   PlayerHostWin* playerHost = nullptr;
   std::string engineVersion;  // "?" in DirectShow mode
   bool engineInterfaceButton = false;  // "Вызвать интерфейс VLC" is offered
+
+  // configuration: the values of the global record (window geometry, check
+  // boxes, boxes, colours, addresses). The controls show these values; the
+  // ones playback reads are copied into PlayerState::globals after loading
+  // and back before saving. The lines of the file are PlayerState::configList.
+  GlobalSettings config;
+
+  // channel list: the channel selector's items (the titles, index-aligned with
+  // PlayerState::channelTitles/channelMrls), the channel submenu's captions
+  // and the list box in the video window (channel i + 1 at index i).
+  std::vector<std::string> channelSelectorItems;
+  std::vector<std::string> channelSubmenuCaptions;
+  HWND lstPlaylist = nullptr;
+
+  // network interfaces: the items of the "Сетевой интерфейс" box ("Auto" first).
+  std::vector<std::string> interfaceItems;
 };
 
 // The one main window record of a player process (null in other modes).

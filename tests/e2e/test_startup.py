@@ -21,6 +21,7 @@ STARTUP_LINES = [
     'vlc checked',
     'mode mnu done',
     'pnEmptyScr lbcursub lbinfo box lbrecbox ebhotkey created',
+    'local IPs done',
     'tooltips created',
 ]
 

@@ -1,0 +1,150 @@
+#include "core/config_win.h"
+
+#include <windows.h>
+
+#include "core/eventlog.h"
+#include "core/splash_win.h"
+#include "guide/text_helpers.h"
+#include "playback/playlist_win.h"
+#include "ui/docking_win.h"
+#include "ui/mainwindow_win.h"
+#include "win/file_win.h"
+#include "win/util_win.h"
+
+namespace strevo {
+
+ConfigList LoadConfigFile(std::string_view path) {
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes)) return {};
+  return ParseConfigText(AnsiToUtf8(bytes));
+}
+
+bool SaveConfigFile(std::string_view path, const ConfigList& list) {
+  return WriteFileReplacing(path, Utf8ToAnsi(ConfigText(list)));
+}
+
+void LoadConfiguration(MainWindow& mw) {
+  mw.configList = LoadConfigFile(SiblingPath(mw.exePath, ".ini"));
+  LogLine("Have read ini and urls");
+}
+
+static int ClientWidth(HWND hwnd) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  return r.right - r.left;
+}
+
+static void SetClientHeight(HWND hwnd, int height) {
+  RECT r{0, 0, ClientWidth(hwnd), height};
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+  SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+namespace {
+
+class ShellApplyHost : public GlobalApplyHost {
+ public:
+  explicit ShellApplyHost(MainWindow& mw) : mw_(mw) {}
+  void LoadChannelList(const GlobalSettings&) override {
+    reloadplaylist(mw_, false);
+    if (mw_.splash) mw_.splash->AdvanceTo(35);
+  }
+  void SelectChannel(const std::string& mrl) override {
+    for (size_t i = 0; i < mw_.channelMrls.size(); ++i)
+      if (mw_.channelMrls[i] == mrl) {
+        mw_.channelSelectorIndex = static_cast<int>(i);
+        return;
+      }
+  }
+  DesktopRect Desktop() override {
+    // The shell's desktop window; without a shell, the whole screen.
+    RECT r{};
+    HWND shell = GetShellWindow();
+    if (shell && GetWindowRect(shell, &r)) return {r.left, r.top, r.right, r.bottom};
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  int PanelClientWidth() override { return ClientWidth(mw_.hwnd); }
+  int CollapsedPanelClientHeight() override {
+    return mw_.bottomBarHeight + mw_.topBarHeight + 3 * mw_.borderWidth;
+  }
+
+ private:
+  MainWindow& mw_;
+};
+
+}  // namespace
+
+// The values playback reads live in the player state; the record holds them too.
+static void ShareWithPlayback(const GlobalSettings& g, GlobalSettingsValues& p) {
+  p.iface = g.iface;
+  p.audioDevice = g.audioDevice;
+  p.capDir = g.capDir;
+  p.noDirectX = g.noDirectX;
+  p.noDeinterlace = g.noDeinterlace;
+  p.noCrop = g.noCrop;
+  p.recPriority = g.recPriority;
+  p.volume = g.volume;
+}
+
+static void TakeFromPlayback(const GlobalSettingsValues& p, GlobalSettings& g) {
+  g.iface = p.iface;
+  g.audioDevice = p.audioDevice;
+  g.capDir = p.capDir;
+  g.noDirectX = p.noDirectX;
+  g.noDeinterlace = p.noDeinterlace;
+  g.noCrop = p.noCrop;
+  g.recPriority = p.recPriority;
+  g.volume = p.volume;
+}
+
+void ApplyGlobalConfiguration(MainWindow& mw) {
+  GlobalSettings& g = mw.config;
+  RECT client{};
+  GetClientRect(mw.hwnd, &client);
+  g.panelClientHeight = client.bottom - client.top;
+  ShellApplyHost host(mw);
+  ApplyGlobalRecord(mw.configList, g, host);
+  ShareWithPlayback(g, mw.globals);
+  mw.currentMrl = g.curMrl;
+  SetClientHeight(mw.hwnd, g.panelClientHeight);
+  SetWindowPos(mw.frmVideo, nullptr, g.videoLeft, g.videoTop, g.videoWidth, g.videoHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  if (mw.lstPlaylist) ShowWindow(mw.lstPlaylist, g.listVisible ? SW_SHOWNA : SW_HIDE);
+  // Docking before full screen: a docked video is never maximised.
+  if (g.docked) DockVideo(mw);
+  if (g.fullScreen && !mw.docked) ShowWindow(mw.frmVideo, SW_MAXIMIZE);
+}
+
+// Takes what the windows show now into the values the record is built from.
+static void TakeWindowState(MainWindow& mw) {
+  GlobalSettings& g = mw.config;
+  g.fullScreen = IsZoomed(mw.frmVideo) != 0;  // taken before the restore
+  if (g.fullScreen) ShowWindow(mw.frmVideo, SW_RESTORE);
+  RECT r{};
+  if (GetWindowRect(mw.hwnd, &r)) {
+    g.panelLeft = r.left;
+    g.panelTop = r.top;
+  }
+  if (GetClientRect(mw.hwnd, &r)) g.panelClientHeight = r.bottom - r.top;
+  if (GetWindowRect(mw.frmVideo, &r)) {
+    g.videoLeft = r.left;
+    g.videoTop = r.top;
+    g.videoWidth = r.right - r.left;
+    g.videoHeight = r.bottom - r.top;
+  }
+  g.curMrl = mw.currentMrl.empty() ? "?" : mw.currentMrl;
+  g.docked = mw.docked;
+  if (mw.lstPlaylist) g.listVisible = IsWindowVisible(mw.lstPlaylist) != 0;
+}
+
+void SaveConfiguration(MainWindow& mw) {
+  TakeWindowState(mw);
+  TakeFromPlayback(mw.globals, mw.config);
+  StoreGlobalRecord(mw.configList, mw.config);
+  // A failed write leaves the previous file whole; nothing is shown.
+  SaveConfigFile(SiblingPath(mw.exePath, ".ini"), mw.configList);
+  LogLine("ini saved");
+}
+
+}  // namespace strevo

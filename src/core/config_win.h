@@ -1,0 +1,25 @@
+// The configuration file of a player: loaded early in the start-up, the
+// global record applied once the windows exist, saved at shut-down.
+#pragma once
+#include <string_view>
+
+#include "core/config.h"
+
+namespace strevo {
+
+struct MainWindow;
+
+// Reads the ".ini" file (ANSI) into a list of UTF-8 lines; empty when missing.
+ConfigList LoadConfigFile(std::string_view path);
+// Writes the list (ANSI, CR LF) through a temporary file; false on failure,
+// leaving the old file as it was.
+bool SaveConfigFile(std::string_view path, const ConfigList& list);
+
+// Start-up: load the file into the main window record; "Have read ini and urls".
+void LoadConfiguration(MainWindow& mw);
+// Start-up: apply the global record (loads the channel list, places the video window).
+void ApplyGlobalConfiguration(MainWindow& mw);
+// Shut-down: store the global record ("сап saved"), then save ("ini saved").
+void SaveConfiguration(MainWindow& mw);
+
+}  // namespace strevo

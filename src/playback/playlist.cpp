@@ -1,0 +1,89 @@
+#include "playback/playlist.h"
+
+#include "core/config.h"
+#include "guide/text_helpers.h"
+
+namespace strevo {
+
+PlaylistSource ClassifyPlaylistAddress(std::string_view address) {
+  if (address.empty() || address == "<None>") return PlaylistSource::None;
+  if (address.substr(0, 7) == "http://") return PlaylistSource::Http;
+  if (address.size() >= 3 && address.substr(1, 2) == ":\\") return PlaylistSource::LocalFile;
+  return PlaylistSource::Other;
+}
+
+HttpTarget SplitHttpAddress(std::string_view address) {
+  std::string_view rest = address.substr(0, 7) == "http://" ? address.substr(7) : address;
+  size_t slash = rest.find('/');
+  if (slash == std::string_view::npos) return {std::string(rest), std::string()};
+  return {std::string(rest.substr(0, slash)), std::string(rest.substr(slash))};
+}
+
+namespace {
+
+// Splits at CR LF, LF or a lone CR, as a text-file reader does; a line end at
+// the very end of the file opens no further line.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+  bool AtEnd() const { return pos_ >= text_.size(); }
+  std::string_view Next() {
+    if (AtEnd()) return {};
+    size_t start = pos_;
+    size_t end = text_.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      pos_ = text_.size();
+      return text_.substr(start);
+    }
+    pos_ = end + 1;
+    if (text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    return text_.substr(start, end - start);
+  }
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+};
+
+}  // namespace
+
+ChannelList ParsePlaylist(std::string_view bytes, std::string_view pseudoTitle, const TextConverter& ansiToUtf8) {
+  ChannelList list;
+  LineReader reader(bytes);
+  std::string_view first = reader.AtEnd() ? std::string_view("#") : reader.Next();
+  list.utf8 = first.empty() || first[0] != '#';
+  auto toText = [&](std::string_view raw) { return list.utf8 || !ansiToUtf8 ? std::string(raw) : ansiToUtf8(raw); };
+
+  list.titles.emplace_back(pseudoTitle);
+  list.mrls.emplace_back("?");
+  list.submenu.emplace_back(pseudoTitle);
+  while (!reader.AtEnd()) {
+    std::string_view info = reader.Next();
+    size_t comma = info.find(',');
+    if (comma != std::string_view::npos) info.remove_prefix(comma + 1);
+    std::string title = TrimBlanks(toText(info));
+    std::string_view address = reader.Next();
+    list.mrls.push_back(TrimBlanks(toText(address)));
+    const size_t n = list.titles.size();  // entries now in the channel list control, this one included
+    list.submenu.push_back(std::to_string(n) + ". " + ReplaceAll("$$$", "&&", ReplaceAll("&", "$$$", title)));
+    list.titles.push_back(std::move(title));
+  }
+  return list;
+}
+
+long long KilobytesRounded(long long bytes) { return RoundHalfEven(static_cast<double>(bytes) / 1024.0); }
+
+std::string PlaylistLoadedMessage(std::string_view prefix, std::string_view address, long long bytes) {
+  return std::string(prefix) + " \"" + std::string(address) + "\" (" + std::to_string(KilobytesRounded(bytes)) +
+         " Kb)!";
+}
+
+std::string PlaylistLoadedLogLine(std::string_view address, long long bytes) {
+  return "playlist loaded from \"" + std::string(address) + "\" " + std::to_string(bytes) + "bytes";
+}
+
+std::string ReloadDoneLogLine(const ChannelList& list) {
+  return "reloadplaylist done =" + std::to_string(list.ChannelCount()) + "ch, utf=" + (list.utf8 ? "1" : "0");
+}
+
+}  // namespace strevo

@@ -1,0 +1,54 @@
+// The channel list: the forms of the list's address, and the parser of the
+// local M3U copy into index-aligned titles, addresses and menu captions.
+#pragma once
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace strevo {
+
+enum class PlaylistSource { None, Http, LocalFile, Other };
+
+// "<None>" or "" -> None; "http://..." -> Http; "X:\..." -> LocalFile.
+PlaylistSource ClassifyPlaylistAddress(std::string_view address);
+
+// "http://host[:port]/path": the host is everything up to the first "/" (a
+// ":port" stays part of it, the request always goes to port 80), the path
+// is the rest from that "/".
+struct HttpTarget {
+  std::string host;
+  std::string path;
+};
+HttpTarget SplitHttpAddress(std::string_view address);
+inline constexpr int kPlaylistHttpPort = 80;
+
+using TextConverter = std::function<std::string(std::string_view)>;
+
+struct ChannelList {
+  // Index-aligned; index 0 is the pseudo-channel with the address "?".
+  std::vector<std::string> titles;
+  std::vector<std::string> mrls;
+  // Captions of the channel submenu: the pseudo-channel, then "n. title" with
+  // every "&" doubled so the menu shows it as it is.
+  std::vector<std::string> submenu;
+  bool utf8 = false;
+  int ChannelCount() const { return static_cast<int>(titles.size()) - 1; }
+};
+
+// Parses the bytes of the local copy. The first line decides the encoding: a
+// list whose first line does not begin with "#" (a byte-order mark, say) is
+// UTF-8; any other is in the ANSI code page, and `ansiToUtf8` converts it.
+// Entries are pairs of lines, an info line and an address line; no tag is
+// checked.
+ChannelList ParsePlaylist(std::string_view bytes, std::string_view pseudoTitle, const TextConverter& ansiToUtf8);
+
+// The size in kilobytes, rounded halves to even.
+long long KilobytesRounded(long long bytes);
+
+// Texts of the message box and the log lines of a reload.
+std::string PlaylistLoadedMessage(std::string_view prefix, std::string_view address, long long bytes);
+std::string PlaylistLoadedLogLine(std::string_view address, long long bytes);
+std::string ReloadDoneLogLine(const ChannelList& list);
+
+}  // namespace strevo

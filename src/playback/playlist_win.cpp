@@ -1,0 +1,109 @@
+#include "playback/playlist_win.h"
+
+#include <windows.h>
+
+#include "../../resources/resource.h"
+#include "core/eventlog.h"
+#include "guide/http_win.h"
+#include "guide/text_helpers.h"
+#include "playback/playlist.h"
+#include "ui/mainwindow_win.h"
+#include "win/file_win.h"
+#include "win/util_win.h"
+
+namespace strevo {
+
+static constexpr int kPlaylistBoxWidth = 240;
+
+// Gets the list from its source into the local copy. The copy is replaced
+// only when a new list was actually obtained, so a failed download or a
+// missing source file keeps the list the user had.
+static void FetchIntoCopy(const std::string& address, const std::string& copy) {
+  switch (ClassifyPlaylistAddress(address)) {
+    case PlaylistSource::Http: {
+      HttpTarget target = SplitHttpAddress(address);
+      std::string body;
+      if (httpcmd(target.host, kPlaylistHttpPort, "GET", target.path, "", "", "", "", 0, "", body))
+        WriteFileReplacing(copy, body);  // an empty body or an error page is a list too
+      break;
+    }
+    case PlaylistSource::LocalFile: {
+      std::string bytes;
+      if (FileExists(address) && ReadFileBytes(address, bytes)) WriteFileReplacing(copy, bytes);
+      break;
+    }
+    case PlaylistSource::None:
+    case PlaylistSource::Other:
+      break;
+  }
+}
+
+static void FillPlaylistBox(MainWindow& mw, const ChannelList& list) {
+  HWND box = mw.lstPlaylist;
+  if (!box) return;
+  SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(box, LB_RESETCONTENT, 0, 0);
+  size_t bytes = 0;
+  for (size_t i = 1; i < list.titles.size(); ++i) bytes += list.titles[i].size() + 1;
+  SendMessageW(box, LB_INITSTORAGE, list.titles.size(), bytes * sizeof(wchar_t));
+  for (size_t i = 1; i < list.titles.size(); ++i)
+    SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(list.titles[i]).c_str()));
+  SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(box, nullptr, TRUE);
+}
+
+void reloadplaylist(MainWindow& mw, bool sender) {
+  const std::string address = mw.config.playlistUrl;
+  const std::string copy = SiblingPath(mw.exePath, ".m3u");
+
+  // Fetching.
+  if (ClassifyPlaylistAddress(address) == PlaylistSource::None) {
+    if (!FileExists(copy)) WriteFileReplacing(copy, "");
+  } else if (sender || !FileExists(copy)) {
+    FetchIntoCopy(address, copy);
+    if (!FileExists(copy)) WriteFileReplacing(copy, "");
+    const int64_t size = std::max<int64_t>(0, FileSizeOf(copy));
+    if (sender)
+      MessageBoxUtf8(mw.hwnd, PlaylistLoadedMessage(LoadStringUtf8(IDS_NEW_CHANNEL_LIST), address, size),
+                     mw.productName, MB_OK | MB_ICONINFORMATION);
+    LogLine(PlaylistLoadedLogLine(address, size));
+  }
+
+  // Parsing.
+  std::string bytes;
+  ReadFileBytes(copy, bytes);
+  ChannelList list = ParsePlaylist(bytes, LoadStringUtf8(IDS_FILE_OR_STREAM),
+                                   [](std::string_view ansi) { return AnsiToUtf8(ansi); });
+  mw.channelTitles = list.titles;
+  mw.channelMrls = list.mrls;
+  mw.channelSelectorItems = list.titles;
+  mw.channelSelectorIndex = 0;
+  mw.channelSubmenuCaptions = list.submenu;
+  FillPlaylistBox(mw, list);
+  LogLine(ReloadDoneLogLine(list));
+}
+
+void CreatePlaylistBox(MainWindow& mw) {
+  if (mw.lstPlaylist || !mw.frmVideo) return;
+  RECT r{};
+  GetClientRect(mw.frmVideo, &r);
+  mw.lstPlaylist = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                                   r.right - kPlaylistBoxWidth, 0, kPlaylistBoxWidth, r.bottom, mw.frmVideo, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+  HDC dc = GetDC(mw.frmVideo);
+  int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  ReleaseDC(mw.frmVideo, dc);
+  HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
+  SendMessageW(mw.lstPlaylist, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+void LayoutPlaylistBox(MainWindow& mw) {
+  if (!mw.lstPlaylist) return;
+  RECT r{};
+  GetClientRect(mw.frmVideo, &r);
+  SetWindowPos(mw.lstPlaylist, nullptr, r.right - kPlaylistBoxWidth, 0, kPlaylistBoxWidth, r.bottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace strevo

@@ -1,0 +1,58 @@
+#include "win/file_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "win/util_win.h"
+
+namespace strevo {
+
+bool ReadFileBytes(std::string_view path, std::string& bytes) {
+  bytes.clear();
+  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (int64_t{1} << 31);
+  if (ok) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+      DWORD got = 0;
+      ok = ReadFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr) && got > 0;
+      done += got;
+    }
+    bytes.resize(done);
+  }
+  CloseHandle(h);
+  return ok;
+}
+
+bool WriteFileReplacing(std::string_view path, std::string_view bytes) {
+  std::wstring target = Widen(path);
+  std::wstring temp = target + L".new";
+  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  size_t done = 0;
+  while (ok && done < bytes.size()) {
+    DWORD put = 0;
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    ok = WriteFile(h, bytes.data() + done, chunk, &put, nullptr) && put == chunk;
+    done += put;
+  }
+  ok = FlushFileBuffers(h) && ok;
+  CloseHandle(h);
+  if (ok) ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!ok) DeleteFileW(temp.c_str());
+  return ok;
+}
+
+int64_t FileSizeOf(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+}  // namespace strevo

@@ -1,0 +1,21 @@
+// Whole-file reads and writes. A whole-file write goes to a temporary file in
+// the same folder that then replaces the old one, so a crash or a full disk
+// never leaves a half-written file behind.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace strevo {
+
+// The file's bytes; false when it cannot be opened or read.
+bool ReadFileBytes(std::string_view path, std::string& bytes);
+
+// Writes `bytes` as the file's whole content, or leaves the old file untouched
+// and returns false.
+bool WriteFileReplacing(std::string_view path, std::string_view bytes);
+
+// Size in bytes, -1 when the file cannot be opened.
+int64_t FileSizeOf(std::string_view path);
+
+}  // namespace strevo
