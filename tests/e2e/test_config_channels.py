@@ -1,0 +1,234 @@
+"""The configuration file and the channel list as a user's installation sees
+them: an M3U list fetched over HTTP from a local server, the local copy beside
+the exe, the event log, and the .ini written back at close."""
+import errno
+import http.server
+import os
+import re
+import socket
+import struct
+import subprocess
+import threading
+import time
+import unittest
+
+from harness import BUILD, E2ETestCase, children, press, wait_until, wait_window, winauto, winpath, wine_env
+
+USER_AGENT = 'Mozilla/4.0 (compatible; MSIE 6.0; Windows NT)'
+LIST = ('#EXTM3U\r\n#EXTINF:-1,News, Weather\r\nudp://@239.1.1.1:1234\r\n'
+        '#EXTINF:-1,Rock & Pop\r\nhttp://127.0.0.1:8081/stream\r\n'
+        '#EXTINF:-1,\xcf\xe5\xf0\xe2\xfb\xe9\r\nudp://@239.1.1.3:1234\r\n').encode('latin-1')
+NEW_LIST = b'#EXTM3U\r\n#EXTINF:-1,Only\r\nudp://@239.9.9.9:1234\r\n'
+
+# WinInet must talk to our server directly, whatever the machine's settings.
+for _var in ('http_proxy', 'HTTP_PROXY', 'https_proxy', 'HTTPS_PROXY', 'all_proxy', 'ALL_PROXY'):
+    os.environ.pop(_var, None)
+
+
+class ListServer:
+    """An HTTP server on 127.0.0.1 that records every request. mode 'serve'
+    answers with the body; 'reset' resets the connection without an answer."""
+
+    def __init__(self, port, body=LIST, mode='serve'):
+        self.requests = []
+        self.body = body
+        self.mode = mode
+        outer = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                outer.requests.append((self.command, self.path, self.headers.get('User-Agent'),
+                                       self.headers.get('Host')))
+                if outer.mode == 'reset':
+                    self.close_connection = True
+                    self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack('ii', 1, 0))
+                    self.connection.close()
+                    return
+                self.send_response(200)
+                self.send_header('Content-Type', 'audio/x-mpegurl')
+                self.send_header('Content-Length', str(len(outer.body)))
+                self.end_headers()
+                self.wfile.write(outer.body)
+
+            def log_message(self, *args):
+                pass
+
+        http.server.ThreadingHTTPServer.allow_reuse_address = True
+        # Port 80 may be held for a moment by another scenario: wait for it.
+        deadline = time.monotonic() + 60
+        while True:
+            try:
+                self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', port), Handler)
+                break
+            except OSError as e:
+                if e.errno != errno.EADDRINUSE or time.monotonic() > deadline:
+                    raise
+                time.sleep(0.5)
+        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
+        self.thread.start()
+
+    def stop(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+
+def globals_record(playlisturl, **overrides):
+    """A global record as a previous session would have saved it."""
+    fields = ['?Globals', '40', '30', '76', '200', '100', '360', '288', '0', '1', '?', '50', '0', 'Auto', '0',
+              'C:\\', '16314867;13809086;6239807;11894655;13809086;11497584;14865371;', '1', '1', '1', '0', '0',
+              '0', '0', playlisturl, '0', '1', '', '0', '0', '0', '0', '0', '0', '0']
+    for index, value in overrides.items():
+        fields[int(index[1:])] = value
+    return '|'.join(fields) + '|'
+
+
+def write_ini(inst, lines):
+    with open(inst.sibling('.ini'), 'wb') as f:
+        f.write(''.join(line + '\r\n' for line in lines).encode('cp1251'))
+
+
+def read_ini(inst):
+    with open(inst.sibling('.ini'), 'rb') as f:
+        data = f.read()
+    assert data.endswith(b'\r\n'), data[-20:]
+    return data.decode('cp1251').split('\r\n')[:-1]
+
+
+class ConfigurationAndChannelList(E2ETestCase):
+    def close_player(self, proc, hwnd):
+        winauto('close', hwnd)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+
+    def run_player(self, inst):
+        proc, hwnd = self.start_player(inst, '/nologo')
+        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30))
+        return proc, hwnd
+
+    def test_list_is_fetched_once_then_reused_and_the_configuration_saved(self):
+        server = ListServer(80)
+        self.addCleanup(server.stop)
+        inst = self.install()
+        inst.enable_log()
+        url = 'http://127.0.0.1/list.m3u'
+        unknown = ['future-record|a|b|', '?|1|100|100|0|100|100|0|None|0||||0||0|0|0|']
+        write_ini(inst, [unknown[0], globals_record(url), unknown[1]])
+
+        proc, hwnd = self.run_player(inst)
+        self.assertEqual(server.requests, [('GET', '/list.m3u', USER_AGENT, '127.0.0.1')])
+        with open(inst.sibling('.m3u'), 'rb') as f:
+            self.assertEqual(f.read(), LIST)
+        msgs = inst.log_messages()
+        self.assertIn('httpcmd GET 127.0.0.1/list.m3u %dbytes' % len(LIST), msgs)
+        self.assertIn('playlist loaded from "%s" %dbytes' % (url, len(LIST)), msgs)
+        self.assertIn('reloadplaylist done =3ch, utf=0', msgs)
+        self.assertIn('local IPs done', msgs)
+        order = ['tooltips created', 'playlist loaded from "%s" %dbytes' % (url, len(LIST)),
+                 'reloadplaylist done =3ch, utf=0', 'cfg loaded', 'form created']
+        self.assertEqual([m for m in msgs if m in order], order)
+        self.close_player(proc, hwnd)
+
+        lines = read_ini(inst)
+        self.assertEqual(lines[0], unknown[0])
+        self.assertEqual(lines[2], unknown[1])
+        self.assertEqual(len(lines), 3)
+        record = lines[1]
+        self.assertTrue(record.startswith('?Globals|') and record.endswith('|'), record)
+        self.assertEqual(record.count('|'), 35)
+        fields = record.split('|')
+        self.assertEqual(fields[24], url)
+        self.assertEqual(fields[13], 'Auto')
+        self.assertEqual(fields[29], '0')
+        self.assertIn('сап saved', inst.log_messages())
+        self.assertEqual(inst.log_messages()[-1], 'ini saved')
+
+        # A second start reuses the local copy without asking the server.
+        before = len(inst.log_messages())
+        proc, hwnd = self.run_player(inst)
+        second = inst.log_messages()[before:]
+        self.assertEqual(len(server.requests), 1)
+        self.assertFalse([m for m in second if m.startswith(('httpcmd', 'playlist loaded'))], second)
+        self.assertIn('reloadplaylist done =3ch, utf=0', second)
+        self.close_player(proc, hwnd)
+
+    def test_fresh_start_writes_one_global_record(self):
+        inst = self.install()
+        inst.enable_log()
+        proc, hwnd = self.run_player(inst)
+        self.assertIn('def cfg loaded', inst.log_messages())
+        self.assertIn('reloadplaylist done =0ch, utf=0', inst.log_messages())
+        self.close_player(proc, hwnd)
+        lines = read_ini(inst)
+        self.assertEqual(len(lines), 1)
+        fields = lines[0].split('|')
+        self.assertEqual(len(fields), 36)  # 35 fields and the empty text after the last "|"
+        self.assertEqual((fields[0], fields[10], fields[30], fields[26]), ('?Globals', '?', '1', '1'))
+        self.assertTrue(os.path.exists(inst.sibling('.m3u')))
+
+    def update_run(self, inst, *args):
+        """A maintenance run that reloads the list; returns the message it showed."""
+        proc = self.start(inst, *args)
+        box = wait_window('#32770', 'Strevo', 40)
+        self.assertIsNotNone(box, 'no message box')
+        texts = [w.text for w in children(box) if w.cls.lower() == 'static']
+        self.assertTrue(press(box, 'OK', 'ОК'))
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        return ' '.join(texts)
+
+    def test_reload_replaces_the_list_only_when_a_new_one_came(self):
+        inst = self.install()
+        inst.enable_log()
+        url = 'http://127.0.0.1/list.m3u'
+        write_ini(inst, [globals_record(url)])
+        with open(inst.sibling('.m3u'), 'wb') as f:
+            f.write(LIST)
+
+        server = ListServer(80, mode='reset')
+        self.addCleanup(server.stop)
+        text = self.update_run(inst, '/updatem3u')
+        self.assertEqual(len(server.requests), 1)
+        with open(inst.sibling('.m3u'), 'rb') as f:
+            self.assertEqual(f.read(), LIST, 'a failed download lost the channel list')
+        self.assertIn('Новый список каналов загружен из "%s" (0 Kb)!' % url, text)
+        self.assertFalse([m for m in inst.log_messages() if m.startswith('httpcmd')], 'the request did not fail')
+        self.assertIn('reloadplaylist done =3ch, utf=0', inst.log_messages())
+
+        server.mode = 'serve'
+        server.body = NEW_LIST
+        self.update_run(inst, '/updatetvg', '/updatem3u')
+        self.assertEqual(len(server.requests), 2)
+        with open(inst.sibling('.m3u'), 'rb') as f:
+            self.assertEqual(f.read(), NEW_LIST)
+        msgs = inst.log_messages()
+        self.assertEqual(msgs[-2:], ['playlist loaded from "%s" %dbytes' % (url, len(NEW_LIST)),
+                                     'reloadplaylist done =1ch, utf=0'])
+        # Maintenance runs write no configuration.
+        self.assertEqual(read_ini(inst), [globals_record(url)])
+
+    def test_port_in_the_address_stays_in_the_host_name(self):
+        on_port = ListServer(8080)
+        self.addCleanup(on_port.stop)
+        inst = self.install()
+        inst.enable_log()
+        write_ini(inst, [globals_record('http://127.0.0.1:8080/list.m3u')])
+        proc, hwnd = self.run_player(inst)
+        self.assertEqual(on_port.requests, [], 'the request went to the port named in the address')
+        self.assertIn('reloadplaylist done =0ch, utf=0', inst.log_messages())
+        self.close_player(proc, hwnd)
+
+    def test_interface_list_holds_the_machines_addresses(self):
+        addresses = [a for a in machine_ipv4_addresses() if not a.startswith('127.')]
+        env = wine_env({'STREVO_EXPECT_ADDRESSES': ','.join(addresses)})
+        tests = os.path.join(BUILD, 'win_tests.exe')
+        out = subprocess.run(['wine', tests, '--gtest_filter=NetworkInterfaces.*'], env=env, capture_output=True,
+                             timeout=120)
+        self.assertEqual(out.returncode, 0, out.stdout.decode('utf-8', 'replace')[-2000:])
+        self.assertIn(b'1 test', out.stdout)
+
+
+def machine_ipv4_addresses():
+    out = subprocess.run(['ip', '-4', '-o', 'addr', 'show'], capture_output=True, text=True).stdout
+    return re.findall(r'inet (\d+\.\d+\.\d+\.\d+)/', out)
+
+
+if __name__ == '__main__':
+    unittest.main()
