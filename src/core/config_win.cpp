@@ -54,6 +54,7 @@ class ShellApplyHost : public GlobalApplyHost {
     for (size_t i = 0; i < mw_.channelMrls.size(); ++i)
       if (mw_.channelMrls[i] == mrl) {
         mw_.channelSelectorIndex = static_cast<int>(i);
+        if (HWND selector = mw_.form.Control(kCbChannelSelector)) SendMessageW(selector, CB_SETCURSEL, i, 0);
         return;
       }
   }

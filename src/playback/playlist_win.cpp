@@ -38,18 +38,25 @@ static void FetchIntoCopy(const std::string& address, const std::string& copy) {
   }
 }
 
-static void FillPlaylistBox(MainWindow& mw, const ChannelList& list) {
-  HWND box = mw.lstPlaylist;
-  if (!box) return;
+// Fills a list box or a combo box with titles[first..] in one redraw.
+static void FillBox(HWND box, const ChannelList& list, size_t first, bool combo) {
   SendMessageW(box, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(box, LB_RESETCONTENT, 0, 0);
+  SendMessageW(box, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
   size_t bytes = 0;
-  for (size_t i = 1; i < list.titles.size(); ++i) bytes += list.titles[i].size() + 1;
-  SendMessageW(box, LB_INITSTORAGE, list.titles.size(), bytes * sizeof(wchar_t));
-  for (size_t i = 1; i < list.titles.size(); ++i)
-    SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(list.titles[i]).c_str()));
+  for (size_t i = first; i < list.titles.size(); ++i) bytes += list.titles[i].size() + 1;
+  SendMessageW(box, combo ? CB_INITSTORAGE : LB_INITSTORAGE, list.titles.size(), bytes * sizeof(wchar_t));
+  for (size_t i = first; i < list.titles.size(); ++i)
+    SendMessageW(box, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(list.titles[i]).c_str()));
   SendMessageW(box, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(box, nullptr, TRUE);
+}
+
+static void FillChannelControls(MainWindow& mw, const ChannelList& list) {
+  if (HWND selector = mw.form.Control(kCbChannelSelector)) {
+    FillBox(selector, list, 0, true);
+    SendMessageW(selector, CB_SETCURSEL, 0, 0);
+  }
+  if (mw.lstPlaylist) FillBox(mw.lstPlaylist, list, 1, false);
 }
 
 void reloadplaylist(MainWindow& mw, bool sender) {
@@ -79,7 +86,7 @@ void reloadplaylist(MainWindow& mw, bool sender) {
   mw.channelSelectorItems = list.titles;
   mw.channelSelectorIndex = 0;
   mw.channelSubmenuCaptions = list.submenu;
-  FillPlaylistBox(mw, list);
+  FillChannelControls(mw, list);
   LogLine(ReloadDoneLogLine(list));
 }
 
