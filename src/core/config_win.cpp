@@ -118,10 +118,9 @@ void ApplyGlobalConfiguration(MainWindow& mw) {
 }
 
 // Takes what the windows show now into the values the record is built from.
-static void TakeWindowState(MainWindow& mw) {
+static void TakeWindowState(MainWindow& mw, bool fullScreen) {
   GlobalSettings& g = mw.config;
-  g.fullScreen = IsZoomed(mw.frmVideo) != 0;  // taken before the restore
-  if (g.fullScreen) ShowWindow(mw.frmVideo, SW_RESTORE);
+  g.fullScreen = fullScreen;
   RECT r{};
   if (GetWindowRect(mw.hwnd, &r)) {
     g.panelLeft = r.left;
@@ -139,13 +138,23 @@ static void TakeWindowState(MainWindow& mw) {
   if (mw.lstPlaylist) g.listVisible = IsWindowVisible(mw.lstPlaylist) != 0;
 }
 
-void SaveConfiguration(MainWindow& mw) {
-  TakeWindowState(mw);
+void StoreGlobalConfiguration(MainWindow& mw, bool fullScreen) {
+  TakeWindowState(mw, fullScreen);
   TakeFromPlayback(mw.globals, mw.config);
   StoreGlobalRecord(mw.configList, mw.config);
+}
+
+void SaveConfigurationFile(MainWindow& mw) {
   // A failed write leaves the previous file whole; nothing is shown.
   SaveConfigFile(SiblingPath(mw.exePath, ".ini"), mw.configList);
   LogLine("ini saved");
+}
+
+void SaveConfiguration(MainWindow& mw) {
+  const bool fullScreen = IsZoomed(mw.frmVideo) != 0;  // taken before the restore
+  if (fullScreen) ShowWindow(mw.frmVideo, SW_RESTORE);
+  StoreGlobalConfiguration(mw, fullScreen);
+  SaveConfigurationFile(mw);
 }
 
 }  // namespace strevo

@@ -21,5 +21,9 @@ void LoadConfiguration(MainWindow& mw);
 void ApplyGlobalConfiguration(MainWindow& mw);
 // Shut-down: store the global record ("сап saved"), then save ("ini saved").
 void SaveConfiguration(MainWindow& mw);
+// The two halves, for the shut-down that works between them. `fullScreen` is
+// the video window's state taken before it was restored.
+void StoreGlobalConfiguration(MainWindow& mw, bool fullScreen);
+void SaveConfigurationFile(MainWindow& mw);
 
 }  // namespace strevo

@@ -28,7 +28,7 @@
 namespace strevo {
 
 void InstallFileLog();
-void ShutDownPlayer(MainWindow& mw);
+void CloseRequest(MainWindow& mw, HWND sender);
 
 static MainWindow* g_mainWindow = nullptr;
 MainWindow* TheMainWindow() { return g_mainWindow; }
@@ -51,7 +51,7 @@ static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   MainWindow* mw = g_mainWindow;
   switch (msg) {
     case WM_CLOSE:
-      if (mw) ShutDownPlayer(*mw);
+      if (mw) CloseRequest(*mw, hwnd);
       return 0;
     case WM_SIZE:
       if (mw && mw->form.topBar) LayoutMainForm(*mw);
@@ -86,7 +86,7 @@ static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CLOSE:
-      if (g_mainWindow) ShutDownPlayer(*g_mainWindow);
+      if (g_mainWindow) CloseRequest(*g_mainWindow, hwnd);
       return 0;
     case WM_SIZE:
       if (g_mainWindow) {
@@ -115,7 +115,7 @@ static LRESULT CALLBACK SettingsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     return 0;
   }
   if (msg == WM_CLOSE) {
-    if (g_mainWindow) ShutDownPlayer(*g_mainWindow);
+    if (g_mainWindow) CloseRequest(*g_mainWindow, hwnd);
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
@@ -346,21 +346,6 @@ int RunPlayer(const Args& args) {
   // 24
   MessageLoop(mw);
   return 0;
-}
-
-// Closing any of the player's windows ends the process; the full saving
-// sequence lives with the configuration.
-void ShutDownPlayer(MainWindow& mw) {
-  ReleaseEngineObject(mw);  // playback: stop, then the engine's own clean-up
-  // >>> configuration: store the global record and save the .ini file.
-  SaveConfiguration(mw);
-  // <<< configuration
-  if (!mw.tempFolder.empty()) {
-    DeleteFilesIn(mw.tempFolder);
-    RemoveDirectoryW(Widen(mw.tempFolder).c_str());
-  }
-  if (mw.playerMutex) CloseHandle(mw.playerMutex);
-  ExitProcess(0);
 }
 
 }  // namespace strevo

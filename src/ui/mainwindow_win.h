@@ -55,6 +55,8 @@ struct MainWindow : PlayerState {
   int minMainHeight = 0;
 
   bool docked = false;
+  bool dockedBeforeFullScreen = false;  // full screen entered from the docked state
+  bool restartAfterEngineSwitch = false;  // shut-down restarts with "/nologo"
   bool terminated = false;
 
   // playback: the engine object on its host panel inside frmVideo (null in

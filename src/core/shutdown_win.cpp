@@ -1,0 +1,141 @@
+// The player's one close handler. Closing the video or the settings window
+// becomes a close of the main window; that one stops playback, saves the
+// configuration, cleans the temporary folder and ends the process, starting
+// the agent first when background recordings still run.
+#include <windows.h>
+
+#include "../../resources/resource.h"
+#include "core/config_win.h"
+#include "core/eventlog.h"
+#include "playback/player.h"
+#include "playback/player_host_win.h"
+#include "playback/settings_map.h"
+#include "ui/docking_win.h"
+#include "ui/mainwindow_win.h"
+#include "win/util_win.h"
+
+namespace strevo {
+
+// Top-level windows of class "obj_Form" captioned like a background recorder.
+int CountBackgroundRecorders() {
+  const std::wstring caption = Widen(LoadStringUtf8(IDS_BACKGROUND_RECORDING));
+  int count = 0;
+  for (HWND h = FindWindowExW(nullptr, nullptr, L"obj_Form", caption.c_str()); h;
+       h = FindWindowExW(nullptr, h, L"obj_Form", caption.c_str()))
+    ++count;
+  return count;
+}
+
+static void PumpFor(int ms) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms);
+  while (GetTickCount64() < end) {
+    PumpPendingMessages();
+    Sleep(5);
+  }
+}
+
+static void CleanFolder(const std::string& folder) {
+  // Only files directly inside: a folder that holds anything else stays.
+  DeleteFilesIn(folder);
+  RemoveDirectoryW(Widen(folder).c_str());
+}
+
+void CloseRequest(MainWindow& mw, HWND sender) {
+  // 1: a running download finishes first.
+  while (HWND bar = mw.form.Control(kPbTransfer)) {
+    if (!IsWindowVisible(bar)) break;
+    PumpPendingMessages();
+    Sleep(10);
+  }
+  // 3, 4
+  if (sender == mw.frmVideo) {
+    LogLine("begin close from frmVideo");
+    PostMessageW(mw.hwnd, WM_CLOSE, 0, 0);
+    return;
+  }
+  if (sender == mw.frmCfg) {
+    LogLine("begin close from frmCfg");
+    PostMessageW(mw.hwnd, WM_CLOSE, 0, 0);
+    return;
+  }
+  // 5: from here on once.
+  static bool closing = false;
+  if (closing) return;
+  closing = true;
+
+  // 6, 7
+  KillTimer(mw.hwnd, kStatusTimer);
+  KillTimer(mw.hwnd, kChannelMenuTimer);
+  SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
+
+  // 8
+  if (mw.engine && player_isplaying(mw)) {
+    player_stop(mw);
+    LogLine("player_stop done");
+    PumpFor(100);
+  }
+
+  // 9: the full-screen state is taken before the restore.
+  const bool fullScreen = !mw.docked && IsZoomed(mw.frmVideo);
+  if (fullScreen) {
+    ShowWindow(mw.frmVideo, SW_RESTORE);
+    if (mw.dockedBeforeFullScreen) DockVideo(mw);
+  }
+  // 10
+  if (IsIconic(mw.hwnd)) ShowWindow(mw.hwnd, SW_RESTORE);
+
+  // 11
+  StoreGlobalConfiguration(mw, fullScreen);
+
+  // 12
+  ShowWindow(mw.frmVideo, SW_HIDE);
+  ShowWindow(mw.frmCfg, SW_HIDE);
+  ShowWindow(mw.hwnd, SW_HIDE);
+  ShowTrayIcon(mw, false);
+  ShowWindow(mw.app, SW_HIDE);
+
+  // 13: the current channel's record is stored with its settings.
+  applysettings(mw, Sender::MainWindow);
+
+  // 14
+  SaveConfigurationFile(mw);
+
+  // 15
+  mw.configList.clear();
+
+  // 16
+  if (!mw.tempFolder.empty()) {
+    CleanFolder(mw.tempFolder + "\\Icons");
+    CleanFolder(mw.tempFolder);
+  }
+
+  // 17
+  if (mw.form.tooltip) DestroyWindow(mw.form.tooltip);
+  mw.form.tooltip = nullptr;
+  LogLine("forms and tray hidden, temp cleaned");
+
+  // 19
+  PostMessageW(mw.frmVideo, WM_CLOSE, 0, 0);
+  LogLine("frmvideo closed");
+
+  // 20
+  if (!mw.directShowMode) {
+    ReleaseEngineObject(mw);
+    LogLine("axvlcplugin object destoyed");
+  }
+  LogLine("halt now - exit 0");
+  LogLine(kLogSeparator);
+
+  // 21
+  if (mw.playerMutex) CloseHandle(mw.playerMutex);
+  mw.playerMutex = nullptr;
+
+  // 22
+  if (mw.restartAfterEngineSwitch) StartProcessShown(OwnCommandLine(mw.exePath, "/nologo"));
+  else if (CountBackgroundRecorders() > 0) StartProcessShown(OwnCommandLine(mw.exePath, "/agent"));
+
+  // 23
+  ExitProcess(0);
+}
+
+}  // namespace strevo
