@@ -76,27 +76,18 @@ class ShellApplyHost : public GlobalApplyHost {
 
 }  // namespace
 
-// The values playback reads live in the player state; the record holds them too.
-static void ShareWithPlayback(const GlobalSettings& g, GlobalSettingsValues& p) {
-  p.iface = g.iface;
-  p.audioDevice = g.audioDevice;
-  p.capDir = g.capDir;
-  p.noDirectX = g.noDirectX;
-  p.noDeinterlace = g.noDeinterlace;
-  p.noCrop = g.noCrop;
-  p.recPriority = g.recPriority;
-  p.volume = g.volume;
-}
-
-static void TakeFromPlayback(const GlobalSettingsValues& p, GlobalSettings& g) {
-  g.iface = p.iface;
-  g.audioDevice = p.audioDevice;
-  g.capDir = p.capDir;
-  g.noDirectX = p.noDirectX;
-  g.noDeinterlace = p.noDeinterlace;
-  g.noCrop = p.noCrop;
-  g.recPriority = p.recPriority;
-  g.volume = p.volume;
+// The values playback reads live in the player state; the record holds them
+// too. Both records name them alike, so one copy serves both directions.
+template <class To, class From>
+static void CopyPlaybackValues(To& to, const From& from) {
+  to.iface = from.iface;
+  to.audioDevice = from.audioDevice;
+  to.capDir = from.capDir;
+  to.noDirectX = from.noDirectX;
+  to.noDeinterlace = from.noDeinterlace;
+  to.noCrop = from.noCrop;
+  to.recPriority = from.recPriority;
+  to.volume = from.volume;
 }
 
 void ApplyGlobalConfiguration(MainWindow& mw) {
@@ -106,7 +97,7 @@ void ApplyGlobalConfiguration(MainWindow& mw) {
   g.panelClientHeight = client.bottom - client.top;
   ShellApplyHost host(mw);
   ApplyGlobalRecord(mw.configList, g, host);
-  ShareWithPlayback(g, mw.globals);
+  CopyPlaybackValues(mw.globals, g);
   mw.currentMrl = g.curMrl;
   SetClientHeight(mw.hwnd, g.panelClientHeight);
   SetWindowPos(mw.frmVideo, nullptr, g.videoLeft, g.videoTop, g.videoWidth, g.videoHeight,
@@ -140,7 +131,7 @@ static void TakeWindowState(MainWindow& mw, bool fullScreen) {
 
 void StoreGlobalConfiguration(MainWindow& mw, bool fullScreen) {
   TakeWindowState(mw, fullScreen);
-  TakeFromPlayback(mw.globals, mw.config);
+  CopyPlaybackValues(mw.config, mw.globals);
   StoreGlobalRecord(mw.configList, mw.config);
 }
 
