@@ -71,6 +71,8 @@ def closed_port(port):
     """Holds a port bound without listening: every connection is refused."""
     def make():
         s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        # Connections of an earlier server may linger in TIME_WAIT.
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         try:
             s.bind(('127.0.0.1', port))
         except OSError:
