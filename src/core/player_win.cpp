@@ -17,6 +17,7 @@
 #include "playback/playlist_win.h"
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
+#include "ui/settings_binding_win.h"
 #include "ui/settings_layout.h"
 #include "ui/translate_win.h"
 #include "playback/channel_switch.h"
@@ -168,6 +169,15 @@ static void EndMaintenanceRun(MainWindow& mw) {
   ExitProcess(0);
 }
 
+// The configuration's values in the controls of both windows.
+static void ShowGlobalsInControls(MainWindow& mw) {
+  SetSliderPosition(mw.form.Control(kPbVolume), mw.globals.volume);
+  SetOnTopButton(mw, mw.config.panelOnTop);
+  SetMenuItemChecked(mw.form.mainMenu, kMenuOnTop, mw.config.videoOnTop);
+  SetMenuItemChecked(mw.form.mainMenu, kMenuOnTopFullScreen, mw.config.fullScreenOnTop);
+  ShowAllSettings(mw);
+}
+
 static void MessageLoop(MainWindow& mw) {
   MSG msg;
   while (!mw.terminated && GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -295,6 +305,9 @@ int RunPlayer(const Args& args) {
 
   // 16: the about text that shows it is built with the main menu.
   mw.engineVersion = mw.directShowMode ? "?" : (mw.vlc ? mw.vlc->Version() : "");
+  SetControlText(mw.settings, kIdAboutText,
+                 CompleteAboutText(ControlText(mw.settings, kIdAboutText), mw.productName, mw.version,
+                                   mw.directShowMode ? "DirectShow" : "VideoLAN LibVLC v" + mw.engineVersion));
   LogLine("mode mnu done");
   Progress(mw, 15);
 
@@ -311,6 +324,7 @@ int RunPlayer(const Args& args) {
 
   // 19
   ApplyGlobalConfiguration(mw);  // also docks the video when the configuration says so
+  ShowGlobalsInControls(mw);
   Progress(mw, 40);
   Progress(mw, 45);
 

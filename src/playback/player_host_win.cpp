@@ -6,6 +6,7 @@
 #include "playback/channel_switch.h"
 #include "playback/vlclib_win.h"
 #include "ui/mainwindow_win.h"
+#include "ui/settings_binding_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
@@ -21,6 +22,8 @@ void PlayerHostWin::ShowSelection(int index) {
 }
 
 void PlayerHostWin::SetChannelLabel(const std::string& text) { SetCurrentChannelText(mw_, text); }
+
+void PlayerHostWin::ShowChannelSettings() { strevo::ShowChannelSettings(mw_); }
 
 void PlayerHostWin::RedrawControlBar() {
   if (mw_.form.bottomBar) InvalidateRect(mw_.form.bottomBar, nullptr, TRUE);

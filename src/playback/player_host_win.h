@@ -39,6 +39,7 @@ class PlayerHostWin : public PlayerHost {
   void SetProcessPriority(bool high) override;
   void ArmStartPlayTimer() override;
   void AfterSwitch() override;
+  void ShowChannelSettings() override;
 
  private:
   MainWindow& mw_;

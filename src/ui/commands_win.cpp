@@ -7,7 +7,11 @@
 #include "ui/docking_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"
+#include "ui/settings_binding_win.h"
 #include "ui/settings_layout.h"
+#include "playback/channel_switch.h"
+#include "playback/player.h"
+#include "playback/playlist_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
@@ -46,6 +50,13 @@ void SetVideoSize(MainWindow& mw, int width, int height) {
   LayoutMainForm(mw);
 }
 
+static void StepVolume(MainWindow& mw, int delta) {
+  HWND bar = mw.form.Control(kPbVolume);
+  SetSliderPosition(bar, SliderPosition(bar) + delta);
+  mw.globals.volume = SliderPosition(bar);
+  ApplyVolume(mw, Sender::Control);
+}
+
 void ShowMainMenu(MainWindow& mw, int x, int y) {
   SetForegroundWindow(mw.hwnd);
   TrackPopupMenu(mw.form.mainMenu.root, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, mw.hwnd, nullptr);
@@ -56,10 +67,15 @@ void ExecuteMainMenuItem(MainWindow& mw, int number) {
   const PopupMenu& menu = mw.form.mainMenu;
   switch (number) {
     case kMenuMiniWindow:
-    case kMenuOnTop:
-    case kMenuOnTopFullScreen:
       SetMenuItemChecked(menu, number, !IsMenuItemChecked(menu, number));
       break;
+    case kMenuOnTop:
+    case kMenuOnTopFullScreen: {
+      const bool on = !IsMenuItemChecked(menu, number);
+      SetMenuItemChecked(menu, number, on);
+      (number == kMenuOnTop ? mw.config.videoOnTop : mw.config.fullScreenOnTop) = on;
+      break;
+    }
     case kMenuControlPanel:
       if (mw.docked) break;
       if (!(mw.form.trayShown || IsWindowVisible(mw.frmVideo))) break;
@@ -74,6 +90,18 @@ void ExecuteMainMenuItem(MainWindow& mw, int number) {
     case kMenuSettings:
       ToggleSettings(mw);
       break;
+    case kMenuChannelList:
+      if (mw.lstPlaylist) ToggleWindow(mw.lstPlaylist);
+      break;
+    case kMenuPlayPause: PlayPauseCommand(mw); break;
+    case kMenuStop: StopButton(mw); break;
+    case kMenuVolumeUp: StepVolume(mw, 1); break;
+    case kMenuVolumeDown: StepVolume(mw, -1); break;
+    case kMenuMute: MuteButton(mw); break;
+    case kMenuNextChannel: NextChannel(mw); break;
+    case kMenuPrevChannel: PreviousChannel(mw); break;
+    case kMenuPreviousChannel: BackToPreviousChannel(mw); break;
+    case kMenuUpdateChannels: reloadplaylist(mw, true); break;
     case kMenuToTray:
       ShowWindow(mw.hwnd, SW_MINIMIZE);
       ShowWindow(mw.hwnd, SW_HIDE);
@@ -121,12 +149,33 @@ bool HandleMainCommand(MainWindow& mw, WPARAM wp, LPARAM lp) {
       return true;
     case kBtnOnTop:
       SetOnTopButton(mw, !mw.form.onTop);
+      mw.config.panelOnTop = mw.form.onTop;
       return true;
     case kBtnMinimise:
       ShowWindow(mw.hwnd, SW_MINIMIZE);
       return true;
     case kBtnClose:
       PostMessageW(mw.hwnd, WM_CLOSE, 0, 0);
+      return true;
+    case kBtnPlay: PlayButton(mw); return true;
+    case kBtnPause: PauseButton(mw); return true;
+    case kBtnStop: StopButton(mw); return true;
+    case kBtnChannelBack: PreviousChannel(mw); return true;
+    case kBtnChannelForward: NextChannel(mw); return true;
+    case kBtnOpen: OpenCommand(mw); return true;
+    case kBtnSeekBack: SeekBy(mw, -5); return true;
+    case kBtnSeekForward: SeekBy(mw, 5); return true;
+    case kBtnSlower: SpeedSlower(mw); return true;
+    case kBtnFaster: SpeedFaster(mw); return true;
+    case kBtnMute: MuteButton(mw); return true;
+    case kBtnVolumeUp: StepVolume(mw, 1); return true;
+    case kBtnVolumeDown: StepVolume(mw, -1); return true;
+    case kPbVolume:
+      mw.globals.volume = SliderPosition(mw.form.Control(kPbVolume));
+      ApplyVolume(mw, Sender::Control);
+      return true;
+    case kBtnChannelList:
+      ExecuteMainMenuItem(mw, kMenuChannelList);
       return true;
     case kBtnSettings:
       SelectSettingsPage(mw, kPageChannel);
@@ -142,6 +191,9 @@ bool HandleMainCommand(MainWindow& mw, WPARAM wp, LPARAM lp) {
       return true;
     case kCbChannelSelector:
       if (code == CBN_CLOSEUP) ShowWindow(mw.form.Control(kCbChannelSelector), SW_HIDE);
+      if (code == CBN_SELCHANGE)
+        SelectChannel(mw, static_cast<int>(SendMessageW(mw.form.Control(kCbChannelSelector), CB_GETCURSEL, 0, 0)),
+                      Sender::Control);
       return true;
   }
   return false;
@@ -155,6 +207,9 @@ void HandleTrayMessage(MainWindow& mw, LPARAM lp) {
       ShowMainMenu(mw, p.x, p.y);
       break;
     }
+    case WM_MBUTTONUP:
+      if (!IsIconic(mw.hwnd)) MuteButton(mw);
+      break;
     case WM_LBUTTONUP:
       if (IsIconic(mw.hwnd)) ShowWindow(mw.hwnd, SW_RESTORE);
       ShowWindow(mw.hwnd, SW_SHOW);
@@ -166,29 +221,18 @@ void HandleTrayMessage(MainWindow& mw, LPARAM lp) {
 
 void HandleSettingsCommand(MainWindow& mw, int id, int code) {
   switch (id) {
+    default:
+      SettingsControlChanged(mw, id, code);
+      break;
     case kIdClose:
     case IDCANCEL:
       ShowSettingsWindow(mw, false);
       SetFocus(mw.form.Control(kEbHotkey));
       break;
-    case kIdUndocked:
-      if (code == BN_CLICKED) {
-        if (IsChecked(mw.settings, kIdUndocked)) UndockVideo(mw);
-        else DockVideo(mw);
-      }
-      break;
     case kIdHomePage:
     case kIdSupportPage:
       if (code == STN_CLICKED)
         ShellExecuteW(nullptr, L"open", id == kIdHomePage ? kHomePage : kSupportPage, nullptr, nullptr, SW_SHOWNORMAL);
-      break;
-    case kIdCropManual:
-      if (code == BN_CLICKED) {
-        const bool shown = IsChecked(mw.settings, kIdCropManual);
-        for (int c : {kIdCropSizeLabel, kIdCropWidth, kIdCropX, kIdCropHeight, kIdCropOffsetLabel, kIdCropLeft,
-                      kIdCropComma, kIdCropTop})
-          ShowControl(mw.settings, c, shown);
-      }
       break;
   }
 }

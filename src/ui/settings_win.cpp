@@ -236,6 +236,16 @@ void SetComboItems(SettingsWindow& s, int id, const std::vector<std::string>& it
   for (const std::string& item : items) SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
   SetWindowTextUtf8(h, text);
 }
+std::string ComboItemText(const SettingsWindow& s, int id, int index) {
+  HWND h = s.Control(id);
+  const int len = static_cast<int>(SendMessageW(h, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0));
+  if (len < 0) return {};
+  std::wstring w(static_cast<size_t>(len) + 1, L'\0');
+  SendMessageW(h, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(w.data()));
+  w.resize(static_cast<size_t>(len));
+  return Narrow(w);
+}
+
 int SliderValue(const SettingsWindow& s, int id) {
   HWND h = s.Control(id);
   wchar_t cls[32];

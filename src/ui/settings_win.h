@@ -41,6 +41,7 @@ void SetComboIndex(SettingsWindow& s, int id, int index);
 std::string ControlText(const SettingsWindow& s, int id);
 void SetControlText(SettingsWindow& s, int id, const std::string& text);
 void SetComboItems(SettingsWindow& s, int id, const std::vector<std::string>& items);
+std::string ComboItemText(const SettingsWindow& s, int id, int index);
 int SliderValue(const SettingsWindow& s, int id);  // trackbars and the scroll bar
 void SetSliderValue(SettingsWindow& s, int id, int value);
 void ShowControl(SettingsWindow& s, int id, bool shown);

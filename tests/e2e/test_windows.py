@@ -29,7 +29,10 @@ class SettingsWindow(E2ETestCase):
                          'Цветокоррекция', 'Дом. страница'):
             self.assertIn(expected, texts)
         about = [w.text for w in children(frm.hwnd) if w.cls == 'Edit' and 'Клавиатура:' in w.text]
-        self.assertTrue(about and about[0].endswith('экспорт телепрограммы в HTML\r\n'), about)
+        self.assertTrue(about, 'no about text')
+        self.assertRegex(about[0], r'^Strevo v\S+ \(\d\d\.\d\d\.\d{4}\)\r\n')
+        self.assertIn('  /exporttvg "папка" - экспорт телепрограммы в HTML\r\n\r\nWorking with: VideoLAN LibVLC v', about[0])
+        self.assertNotIn('0.9.0', about[0])
         # "Закрыть" hides the window; the player keeps running.
         self.assertTrue(press(frm.hwnd, 'Закрыть'))
         self.assertTrue(wait_until(lambda: not windows('StrevoSettings')[0].visible, 10))

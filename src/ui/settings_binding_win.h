@@ -1,0 +1,18 @@
+// The settings window's controls and the values the configuration and
+// playback work on: controls show the values, changes go back and run the
+// operation the control stands for.
+#pragma once
+
+namespace strevo {
+
+struct MainWindow;
+
+// Fills the choice lists that depend on the machine (interfaces, audio
+// devices, guide files) and shows every value.
+void ShowAllSettings(MainWindow& mw);
+// The "Канал" page after a channel switch loaded another record.
+void ShowChannelSettings(MainWindow& mw);
+// A command of a settings control (the dispatcher's settings part).
+void SettingsControlChanged(MainWindow& mw, int id, int code);
+
+}  // namespace strevo
