@@ -102,8 +102,16 @@ static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_CONTEXTMENU:
-      // The main menu is the video window's context menu.
-      if (g_mainWindow) ShowMainMenu(*g_mainWindow, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      // The channel list has a menu of its own; elsewhere the main menu serves.
+      if (!g_mainWindow) return 0;
+      if (reinterpret_cast<HWND>(wp) == g_mainWindow->lstPlaylist)
+        ShowChannelListMenu(*g_mainWindow, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      else
+        ShowMainMenu(*g_mainWindow, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      return 0;
+    case WM_COMMAND:
+      if (g_mainWindow && reinterpret_cast<HWND>(lp) == g_mainWindow->lstPlaylist && HIWORD(wp) == LBN_DBLCLK)
+        PlaySelectedListChannel(*g_mainWindow);
       return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
@@ -347,6 +355,9 @@ int RunPlayer(const Args& args) {
   SetWindowTextW(mw.app, Widen(WindowText(mw.hwnd)).c_str());
 
   // 22
+  BuildChannelEntries(mw);
+  if (mw.lstPlaylist && IsWindowVisible(mw.lstPlaylist))
+    SetWindowPos(mw.lstPlaylist, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   Progress(mw, 50);
   if (mw.splash) {
     mw.splash->Close();

@@ -91,7 +91,11 @@ void ExecuteMainMenuItem(MainWindow& mw, int number) {
       ToggleSettings(mw);
       break;
     case kMenuChannelList:
-      if (mw.lstPlaylist) ToggleWindow(mw.lstPlaylist);
+      if (mw.lstPlaylist) {
+        ToggleWindow(mw.lstPlaylist);
+        // Above the engine's picture.
+        if (IsWindowVisible(mw.lstPlaylist)) SetWindowPos(mw.lstPlaylist, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      }
       break;
     case kMenuPlayPause: PlayPauseCommand(mw); break;
     case kMenuStop: StopButton(mw); break;
@@ -101,7 +105,10 @@ void ExecuteMainMenuItem(MainWindow& mw, int number) {
     case kMenuNextChannel: NextChannel(mw); break;
     case kMenuPrevChannel: PreviousChannel(mw); break;
     case kMenuPreviousChannel: BackToPreviousChannel(mw); break;
-    case kMenuUpdateChannels: reloadplaylist(mw, true); break;
+    case kMenuUpdateChannels:
+      reloadplaylist(mw, true);
+      BuildChannelEntries(mw);
+      break;
     case kMenuToTray:
       ShowWindow(mw.hwnd, SW_MINIMIZE);
       ShowWindow(mw.hwnd, SW_HIDE);
@@ -123,13 +130,43 @@ void ExecuteMainMenuItem(MainWindow& mw, int number) {
   }
 }
 
-void ExecuteListMenuItem(MainWindow& mw, int index) { (void)mw, (void)index; }
+void BuildChannelEntries(MainWindow& mw) {
+  HMENU sub = mw.form.mainMenu.owner[kMenuChannelsPlaceholder];
+  if (!sub) return;
+  while (GetMenuItemCount(sub) > 0) DeleteMenu(sub, 0, MF_BYPOSITION);
+  for (size_t k = 0; k < mw.channelSubmenuCaptions.size(); ++k) {
+    UINT flags = MF_STRING | (static_cast<int>(k) == mw.channelSelectorIndex ? MF_CHECKED : 0);
+    AppendMenuW(sub, flags, kChannelEntryCommandBase + static_cast<UINT>(k), Widen(mw.channelSubmenuCaptions[k]).c_str());
+  }
+}
+
+void ShowChannelListMenu(MainWindow& mw, int x, int y) {
+  SetForegroundWindow(mw.frmVideo);
+  TrackPopupMenu(mw.form.listMenu.root, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, mw.hwnd, nullptr);
+  PostMessageW(mw.hwnd, WM_NULL, 0, 0);
+}
+
+void PlaySelectedListChannel(MainWindow& mw) {
+  if (!mw.lstPlaylist) return;
+  const int sel = static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0));
+  // lstPlaylist holds the channels without the pseudo-channel.
+  if (sel >= 0) SelectChannel(mw, sel + 1, Sender::Control);
+}
+
+void ExecuteListMenuItem(MainWindow& mw, int index) {
+  if (index == kListSelect) PlaySelectedListChannel(mw);
+}
 
 bool HandleMainCommand(MainWindow& mw, WPARAM wp, LPARAM lp) {
   const int id = LOWORD(wp);
   const int code = HIWORD(wp);
   if (id >= static_cast<int>(kMainMenuCommandBase) && id < static_cast<int>(kMainMenuCommandBase) + kMainMenuCount) {
     ExecuteMainMenuItem(mw, id - static_cast<int>(kMainMenuCommandBase));
+    return true;
+  }
+  if (id >= static_cast<int>(kChannelEntryCommandBase) &&
+      id < static_cast<int>(kChannelEntryCommandBase) + static_cast<int>(mw.channelSubmenuCaptions.size())) {
+    SelectChannel(mw, id - static_cast<int>(kChannelEntryCommandBase), Sender::Control);
     return true;
   }
   if (id >= static_cast<int>(kListMenuCommandBase) && id < static_cast<int>(kListMenuCommandBase) + 5) {

@@ -15,5 +15,11 @@ void HandleTrayMessage(MainWindow& mw, LPARAM lp);
 void HandleSettingsCommand(MainWindow& mw, int id, int code);
 void ShowMainMenu(MainWindow& mw, int x, int y);
 void SetVideoSize(MainWindow& mw, int width, int height);
+// The channel entries after the hidden placeholder of the "Каналы" submenu;
+// entry k selects channel k.
+void BuildChannelEntries(MainWindow& mw);
+// lstPlaylist: its context menu, and a double click that plays the channel.
+void ShowChannelListMenu(MainWindow& mw, int x, int y);
+void PlaySelectedListChannel(MainWindow& mw);
 
 }  // namespace strevo

@@ -44,11 +44,15 @@ void DockVideo(MainWindow& mw) {
   const int b = mw.borderWidth;
   const RECT main = WindowRect(mw.hwnd);
   const RECT client = ClientRectOf(mw.hwnd);
+  (void)client.bottom;
   const int frameW = (main.right - main.left) - client.right;
   const int frameH = (main.bottom - main.top) - client.bottom;
   mw.minMainHeight = 240;
   const int newClientW = std::max(videoW + 2 * b, mw.minMainWidth - frameW);
-  const int newClientH = client.bottom + videoH + 1;
+  // Docked, the panel is its two bars and the video. The stored client height
+  // of a docked panel already holds a video, so it is not added to again.
+  const int barsHeight = mw.bottomBarHeight + mw.topBarHeight + 3 * b;
+  const int newClientH = barsHeight + videoH + 1;
   const int newX = main.left - b, newY = main.top - (videoH + mw.topBarHeight + 2 * b);
   SetWindowPos(mw.hwnd, nullptr, newX, newY, newClientW + frameW, std::max(newClientH + frameH, mw.minMainHeight),
                SWP_NOZORDER | SWP_NOACTIVATE);

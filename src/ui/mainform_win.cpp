@@ -357,8 +357,8 @@ void LayoutMainForm(MainWindow& mw) {
   const int rightButtons = 5 * (kB + 1) + 4;
   MoveWindow(f.Control(kLblCurrentChannel), 146, 3, w - rightButtons - 146 - 2, 17, TRUE);
   const int settingsX = w - (kB + 1) - 2;
-  MoveWindow(f.Control(kLblTime), settingsX - 104, 27, 102, 16, TRUE);
-  MoveWindow(f.Control(kPbPosition), 214, 30, std::max(10, settingsX - 104 - 214 - 4), 9, TRUE);
+  MoveWindow(f.Control(kLblTime), settingsX - 112, 27, 110, 16, TRUE);
+  MoveWindow(f.Control(kPbPosition), 214, 30, std::max(10, settingsX - 112 - 214 - 4), 9, TRUE);
   MoveWindow(f.Control(kPbTransfer), 118, 8, std::max(10, w - 118 - 4 * (kB + 1) - 12), 6, TRUE);
 }
 
@@ -371,6 +371,7 @@ void BuildMainForm(MainWindow& mw) {
   const wchar_t* captionFace = FontInstalled(L"Trebuchet MS") ? L"Trebuchet MS" : L"Tahoma";
   f.captionFont1 = CreateFontW(-15, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, captionFace);
   f.captionFont2 = CreateFontW(-15, 0, 0, 0, FW_NORMAL, 1, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, L"Tahoma");
+  f.timeFont = CreateFontW(-10, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
   f.versionFont = CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
   SendMessageW(mw.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f.tahoma), FALSE);
 
@@ -435,7 +436,7 @@ void BuildMainForm(MainWindow& mw) {
   SetSliderPosition(f.Control(kPbVolume), 50);
   AddTip(f, f.Control(kPbVolume), "Громкость");
   f.controls[kLblTime] = Child(f.bottomBar, L"STATIC", L"0:00:00 / 0:00:00", WS_VISIBLE | SS_OWNERDRAW, 274,
-                               28, 86, 14, kLblTime, f.tahoma);
+                               28, 86, 14, kLblTime, f.timeFont);
   // The hidden key-capture field takes the keys while the main window has the focus.
   f.controls[kEbHotkey] = Child(mw.hwnd, L"EDIT", L"", ES_AUTOHSCROLL, -100, -100, 10, 10, kEbHotkey, nullptr);
 

@@ -40,7 +40,7 @@ struct MainForm {
   HWND topBar = nullptr, bottomBar = nullptr, dockPanel = nullptr;
   std::map<int, HWND> controls;  // by MainControlId
   HWND tooltip = nullptr;
-  HFONT tahoma = nullptr, captionFont1 = nullptr, captionFont2 = nullptr, versionFont = nullptr, arial = nullptr;
+  HFONT tahoma = nullptr, captionFont1 = nullptr, captionFont2 = nullptr, versionFont = nullptr, arial = nullptr, timeFont = nullptr;
   std::map<std::wstring, HFONT> glyphFonts;
   bool onTop = false;
   bool muted = false;
