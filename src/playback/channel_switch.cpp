@@ -2,27 +2,14 @@
 
 #include "core/eventlog.h"
 #include "guide/text_helpers.h"
+#include "playback/mrl_rules.h"
 #include "playback/settings_map.h"
 
 namespace strevo {
 
-// Texts in memory are already UTF-8, so the engine's conversion step has
+// Texts in memory are already UTF-8: the conversion before the proxy rule has
 // nothing left to do.
-std::string EngineAddressFor(const std::string& mrl, const std::string& iface) {
-  std::string address = mrl;
-  if (iface.find(':') != std::string::npos) address = ReplaceAll("udp://@", "http://" + iface + "/udp/", address);
-  if (address.find("dshow://") != std::string::npos) address = "dshow://";
-  return address;
-}
-
-std::string DialogResultAddress(const std::string& path) {
-  std::string result = path;
-  for (const char* scheme : {"http://", "ftp://", "udp://", "mms://", "dshow://", "dvd://"}) {
-    const size_t at = result.find(scheme);
-    if (at != std::string::npos) result.erase(0, at);
-  }
-  return result;
-}
+static std::string AsIs(std::string_view text) { return std::string(text); }
 
 static int IndexOf(const std::vector<std::string>& list, const std::string& s) {
   for (size_t i = 0; i < list.size(); ++i)
@@ -59,7 +46,7 @@ void goplaymrl(PlayerState& st, Sender sender) {
     if (st.pendingAddress.empty()) {
       std::string chosen;
       if (!host || !host->AskOpenFile(chosen)) return;  // stays stopped
-      st.currentMrl = DialogResultAddress(chosen);
+      st.currentMrl = MrlFromFileDialog(chosen);
     } else {
       st.currentMrl = st.pendingAddress;
       st.pendingAddress.clear();
@@ -67,10 +54,8 @@ void goplaymrl(PlayerState& st, Sender sender) {
   }
   LogLine("mrl assigned \"" + st.currentMrl + "\"");
 
-  int record = FindRecord(st.configList, st.currentMrl);
-  if (record < 0) record = FindRecord(st.configList, "?");
-  if (record >= 0) {
-    st.channel = ChannelSettingsFromRecord(st.configList[record]);
+  if (const std::string* record = FindChannelRecord(st.configList, st.currentMrl)) {
+    st.channel = ChannelSettingsFromRecord(*record);
     LogLine("per-mrl setting loaded");
   } else {
     st.channel.audioTrackIndex = 1;
@@ -93,10 +78,9 @@ void goplaymrl(PlayerState& st, Sender sender) {
   // asked for no file plays nothing.
   if (!st.currentMrl.empty() && st.currentMrl != "?") {
     if (st.directShowMode) {
-      // The DirectShow path builds its graph from its own address form.
-      if (st.directShow) st.directShow->PlayMrl(st.currentMrl);
+      if (st.directShow) st.directShow->PlayMrl(MrlForDirectShow(st.currentMrl, st.globals.iface, AsIs));
     } else if (st.engine) {
-      st.engine->AddTarget(EngineAddressFor(st.currentMrl, st.globals.iface), kAddTargetAppendAndGo,
+      st.engine->AddTarget(MrlForEngine(st.currentMrl, st.globals.iface, AsIs), kAddTargetAppendAndGo,
                            kAddTargetEndOfList);
       if (host) host->ArmStartPlayTimer();
     }

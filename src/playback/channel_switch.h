@@ -25,9 +25,4 @@ void StartPlayTimerFired(PlayerState& st);
 // the channel the configuration selected.
 void FirstPlayback(PlayerState& st, const std::string& fileToOpen);
 
-// The address as the engine gets it.
-std::string EngineAddressFor(const std::string& mrl, const std::string& iface);
-// The open-file dialog's result with stream addresses typed into it.
-std::string DialogResultAddress(const std::string& path);
-
 }  // namespace strevo

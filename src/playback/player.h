@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config.h"
 #include "playback/engine.h"
 #include "playback/settings_values.h"
 
@@ -95,7 +96,7 @@ struct PlayerState {
 
   // The configuration list (one line per record) and the settings values
   // the settings window shows.
-  std::vector<std::string> configList;
+  ConfigList configList;
   ChannelSettingsValues channel;
   GlobalSettingsValues globals;
   bool desktopMode = false;     // the main menu's desktop mode item

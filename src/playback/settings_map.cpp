@@ -56,10 +56,7 @@ static std::string Hundredths(int position) {
 static void StoreChannelRecord(PlayerState& st) {
   // A key holding "|" cannot be stored without splitting its own record.
   if (st.currentMrl.find('|') != std::string::npos) return;
-  const std::string record = ChannelRecordText(st.currentMrl, st.channel);
-  const int at = FindRecord(st.configList, st.currentMrl);
-  if (at >= 0) st.configList[at] = record;
-  else st.configList.push_back(record);
+  StoreRecord(st.configList, ChannelRecordText(st.currentMrl, st.channel));
 }
 
 static void LiveChanges(PlayerState& st, Sender sender) {

@@ -72,10 +72,4 @@ std::string ChannelRecordText(const std::string& mrl, const ChannelSettingsValue
   return out;
 }
 
-int FindRecord(const std::vector<std::string>& list, const std::string& key) {
-  for (size_t i = 0; i < list.size(); ++i)
-    if (ExtractField(list[i], "|", 0) == key) return static_cast<int>(i);
-  return -1;
-}
-
 }  // namespace strevo

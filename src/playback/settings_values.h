@@ -48,7 +48,4 @@ ChannelSettingsValues ChannelSettingsFromRecord(const std::string& record);
 // The record of a channel: key and 18 fields, each followed by "|".
 std::string ChannelRecordText(const std::string& mrl, const ChannelSettingsValues& v);
 
-// The configuration list's records by key (field 0), -1 when absent.
-int FindRecord(const std::vector<std::string>& list, const std::string& key);
-
 }  // namespace strevo

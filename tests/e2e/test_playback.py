@@ -108,6 +108,142 @@ class Trace:
 
 
 @unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
+class ChannelSwitch(E2ETestCase):
+    def setup_player(self, mrls, iface=''):
+        inst = self.install()
+        inst.enable_log()
+        m3u = inst.path('channels.m3u8')
+        with open(m3u, 'w', encoding='cp1251', newline='\r\n') as f:
+            f.write('#EXTM3U\n')
+            for i, mrl in enumerate(mrls, 1):
+                f.write('#EXTINF:0,Channel %d\n%s\n' % (i, mrl))
+        with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
+            f.write(globals_record(winpath(m3u), iface) + '\n')
+        trace = Trace(inst.path('engine-trace.txt'))
+        self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
+        main = [w for w in windows('StrevoMain', 'Strevo')][0]
+        return inst, trace, main.hwnd
+
+    def video_hwnd(self, main):
+        """frmVideo: a top-level window, or docked inside the main window."""
+        top = windows('StrevoVideo', 'Strevo')
+        if top:
+            return top[0].hwnd
+        return [w for w in children(main) if w.cls == 'StrevoVideo'][0].hwnd
+
+    def command(self, hwnd, command, argument=0):
+        code, _ = winauto('post', hwnd, PLAYER_COMMAND, command, argument)
+        self.assertEqual(code, 0)
+
+    def switch(self, trace, hwnd, command, argument=0):
+        trace.set_mark()
+        self.command(hwnd, command, argument)
+        found = wait_until(lambda: any(l.startswith('VLC_AddTarget') for l in trace.since_mark()), 20)
+        self.assertTrue(found, 'no VLC_AddTarget after the switch:\n' + '\n'.join(trace.since_mark()))
+        return trace.since_mark()
+
+    def test_switch_calls_the_engine_in_order_with_typed_values(self):
+        port, _ = start_relay(self)
+        inst, trace, hwnd = self.setup_player(['http://127.0.0.1:%d/one.ts' % port,
+                                               'http://127.0.0.1:%d/two.ts' % port])
+        start = trace.lines()
+        self.assertEqual(start[:2], ['VLC_Create', start[1]])
+        self.assertRegex(start[1], r'^VLC_Init 0 1 ".*"$')
+        self.assertEqual([l.split(' ')[2] for l in start[2:5]], ['conf::width', 'conf::height', 'drawable'])
+        # The host panel inside the video window is what the engine draws into.
+        hosts = [w for w in children(self.video_hwnd(hwnd)) if w.cls == 'StrevoEngineHost']
+        self.assertEqual(len(hosts), 1)
+        self.assertEqual(start[4], 'VLC_VariableSet 0 drawable int %d' % int(hosts[0].hwnd, 16))
+        self.assertRegex(start[2], r'^VLC_VariableSet 0 conf::width int [1-9]\d*$')
+        self.assertRegex(start[3], r'^VLC_VariableSet 0 conf::height int [1-9]\d*$')
+        self.assertEqual(start[5], 'VLC_VariableGet 0 drawable')
+
+        lines = self.switch(trace, hwnd, SELECT, 2)
+        calls = [l for l in lines if l.split(' ')[0] in ('VLC_Stop', 'VLC_PlaylistClear', 'VLC_VariableSet',
+                                                          'VLC_AddTarget')]
+        self.assertEqual(calls[0], 'VLC_Stop 0')
+        self.assertEqual(calls[1], 'VLC_PlaylistClear 0')
+        self.assertEqual(calls[-1], 'VLC_AddTarget 0 "http://127.0.0.1:%d/two.ts" 0 12 -666' % port)
+        sets = [re.match(r'VLC_VariableSet 0 (\S+) (\S+) (.*)$', l).groups() for l in calls[2:-1]]
+        self.assertEqual(sets, [
+            ('conf::demux', 'string', '""'),
+            ('conf::demuxdump-file', 'string', '""'),
+            ('conf::sout', 'string', '""'),
+            ('conf::miface-addr', 'string', '""'),
+            ('conf::directx-audio-device', 'int', '0'),
+            ('conf::http-reconnect', 'int', '1'),
+            ('conf::snapshot-format', 'string', '"jpg"'),
+            ('conf::snapshot-preview', 'int', '1'),
+            ('conf::snapshot-path', 'string', '"c:\\\\"'),
+            ('conf::contrast', 'float', '1'),
+            ('conf::brightness', 'float', '1'),
+            ('conf::saturation', 'float', '1'),
+            ('conf::gamma', 'float', '1'),
+            ('conf::hue', 'int', '0'),
+            ('conf::aspect-ratio', 'string', '""'),
+            ('conf::autocrop', 'int', '0'),
+            ('conf::vout-filter', 'string', '"adjust"'),
+            ('conf::audio-visual', 'string', '""'),
+            ('conf::audio-track', 'int', '0'),
+            ('conf::directx-hw-yuv', 'int', '1'),
+            ('conf::directx-use-sysmem', 'int', '1'),
+            ('conf::overlay', 'int', '1'),
+            ('conf::directx-3buffering', 'int', '1'),
+            ('conf::vout', 'string', '"direct3d"'),
+            ('conf::directx-wallpaper', 'int', '0'),
+            ('conf::access-filter', 'string', '"access_filter_timeshift"'),
+            ('conf::timeshift-dir', 'string', '"c:\\\\"'),
+            ('conf::timeshift-granularity', 'int', '1024'),
+        ])
+        log = inst.log_messages()
+        self.assertIn('begin goplaymrl idx=2', log)
+        self.assertIn('mrl assigned "http://127.0.0.1:%d/two.ts"' % port, log)
+        self.assertIn('dx or vlc mrl sent', log)
+
+    def test_next_wraps_and_back_returns_to_the_previous_channel(self):
+        inst, trace, hwnd = self.setup_player(['C:\\a.ts', 'C:\\b.ts', 'C:\\c.ts'])
+        def target(lines):
+            quoted = [l for l in lines if l.startswith('VLC_AddTarget')][-1].split('"')[1]
+            return quoted.replace('\\\\', '\\')
+        self.assertEqual(target(self.switch(trace, hwnd, SELECT, 3)), 'C:\\c.ts')
+        self.assertEqual(target(self.switch(trace, hwnd, NEXT)), 'C:\\a.ts')
+        self.assertEqual(target(self.switch(trace, hwnd, PREVIOUS)), 'C:\\c.ts')
+        self.assertEqual(target(self.switch(trace, hwnd, SELECT, 2)), 'C:\\b.ts')
+        self.assertEqual(target(self.switch(trace, hwnd, BACK)), 'C:\\c.ts')
+
+    def test_proxy_interface_fetches_multicast_through_the_relay(self):
+        port, requests = start_relay(self)
+        inst, trace, hwnd = self.setup_player(['udp://@239.1.2.3:5000'], iface='127.0.0.1:%d' % port)
+        lines = self.switch(trace, hwnd, SELECT, 1)
+        self.assertIn('VLC_AddTarget 0 "http://127.0.0.1:%d/udp/239.1.2.3:5000" 0 12 -666' % port, lines)
+        self.assertIn('VLC_VariableSet 0 conf::miface-addr string ""', lines)
+        self.assertTrue(wait_until(lambda: '/udp/239.1.2.3:5000' in requests, 15),
+                        'the relay was never asked: %r' % requests)
+
+    def test_status_picture_shows_in_the_video_window(self):
+        port, requests = start_relay(self)
+        inst, trace, hwnd = self.setup_player(['http://127.0.0.1:%d/live.ts' % port])
+        self.switch(trace, hwnd, SELECT, 1)
+        video = self.video_hwnd(hwnd)
+
+        def picture():
+            return [w for w in children(video) if w.cls == 'VLC DirectX' and w.visible]
+        found = wait_until(picture, 15)
+        self.assertTrue(found, 'no status picture in frmVideo: %r' % children(video))
+        self.assertGreater(found[0].w, 100)
+        time.sleep(1.5)  # let it draw a few bytes and the bit rate
+        bmp = os.path.join(BUILD, 'e2e', 'playback-status.bmp')
+        code, _ = winauto('screenshot', winpath(bmp))
+        self.assertEqual(code, 0)
+        if shutil.which('convert'):
+            subprocess.run(['convert', bmp, os.path.join(BUILD, 'e2e', 'playback-status.png')], check=False)
+        # Stopping takes the picture away.
+        self.command(hwnd, STOP)
+        self.assertTrue(wait_until(lambda: not picture(), 10), 'the status picture stayed after stop')
+
+
+@unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
 class BackgroundRecorder(E2ETestCase):
     def test_records_the_stream_to_the_file_until_closed(self):
         port, requests = start_relay(self)
