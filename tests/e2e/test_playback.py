@@ -196,6 +196,7 @@ class ChannelSwitch(E2ETestCase):
             ('conf::timeshift-dir', 'string', '"c:\\\\"'),
             ('conf::timeshift-granularity', 'int', '1024'),
         ])
+        self.assertTrue(wait_until(lambda: 'end goplaymrl' in inst.log_messages(), 10))
         log = inst.log_messages()
         self.assertIn('begin goplaymrl idx=2', log)
         self.assertIn('mrl assigned "http://127.0.0.1:%d/two.ts"' % port, log)
