@@ -120,7 +120,9 @@ class ConfigurationAndChannelList(E2ETestCase):
         inst = self.install()
         inst.enable_log()
         url = 'http://127.0.0.1/list.m3u'
-        unknown = ['future-record|a|b|', '?|1|100|100|0|100|100|0|None|0||||0||0|0|0|']
+        # Lines the player has no business with: a record of a newer version and
+        # the record of a channel that is not played.
+        unknown = ['future-record|a|b|', 'udp://@239.5.5.5:1234|1|90|100|0|100|100|0|None|0|||||0||0|0|0|']
         write_ini(inst, [unknown[0], globals_record(url), unknown[1]])
 
         proc, hwnd = self.run_player(inst)
@@ -139,10 +141,9 @@ class ConfigurationAndChannelList(E2ETestCase):
 
         lines = read_ini(inst)
         self.assertEqual(lines[0], unknown[0])
-        # The default record "?" is the current channel's (nothing plays): the
-        # close stores it again in place, now with all its 19 fields.
-        self.assertEqual(lines[2], '?|1|100|100|0|100|100|0|None|0|||||0||0|0|0|')
-        self.assertEqual(len(lines), 3)
+        self.assertEqual(lines[2], unknown[1])
+        # Anything after them is the record of the channel current at close.
+        self.assertEqual([line.split('|')[0] for line in lines[3:]], ['?'])
         record = lines[1]
         self.assertTrue(record.startswith('?Globals|') and record.endswith('|'), record)
         self.assertEqual(record.count('|'), 35)
@@ -150,9 +151,9 @@ class ConfigurationAndChannelList(E2ETestCase):
         self.assertEqual(fields[24], url)
         self.assertEqual(fields[13], 'Auto')
         self.assertEqual(fields[29], '0')
-        msgs = inst.log_messages()
-        self.assertLess(msgs.index('сап saved'), msgs.index('ini saved'))
-        self.assertLess(msgs.index('ini saved'), msgs.index('halt now - exit 0'))
+        closing = inst.log_messages()
+        self.assertLess(closing.index('сап saved'), closing.index('ini saved'))
+        self.assertLess(closing.index('ini saved'), closing.index('halt now - exit 0'))
 
         # A second start reuses the local copy without asking the server.
         before = len(inst.log_messages())
@@ -171,9 +172,9 @@ class ConfigurationAndChannelList(E2ETestCase):
         self.assertIn('reloadplaylist done =0ch, utf=0', inst.log_messages())
         self.close_player(proc, hwnd)
         lines = read_ini(inst)
-        # The global record and the default channel record stored at the close.
-        self.assertEqual(len(lines), 2)
-        self.assertTrue(lines[1].startswith('?|'), lines)
+        self.assertEqual([line.split('|')[0] for line in lines].count('?Globals'), 1)
+        # Besides it only the record of the channel current at close ("?": none).
+        self.assertEqual([line.split('|')[0] for line in lines[1:]], ['?'])
         fields = lines[0].split('|')
         self.assertEqual(len(fields), 36)  # 35 fields and the empty text after the last "|"
         self.assertEqual((fields[0], fields[10], fields[30], fields[26]), ('?Globals', '?', '1', '1'))
