@@ -294,7 +294,10 @@ int RunPlayer(const Args& args) {
   // 12
   LoadConfiguration(mw);
 
-  // 13
+  // 13: black, bold Arial.
+  SendMessageW(mw.frmVideo, WM_SETFONT,
+               reinterpret_cast<WPARAM>(CreateFontW(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial")),
+               FALSE);
   LogLine("frmVideo created");
   CreatePlaylistBox(mw);
   LogLine("lstPlaylist created");

@@ -296,6 +296,10 @@ HFONT PickGlyphFont(const wchar_t* family, wchar_t glyph, const wchar_t* fallbac
   return nullptr;
 }
 
+void AddToolTip(MainWindow& mw, HWND control, const std::string& tip) {
+  if (mw.form.tooltip && control) AddTip(mw.form, control, tip);
+}
+
 int SliderPosition(HWND bar) { return static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)); }
 
 void SetSliderPosition(HWND bar, int position) {

@@ -74,6 +74,9 @@ void SetCurrentChannelText(MainWindow& mw, const std::string& text);
 // The channel selector over the current-channel label, opened.
 void OpenChannelSelector(MainWindow& mw);
 
+// Adds a tool tip to a control of any of the player's windows.
+void AddToolTip(MainWindow& mw, HWND control, const std::string& tip);
+
 // Whether a glyph font is installed (otherwise a plain fallback text is drawn).
 bool FontInstalled(const wchar_t* family);
 // A font and text for a glyph: the symbol font when it has the glyph, else the
