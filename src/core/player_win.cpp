@@ -158,18 +158,6 @@ static bool CheckSingleInstance(MainWindow& mw) {
   return PassesSingleInstance(mw.args.First());
 }
 
-static std::vector<std::string> GuideFileNames(const std::string& exeFolder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(Widen(exeFolder + "\\TVGuide\\*.ndx").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string n = Narrow(fd.cFileName);
-    if (n.size() >= 4) names.push_back(n.substr(0, n.size() - 4));
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return names;
-}
 
 static void EndMaintenanceRun(MainWindow& mw) {
   // Maintenance runs end without saving anything.
@@ -279,8 +267,7 @@ int RunPlayer(const Args& args) {
   }
 
   // 9
-  std::vector<std::string> guideFiles = GuideFileNames(ExeFolder());
-  (void)guideFiles;
+  SetComboItems(mw.settings, kIdGuideFile, GuideFileNames(ExeFolder()));
 
   // 10: interface colours to their defaults.
 

@@ -39,19 +39,6 @@ std::vector<std::string> AudioDevices() {
   return items;
 }
 
-std::vector<std::string> GuideFiles(const std::string& exeFolder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(Widen(exeFolder + "\\TVGuide\\*.ndx").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string n = Narrow(fd.cFileName);
-    if (n.size() >= 4) names.push_back(n.substr(0, n.size() - 4));
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return names;
-}
-
 void ShowCropEdits(SettingsWindow& s, bool shown) {
   for (int c : {kIdCropSizeLabel, kIdCropWidth, kIdCropX, kIdCropHeight, kIdCropOffsetLabel, kIdCropLeft, kIdCropComma,
                 kIdCropTop})
@@ -123,6 +110,19 @@ void PickCaptureFolder(MainWindow& mw) {
 
 }  // namespace
 
+std::vector<std::string> GuideFileNames(const std::string& exeFolder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(Widen(exeFolder + "\\TVGuide\\*.ndx").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string n = Narrow(fd.cFileName);
+    if (n.size() >= 4) names.push_back(n.substr(0, n.size() - 4));
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return names;
+}
+
 void ShowChannelSettings(MainWindow& mw) {
   Showing showing;
   SettingsWindow& s = mw.settings;
@@ -159,7 +159,6 @@ void ShowAllSettings(MainWindow& mw) {
     SettingsWindow& s = mw.settings;
     SetComboItems(s, kIdInterface, mw.interfaceItems);
     SetComboItems(s, kIdAudioDevice, AudioDevices());
-    SetComboItems(s, kIdGuideFile, GuideFiles(ExeFolder()));
     const GlobalSettings& c = mw.config;
     const GlobalSettingsValues& g = mw.globals;
     SetControlText(s, kIdPlaylistUrl, c.playlistUrl);

@@ -2,10 +2,15 @@
 // playback work on: controls show the values, changes go back and run the
 // operation the control stands for.
 #pragma once
+#include <string>
+#include <vector>
 
 namespace strevo {
 
 struct MainWindow;
+
+// The guide files of the TVGuide folder: the ".ndx" names without extension.
+std::vector<std::string> GuideFileNames(const std::string& exeFolder);
 
 // Fills the choice lists that depend on the machine (interfaces, audio
 // devices, guide files) and shows every value.
