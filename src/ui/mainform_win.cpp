@@ -149,7 +149,8 @@ void DrawGlyphButton(MainWindow& mw, const DRAWITEMSTRUCT* di) {
 void DrawBarLabel(MainWindow& mw, const DRAWITEMSTRUCT* di) {
   MainForm& f = mw.form;
   HWND bar = GetParent(di->hwndItem);
-  RECT barRect, item = di->rcItem;
+  RECT barRect, item;
+  GetClientRect(di->hwndItem, &item);  // the label's size now, not at creation
   GetClientRect(bar, &barRect);
   POINT origin{0, 0};
   MapWindowPoints(di->hwndItem, bar, &origin, 1);
