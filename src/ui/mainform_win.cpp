@@ -166,7 +166,8 @@ void DrawBarLabel(MainWindow& mw, const DRAWITEMSTRUCT* di) {
   HGDIOBJ old = SelectObject(di->hDC, reinterpret_cast<HFONT>(SendMessageW(di->hwndItem, WM_GETFONT, 0, 0)));
   SetBkMode(di->hDC, TRANSPARENT);
   UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-  if (id == kLblTime) format |= DT_RIGHT;
+  // The time is drawn left-aligned: Wine's DT_RIGHT measured it short and cut its last digit.
+  if (id == kLblTime) format |= DT_LEFT;
   else format |= DT_END_ELLIPSIS;
   if (id == kLblCurrentChannel) {
     format |= DT_CENTER;
