@@ -293,6 +293,10 @@ int RunPlayer(const Args& args) {
   // 14, 15
   if (!mw.directShowMode) {
     CreateEngineObject(mw);
+    // The channel list lies over the picture: the engine's panel and its
+    // picture window must not paint over it.
+    if (mw.enginePanel)
+      SetWindowLongPtrW(mw.enginePanel, GWL_STYLE, GetWindowLongPtrW(mw.enginePanel, GWL_STYLE) | WS_CLIPSIBLINGS);
     LogLine("ivlc assigned");
     LogLine("vlc checked");
   } else {
