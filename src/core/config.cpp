@@ -36,19 +36,7 @@ std::string ConfigText(const ConfigList& list) {
   return out;
 }
 
-int ConfigNumber(std::string_view text) {
-  size_t i = 0;
-  bool neg = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) neg = text[i++] == '-';
-  long long v = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    v = v * 10 + (text[i] - '0');
-    if (v > static_cast<long long>(INT_MAX) + 1) v = static_cast<long long>(INT_MAX) + 1;
-  }
-  if (neg) v = -v;
-  if (v > INT_MAX) v = INT_MAX;
-  return static_cast<int>(v);
-}
+int ConfigNumber(std::string_view text) { return StrToIntLenient(text); }
 
 static std::string_view KeyOf(std::string_view line) {
   size_t bar = line.find('|');

@@ -119,7 +119,7 @@ static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 static LRESULT CALLBACK SettingsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_COMMAND && g_mainWindow) {
-    const int id = LOWORD(wp) == IDOK ? kIdApply : LOWORD(wp);
+    const int id = LOWORD(wp) == IDOK ? static_cast<int>(kIdApply) : static_cast<int>(LOWORD(wp));
     HandleSettingsCommand(*g_mainWindow, id, HIWORD(wp));
     return 0;
   }

@@ -10,12 +10,6 @@ namespace strevo {
 
 static const wchar_t kSplashClass[] = L"StrevoSplash";
 
-COLORREF MixColours(COLORREF a, COLORREF b) {
-  auto half = [](COLORREF c) { return RGB(GetRValue(c) >> 1, GetGValue(c) >> 1, GetBValue(c) >> 1); };
-  COLORREF x = half(a), y = half(b);
-  return RGB(GetRValue(x) + GetRValue(y), GetGValue(x) + GetGValue(y), GetBValue(x) + GetBValue(y));
-}
-
 LRESULT CALLBACK Splash::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<Splash*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (msg == WM_NCCREATE) {

@@ -24,7 +24,5 @@ class Splash {
   int position_ = 0;
 };
 
-// Mix of two colours: each channel of both halved (lowest bit dropped), then added.
-COLORREF MixColours(COLORREF a, COLORREF b);
 
 }  // namespace strevo

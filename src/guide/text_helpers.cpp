@@ -77,7 +77,6 @@ std::string FormatDuration(int64_t seconds) {
 
 int StrToIntLenient(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   bool neg = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) neg = text[i++] == '-';
   long long v = 0;

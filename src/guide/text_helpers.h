@@ -25,7 +25,8 @@ bool IsAllDigits(std::string_view text);
 std::string FormatDuration(int64_t seconds);
 
 // Decimal number read leniently: optional sign, digits up to the first other
-// character, 0 when there are none. Saturates instead of overflowing.
+// character (a leading blank included), 0 when there are none. Saturates
+// instead of overflowing.
 int StrToIntLenient(std::string_view text);
 
 // The private working folder: the system temporary folder as GetTempPath gives

@@ -62,10 +62,6 @@ const ButtonDef kButtons[] = {
     {kBtnSettings, kBottom, -1 * (kB + 1) - 2, 25, kB, kB, L"Webdings", L'\x40', L"\x2699", "Настройки"},
 };
 
-COLORREF Mix(COLORREF a, COLORREF b) {
-  return RGB(GetRValue(a) / 2 + GetRValue(b) / 2, GetGValue(a) / 2 + GetGValue(b) / 2, GetBValue(a) / 2 + GetBValue(b) / 2);
-}
-
 void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
   TRIVERTEX v[2] = {{r.left, r.top, static_cast<COLOR16>(GetRValue(top) << 8), static_cast<COLOR16>(GetGValue(top) << 8),
                      static_cast<COLOR16>(GetBValue(top) << 8), 0},
@@ -436,7 +432,7 @@ void BuildMainForm(MainWindow& mw) {
     HWND bar = f.Control(id);
     SendMessageW(bar, PBM_SETRANGE32, 0, 100);
     SendMessageW(bar, PBM_SETBARCOLOR, 0, f.palette.Slider());
-    SendMessageW(bar, PBM_SETBKCOLOR, 0, Mix(f.palette.GradientTop(), RGB(255, 255, 255)));
+    SendMessageW(bar, PBM_SETBKCOLOR, 0, MixColours(f.palette.GradientTop(), RGB(255, 255, 255)));
     SetWindowSubclass(bar, SliderProc, 1, 0);
   }
   SetSliderPosition(f.Control(kPbVolume), 50);

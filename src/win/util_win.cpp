@@ -152,6 +152,11 @@ void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH backgroun
   RegisterClassExW(&wc);
 }
 
+COLORREF MixColours(COLORREF a, COLORREF b) {
+  return RGB((GetRValue(a) >> 1) + (GetRValue(b) >> 1), (GetGValue(a) >> 1) + (GetGValue(b) >> 1),
+             (GetBValue(a) >> 1) + (GetBValue(b) >> 1));
+}
+
 int DeleteFilesIn(std::string_view folder) {
   std::wstring base = Widen(folder);
   if (!base.empty() && base.back() != L'\\') base += L'\\';

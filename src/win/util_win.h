@@ -46,6 +46,9 @@ int MessageBoxUtf8(HWND owner, std::string_view text, std::string_view caption, 
 void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style = 0,
                              HICON icon = nullptr);
 
+// Mix of two colours: each channel of both halved (lowest bit dropped), then added.
+COLORREF MixColours(COLORREF a, COLORREF b);
+
 // Deletes the files directly inside a folder (no subfolders); returns how many.
 int DeleteFilesIn(std::string_view folder);
 
