@@ -20,8 +20,11 @@ file(GLOB_RECURSE STREVO_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/test
 add_executable(unit_tests ${STREVO_UNIT_SOURCES})
 target_compile_options(unit_tests PRIVATE ${STREVO_SAN})
 target_compile_definitions(unit_tests PRIVATE STREVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(unit_tests PRIVATE strevo_core GTest::gtest GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE strevo_core strevo_engine_support GTest::gtest GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+
+# The engine's portable support code, a library of its own.
+add_subdirectory(engine)
 
 foreach(sub tests/fuzz tools)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${sub}/CMakeLists.txt)

@@ -18,7 +18,8 @@ set(STREVO_SHELL_LIB_SOURCES ${STREVO_SHELL_SOURCES})
 list(REMOVE_ITEM STREVO_SHELL_LIB_SOURCES ${STREVO_ENTRY})
 add_library(strevo_shell STATIC ${STREVO_SHELL_LIB_SOURCES})
 target_compile_options(strevo_shell PRIVATE ${STREVO_WARNINGS})
-target_link_libraries(strevo_shell PUBLIC strevo_core ${STREVO_WIN_LIBS})
+# The engine binding calls the engine through its ABI header only.
+target_link_libraries(strevo_shell PUBLIC strevo_core strevo_engine_abi ${STREVO_WIN_LIBS})
 
 # Build date of the version string ("v0.1 (07.12.2026)").
 string(TIMESTAMP STREVO_BUILD_DATE "%d.%m.%Y")
@@ -54,7 +55,7 @@ file(GLOB_RECURSE STREVO_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/
 if(STREVO_WIN_TEST_SOURCES)
   add_executable(win_tests ${STREVO_WIN_TEST_SOURCES})
   target_compile_definitions(win_tests PRIVATE STREVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  target_link_libraries(win_tests PRIVATE strevo_shell gtest_win)
+  target_link_libraries(win_tests PRIVATE strevo_shell strevo_engine_abi gtest_win)
   # One CTest entry: each start under Wine costs about a second.
   add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
   set_tests_properties(win_tests PROPERTIES LABELS wine TIMEOUT 600 RESOURCE_LOCK wine_desktop)
@@ -64,9 +65,7 @@ add_executable(winauto ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/winauto.cpp)
 target_link_libraries(winauto PRIVATE user32 gdi32)
 target_link_options(winauto PRIVATE -municode)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/engine/CMakeLists.txt)
-  add_subdirectory(engine)
-endif()
+add_subdirectory(engine)
 
 # End-to-end scenarios: each tests/e2e/test_*.py file is one CTest entry.
 file(GLOB STREVO_E2E CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)

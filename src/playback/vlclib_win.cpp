@@ -50,48 +50,10 @@ int VlcLoad() {
     if (!g_library) return g_lastError = kVlcNoLibrary;
   }
   g_lastError = kVlcLoaded;
-  VlcEntryPoints& t = g_vlc;
-  Resolve(t.rootwrap, "rootwrap");
-  Resolve(t.VLC_AddIntf, "VLC_AddIntf");
-  Resolve(t.VLC_AddTarget, "VLC_AddTarget");
-  Resolve(t.VLC_CleanUp, "VLC_CleanUp");
-  Resolve(t.VLC_CompileBy, "VLC_CompileBy");
-  Resolve(t.VLC_CompileDomain, "VLC_CompileDomain");
-  Resolve(t.VLC_CompileHost, "VLC_CompileHost");
-  Resolve(t.VLC_Compiler, "VLC_Compiler");
-  Resolve(t.VLC_Create, "VLC_Create");
-  Resolve(t.VLC_Destroy, "VLC_Destroy");
-  Resolve(t.VLC_Die, "VLC_Die");
-  Resolve(t.VLC_Error, "VLC_Error");
-  Resolve(t.VLC_FullScreen, "VLC_FullScreen");
-  Resolve(t.VLC_Init, "VLC_Init");
-  Resolve(t.VLC_IsPlaying, "VLC_IsPlaying");
-  Resolve(t.VLC_LengthGet, "VLC_LengthGet");
-  Resolve(t.VLC_Pause, "VLC_Pause");
-  Resolve(t.VLC_Play, "VLC_Play");
-  Resolve(t.VLC_PlaylistClear, "VLC_PlaylistClear");
-  Resolve(t.VLC_PlaylistIndex, "VLC_PlaylistIndex");
-  Resolve(t.VLC_PlaylistNext, "VLC_PlaylistNext");
-  Resolve(t.VLC_PlaylistNumberOfItems, "VLC_PlaylistNumberOfItems");
-  Resolve(t.VLC_PlaylistPrev, "VLC_PlaylistPrev");
-  Resolve(t.VLC_PositionGet, "VLC_PositionGet");
-  Resolve(t.VLC_PositionSet, "VLC_PositionSet");
-  Resolve(t.VLC_SpeedFaster, "VLC_SpeedFaster");
-  Resolve(t.VLC_SpeedSlower, "VLC_SpeedSlower");
-  Resolve(t.VLC_Stop, "VLC_Stop");
-  Resolve(t.VLC_TimeGet, "VLC_TimeGet");
-  Resolve(t.VLC_TimeSet, "VLC_TimeSet");
-  Resolve(t.VLC_VariableGet, "VLC_VariableGet");
-  Resolve(t.VLC_VariableSet, "VLC_VariableSet");
-  Resolve(t.VLC_VariableType, "VLC_VariableType");
-  Resolve(t.VLC_Version, "VLC_Version");
-  Resolve(t.VLC_VolumeGet, "VLC_VolumeGet");
-  Resolve(t.VLC_VolumeMute, "VLC_VolumeMute");
-  Resolve(t.VLC_VolumeSet, "VLC_VolumeSet");
-  Resolve(t.var_Set, "__var_Set");
-  Resolve(t.var_Get, "__var_Get");
-  Resolve(t.vlc_object_find, "__vlc_object_find");
-  Resolve(t.vlc_current_object, "vlc_current_object");
+  // Every name, in the table's order; a missing one only marks the load failed.
+#define STREVO_VLC_RESOLVE(member, symbol, result, params) Resolve(g_vlc.member, #symbol);
+  STREVO_ENGINE_ENTRY_POINTS(STREVO_VLC_RESOLVE)
+#undef STREVO_VLC_RESOLVE
   return g_lastError;
 }
 

@@ -6,67 +6,22 @@
 #include <cstdint>
 #include <string>
 
+#include "engine_abi.h"
 #include "playback/engine.h"
 
 namespace strevo {
-
-// The engine's 8-byte value union; the player fills the first word only.
-typedef union {
-  int i_int;
-  float f_float;
-  char* psz_string;
-  void* p_address;
-  int64_t i_time;
-} vlc_value_t;
-static_assert(sizeof(vlc_value_t) == 8, "the engine's value union is 8 bytes");
 
 // Load result: 0 all resolved, -1 library not loaded, -2 an entry point missing.
 inline constexpr int kVlcLoaded = 0;
 inline constexpr int kVlcNoLibrary = -1;
 inline constexpr int kVlcMissingEntry = -2;
 
+// One function pointer per entry point, null when the library lacks it;
+// members are named as in the ABI header (`var_Set` for "__var_Set", ...).
 struct VlcEntryPoints {
-  int (*rootwrap)(void);
-  int (*VLC_AddIntf)(int, const char*, int, int);
-  int (*VLC_AddTarget)(int, const char*, const char**, int, int, int);
-  int (*VLC_CleanUp)(int);
-  const char* (*VLC_CompileBy)(void);
-  const char* (*VLC_CompileDomain)(void);
-  const char* (*VLC_CompileHost)(void);
-  const char* (*VLC_Compiler)(void);
-  int (*VLC_Create)(void);
-  int (*VLC_Destroy)(int);
-  int (*VLC_Die)(int);
-  const char* (*VLC_Error)(int);
-  int (*VLC_FullScreen)(int);
-  int (*VLC_Init)(int, int, char*[]);
-  int (*VLC_IsPlaying)(int);
-  int (*VLC_LengthGet)(int);
-  int (*VLC_Pause)(int);
-  int (*VLC_Play)(int);
-  int (*VLC_PlaylistClear)(int);
-  int (*VLC_PlaylistIndex)(int);
-  int (*VLC_PlaylistNext)(int);
-  int (*VLC_PlaylistNumberOfItems)(int);
-  int (*VLC_PlaylistPrev)(int);
-  float (*VLC_PositionGet)(int);
-  float (*VLC_PositionSet)(int, float);
-  float (*VLC_SpeedFaster)(int);
-  float (*VLC_SpeedSlower)(int);
-  int (*VLC_Stop)(int);
-  int (*VLC_TimeGet)(int);
-  int (*VLC_TimeSet)(int, int, int);
-  int (*VLC_VariableGet)(int, const char*, vlc_value_t*);
-  int (*VLC_VariableSet)(int, const char*, vlc_value_t);
-  int (*VLC_VariableType)(int, const char*, int*);
-  const char* (*VLC_Version)(void);
-  int (*VLC_VolumeGet)(int);
-  int (*VLC_VolumeMute)(int);
-  int (*VLC_VolumeSet)(int, int);
-  int (*var_Set)(void*, const char*, vlc_value_t);    // "__var_Set"
-  int (*var_Get)(void*, const char*, vlc_value_t*);   // "__var_Get"
-  void* (*vlc_object_find)(void*, int, int);          // "__vlc_object_find"
-  void* (*vlc_current_object)(int);
+#define STREVO_VLC_MEMBER(member, symbol, result, params) engine_abi::member##_fn member;
+  STREVO_ENGINE_ENTRY_POINTS(STREVO_VLC_MEMBER)
+#undef STREVO_VLC_MEMBER
 };
 
 // The engine folder with its closing "\" ("" when none was found; searched

@@ -13,15 +13,11 @@
 #include <thread>
 #include <vector>
 
+#include "engine_abi.h"
+
 namespace {
 
-typedef union {
-  int i_int;
-  float f_float;
-  char* psz_string;
-  void* p_address;
-  int64_t i_time;
-} Value;
+namespace abi = strevo::engine_abi;
 
 const char* const kEntryPoints[] = {
     "rootwrap", "VLC_AddIntf", "VLC_AddTarget", "VLC_CleanUp", "VLC_CompileBy", "VLC_CompileDomain",
@@ -136,13 +132,13 @@ class Engine : public ::testing::Test {
     ASSERT_GE(id_, 0);
     char folder[] = "";
     char* argv[] = {folder, nullptr};
-    ASSERT_EQ(Fn<int (*)(int, int, char**)>("VLC_Init")(id_, 1, argv), 0);
+    ASSERT_EQ(Fn<abi::VLC_Init_fn>("VLC_Init")(id_, 1, argv), 0);
   }
 
   void TearDown() override {
     if (id_ >= 0) {
-      Fn<int (*)(int)>("VLC_CleanUp")(id_);
-      Fn<int (*)(int)>("VLC_Destroy")(id_);
+      Fn<abi::VLC_CleanUp_fn>("VLC_CleanUp")(id_);
+      Fn<abi::VLC_Destroy_fn>("VLC_Destroy")(id_);
     }
     if (window_) DestroyWindow(window_);
     WIN32_FIND_DATAW fd;
@@ -161,32 +157,32 @@ class Engine : public ::testing::Test {
   F Fn(const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll_, name)));
   }
-  int Create() { return Fn<int (*)()>("VLC_Create")(); }
+  int Create() { return Fn<abi::VLC_Create_fn>("VLC_Create")(); }
   int Call(const char* name) { return Fn<int (*)(int)>(name)(id_); }
   int SetInt(const char* name, int v) {
-    Value x{};
+    vlc_value_t x{};
     x.i_int = v;
-    return Fn<int (*)(int, const char*, Value)>("VLC_VariableSet")(id_, name, x);
+    return Fn<abi::VLC_VariableSet_fn>("VLC_VariableSet")(id_, name, x);
   }
   int SetFloat(const char* name, float v) {
-    Value x{};
+    vlc_value_t x{};
     x.f_float = v;
-    return Fn<int (*)(int, const char*, Value)>("VLC_VariableSet")(id_, name, x);
+    return Fn<abi::VLC_VariableSet_fn>("VLC_VariableSet")(id_, name, x);
   }
   int SetText(const char* name, const std::string& v) {
-    Value x{};
+    vlc_value_t x{};
     std::string copy = v;
     x.psz_string = copy.data();
-    return Fn<int (*)(int, const char*, Value)>("VLC_VariableSet")(id_, name, x);
+    return Fn<abi::VLC_VariableSet_fn>("VLC_VariableSet")(id_, name, x);
   }
-  int Get(const char* name, Value* v) { return Fn<int (*)(int, const char*, Value*)>("VLC_VariableGet")(id_, name, v); }
+  int Get(const char* name, vlc_value_t* v) { return Fn<abi::VLC_VariableGet_fn>("VLC_VariableGet")(id_, name, v); }
   int AddTarget(const std::string& mrl) {
-    return Fn<int (*)(int, const char*, const char**, int, int, int)>("VLC_AddTarget")(id_, mrl.c_str(), nullptr, 0, 12, -666);
+    return Fn<abi::VLC_AddTarget_fn>("VLC_AddTarget")(id_, mrl.c_str(), nullptr, 0, 12, -666);
   }
   bool Playing() { return Call("VLC_IsPlaying") != 0; }
   void* FindObject(int kind) {
-    void* root = Fn<void* (*)(int)>("vlc_current_object")(id_);
-    return Fn<void* (*)(void*, int, int)>("__vlc_object_find")(root, kind, 3);
+    void* root = Fn<abi::vlc_current_object_fn>("vlc_current_object")(id_);
+    return Fn<abi::vlc_object_find_fn>("__vlc_object_find")(root, kind, 3);
   }
   std::string Slashes(std::string p) {
     for (char& c : p)
@@ -226,7 +222,7 @@ TEST_F(Engine, InstancesKeepTheirOwnVariables) {
   EXPECT_EQ(SetInt("conf::width", 360), 0);
   EXPECT_EQ(SetFloat("conf::contrast", 1.5f), 0);
   EXPECT_EQ(SetText("conf::miface-addr", "127.0.0.1"), 0);
-  Value v{};
+  vlc_value_t v{};
   ASSERT_EQ(Get("conf::width", &v), 0);
   EXPECT_EQ(v.i_int, 360);
   ASSERT_EQ(Get("conf::contrast", &v), 0);
@@ -234,25 +230,25 @@ TEST_F(Engine, InstancesKeepTheirOwnVariables) {
   ASSERT_EQ(Get("conf::miface-addr", &v), 0);
   EXPECT_STREQ(v.psz_string, "127.0.0.1");
   int type = 0;
-  EXPECT_EQ(Fn<int (*)(int, const char*, int*)>("VLC_VariableType")(id_, "conf::contrast", &type), 0);
+  EXPECT_EQ(Fn<abi::VLC_VariableType_fn>("VLC_VariableType")(id_, "conf::contrast", &type), 0);
   EXPECT_EQ(type, 0x0050);
-  EXPECT_EQ(Fn<int (*)(int, const char*, Value*)>("VLC_VariableGet")(other, "conf::width", &v), -30);
-  EXPECT_EQ(Fn<int (*)(int)>("VLC_Destroy")(other), 0);
-  EXPECT_EQ(Fn<int (*)(int, const char*, Value*)>("VLC_VariableGet")(other, "conf::width", &v), -20);
-  EXPECT_STREQ(Fn<const char* (*)(int)>("VLC_Error")(-20), "object not found");
+  EXPECT_EQ(Fn<abi::VLC_VariableGet_fn>("VLC_VariableGet")(other, "conf::width", &v), -30);
+  EXPECT_EQ(Fn<abi::VLC_Destroy_fn>("VLC_Destroy")(other), 0);
+  EXPECT_EQ(Fn<abi::VLC_VariableGet_fn>("VLC_VariableGet")(other, "conf::width", &v), -20);
+  EXPECT_STREQ(Fn<abi::VLC_Error_fn>("VLC_Error")(-20), "object not found");
 
   // Volume 0..200, mute leaves the level, speed doubles and halves.
-  EXPECT_EQ(Fn<int (*)(int, int)>("VLC_VolumeSet")(id_, 250), 0);
+  EXPECT_EQ(Fn<abi::VLC_VolumeSet_fn>("VLC_VolumeSet")(id_, 250), 0);
   EXPECT_EQ(Call("VLC_VolumeGet"), 200);
-  Fn<int (*)(int, int)>("VLC_VolumeSet")(id_, 60);
+  Fn<abi::VLC_VolumeSet_fn>("VLC_VolumeSet")(id_, 60);
   Call("VLC_VolumeMute");
   EXPECT_EQ(Call("VLC_VolumeGet"), 60);
-  EXPECT_FLOAT_EQ(Fn<float (*)(int)>("VLC_SpeedFaster")(id_), 2.0f);
-  EXPECT_FLOAT_EQ(Fn<float (*)(int)>("VLC_SpeedSlower")(id_), 1.0f);
+  EXPECT_FLOAT_EQ(Fn<abi::VLC_SpeedFaster_fn>("VLC_SpeedFaster")(id_), 2.0f);
+  EXPECT_FLOAT_EQ(Fn<abi::VLC_SpeedSlower_fn>("VLC_SpeedSlower")(id_), 1.0f);
 }
 
 TEST_F(Engine, VersionTextCanBeOverriddenForThe090Rule) {
-  auto version = Fn<const char* (*)()>("VLC_Version");
+  auto version = Fn<abi::VLC_Version_fn>("VLC_Version");
   SetEnvironmentVariableW(L"STREVO_ENGINE_VERSION", nullptr);
   EXPECT_EQ(std::string(version()).find("0.9.0"), std::string::npos);
   SetEnvironmentVariableW(L"STREVO_ENGINE_VERSION", L"0.9.0-test");
@@ -371,7 +367,7 @@ TEST_F(Engine, TsFileTimeComesFromItsClockAndSeeksByProportion) {
   ASSERT_TRUE(WaitFor([&] { return Playing(); }, 3000));
   EXPECT_EQ(Call("VLC_LengthGet"), 60);
   EXPECT_LE(Call("VLC_TimeGet"), 1);
-  EXPECT_EQ(Fn<int (*)(int, int, int)>("VLC_TimeSet")(id_, 30, 0), 0);
+  EXPECT_EQ(Fn<abi::VLC_TimeSet_fn>("VLC_TimeSet")(id_, 30, 0), 0);
   EXPECT_TRUE(WaitFor([&] { int t = Call("VLC_TimeGet"); return t >= 30 && t <= 31; }, 2000));
   Sleep(1500);  // real-time pace: about a second and a half later
   int t = Call("VLC_TimeGet");
@@ -437,8 +433,8 @@ TEST_F(Engine, SnapshotWritesAJpegOfThePanelPicture) {
   ASSERT_TRUE(WaitFor([&] { return Playing(); }, 3000));
   void* vout = FindObject(-9);
   ASSERT_NE(vout, nullptr);
-  auto varSet = Fn<int (*)(void*, const char*, Value)>("__var_Set");
-  Value one{};
+  auto varSet = Fn<abi::var_Set_fn>("__var_Set");
+  vlc_value_t one{};
   one.i_int = 1;
   EXPECT_EQ(varSet(vout, "video-snapshot", one), 0);
   EXPECT_EQ(varSet(vout, "video-snapshot", one), 0);
@@ -461,11 +457,11 @@ TEST_F(Engine, SnapshotWritesAJpegOfThePanelPicture) {
   SetText("conf::snapshot-path", dir_ + "\\shot.jpg");
   EXPECT_EQ(varSet(vout, "video-snapshot", one), 0);
   EXPECT_GT(ReadAll(dir_ + "\\shot.jpg").size(), 1000u);
-  Value c{};
+  vlc_value_t c{};
   c.f_float = 1.25f;
   EXPECT_EQ(varSet(vout, "contrast", c), 0);
-  Value back{};
-  EXPECT_EQ(Fn<int (*)(void*, const char*, Value*)>("__var_Get")(vout, "contrast", &back), 0);
+  vlc_value_t back{};
+  EXPECT_EQ(Fn<abi::var_Get_fn>("__var_Get")(vout, "contrast", &back), 0);
   EXPECT_FLOAT_EQ(back.f_float, 1.25f);
   Call("VLC_Stop");
   EXPECT_EQ(FindObject(-9), nullptr);
@@ -482,8 +478,8 @@ TEST_F(Engine, TraceFileHasOneLinePerCallWithTypedValues) {
   SetInt("conf::audio-track", 0);
   AddTarget("udp://@239.1.1.1:1234");
   Call("VLC_Stop");
-  void* root = Fn<void* (*)(int)>("vlc_current_object")(id_);
-  Fn<void* (*)(void*, int, int)>("__vlc_object_find")(root, -9, 3);
+  void* root = Fn<abi::vlc_current_object_fn>("vlc_current_object")(id_);
+  Fn<abi::vlc_object_find_fn>("__vlc_object_find")(root, -9, 3);
   SetEnvironmentVariableW(L"STREVO_ENGINE_TRACE", nullptr);
   Call("VLC_VolumeGet");  // not traced any more
 

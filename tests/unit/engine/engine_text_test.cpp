@@ -1,4 +1,4 @@
-#include "playback/engine_support/engine_text.h"
+#include "support/engine_text.h"
 
 #include <gtest/gtest.h>
 

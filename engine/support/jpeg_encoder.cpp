@@ -1,4 +1,4 @@
-#include "playback/engine_support/jpeg_encoder.h"
+#include "support/jpeg_encoder.h"
 
 #include <algorithm>
 #include <cmath>

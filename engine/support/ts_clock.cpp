@@ -1,4 +1,4 @@
-#include "playback/engine_support/ts_clock.h"
+#include "support/ts_clock.h"
 
 namespace strevo::engine {
 

@@ -1,0 +1,276 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include "sources_win.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "session_win.h"
+#include "support/ts_clock.h"
+#include "util_win.h"
+
+namespace strevo::engine {
+
+namespace {
+
+constexpr uint64_t kPlainFileRate = 125000;  // bytes/s for files without a stream clock (1 Mbit/s)
+
+// Waits until the socket is readable; false on stop or error, `ready` false on timeout.
+bool WaitReadable(Session& s, SOCKET sock, bool& ready) {
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(sock, &set);
+  timeval tv{0, 200000};
+  int r = select(0, &set, nullptr, nullptr, &tv);
+  ready = r > 0;
+  return r >= 0 && !s.stop;
+}
+
+// Connects with a bounded wait so that Stop is never held up by a dead host.
+SOCKET ConnectTcp(Session& s, const std::string& host, uint16_t port) {
+  addrinfo hints{}, *res = nullptr;
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &res) != 0 || !res) return INVALID_SOCKET;
+  SOCKET sock = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  u_long nonBlocking = 1;
+  ioctlsocket(sock, FIONBIO, &nonBlocking);
+  connect(sock, res->ai_addr, static_cast<int>(res->ai_addrlen));
+  freeaddrinfo(res);
+  for (int i = 0; i < 50 && !s.stop; ++i) {
+    fd_set w, e;
+    FD_ZERO(&w);
+    FD_ZERO(&e);
+    FD_SET(sock, &w);
+    FD_SET(sock, &e);
+    timeval tv{0, 200000};
+    int r = select(0, nullptr, &w, &e, &tv);
+    if (r < 0 || FD_ISSET(sock, &e)) break;
+    if (FD_ISSET(sock, &w)) {
+      u_long blocking = 0;
+      ioctlsocket(sock, FIONBIO, &blocking);
+      return sock;
+    }
+  }
+  closesocket(sock);
+  return INVALID_SOCKET;
+}
+
+bool ReadAt(HANDLE f, uint64_t offset, std::vector<uint8_t>& buf, size_t want) {
+  LARGE_INTEGER li;
+  li.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(f, li, nullptr, FILE_BEGIN)) return false;
+  buf.resize(want);
+  DWORD got = 0;
+  if (!ReadFile(f, buf.data(), static_cast<DWORD>(want), &got, nullptr)) return false;
+  buf.resize(got);
+  return true;
+}
+
+}  // namespace
+
+void RunUdp(Session& s) {
+  SOCKET sock = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  if (sock == INVALID_SOCKET) return;
+  BOOL yes = TRUE;
+  setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
+  int buffer = 4 << 20;
+  setsockopt(sock, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&buffer), sizeof buffer);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_port = htons(s.source.port);
+  local.sin_addr.s_addr = htonl(INADDR_ANY);
+  in_addr group{};
+  bool haveGroup = !s.source.host.empty() && inet_pton(AF_INET, s.source.host.c_str(), &group) == 1;
+  bool multicast = haveGroup && (ntohl(group.s_addr) >> 28) == 0xE;
+  if (haveGroup && !multicast) local.sin_addr = group;  // a unicast address of ours
+  if (bind(sock, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    closesocket(sock);
+    return;
+  }
+  if (multicast) {
+    ip_mreq mreq{};
+    mreq.imr_multiaddr = group;
+    // Not an address ("", "Auto", ...): let the system choose the interface.
+    if (inet_pton(AF_INET, s.iface.c_str(), &mreq.imr_interface) != 1) mreq.imr_interface.s_addr = htonl(INADDR_ANY);
+    if (setsockopt(sock, IPPROTO_IP, IP_ADD_MEMBERSHIP, reinterpret_cast<const char*>(&mreq), sizeof mreq) != 0) {
+      closesocket(sock);
+      return;
+    }
+  }
+  s.opened = true;
+  std::vector<uint8_t> buf(65536);
+  while (!s.stop) {
+    s.SampleRate();
+    if (s.paused) {
+      s.Nap(50);
+      continue;
+    }
+    bool ready = false;
+    if (!WaitReadable(s, sock, ready)) break;
+    if (!ready) continue;
+    int n = recv(sock, reinterpret_cast<char*>(buf.data()), static_cast<int>(buf.size()), 0);
+    if (n > 0) s.Deliver(buf.data(), static_cast<size_t>(n));
+  }
+  closesocket(sock);
+}
+
+void RunHttp(Session& s) {
+  SOCKET sock = ConnectTcp(s, s.source.host, s.source.port);
+  if (sock == INVALID_SOCKET) return;
+  std::string host = s.source.host + (s.source.port != 80 ? ":" + std::to_string(s.source.port) : "");
+  // HTTP/1.0: the body comes as it is, never in chunks, and ends with the connection.
+  std::string request = "GET " + s.source.query + " HTTP/1.0\r\nHost: " + host +
+                        "\r\nUser-Agent: Strevo-engine\r\nAccept: */*\r\n\r\n";
+  send(sock, request.data(), static_cast<int>(request.size()), 0);
+  std::string head;
+  std::vector<uint8_t> buf(65536);
+  bool inBody = false;
+  while (!s.stop) {
+    s.SampleRate();
+    if (s.paused && inBody) {
+      s.Nap(50);
+      continue;
+    }
+    bool ready = false;
+    if (!WaitReadable(s, sock, ready)) break;
+    if (!ready) continue;
+    int n = recv(sock, reinterpret_cast<char*>(buf.data()), static_cast<int>(buf.size()), 0);
+    if (n <= 0) break;
+    if (inBody) {
+      s.Deliver(buf.data(), static_cast<size_t>(n));
+      continue;
+    }
+    head.append(reinterpret_cast<char*>(buf.data()), static_cast<size_t>(n));
+    size_t end = head.find("\r\n\r\n");
+    if (end == std::string::npos) {
+      if (head.size() > 65536) break;
+      continue;
+    }
+    // "HTTP/1.x 2xx": anything else is no stream.
+    if (head.size() < 12 || head.compare(0, 5, "HTTP/") != 0 || head[9] != '2') break;
+    inBody = true;
+    s.opened = true;
+    size_t bodyStart = end + 4;
+    if (bodyStart < head.size())
+      s.Deliver(reinterpret_cast<const uint8_t*>(head.data()) + bodyStart, head.size() - bodyStart);
+    head.clear();
+  }
+  closesocket(sock);
+}
+
+void RunFile(Session& s) {
+  HANDLE f = CreateFileW(Widen(s.source.path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  LARGE_INTEGER size{};
+  GetFileSizeEx(f, &size);
+  const uint64_t total = static_cast<uint64_t>(size.QuadPart);
+
+  // The stream clock: first PCR near the start, last PCR of the same PID near the end.
+  std::vector<uint8_t> buf;
+  size_t sync = 0;
+  int clockPid = -1;
+  uint64_t firstPcr = 0, spanTicks = 0;
+  ReadAt(f, 0, buf, 1 << 20);
+  if (auto off = FindTsSync(buf.data(), buf.size())) {
+    sync = *off;
+    if (auto first = FirstPcr(buf.data(), buf.size(), sync)) {
+      const uint64_t tail = 1 << 20;
+      uint64_t from = total > tail + sync ? sync + (total - tail - sync) / kTsPacketSize * kTsPacketSize : sync;
+      std::vector<uint8_t> end;
+      ReadAt(f, from, end, static_cast<size_t>(total - from));
+      if (auto last = LastPcr(end.data(), end.size(), 0, first->pid)) {
+        clockPid = first->pid;
+        firstPcr = first->pcr;
+        spanTicks = PcrDistance(first->pcr, last->pcr);
+      }
+    }
+  }
+  const bool clocked = clockPid >= 0 && spanTicks > 0;
+  s.lengthSeconds = clocked ? static_cast<int64_t>(spanTicks / kPcrHz) : static_cast<int64_t>(total / kPlainFileRate);
+  s.opened = true;
+
+  uint64_t pos = clocked ? sync : 0;
+  bool anchored = false;
+  int64_t anchorWallMs = 0;
+  uint64_t anchorTicks = 0;
+  float anchorRate = 1.0f;
+  std::vector<uint8_t> chunk;
+  while (!s.stop) {
+    s.SampleRate();
+    int64_t seek = s.seekSeconds.exchange(-1);
+    if (seek >= 0) {
+      int64_t len = s.lengthSeconds;
+      if (clocked) {
+        uint64_t packets = (total - sync) / kTsPacketSize;
+        uint64_t target = len > 0 ? packets * static_cast<uint64_t>(seek) / static_cast<uint64_t>(len) : 0;
+        pos = sync + (target < packets ? target : packets) * kTsPacketSize;
+      } else {
+        pos = static_cast<uint64_t>(seek) * kPlainFileRate;
+        if (pos > total) pos = total;
+      }
+      s.timeSeconds = seek;
+      anchored = false;
+    }
+    if (s.paused) {
+      anchored = false;
+      s.Nap(50);
+      continue;
+    }
+    if (pos >= total) break;
+    float rate = s.rate;
+    if (rate != anchorRate) anchored = false;
+    if (!clocked) {
+      // A fixed pace: one tenth of a second's worth of bytes every 100 ms.
+      size_t want = static_cast<size_t>(kPlainFileRate / 10 * rate);
+      if (!ReadAt(f, pos, chunk, want) || chunk.empty()) break;
+      s.Deliver(chunk.data(), chunk.size());
+      pos += chunk.size();
+      s.timeSeconds = static_cast<int64_t>(pos / kPlainFileRate);
+      s.Nap(100);
+      continue;
+    }
+    if (!ReadAt(f, pos, chunk, kTsPacketSize * 64) || chunk.empty()) break;
+    if (chunk.size() < kTsPacketSize) {  // a cut-off last packet still counts as received
+      s.Deliver(chunk.data(), chunk.size());
+      break;
+    }
+    const size_t whole = chunk.size() / kTsPacketSize * kTsPacketSize;
+    size_t done = 0;
+    bool interrupted = false;
+    for (size_t off = 0; off < whole && !interrupted; off += kTsPacketSize) {
+      uint16_t pid = 0;
+      auto pcr = PacketPcr(&chunk[off], &pid);
+      if (!pcr || pid != clockPid) continue;
+      uint64_t ticks = PcrDistance(firstPcr, *pcr);
+      s.timeSeconds = static_cast<int64_t>(ticks / kPcrHz);
+      int64_t due = anchorWallMs + static_cast<int64_t>((ticks - anchorTicks) * 1000 / kPcrHz / anchorRate);
+      // Anchor anew after a pause, a seek, a rate change or a jump of the clock.
+      if (!anchored || ticks < anchorTicks || due - NowMs() > 10000) {
+        anchored = true;
+        anchorTicks = ticks;
+        anchorWallMs = NowMs();
+        anchorRate = rate;
+        continue;
+      }
+      if (due <= NowMs()) continue;
+      s.Deliver(&chunk[done], off - done);
+      done = off;
+      while (!interrupted && NowMs() < due) {
+        int64_t left = due - NowMs();
+        if (!s.Nap(static_cast<int>(left > 50 ? 50 : left)) || s.paused || s.seekSeconds >= 0) interrupted = true;
+      }
+    }
+    if (!interrupted) {
+      s.Deliver(&chunk[done], whole - done);
+      done = whole;
+    }
+    pos += done;
+  }
+  CloseHandle(f);
+}
+
+}  // namespace strevo::engine

@@ -1,0 +1,16 @@
+// Small Win32 helpers of the engine: the clock, UTF-8 to UTF-16 and the
+// environment.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace strevo::engine {
+
+int64_t NowMs();
+std::wstring Widen(const std::string& s);
+// The variable's value as UTF-8, "" when it is not set (or too long).
+std::string EnvUtf8(const wchar_t* name);
+
+}  // namespace strevo::engine
