@@ -102,9 +102,9 @@ void ExecuteMainMenuItem(MainWindow& mw, int number) {
     case kMenuVolumeUp: StepVolume(mw, 1); break;
     case kMenuVolumeDown: StepVolume(mw, -1); break;
     case kMenuMute: MuteButton(mw); break;
-    case kMenuNextChannel: NextChannel(mw); break;
-    case kMenuPrevChannel: PreviousChannel(mw); break;
-    case kMenuPreviousChannel: BackToPreviousChannel(mw); break;
+    case kMenuNextInList: NextChannel(mw); break;
+    case kMenuPreviousInList: PreviousChannel(mw); break;
+    case kMenuLastWatched: BackToPreviousChannel(mw); break;
     case kMenuUpdateChannels:
       reloadplaylist(mw, true);
       BuildChannelEntries(mw);

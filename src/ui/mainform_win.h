@@ -8,21 +8,12 @@
 #include <map>
 #include <string>
 
+#include "ui/main_controls.h"
 #include "ui/menus_win.h"
 
 namespace strevo {
 
 struct MainWindow;
-
-// Control ids of the main window (WM_COMMAND).
-enum MainControlId : int {
-  kBtnMenu = 2001, kBtnDock, kBtnOnTop, kBtnMinimise, kBtnClose,
-  kBtnPlay, kBtnPause, kBtnStop, kBtnRecord, kBtnChannelBack, kBtnChannelForward, kBtnChannelChoice,
-  kBtnChannelList, kBtnOpen, kBtnGuide, kBtnSnapshot, kBtnFullScreen, kBtnSeekBack, kBtnSeekForward,
-  kBtnSlower, kBtnFaster, kBtnVolumeUp, kBtnVolumeDown, kBtnMute, kBtnSettings,
-  kLblCurrentChannel = 2100, kCbChannelSelector, kPbVolume, kPbPosition, kLblTime, kEbHotkey, kPbTransfer,
-  kLblCaption1, kLblCaption2, kLblVersion,
-};
 
 // The seven interface colours (the configuration's order).
 struct Palette {

@@ -39,9 +39,9 @@ enum MainMenuItem : int {
   kMenuVolumeUp = 34,
   kMenuVolumeDown = 35,
   kMenuMute = 36,
-  kMenuNextChannel = 38,
-  kMenuPrevChannel = 39,
-  kMenuPreviousChannel = 40,
+  kMenuNextInList = 38,      // next channel in list order
+  kMenuPreviousInList = 39,  // previous channel in list order
+  kMenuLastWatched = 40,     // back to the channel watched before the current one
   kMenuGuide = 41,
   kMenuGuideCurrent = 42,
   kMenuGuideAll = 43,
