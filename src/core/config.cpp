@@ -1,5 +1,6 @@
 #include "core/config.h"
 
+#include <algorithm>
 #include <cmath>
 #include <climits>
 #include <variant>
@@ -52,8 +53,12 @@ int FindRecordIndex(const ConfigList& list, std::string_view key) {
   return -1;
 }
 
+bool IsChannelRecordKey(std::string_view mrl) {
+  return mrl.find('|') == std::string_view::npos && mrl != kGlobalsKey;
+}
+
 const std::string* FindChannelRecord(const ConfigList& list, std::string_view mrl) {
-  int i = FindRecordIndex(list, mrl);
+  int i = IsChannelRecordKey(mrl) ? FindRecordIndex(list, mrl) : -1;
   if (i < 0) i = FindRecordIndex(list, kDefaultChannelKey);
   return i < 0 ? nullptr : &list[static_cast<size_t>(i)];
 }
@@ -63,6 +68,40 @@ void StoreRecord(ConfigList& list, const std::string& record) {
   int i = FindRecordIndex(list, key);
   if (i < 0) list.push_back(record);
   else list[static_cast<size_t>(i)] = record;
+}
+
+static constexpr std::string_view kEscapedBar = "^7C";
+static constexpr std::string_view kEscapedCaret = "^5E";
+
+std::string TextFromStored(std::string_view field) {
+  std::string out;
+  out.reserve(field.size());
+  for (size_t i = 0; i < field.size(); ++i) {
+    std::string_view rest = field.substr(i);
+    if (rest.starts_with(kEscapedBar)) {
+      out += '|';
+      i += kEscapedBar.size() - 1;
+    } else if (rest.starts_with(kEscapedCaret)) {
+      out += '^';
+      i += kEscapedCaret.size() - 1;
+    } else {
+      out += field[i];
+    }
+  }
+  return out;
+}
+
+std::string StoredText(std::string_view text) {
+  // Written as it is whenever reading gives it back unchanged.
+  if (text.find('|') == std::string_view::npos && TextFromStored(text) == text) return std::string(text);
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (char c : text) {
+    if (c == '|') out += kEscapedBar;
+    else if (c == '^') out += kEscapedCaret;
+    else out += c;
+  }
+  return out;
 }
 
 long long RoundHalfEven(double value) {
@@ -94,6 +133,10 @@ struct Field {
   const char* name;
   Kind kind;
   Member member;
+  // Numbers outside the range of the control that shows them are brought
+  // into it on reading.
+  int min = INT_MIN;
+  int max = INT_MAX;
 };
 
 // One row per field of "?Globals", in file order.
@@ -108,7 +151,7 @@ const Field kGlobalFields[] = {
     {8, "panelontop", Kind::Flag, &S::panelOnTop},
     {9, "panelvisible", Kind::ShownUnlessZero, &S::panelVisible},
     {10, "curmrl", Kind::Text, &S::curMrl},
-    {11, "volume", Kind::Number, &S::volume},
+    {11, "volume", Kind::Number, &S::volume, 0, kVolumeBarMax},
     {12, "listvisible", Kind::Flag, &S::listVisible},
     {13, "iface", Kind::Text, &S::iface},
     {14, "recmux", Kind::Number, &S::recMux},
@@ -137,10 +180,10 @@ static_assert(std::size(kGlobalFields) + 1 == kGlobalFieldCount);
 
 void ReadField(const Field& f, std::string_view value, S& s) {
   switch (f.kind) {
-    case Kind::Number: s.*std::get<int S::*>(f.member) = ConfigNumber(value); break;
+    case Kind::Number: s.*std::get<int S::*>(f.member) = std::clamp(ConfigNumber(value), f.min, f.max); break;
     case Kind::Flag: s.*std::get<bool S::*>(f.member) = ConfigFlag(value); break;
     case Kind::ShownUnlessZero: s.*std::get<bool S::*>(f.member) = value != "0"; break;
-    case Kind::Text: s.*std::get<std::string S::*>(f.member) = std::string(value); break;
+    case Kind::Text: s.*std::get<std::string S::*>(f.member) = TextFromStored(value); break;
     case Kind::Colors: {
       InterfaceColors& colors = s.*std::get<InterfaceColors S::*>(f.member);
       for (size_t i = 0; i < colors.size(); ++i) {
@@ -158,7 +201,7 @@ std::string WriteField(const Field& f, const S& s) {
     case Kind::Number: return std::to_string(s.*std::get<int S::*>(f.member));
     case Kind::Flag:
     case Kind::ShownUnlessZero: return s.*std::get<bool S::*>(f.member) ? "1" : "0";
-    case Kind::Text: return s.*std::get<std::string S::*>(f.member);
+    case Kind::Text: return StoredText(s.*std::get<std::string S::*>(f.member));
     case Kind::Colors: {
       std::string out;
       for (int c : s.*std::get<InterfaceColors S::*>(f.member)) out += std::to_string(c) + ";";

@@ -30,11 +30,22 @@ int FindRecordIndex(const ConfigList& list, std::string_view key);
 const std::string* FindChannelRecord(const ConfigList& list, std::string_view mrl);
 // Replaces the first line with the record's key, or appends it.
 void StoreRecord(ConfigList& list, const std::string& record);
+// Whether a channel's settings can have a record under its MRL: a key holding
+// "|" would split its own record, and "?Globals" belongs to the global record.
+bool IsChannelRecordKey(std::string_view mrl);
+
+// Texts of the global record. A "|" would split the record, so a text holding
+// one is stored with "^" escapes: "^7C" for "|", "^5E" for "^". Every other
+// text is stored exactly as it is, so files read as they always did.
+std::string StoredText(std::string_view text);
+std::string TextFromStored(std::string_view field);
 
 // The seven interface colours (0x00BBGGRR), in the order the colour dialogs ask.
 using InterfaceColors = std::array<int, 7>;
 inline constexpr InterfaceColors kDefaultColors = {16314867, 13809086, 6239807, 11894655,
                                                    13809086, 11497584, 14865371};
+
+inline constexpr int kVolumeBarMax = 100;
 
 // The values the global record fills. The controls show them; the window code
 // binds to these fields. Initial values are the controls' initial states.
@@ -49,7 +60,7 @@ struct GlobalSettings {
   bool panelOnTop = false;
   bool panelVisible = true;
   std::string curMrl = "?";
-  int volume = 50;
+  int volume = 50;  // volume bar position, 0..kVolumeBarMax
   bool listVisible = false;
   std::string iface;
   int recMux = 0;

@@ -13,9 +13,19 @@
 
 namespace strevo {
 
-ConfigList LoadConfigFile(std::string_view path) {
+static bool IsMissing(std::string_view path) {
+  if (GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+ConfigList LoadConfigFile(std::string_view path, bool* unreadable) {
   std::string bytes;
-  if (!ReadFileBytes(path, bytes)) return {};
+  const bool read = ReadFileBytes(path, bytes);
+  // Anything but a plain "not there" (a lock, a read error part-way, a
+  // folder of that name) counts as unreadable.
+  if (unreadable) *unreadable = !read && !IsMissing(path);
+  if (!read) return {};
   return ParseConfigText(AnsiToUtf8(bytes));
 }
 
@@ -24,7 +34,8 @@ bool SaveConfigFile(std::string_view path, const ConfigList& list) {
 }
 
 void LoadConfiguration(MainWindow& mw) {
-  mw.configList = LoadConfigFile(SiblingPath(mw.exePath, ".ini"));
+  mw.configList = LoadConfigFile(SiblingPath(mw.exePath, ".ini"), &mw.configUnreadable);
+  if (mw.configUnreadable) LogLine("ini unreadable - defaults used");
   LogLine("Have read ini and urls");
 }
 
@@ -106,27 +117,52 @@ void ApplyGlobalConfiguration(MainWindow& mw) {
   // Docking before full screen: a docked video is never maximised.
   if (g.docked) DockVideo(mw);
   if (g.fullScreen && !mw.docked) ShowWindow(mw.frmVideo, SW_MAXIMIZE);
+  // A docked video lives inside the main window: hiding that would leave
+  // nothing on the screen, so the panel is hidden only beside a free video.
+  if (!g.panelVisible && !mw.docked) ShowWindow(mw.hwnd, SW_HIDE);
 }
+
+// The rectangle a top-level window has when it is neither minimised nor
+// maximised: a minimised window's own rectangle lies far off the screen.
+static RECT NormalRect(HWND h) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  const bool topLevel = !(GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD);
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  if (!topLevel || !(IsIconic(h) || IsZoomed(h)) || !GetWindowPlacement(h, &wp)) return r;
+  RECT n = wp.rcNormalPosition;
+  // The placement is in work-area coordinates, unless for tool windows.
+  if (!(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoW(MonitorFromRect(&n, MONITOR_DEFAULTTONEAREST), &mi))
+      OffsetRect(&n, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
+  }
+  return n;
+}
+
+// The window's own shown state, whatever its parent or owner shows.
+static bool ShownFlag(HWND h) { return (GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 // Takes what the windows show now into the values the record is built from.
 static void TakeWindowState(MainWindow& mw, bool fullScreen) {
   GlobalSettings& g = mw.config;
   g.fullScreen = fullScreen;
-  RECT r{};
-  if (GetWindowRect(mw.hwnd, &r)) {
-    g.panelLeft = r.left;
-    g.panelTop = r.top;
-  }
+  RECT r = NormalRect(mw.hwnd);
+  g.panelLeft = r.left;
+  g.panelTop = r.top;
   if (GetClientRect(mw.hwnd, &r)) g.panelClientHeight = r.bottom - r.top;
-  if (GetWindowRect(mw.frmVideo, &r)) {
-    g.videoLeft = r.left;
-    g.videoTop = r.top;
-    g.videoWidth = r.right - r.left;
-    g.videoHeight = r.bottom - r.top;
-  }
+  r = NormalRect(mw.frmVideo);
+  g.videoLeft = r.left;
+  g.videoTop = r.top;
+  g.videoWidth = r.right - r.left;
+  g.videoHeight = r.bottom - r.top;
+  g.panelVisible = ShownFlag(mw.hwnd);
   g.curMrl = mw.currentMrl.empty() ? "?" : mw.currentMrl;
   g.docked = mw.docked;
-  if (mw.lstPlaylist) g.listVisible = IsWindowVisible(mw.lstPlaylist) != 0;
+  // The list is shown in the video window even while that window is hidden.
+  if (mw.lstPlaylist) g.listVisible = ShownFlag(mw.lstPlaylist);
 }
 
 void StoreGlobalConfiguration(MainWindow& mw, bool fullScreen) {
@@ -136,6 +172,12 @@ void StoreGlobalConfiguration(MainWindow& mw, bool fullScreen) {
 }
 
 void SaveConfigurationFile(MainWindow& mw) {
+  // The user's settings are still in the file we could not read: the
+  // defaults this run worked with must not replace them.
+  if (mw.configUnreadable) {
+    LogLine("ini unreadable - not saved");
+    return;
+  }
   // A failed write leaves the previous file whole; nothing is shown.
   SaveConfigFile(SiblingPath(mw.exePath, ".ini"), mw.configList);
   LogLine("ini saved");

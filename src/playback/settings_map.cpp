@@ -54,8 +54,8 @@ static std::string Hundredths(int position) {
 }
 
 static void StoreChannelRecord(PlayerState& st) {
-  // A key holding "|" cannot be stored without splitting its own record.
-  if (st.currentMrl.find('|') != std::string::npos) return;
+  // An MRL that cannot be a record's key keeps no record of its own.
+  if (!IsChannelRecordKey(st.currentMrl)) return;
   StoreRecord(st.configList, ChannelRecordText(st.currentMrl, st.channel));
 }
 

@@ -74,6 +74,7 @@ struct MainWindow : PlayerState {
   // ones playback reads are copied into PlayerState::globals after loading
   // and back before saving. The lines of the file are PlayerState::configList.
   GlobalSettings config;
+  bool configUnreadable = false;  // the file exists but could not be read: not saved over
 
   // channel list: the channel selector's items (the titles, index-aligned with
   // PlayerState::channelTitles/channelMrls), the channel submenu's captions

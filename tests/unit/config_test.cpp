@@ -79,6 +79,14 @@ TEST_F(ConfigTest, ChannelRecordIsFoundByExactKeyThenByDefaultKey) {
   EXPECT_EQ(FindRecordIndex(ConfigList{"x"}, "x"), -1);
 }
 
+TEST_F(ConfigTest, AChannelWhoseAddressIsTheGlobalKeyNeverReadsTheGlobalRecord) {
+  ConfigList l = {"?Globals|15|15|", "?|1|100|"};
+  const std::string* r = FindChannelRecord(l, "?Globals");
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(*r, "?|1|100|");
+  EXPECT_EQ(FindChannelRecord(ConfigList{"?Globals|15|15|"}, "?Globals"), nullptr);
+}
+
 TEST_F(ConfigTest, StoreReplacesTheFirstRecordInPlaceOrAppends) {
   ConfigList l = {"new-version-line", "a|1|", "b|1|", "a|2|"};
   StoreRecord(l, "a|9|");
@@ -162,6 +170,66 @@ TEST_F(ConfigTest, ValueAtTheRecordsEndWithoutBarReadsEmpty) {
   EXPECT_FALSE(s.panelVisible);
   EXPECT_TRUE(s.panelOnTop);
   EXPECT_EQ(s.videoHeight, 7);
+}
+
+TEST_F(ConfigTest, TextsHoldingABarComeBackWholeAndShiftNoField) {
+  GlobalSettings w;
+  w.curMrl = "http://127.0.0.1/live?ch=1|2";
+  w.iface = "|";
+  w.capDir = "D:\\a|b^c\\";
+  w.playlistUrl = "http://127.0.0.1/list.m3u?a=1|2&b=^7C";
+  w.tvgUrl = "||^^5E|";
+  w.docked = true;
+  w.noCrop = true;
+  w.volume = 77;
+  const std::string rec = BuildGlobalRecord(w);
+  EXPECT_EQ(std::count(rec.begin(), rec.end(), '|'), kGlobalFieldCount) << rec;
+  EXPECT_EQ(ExtractField(rec, "|", 30), "1");
+  EXPECT_EQ(ExtractField(rec, "|", 34), "1");
+  FakeHost host;
+  GlobalSettings s;
+  ApplyGlobalRecord(ConfigList{rec}, s, host);
+  EXPECT_EQ(s.curMrl, w.curMrl);
+  EXPECT_EQ(s.iface, w.iface);
+  EXPECT_EQ(s.capDir, w.capDir);
+  EXPECT_EQ(s.playlistUrl, w.playlistUrl);
+  EXPECT_EQ(s.tvgUrl, w.tvgUrl);
+  EXPECT_EQ(s.volume, 77);
+  EXPECT_TRUE(s.docked);
+  EXPECT_TRUE(s.noCrop);
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"load " + w.playlistUrl + " full"}));
+  EXPECT_EQ(BuildGlobalRecord(s), rec);
+}
+
+TEST_F(ConfigTest, TextsWithoutABarAreWrittenAsTheyAreAndFilesReadAsBefore) {
+  GlobalSettings w;
+  w.playlistUrl = "http://127.0.0.1/list.m3u?x=%7C&y=^&z=a^b";
+  w.capDir = "C:\\Записи ^ TV\\";
+  const std::string rec = BuildGlobalRecord(w);
+  EXPECT_EQ(ExtractField(rec, "|", 24), w.playlistUrl);
+  EXPECT_EQ(ExtractField(rec, "|", 15), w.capDir);
+  // A file written before: every text field is taken as it stands.
+  FakeHost host;
+  GlobalSettings s;
+  ApplyGlobalRecord(ConfigList{"?Globals|1|2|3|4|5|6|7|0|1|udp://@x:1|50|0|Auto|0|C:\\^|||||||||"
+                               "http://h/a%7Cb^|0|1|http://h/tv.zip|"},
+                    s, host);
+  EXPECT_EQ(s.curMrl, "udp://@x:1");
+  EXPECT_EQ(s.capDir, "C:\\^");
+  EXPECT_EQ(s.playlistUrl, "http://h/a%7Cb^");
+  EXPECT_EQ(s.tvgUrl, "http://h/tv.zip");
+}
+
+TEST_F(ConfigTest, VolumeIsBroughtIntoTheBarsRange) {
+  FakeHost host;
+  GlobalSettings s;
+  ApplyGlobalRecord(ConfigList{"?Globals|||||||||||5000|"}, s, host);
+  EXPECT_EQ(s.volume, 100);
+  EXPECT_EQ(ExtractField(BuildGlobalRecord(s), "|", 11), "100");
+  ApplyGlobalRecord(ConfigList{"?Globals|||||||||||-3|"}, s, host);
+  EXPECT_EQ(s.volume, 0);
+  ApplyGlobalRecord(ConfigList{"?Globals|||||||||||64|"}, s, host);
+  EXPECT_EQ(s.volume, 64);
 }
 
 TEST_F(ConfigTest, ColoursReplacePartByPart) {

@@ -46,6 +46,32 @@ TEST(ConfigFile, AFailedSaveLeavesTheOldFileWhole) {
   RemoveDirectoryW(Widen(ini + ".new").c_str());
 }
 
+TEST(ConfigFile, AFileThatCannotBeReadIsToldApartFromAMissingOne) {
+  std::string dir = TempDir("strevo-cfg-test3");
+  std::string ini = dir + "\\Player.ini";
+  bool unreadable = true;
+  EXPECT_TRUE(LoadConfigFile(ini, &unreadable).empty());
+  EXPECT_FALSE(unreadable);
+  EXPECT_TRUE(LoadConfigFile(dir + "\\no such folder\\Player.ini", &unreadable).empty());
+  EXPECT_FALSE(unreadable);
+
+  ASSERT_TRUE(SaveConfigFile(ini, {"?Globals|1|"}));
+  HANDLE lock = CreateFileW(Widen(ini).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(LoadConfigFile(ini, &unreadable).empty());
+  EXPECT_TRUE(unreadable);
+  CloseHandle(lock);
+  EXPECT_EQ(LoadConfigFile(ini, &unreadable), (ConfigList{"?Globals|1|"}));
+  EXPECT_FALSE(unreadable);
+
+  // A folder standing where the file should be.
+  std::string folder = dir + "\\Folder.ini";
+  CreateDirectoryW(Widen(folder).c_str(), nullptr);
+  EXPECT_TRUE(LoadConfigFile(folder, &unreadable).empty());
+  EXPECT_TRUE(unreadable);
+  RemoveDirectoryW(Widen(folder).c_str());
+}
+
 TEST(HttpGetFile, DestinationThatCannotBeCreatedFailsBeforeAnyTransfer) {
   EXPECT_FALSE(httpgetfile("http://127.0.0.1:9/x.zip", "Z:\\no\\such\\folder\\x.zip"));
 }

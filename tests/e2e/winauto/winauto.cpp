@@ -20,6 +20,11 @@
 //                                               (stands in for another program's window)
 //   winauto show <hwnd> <SW_ number>            ShowWindowAsync (3 maximises, 9 restores)
 //   winauto clock                               the monotonic clock in ms (the same clock as Linux's)
+//   winauto child <hwnd> <id>                   the descendant with that control id; prints hwnd
+//   winauto settext <hwnd> <text>               sends WM_SETTEXT (an edit tells its parent EN_CHANGE)
+//   winauto lock <file> <ms>                    holds the file open without sharing for <ms>, or until
+//                                               its window (class "WinautoLock") is closed; exit 1 when
+//                                               the file cannot be opened
 #include <windows.h>
 
 #include <cstdio>
@@ -102,6 +107,49 @@ static BOOL CALLBACK PrintChild(HWND h, LPARAM) {
 }
 
 static HWND ParseHwnd(const char* s) { return (HWND)(uintptr_t)strtoull(s, nullptr, 16); }
+
+struct ChildById {
+  int id;
+  HWND found;
+};
+
+static BOOL CALLBACK FindChildById(HWND h, LPARAM lp) {
+  auto* f = reinterpret_cast<ChildById*>(lp);
+  if (GetDlgCtrlID(h) != f->id) return TRUE;
+  f->found = h;
+  return FALSE;
+}
+
+static LRESULT CALLBACK LockProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CLOSE || msg == WM_TIMER) {
+    DestroyWindow(h);
+    return 0;
+  }
+  if (msg == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+// The window appears only once the file is held, so waiting for it is waiting
+// for the lock.
+static int HoldLocked(const std::wstring& path, UINT ms) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = LockProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"WinautoLock";
+  RegisterClassW(&wc);
+  HWND h = CreateWindowExW(0, wc.lpszClassName, path.c_str(), WS_OVERLAPPED, 0, 0, 100, 50, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+  SetTimer(h, 1, ms, nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  CloseHandle(file);
+  return 0;
+}
 
 static int Screenshot(const char* path) {
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
@@ -193,6 +241,21 @@ int wmain(int argc, wchar_t** wargv) {
       if (GetTickCount64() - start > limit) return 1;
       Sleep(5);
     }
+  }
+  if (cmd == "lock" && a.size() >= 4) return HoldLocked(Wide(arg(2)), (UINT)atoi(arg(3)));
+  if (cmd == "child" && a.size() >= 4) {
+    ChildById f{atoi(arg(3)), nullptr};
+    EnumChildWindows(ParseHwnd(arg(2)), FindChildById, reinterpret_cast<LPARAM>(&f));
+    if (!f.found) return 1;
+    printf("%llx\n", (unsigned long long)(uintptr_t)f.found);
+    return 0;
+  }
+  if (cmd == "settext" && a.size() >= 4) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(ParseHwnd(arg(2)), WM_SETTEXT, 0, (LPARAM)Wide(arg(3)).c_str(), SMTO_ABORTIFHUNG, 5000,
+                               &result) && result
+               ? 0
+               : 1;
   }
   if (a.size() < 3 && cmd != "screenshot") return 2;
   if (cmd == "children") {

@@ -213,6 +213,15 @@ TEST(ApplySettings, StoresTheRecordEveryTimeReplacingTheFirstMatch) {
   EXPECT_EQ(r.st.channel.audioTrackIndex, 1);
 }
 
+TEST(ApplySettings, AChannelAddressedLikeTheGlobalRecordLeavesThatRecordAlone) {
+  Rig r;
+  const std::string globals = "?Globals|15|15|76|5|5|360|288|0|1|?Globals|50|0||0|C:\\|";
+  r.st.configList = {globals, "?|1|100|"};
+  r.st.currentMrl = "?Globals";
+  applysettings(r.st, Sender::MainWindow);
+  EXPECT_EQ(r.st.configList, (ConfigList{globals, "?|1|100|"}));
+}
+
 TEST(ApplySettings, LiveChangesOnlyWhilePlayingAndByTheirSenders) {
   Rig r;
   r.st.channel.contrast = 120;
