@@ -183,11 +183,4 @@ void SaveConfigurationFile(MainWindow& mw) {
   LogLine("ini saved");
 }
 
-void SaveConfiguration(MainWindow& mw) {
-  const bool fullScreen = IsZoomed(mw.frmVideo) != 0;  // taken before the restore
-  if (fullScreen) ShowWindow(mw.frmVideo, SW_RESTORE);
-  StoreGlobalConfiguration(mw, fullScreen);
-  SaveConfigurationFile(mw);
-}
-
 }  // namespace strevo

@@ -21,11 +21,10 @@ bool SaveConfigFile(std::string_view path, const ConfigList& list);
 void LoadConfiguration(MainWindow& mw);
 // Start-up: apply the global record (loads the channel list, places the video window).
 void ApplyGlobalConfiguration(MainWindow& mw);
-// Shut-down: store the global record ("сап saved"), then save ("ini saved").
-// A file that could not be read at start-up is never saved over.
-void SaveConfiguration(MainWindow& mw);
-// The two halves, for the shut-down that works between them. `fullScreen` is
-// the video window's state taken before it was restored.
+// Shut-down, in two halves with work between them: store the global record
+// ("сап saved"); `fullScreen` is the video window's state taken before it was
+// restored. Then save the file ("ini saved"), unless it could not be read at
+// start-up: a file that holds settings we never saw is not saved over.
 void StoreGlobalConfiguration(MainWindow& mw, bool fullScreen);
 void SaveConfigurationFile(MainWindow& mw);
 
