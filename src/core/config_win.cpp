@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "core/eventlog.h"
 #include "core/splash_win.h"
 #include "guide/text_helpers.h"
@@ -101,6 +103,12 @@ static void CopyPlaybackValues(To& to, const From& from) {
   to.volume = from.volume;
 }
 
+// Whether any part of the rectangle lies on one of the monitors.
+static bool OnSomeMonitor(int left, int top, int width, int height) {
+  RECT r{left, top, left + std::max(width, 1), top + std::max(height, 1)};
+  return MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
 void ApplyGlobalConfiguration(MainWindow& mw) {
   GlobalSettings& g = mw.config;
   RECT client{};
@@ -110,6 +118,9 @@ void ApplyGlobalConfiguration(MainWindow& mw) {
   ApplyGlobalRecord(mw.configList, g, host);
   CopyPlaybackValues(mw.globals, g);
   mw.currentMrl = g.curMrl;
+  // A window saved where no monitor is now (one taken away, or a minimised
+  // window saved by an older version) comes back at its start position.
+  if (!OnSomeMonitor(g.videoLeft, g.videoTop, g.videoWidth, g.videoHeight)) g.videoLeft = g.videoTop = 5;
   SetClientHeight(mw.hwnd, g.panelClientHeight);
   SetWindowPos(mw.frmVideo, nullptr, g.videoLeft, g.videoTop, g.videoWidth, g.videoHeight,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -120,6 +131,10 @@ void ApplyGlobalConfiguration(MainWindow& mw) {
   // A docked video lives inside the main window: hiding that would leave
   // nothing on the screen, so the panel is hidden only beside a free video.
   if (!g.panelVisible && !mw.docked) ShowWindow(mw.hwnd, SW_HIDE);
+  RECT main{};
+  GetWindowRect(mw.hwnd, &main);
+  if (!OnSomeMonitor(g.panelLeft, g.panelTop, main.right - main.left, main.bottom - main.top))
+    g.panelLeft = g.panelTop = 15;
 }
 
 // The rectangle a top-level window has when it is neither minimised nor

@@ -95,6 +95,19 @@ class SavedSettings(E2ETestCase):
         self.assertEqual((video.x, video.y, video.w, video.h), (200, 100, 360, 288))
         self.close_player(proc, main)
 
+    def test_windows_saved_off_every_monitor_come_back_on_screen(self):
+        # As an older version saved a minimised video window, and a panel left on
+        # a monitor that is gone.
+        inst = self.install()
+        write_ini(inst, [globals_record('', f1='-32000', f2='-32000', f4='-32000', f5='-32000', f6='160', f7='24')])
+        proc, main = self.start_player(inst, '/nologo')
+        video = windows('StrevoVideo', 'Strevo')[0]
+        self.assertTrue(video.visible)
+        self.assertEqual((video.x, video.y), (5, 5))
+        panel = windows('StrevoMain', 'Strevo')[0]
+        self.assertEqual((panel.x, panel.y), (15, 15))
+        self.close_player(proc, main)
+
     def test_hidden_panel_and_a_list_in_a_hidden_video_window_are_kept(self):
         inst = self.install()
         write_ini(inst, [globals_record('', f9='1', f12='1')])
