@@ -80,6 +80,9 @@ static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case kPlayerCommand:
       if (mw && HandlePlayerCommand(*mw, wp, lp)) return 0;
       break;
+    case WM_DROPFILES:
+      if (mw) OnDropFiles(*mw, reinterpret_cast<HDROP>(wp));
+      return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -112,6 +115,9 @@ static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       if (g_mainWindow && reinterpret_cast<HWND>(lp) == g_mainWindow->lstPlaylist && HIWORD(wp) == LBN_DBLCLK)
         PlaySelectedListChannel(*g_mainWindow);
+      return 0;
+    case WM_DROPFILES:
+      if (g_mainWindow) OnDropFiles(*g_mainWindow, reinterpret_cast<HDROP>(wp));
       return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
@@ -244,6 +250,7 @@ int RunPlayer(const Args& args) {
   mw.currentMrl = "?";
   mw.directShowMode = FileExists(ExeSibling(".dx"));
   InitPlayback(mw);
+  AcceptDroppedFiles(mw);
   mw.invisibleCursor = CreateInvisibleCursor();
 
   // 8

@@ -18,7 +18,7 @@ static int IndexOf(const std::vector<std::string>& list, const std::string& s) {
 }
 
 void goplaymrl(PlayerState& st, Sender sender) {
-  // The pause below pumps messages, and a key or a click handled there could
+  // The pause below processes messages, and a key or a click handled there could
   // start another switch. The running one reads the selection only after the
   // pause, so it already plays what the later request selected.
   if (st.switching) return;
@@ -34,7 +34,9 @@ void goplaymrl(PlayerState& st, Sender sender) {
   LogLine("begin goplaymrl idx=" + std::to_string(st.channelSelectorIndex));
   player_stop(st);
   if (!st.directShowMode && st.engine) st.engine->PlaylistClear();
-  pump_messages_for(st, 300);
+  // The engine needs the time to let go of the old stream; the windows stay
+  // alive meanwhile.
+  SleepPumping(st, 300);
 
   const int leaving = IndexOf(st.channelMrls, st.currentMrl);
   if (leaving != st.channelSelectorIndex) st.previousChannel = leaving;

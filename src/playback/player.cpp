@@ -139,6 +139,18 @@ void pump_messages_for(PlayerState& st, int ms) {
   }
 }
 
+void SleepPumping(PlayerState& st, int ms) {
+  PlayerHost* host = st.host;
+  if (!host || ms <= 0) return;
+  const long long deadline = host->NowMs() + ms;
+  for (;;) {
+    host->PumpMessages();
+    const long long now = host->NowMs();
+    if (now >= deadline) return;
+    host->WaitForMessages(static_cast<int>(deadline - now));
+  }
+}
+
 // ---- callers -------------------------------------------------------------------
 
 static void ClearRecordingVariables(PlayerState& st) {

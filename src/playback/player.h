@@ -52,6 +52,11 @@ struct PlayerHost {
   // sleeps; tests count.
   virtual void PumpMessages() {}
   virtual void SleepMs(int) {}
+  // A monotonic clock in milliseconds, and a wait that ends early when a
+  // message arrives. Without a clock of its own a host's time is the sum of
+  // its waits, so a pause still ends.
+  virtual long long NowMs() { return waitedMs_; }
+  virtual void WaitForMessages(int ms) { waitedMs_ += ms; }
   // Channel controls.
   virtual void ShowSelection(int channelSelectorIndex) {}  // channel selector, lstPlaylist, submenu checks
   virtual void SetChannelLabel(const std::string&) {}
@@ -71,6 +76,9 @@ struct PlayerHost {
   virtual void SetProcessPriority(bool high) {}
   virtual void ArmStartPlayTimer() {}
   virtual void AfterSwitch() {}  // frmVideo to the front, desktop re-attach
+
+ private:
+  long long waitedMs_ = 0;
 };
 
 struct PlayerState {
@@ -122,6 +130,9 @@ void player_setvar(PlayerState& st, const std::string& name, const std::string& 
 void player_setvar(PlayerState& st, const std::string& name, int value);
 // ms / 20 rounds of "process pending messages, sleep 1 ms".
 void pump_messages_for(PlayerState& st, int ms);
+// A pause of `ms` milliseconds of real time that keeps the windows alive:
+// messages are processed as they arrive until the time is up.
+void SleepPumping(PlayerState& st, int ms);
 
 // How player_setvar sends a text: the picture floats, digits-only integers,
 // anything else as text.

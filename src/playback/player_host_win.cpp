@@ -1,6 +1,7 @@
 #include "playback/player_host_win.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include "core/eventlog.h"
 #include "playback/channel_switch.h"
@@ -17,8 +18,53 @@ void PlayerHostWin::PumpMessages() { PumpPendingMessages(); }
 
 void PlayerHostWin::SleepMs(int ms) { Sleep(static_cast<DWORD>(ms)); }
 
+// The performance counter: the tick count moves in steps of up to 16 ms.
+long long PlayerHostWin::NowMs() {
+  static const LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart / frequency.QuadPart * 1000 + now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart;
+}
+
+void PlayerHostWin::WaitForMessages(int ms) {
+  MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+// Checks the submenu entry whose command is `id` and clears every other
+// check, in nested submenus too.
+static void CheckOnlyEntry(HMENU menu, UINT id) {
+  const int count = GetMenuItemCount(menu);
+  for (int pos = 0; pos < count; ++pos) {
+    if (HMENU sub = GetSubMenu(menu, pos)) {
+      CheckOnlyEntry(sub, id);
+      continue;
+    }
+    const bool checked = GetMenuState(menu, static_cast<UINT>(pos), MF_BYPOSITION) & MF_CHECKED;
+    const bool wanted = GetMenuItemID(menu, pos) == id;
+    if (checked != wanted) CheckMenuItem(menu, static_cast<UINT>(pos), MF_BYPOSITION | (wanted ? MF_CHECKED : MF_UNCHECKED));
+  }
+}
+
 void PlayerHostWin::ShowSelection(int index) {
   if (HWND selector = mw_.form.Control(kCbChannelSelector)) SendMessageW(selector, CB_SETCURSEL, index, 0);
+  // lstPlaylist has no pseudo-channel: channel i is its entry i - 1, and the
+  // pseudo-channel selects nothing there.
+  if (mw_.lstPlaylist) SendMessageW(mw_.lstPlaylist, LB_SETCURSEL, static_cast<WPARAM>(index - 1), 0);
+  if (mw_.form.mainMenu.owner.size() > kMenuChannelsPlaceholder)
+    if (HMENU entries = mw_.form.mainMenu.owner[kMenuChannelsPlaceholder])
+      CheckOnlyEntry(entries, kChannelEntryCommandBase + static_cast<UINT>(index));
+}
+
+void PlayerHostWin::EnableCropEdits(bool enabled) { strevo::EnableCropEdits(mw_, enabled); }
+
+void PlayerHostWin::SetVolumeTooltip(const std::string& text) { SetToolTip(mw_, mw_.form.Control(kPbVolume), text); }
+
+void PlayerHostWin::FocusKeyControl() {
+  if (HWND keys = mw_.form.Control(kEbHotkey)) SetFocus(keys);
 }
 
 void PlayerHostWin::SetChannelLabel(const std::string& text) { SetCurrentChannelText(mw_, text); }
@@ -138,6 +184,22 @@ bool HandlePlayerCommand(MainWindow& mw, WPARAM command, LPARAM argument) {
     case kCmdOpen: OpenCommand(mw); return true;
   }
   return false;
+}
+
+void AcceptDroppedFiles(MainWindow& mw) {
+  DragAcceptFiles(mw.hwnd, TRUE);
+  DragAcceptFiles(mw.frmVideo, TRUE);
+}
+
+void OnDropFiles(MainWindow& mw, HDROP drop) {
+  std::string first;
+  if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+    std::wstring name(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+    name.resize(DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size())));
+    first = Narrow(name);
+  }
+  DragFinish(drop);
+  if (!first.empty()) DropFile(mw, first);
 }
 
 void OnStartPlayTimer(MainWindow& mw) {

@@ -3,6 +3,7 @@
 // that other programs (and the tests) post to the main window.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include "playback/player.h"
 
@@ -31,6 +32,8 @@ class PlayerHostWin : public PlayerHost {
   explicit PlayerHostWin(MainWindow& mw) : mw_(mw) {}
   void PumpMessages() override;
   void SleepMs(int ms) override;
+  long long NowMs() override;
+  void WaitForMessages(int ms) override;
   void ShowSelection(int index) override;
   void SetChannelLabel(const std::string& text) override;
   void RedrawControlBar() override;
@@ -40,6 +43,9 @@ class PlayerHostWin : public PlayerHost {
   void ArmStartPlayTimer() override;
   void AfterSwitch() override;
   void ShowChannelSettings() override;
+  void EnableCropEdits(bool enabled) override;
+  void SetVolumeTooltip(const std::string& text) override;
+  void FocusKeyControl() override;
 
  private:
   MainWindow& mw_;
@@ -57,6 +63,9 @@ void FitEngineHost(MainWindow& mw);
 
 // Main window messages of playback; true when the message was handled.
 bool HandlePlayerCommand(MainWindow& mw, WPARAM command, LPARAM argument);
+// Files dropped on the main window or the video window: the first one plays.
+void AcceptDroppedFiles(MainWindow& mw);
+void OnDropFiles(MainWindow& mw, HDROP drop);
 void OnStartPlayTimer(MainWindow& mw);
 
 // The running system's major version (6 for Vista and 7, 10 for 10 and 11).

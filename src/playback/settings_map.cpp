@@ -20,6 +20,11 @@ void applyglobals(PlayerState& st, Sender sender) {
   LogLine("applyglobals done");
 }
 
+void VolumeSliderChanged(PlayerState& st, int position) {
+  st.globals.volume = position;
+  applyglobals(st, Sender::Control);
+}
+
 // The parts of the chain, each with its leading ":"; the tuner rule empties it.
 static std::string ChainParts(const PlayerState& st) {
   const ChannelSettingsValues& c = st.channel;

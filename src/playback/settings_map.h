@@ -12,6 +12,10 @@ void applyglobals(PlayerState& st, Sender sender);
 void applysettings(PlayerState& st, Sender sender);
 void applysettings_now(PlayerState& st, Sender sender);
 
+// The volume slider moved (a click, a drag, the volume keys): its position is
+// a global setting.
+void VolumeSliderChanged(PlayerState& st, int position);
+
 // The video filter chain for the current settings ("adjust:deinterlace:crop").
 std::string VideoFilterChain(const PlayerState& st, const std::string& engineVersion);
 

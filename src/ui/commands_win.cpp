@@ -11,6 +11,7 @@
 #include "ui/settings_layout.h"
 #include "playback/channel_switch.h"
 #include "playback/player.h"
+#include "playback/settings_map.h"
 #include "playback/playlist_win.h"
 #include "win/util_win.h"
 
@@ -53,8 +54,7 @@ void SetVideoSize(MainWindow& mw, int width, int height) {
 static void StepVolume(MainWindow& mw, int delta) {
   HWND bar = mw.form.Control(kPbVolume);
   SetSliderPosition(bar, SliderPosition(bar) + delta);
-  mw.globals.volume = SliderPosition(bar);
-  ApplyVolume(mw, Sender::Control);
+  VolumeSliderChanged(mw, SliderPosition(bar));
 }
 
 void ShowMainMenu(MainWindow& mw, int x, int y) {
@@ -208,8 +208,7 @@ bool HandleMainCommand(MainWindow& mw, WPARAM wp, LPARAM lp) {
     case kBtnVolumeUp: StepVolume(mw, 1); return true;
     case kBtnVolumeDown: StepVolume(mw, -1); return true;
     case kPbVolume:
-      mw.globals.volume = SliderPosition(mw.form.Control(kPbVolume));
-      ApplyVolume(mw, Sender::Control);
+      VolumeSliderChanged(mw, SliderPosition(mw.form.Control(kPbVolume)));
       return true;
     case kBtnChannelList:
       ExecuteMainMenuItem(mw, kMenuChannelList);

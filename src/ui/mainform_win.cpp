@@ -298,6 +298,17 @@ void AddToolTip(MainWindow& mw, HWND control, const std::string& tip) {
   if (mw.form.tooltip && control) AddTip(mw.form, control, tip);
 }
 
+void SetToolTip(MainWindow& mw, HWND control, const std::string& tip) {
+  if (!mw.form.tooltip || !control) return;
+  std::wstring text = Widen(tip);
+  TOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V1_SIZE;
+  ti.hwnd = GetParent(control);
+  ti.uId = reinterpret_cast<UINT_PTR>(control);
+  ti.lpszText = text.data();
+  SendMessageW(mw.form.tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
 int SliderPosition(HWND bar) { return static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)); }
 
 void SetSliderPosition(HWND bar, int position) {

@@ -67,6 +67,8 @@ void OpenChannelSelector(MainWindow& mw);
 
 // Adds a tool tip to a control of any of the player's windows.
 void AddToolTip(MainWindow& mw, HWND control, const std::string& tip);
+// Changes the text of a control's tool tip.
+void SetToolTip(MainWindow& mw, HWND control, const std::string& tip);
 
 // Whether a glyph font is installed (otherwise a plain fallback text is drawn).
 bool FontInstalled(const wchar_t* family);

@@ -5,12 +5,16 @@
 #include <mmsystem.h>
 #include <shlobj.h>
 
+#include <optional>
+
 #include "core/codepage.h"
 #include "guide/text_helpers.h"
 #include "playback/settings_map.h"
 #include "playback/settings_values.h"
+#include "playback/vlclib_win.h"
 #include "ui/docking_win.h"
 #include "ui/mainwindow_win.h"
+#include "ui/settings_actions.h"
 #include "ui/settings_layout.h"
 #include "win/util_win.h"
 
@@ -37,12 +41,6 @@ std::vector<std::string> AudioDevices() {
     items.push_back(Narrow(name.substr(0, 31)));
   }
   return items;
-}
-
-void ShowCropEdits(SettingsWindow& s, bool shown) {
-  for (int c : {kIdCropSizeLabel, kIdCropWidth, kIdCropX, kIdCropHeight, kIdCropOffsetLabel, kIdCropLeft, kIdCropComma,
-                kIdCropTop})
-    ShowControl(s, c, shown);
 }
 
 std::string ShiftText(int hours) { return (hours > 0 ? "+" : "") + std::to_string(hours) + " hr."; }
@@ -108,7 +106,18 @@ void PickCaptureFolder(MainWindow& mw) {
   CoTaskMemFree(pidl);
 }
 
+// The engine's own interface: the button goes, the engine is asked (it may
+// refuse when the plug-in cannot start).
+void OpenEngineInterface(MainWindow& mw) {
+  ShowControl(mw.settings, kIdEngineInterface, false);
+  if (!mw.directShowMode && mw.vlc && mw.vlc->Loaded()) mw.vlc->AddIntf("wx", 0, 0);
+}
+
 }  // namespace
+
+void EnableCropEdits(MainWindow& mw, bool enabled) {
+  for (int id : {kIdCropWidth, kIdCropHeight, kIdCropLeft, kIdCropTop}) EnableWindow(mw.settings.Control(id), enabled);
+}
 
 std::vector<std::string> GuideFileNames(const std::string& exeFolder) {
   std::vector<std::string> names;
@@ -140,7 +149,7 @@ void ShowChannelSettings(MainWindow& mw) {
   SetControlText(s, kIdCropHeight, v.cropH);
   SetControlText(s, kIdCropLeft, v.cropX);
   SetControlText(s, kIdCropTop, v.cropY);
-  ShowCropEdits(s, v.cropManual);
+  EnableCropEdits(mw, v.cropManual);
   SetChecked(s, kIdAutoCrop, v.autoCrop);
   SetControlText(s, kIdGuideFile, v.guideName);
   SetSliderValue(s, kIdTimeShift, -v.guideShift);
@@ -179,127 +188,67 @@ void ShowAllSettings(MainWindow& mw) {
     SetChecked(s, kIdNoDeinterlace, g.noDeinterlace);
     SetChecked(s, kIdNoCrop, g.noCrop);
     SetChecked(s, kIdUndocked, !mw.docked);
-    ShowControl(s, kIdEngineInterface, mw.engineInterfaceButton);
+    EnableWindow(s.Control(kIdEngineInterface), mw.engineInterfaceButton);
   }
   ShowChannelSettings(mw);
 }
 
+// The notification of a control as the event the settings table knows.
+static std::optional<SettingsEvent> EventOf(int id, int code) {
+  if (code == kSliderMiddleClick) return SettingsEvent::MiddleClick;
+  if (id == kIdTimeShift) return code == SB_ENDSCROLL ? SettingsEvent::ScrollEnded : SettingsEvent::ScrollMoved;
+  if (PictureSliderDefault(id) >= 0)
+    return code == TB_ENDTRACK || code == TB_THUMBPOSITION ? std::optional(SettingsEvent::SliderReleased) : std::nullopt;
+  switch (code) {
+    case BN_CLICKED: return SettingsEvent::Clicked;  // also STN_CLICKED of the links
+    case CBN_SELCHANGE: return SettingsEvent::Selected;
+    case CBN_EDITCHANGE:
+    case EN_CHANGE: return SettingsEvent::TextChanged;
+    case CBN_KILLFOCUS:
+    case EN_KILLFOCUS: return SettingsEvent::FocusLost;
+  }
+  return std::nullopt;
+}
+
 void SettingsControlChanged(MainWindow& mw, int id, int code) {
   if (g_showing) return;
+  const std::optional<SettingsEvent> event = EventOf(id, code);
+  if (!event) return;
   SettingsWindow& s = mw.settings;
-  const bool clicked = code == BN_CLICKED;
-  const bool selected = code == CBN_SELCHANGE;
-  const bool edited = code == CBN_EDITCHANGE || code == EN_CHANGE;
+  const bool clicked = *event == SettingsEvent::Clicked;
   switch (id) {
-    case kIdApply:
-      TakeChannelValues(mw);
-      applysettings(mw, Sender::Control);
-      return;
-    case kIdContainer:
-    case kIdAudioDevice:
-    case kIdVideoCodec:
-    case kIdVideoBitrate:
-    case kIdAudioCodec:
-    case kIdAudioBitrate:
-      if (!selected) return;
-      TakeGlobalValues(mw);
-      applyglobals(mw, Sender::Control);
-      return;
     case kIdInterface:
-      if (!selected && !edited) return;
-      if (selected) {
-        // The edit part follows the list only after this notification.
-        SetControlText(s, kIdInterface, ComboItemText(s, kIdInterface, ComboIndex(s, kIdInterface)));
-      }
-      TakeGlobalValues(mw);
-      applyglobals(mw, Sender::Control);
-      return;
-    case kIdNoDirectX:
-    case kIdNoDeinterlace:
-    case kIdNoCrop:
-      if (!clicked) return;
-      TakeGlobalValues(mw);
-      applysettings_now(mw, Sender::Control);
-      return;
-    case kIdColourCorrection:
-    case kIdAutoCrop:
-    case kIdCropManual:
-      if (!clicked) return;
-      if (id == kIdCropManual) ShowCropEdits(s, IsChecked(s, kIdCropManual));
-      TakeChannelValues(mw);
-      applysettings_now(mw, Sender::Control);
-      return;
-    case kIdDeinterlace:
-    case kIdAudioTrack:
-      if (!selected) return;
-      TakeChannelValues(mw);
-      applysettings_now(mw, id == kIdAudioTrack ? Sender::AudioTrackList : Sender::Control);
-      return;
-    case kIdMono:
-      if (!clicked) return;
-      TakeChannelValues(mw);
-      applysettings(mw, Sender::MonoBox);
-      return;
-    case kIdContrast:
-    case kIdBrightness:
-    case kIdHue:
-    case kIdSaturation:
-    case kIdGamma:
-      if (code != TB_ENDTRACK && code != TB_THUMBPOSITION) return;
-      TakeChannelValues(mw);
-      applysettings(mw, Sender::Control);
-      return;
     case kIdAspect:
-      if (!selected && code != CBN_KILLFOCUS) return;
-      if (selected) SetControlText(s, kIdAspect, ComboItemText(s, kIdAspect, ComboIndex(s, kIdAspect)));
-      TakeChannelValues(mw);
-      applysettings(mw, Sender::Control);
-      return;
-    case kIdGuideFile:
-      if (!selected && code != CBN_KILLFOCUS) return;
-      TakeChannelValues(mw);
-      applysettings(mw, Sender::GuideNameBox);
-      return;
+      // The edit part follows the list only after this notification.
+      if (*event == SettingsEvent::Selected) SetControlText(s, id, ComboItemText(s, id, ComboIndex(s, id)));
+      break;
+    case kIdCropManual:
+      if (clicked) EnableCropEdits(mw, IsChecked(s, kIdCropManual));
+      break;
     case kIdTimeShift:
-      TakeChannelValues(mw);
-      SetControlText(s, kIdTimeShiftValue, ShiftText(mw.channel.guideShift));
-      if (code == SB_ENDSCROLL) applysettings(mw, Sender::GuideShiftBar);
-      return;
-    case kIdCropWidth:
-    case kIdCropHeight:
-    case kIdCropLeft:
-    case kIdCropTop:
-      if (code == EN_KILLFOCUS) {
-        TakeChannelValues(mw);
-        applysettings(mw, Sender::Control);
-      }
-      return;
+      SetControlText(s, kIdTimeShiftValue, ShiftText(-SliderValue(s, kIdTimeShift)));
+      break;
     case kIdCaptureBrowse:
       if (clicked) PickCaptureFolder(mw);
       return;
-    case kIdCaptureDir:
-    case kIdGuideUrl:
-      if (edited || selected || code == EN_KILLFOCUS) TakeGlobalValues(mw);
-      return;
     case kIdOwnColours:
-      if (!clicked) return;
-      EnableWindow(s.Control(kIdColoursDialog), IsChecked(s, kIdOwnColours));
-      TakeGlobalValues(mw);
-      return;
-    case kIdTaskbarButton:
-    case kIdAutoSwitch:
-    case kIdSimpleList:
-    case kIdNoScreenSaver:
-    case kIdNoOsd:
-    case kIdRecPriority:
-      if (clicked) TakeGlobalValues(mw);
-      return;
+      if (clicked) EnableWindow(s.Control(kIdColoursDialog), IsChecked(s, kIdOwnColours));
+      break;
     case kIdUndocked:
       if (!clicked) return;
       if (IsChecked(s, kIdUndocked)) UndockVideo(mw);
       else DockVideo(mw);
       return;
+    case kIdEngineInterface:
+      if (clicked) OpenEngineInterface(mw);
+      return;
   }
+  if (*event == SettingsEvent::MiddleClick) SetSliderValue(s, id, PictureSliderDefault(id));
+  // The values follow the controls on every change; the operation, if the
+  // control has one, then works on them.
+  TakeChannelValues(mw);
+  TakeGlobalValues(mw);
+  RunSettingsAction(mw, SettingsActionFor(id, *event));
 }
 
 }  // namespace strevo

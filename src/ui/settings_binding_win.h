@@ -19,5 +19,7 @@ void ShowAllSettings(MainWindow& mw);
 void ShowChannelSettings(MainWindow& mw);
 // A command of a settings control (the dispatcher's settings part).
 void SettingsControlChanged(MainWindow& mw, int id, int code);
+// The crop edits can be typed into only while manual crop is on.
+void EnableCropEdits(MainWindow& mw, bool enabled);
 
 }  // namespace strevo

@@ -61,7 +61,17 @@ LRESULT CALLBACK PageProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
       HDC dc = reinterpret_cast<HDC>(wp);
-      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
+      HWND control = reinterpret_cast<HWND>(lp);
+      const int id = GetDlgCtrlID(control);
+      wchar_t cls[16] = L"";
+      GetClassNameW(control, cls, 16);
+      if (!IsWindowEnabled(control) && _wcsicmp(cls, L"Edit") == 0) {
+        // Disabled edits (the crop edits without manual crop) look it, not
+        // like the page around them.
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
       if (id == kIdHomePage || id == kIdSupportPage) SetTextColor(dc, RGB(0, 0, 204));
       SetBkColor(dc, GetSysColor(COLOR_WINDOW));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
@@ -83,6 +93,16 @@ LRESULT CALLBACK PanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
   }
   return DefWindowProcW(h, msg, wp, lp);
+}
+
+// A middle click on a picture slider puts it back to its default.
+LRESULT CALLBACK PictureSliderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_MBUTTONDOWN) {
+    MainWindow* mw = TheMainWindow();
+    if (mw && mw->settings.onCommand) mw->settings.onCommand(GetDlgCtrlID(h), kSliderMiddleClick);
+    return 0;
+  }
+  return DefSubclassProc(h, msg, wp, lp);
 }
 
 HWND CreateControl(SettingsWindow& s, HWND parent, const ControlDef& c) {
@@ -139,6 +159,7 @@ HWND CreateControl(SettingsWindow& s, HWND parent, const ControlDef& c) {
       SendMessageW(h, TBM_SETRANGEMIN, FALSE, c.min);
       SendMessageW(h, TBM_SETRANGEMAX, FALSE, c.max);
       SendMessageW(h, TBM_SETPOS, TRUE, c.initial);
+      SetWindowSubclass(h, PictureSliderProc, 1, 0);
       break;
     case CtlKind::VScroll: {
       SCROLLINFO si{sizeof si, SIF_RANGE | SIF_POS, c.min, c.max, 0, c.initial};

@@ -12,6 +12,10 @@ namespace strevo {
 
 struct MainWindow;
 
+// The notification code a picture slider sends when the middle button
+// clicks it (trackbar codes are below 16).
+inline constexpr int kSliderMiddleClick = 0x1000;
+
 struct SettingsWindow {
   HWND panel = nullptr;
   HWND tabs = nullptr;

@@ -84,7 +84,19 @@ void TranslateUi(HWND control, const PopupMenu* menu, const std::string& languag
       std::string caption = (mi.fType & MFT_SEPARATOR) ? std::string("-") : Narrow(std::wstring(buf, mi.cch));
       if (caption.empty()) continue;
       std::string translated = lng.TranslateMenuCaption(caption);
-      if (translated != caption && !(mi.fType & MFT_SEPARATOR)) SetMenuItemCaption(*menu, static_cast<int>(i), translated);
+      if (translated == caption) continue;
+      if (mi.fType & MFT_SEPARATOR) {
+        // A separator is an item captioned "-": an entry for that text turns
+        // every separator into an item bearing the replacement.
+        std::wstring text = Widen(translated);
+        MENUITEMINFOW item{sizeof item};
+        item.fMask = MIIM_FTYPE | MIIM_STRING;
+        item.fType = (mi.fType & ~MFT_SEPARATOR) | MFT_STRING;
+        item.dwTypeData = text.data();
+        SetMenuItemInfoW(owner, menu->position[i], TRUE, &item);
+      } else {
+        SetMenuItemCaption(*menu, static_cast<int>(i), translated);
+      }
     }
   }
 }

@@ -53,7 +53,9 @@ TEST(SettingsLayout, PagesIdsAndChoiceLists) {
   EXPECT_EQ(find(kIdHue).initial, 0);
   EXPECT_TRUE(find(kIdAutoStart).hidden);
   EXPECT_EQ(find(kIdAutoStart).initial, 1);
-  EXPECT_TRUE(find(kIdEngineInterface).hidden);
+  // Shown and greyed when unusable, never hidden.
+  EXPECT_FALSE(find(kIdEngineInterface).hidden);
+  for (int crop : {kIdCropWidth, kIdCropHeight, kIdCropLeft, kIdCropTop}) EXPECT_FALSE(find(crop).hidden);
 }
 
 TEST(SettingsLayout, AboutText) {

@@ -89,6 +89,10 @@ struct FakeHost : PlayerHost {
   std::vector<std::string> events;
   int pumps = 0, sleptMs = 0;
   std::function<void()> onPump;
+  // A clock that only sleeps and waits move; a wait ends early at the first
+  // message due within it.
+  long long clock = 0;
+  std::vector<long long> messagesAt;
   bool openFileResult = false;
   std::string openFileName;
   std::vector<std::string> existingFiles;
@@ -99,7 +103,17 @@ struct FakeHost : PlayerHost {
     ++pumps;
     if (onPump) onPump();
   }
-  void SleepMs(int ms) override { sleptMs += ms; }
+  void SleepMs(int ms) override {
+    sleptMs += ms;
+    clock += ms;
+  }
+  long long NowMs() override { return clock; }
+  void WaitForMessages(int ms) override {
+    long long until = clock + ms;
+    for (long long at : messagesAt)
+      if (at > clock && at < until) until = at;
+    clock = until;
+  }
   void ShowSelection(int i) override { events.push_back("select " + std::to_string(i)); }
   void SetChannelLabel(const std::string& t) override { label = t; }
   bool AskOpenFile(std::string& chosen) override {
@@ -119,6 +133,7 @@ struct FakeHost : PlayerHost {
   void SetProcessPriority(bool high) override { events.push_back(high ? "priority high" : "priority normal"); }
   void ArmStartPlayTimer() override { events.push_back("start-play timer"); }
   void EnableCropEdits(bool on) override { events.push_back(on ? "crop edits on" : "crop edits off"); }
+  void FocusKeyControl() override { events.push_back("focus keys"); }
 };
 
 // Collects the event log while a test runs.

@@ -80,6 +80,41 @@ TEST(PumpMessages, OneRoundPerTwentyMilliseconds) {
   EXPECT_EQ(r.host.sleptMs, 15);
 }
 
+TEST(SleepPumping, LastsItsTimeWhetherMessagesComeOrNot) {
+  Rig r;
+  std::vector<long long> pumpedAt;
+  r.host.onPump = [&] { pumpedAt.push_back(r.host.clock); };
+  SleepPumping(r.st, 300);
+  EXPECT_EQ(pumpedAt, (std::vector<long long>{0, 300}));
+
+  // Handling a message takes time of its own: the pause waits only for what
+  // is left, and ends as soon as the time is up.
+  pumpedAt.clear();
+  r.host.clock = 1000;
+  r.host.onPump = [&] {
+    pumpedAt.push_back(r.host.clock);
+    r.host.clock += 120;
+  };
+  SleepPumping(r.st, 300);
+  EXPECT_EQ(pumpedAt, (std::vector<long long>{1000, 1300}));
+  EXPECT_EQ(r.host.clock, 1420);
+
+  pumpedAt.clear();
+  SleepPumping(r.st, 0);
+  EXPECT_TRUE(pumpedAt.empty());
+}
+
+TEST(SleepPumping, EndsWithAHostThatKeepsNoClock) {
+  struct Bare : PlayerHost {
+    int pumps = 0;
+    void PumpMessages() override { ++pumps; }
+  } host;
+  PlayerState st;
+  st.host = &host;
+  SleepPumping(st, 300);
+  EXPECT_EQ(host.pumps, 2);
+}
+
 TEST(Buttons, PlayEmptiesRecordingVariablesThenPlaysAndArmsTheTimer) {
   Rig r;
   PlayButton(r.st);
