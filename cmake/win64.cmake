@@ -64,6 +64,11 @@ endif()
 add_executable(winauto ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/winauto.cpp)
 target_link_libraries(winauto PRIVATE user32 gdi32)
 target_link_options(winauto PRIVATE -municode)
+# Loaded by `winauto drop` into the program under test.
+add_library(winauto_drop SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/drop.cpp)
+set_target_properties(winauto_drop PROPERTIES PREFIX "")
+target_link_libraries(winauto_drop PRIVATE user32 kernel32)
+add_dependencies(winauto winauto_drop)
 
 add_subdirectory(engine)
 

@@ -25,7 +25,14 @@
 //   winauto lock <file> <ms>                    holds the file open without sharing for <ms>, or until
 //                                               its window (class "WinautoLock") is closed; exit 1 when
 //                                               the file cannot be opened
+//   winauto send <hwnd> <msg> <wparam> <lparam> sends a message without pointers; prints the result
+//   winauto state <hwnd>                        "<enabled> <WS_VISIBLE set>", as 1 or 0 each
+//   winauto tip <hwnd>                          the text of the control's tool tip (any tool-tip window
+//                                               of its process)
+//   winauto drop <hwnd> <file>                  drops the file on the window: winauto_drop.dll, loaded
+//                                               into the window's process, posts it WM_DROPFILES
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -178,6 +185,82 @@ static int Screenshot(const char* path) {
   return 0;
 }
 
+static HANDLE OpenProcessOf(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  return pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
+}
+
+// Asks every tool-tip window of the control's process for the control's text;
+// the buffers live in that process, where the tool-tip control writes.
+static int Tip(HWND control) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(control, &pid);
+  HANDLE proc = OpenProcessOf(control);
+  if (!proc) return 1;
+  constexpr size_t kChars = 1024;
+  const size_t bytes = sizeof(TOOLINFOW) + kChars * sizeof(wchar_t);
+  auto* remote = static_cast<BYTE*>(VirtualAllocEx(proc, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+  int result = 1;
+  for (HWND tip : TopLevel(L"tooltips_class32", L"*")) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(tip, &owner);
+    if (owner != pid || !remote) continue;
+    TOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V1_SIZE;
+    ti.uFlags = TTF_IDISHWND;
+    ti.hwnd = GetParent(control);
+    ti.uId = (UINT_PTR)control;
+    ti.lpszText = (wchar_t*)(remote + sizeof(TOOLINFOW));
+    std::vector<BYTE> block(bytes, 0);
+    memcpy(block.data(), &ti, sizeof ti);
+    WriteProcessMemory(proc, remote, block.data(), bytes, nullptr);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(tip, TTM_GETTEXTW, kChars, (LPARAM)remote, SMTO_ABORTIFHUNG, 2000, &ignored);
+    std::wstring text(kChars, L'\0');
+    ReadProcessMemory(proc, remote + sizeof(TOOLINFOW), text.data(), kChars * sizeof(wchar_t), nullptr);
+    text.resize(wcsnlen(text.c_str(), kChars));
+    if (!text.empty()) {
+      printf("%s\n", Escape(text).c_str());
+      result = 0;
+      break;
+    }
+  }
+  if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  CloseHandle(proc);
+  return result;
+}
+
+static int Drop(HWND target, const std::wstring& file) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring dll = self;
+  dll = dll.substr(0, dll.find_last_of(L"\\/") + 1) + L"winauto_drop.dll";
+  wchar_t handle[32];
+  swprintf(handle, 32, L"%llx\n", (unsigned long long)(uintptr_t)target);
+  const std::wstring request = handle + file;
+  FILE* f = _wfopen((dll + L".txt").c_str(), L"wb");
+  if (!f) return 1;
+  fwrite(request.data(), sizeof(wchar_t), request.size(), f);
+  fclose(f);
+  HANDLE proc = OpenProcessOf(target);
+  if (!proc) return 1;
+  const size_t bytes = (dll.size() + 1) * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(proc, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+  HANDLE thread = nullptr;
+  if (remote && WriteProcessMemory(proc, remote, dll.c_str(), bytes, nullptr)) {
+    auto load = (LPTHREAD_START_ROUTINE)(void*)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW");
+    thread = CreateRemoteThread(proc, nullptr, 0, load, remote, 0, nullptr);
+  }
+  if (thread) {
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+  }
+  if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  CloseHandle(proc);
+  return thread ? 0 : 1;
+}
+
 int wmain(int argc, wchar_t** wargv) {
   std::vector<std::string> a;
   for (int i = 0; i < argc; ++i) a.push_back(Utf8(wargv[i]));
@@ -305,5 +388,20 @@ int wmain(int argc, wchar_t** wargv) {
     printf("%ld\t%ld\t%ld\t%ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     return 0;
   }
+  if (cmd == "send" && a.size() >= 6) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(ParseHwnd(arg(2)), (UINT)strtoul(arg(3), nullptr, 0), (WPARAM)strtoull(arg(4), nullptr, 0),
+                             (LPARAM)strtoll(arg(5), nullptr, 0), SMTO_ABORTIFHUNG, 5000, &result))
+      return 1;
+    printf("%lld\n", (long long)(LONG_PTR)result);
+    return 0;
+  }
+  if (cmd == "tip") return Tip(ParseHwnd(arg(2)));
+  if (cmd == "state") {
+    HWND h = ParseHwnd(arg(2));
+    printf("%d %d\n", IsWindowEnabled(h) ? 1 : 0, (GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) ? 1 : 0);
+    return 0;
+  }
+  if (cmd == "drop" && a.size() >= 4) return Drop(ParseHwnd(arg(2)), Wide(arg(3)));
   return 2;
 }

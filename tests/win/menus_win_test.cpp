@@ -1,0 +1,106 @@
+// The real menus and list controls of the player: what a channel switch shows
+// in them, and what the language file does to separators.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/translate.h"
+#include "playback/player_host_win.h"
+#include "ui/commands_win.h"
+#include "ui/mainwindow_win.h"
+#include "ui/menus_win.h"
+#include "ui/translate_win.h"
+#include "win/file_win.h"
+#include "win/util_win.h"
+
+namespace strevo {
+namespace {
+
+bool Checked(HMENU menu, UINT id) { return GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED; }
+
+TEST(ChannelSelection, ListBoxAndSubmenuFollowTheSelector) {
+  static MainWindow mw;  // big: keep it off the stack
+  mw.form.mainMenu = BuildPopupMenu(kMainMenu, kMainMenuCommandBase);
+  mw.channelTitles = {"Файл или поток", "One", "Two", "Three"};
+  mw.channelMrls = {"?", "a", "b", "c"};
+  mw.channelSubmenuCaptions = {"Файл или поток", "1. One", "2. Two", "3. Three"};
+  mw.channelSelectorIndex = 1;
+  BuildChannelEntries(mw);
+  HWND selector = CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 100, 200, nullptr, nullptr,
+                                  nullptr, nullptr);
+  mw.lstPlaylist = CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_NOTIFY, 0, 0, 100, 200, nullptr, nullptr,
+                                   nullptr, nullptr);
+  mw.form.controls[kCbChannelSelector] = selector;
+  for (const std::string& t : mw.channelTitles) {
+    SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(t).c_str()));
+    if (t != mw.channelTitles[0]) SendMessageW(mw.lstPlaylist, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(t).c_str()));
+  }
+  HMENU entries = mw.form.mainMenu.owner[kMenuChannelsPlaceholder];
+  ASSERT_TRUE(Checked(entries, kChannelEntryCommandBase + 1));
+
+  PlayerHostWin host(mw);
+  host.ShowSelection(3);
+  EXPECT_EQ(SendMessageW(selector, CB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0), 2);
+  for (UINT k = 0; k < 4; ++k) EXPECT_EQ(Checked(entries, kChannelEntryCommandBase + k), k == 3) << k;
+
+  // The pseudo-channel has no entry in the list box.
+  host.ShowSelection(0);
+  EXPECT_EQ(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0), LB_ERR);
+  for (UINT k = 0; k < 4; ++k) EXPECT_EQ(Checked(entries, kChannelEntryCommandBase + k), k == 0) << k;
+
+  DestroyWindow(selector);
+  DestroyWindow(mw.lstPlaylist);
+  mw.lstPlaylist = nullptr;
+  DestroyMenu(mw.form.mainMenu.root);
+}
+
+std::string ItemText(HMENU menu, UINT pos, UINT* type) {
+  wchar_t buf[256] = L"";
+  MENUITEMINFOW mi{sizeof mi};
+  mi.fMask = MIIM_FTYPE | MIIM_STRING;
+  mi.dwTypeData = buf;
+  mi.cch = 256;
+  GetMenuItemInfoW(menu, pos, TRUE, &mi);
+  *type = mi.fType;
+  return Narrow(buf);
+}
+
+TEST(MenuTranslation, AnEntryForTheSeparatorRenamesEverySeparator) {
+  std::string dir = SystemTempPath() + "strevo-menu-lng";
+  CreateDirectoryW(Widen(dir).c_str(), nullptr);
+  const std::string lng = dir + "\\Player.lng";
+  auto ansi = [](std::string_view utf8) { return Utf8ToAnsi(utf8); };
+  const std::string file = LanguageKey("-", ansi) + "=~~~\r\n" + LanguageKey("Выход", ansi) + "=Exit\r\n";
+  ASSERT_TRUE(WriteFileReplacing(lng, file));
+
+  PopupMenu menu = BuildPopupMenu(kMainMenu, kMainMenuCommandBase);
+  TranslateUi(nullptr, &menu, lng);
+  int separators = 0;
+  for (size_t i = 0; i < kMainMenu.size(); ++i) {
+    if (kMainMenu[i].caption != "-") continue;
+    ++separators;
+    UINT type = 0;
+    EXPECT_EQ(ItemText(menu.owner[i], menu.position[i], &type), "~~~") << "item " << i;
+    EXPECT_FALSE(type & MFT_SEPARATOR) << "item " << i;
+  }
+  EXPECT_EQ(separators, 8);
+  UINT type = 0;
+  EXPECT_EQ(ItemText(menu.owner[kMenuExit], menu.position[kMenuExit], &type), "Exit\t(Alt+X)");
+  DestroyMenu(menu.root);
+
+  // Without such an entry separators stay separators.
+  ASSERT_TRUE(WriteFileReplacing(lng, LanguageKey("Выход", ansi) + "=Exit\r\n"));
+  menu = BuildPopupMenu(kMainMenu, kMainMenuCommandBase);
+  TranslateUi(nullptr, &menu, lng);
+  ItemText(menu.owner[5], menu.position[5], &type);
+  EXPECT_TRUE(type & MFT_SEPARATOR);
+  DestroyMenu(menu.root);
+  DeleteFilesIn(dir);
+  RemoveDirectoryW(Widen(dir).c_str());
+}
+
+}  // namespace
+}  // namespace strevo
