@@ -10,7 +10,7 @@ import time
 import unittest
 
 from harness import BUILD, RUN_DIR, E2ETestCase, children, press, wait_until, windows, winauto, winpath
-from test_playback import PLAYER_COMMAND, Trace, globals_record, start_relay
+from test_playback import PLAYER_COMMAND, Trace, start_relay, write_channels
 
 SELECT, NEXT, PREVIOUS = 1, 2, 3
 MENU_BASE = 40000
@@ -39,15 +39,7 @@ class ChannelControls(E2ETestCase):
     def setup_player(self, mrls, records=(), prepare=None):
         inst = self.install()
         inst.enable_log()
-        m3u = inst.path('channels.m3u8')
-        with open(m3u, 'w', encoding='cp1251', newline='\r\n') as f:
-            f.write('#EXTM3U\n')
-            for i, mrl in enumerate(mrls, 1):
-                f.write('#EXTINF:0,Channel %d\n%s\n' % (i, mrl))
-        with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
-            f.write(globals_record(winpath(m3u)) + '\n')
-            for record in records:
-                f.write(record + '\n')
+        write_channels(inst, mrls, records=records)
         if prepare:
             prepare(inst)
         trace = Trace(inst.path('engine-trace.txt'))

@@ -47,6 +47,20 @@ def globals_record(playlist, iface=''):
     return '|'.join(f) + '|'
 
 
+def write_channels(inst, mrls, iface='', records=()):
+    """A channel list "Channel 1", ... with the given addresses, and a
+    configuration holding its globals (see globals_record) and the records."""
+    m3u = inst.path('channels.m3u8')
+    with open(m3u, 'w', encoding='cp1251', newline='\r\n') as f:
+        f.write('#EXTM3U\n')
+        for i, mrl in enumerate(mrls, 1):
+            f.write('#EXTINF:0,Channel %d\n%s\n' % (i, mrl))
+    with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
+        f.write(globals_record(winpath(m3u), iface) + '\n')
+        for record in records:
+            f.write(record + '\n')
+
+
 class Relay(socketserver.ThreadingMixIn, http.server.HTTPServer):
     daemon_threads = True
     allow_reuse_address = True
@@ -112,13 +126,7 @@ class ChannelSwitch(E2ETestCase):
     def setup_player(self, mrls, iface=''):
         inst = self.install()
         inst.enable_log()
-        m3u = inst.path('channels.m3u8')
-        with open(m3u, 'w', encoding='cp1251', newline='\r\n') as f:
-            f.write('#EXTM3U\n')
-            for i, mrl in enumerate(mrls, 1):
-                f.write('#EXTINF:0,Channel %d\n%s\n' % (i, mrl))
-        with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
-            f.write(globals_record(winpath(m3u), iface) + '\n')
+        write_channels(inst, mrls, iface)
         trace = Trace(inst.path('engine-trace.txt'))
         self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
         self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
