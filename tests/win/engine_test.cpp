@@ -256,8 +256,23 @@ TEST_F(Engine, VersionTextCanBeOverriddenForThe090Rule) {
   SetEnvironmentVariableW(L"STREVO_ENGINE_VERSION", nullptr);
 }
 
+// A UDP port no other socket of the machine holds. Other checkouts may run
+// this test at the same moment, and Wine gives their processes the same ids,
+// so a port derived from the id could mix their datagrams into this stream.
+static uint16_t FreeUdpPort() {
+  SOCKET probe = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  inet_pton(AF_INET, "127.0.0.1", &a.sin_addr);
+  int len = sizeof a;
+  const bool ok = bind(probe, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+                  getsockname(probe, reinterpret_cast<sockaddr*>(&a), &len) == 0;
+  closesocket(probe);
+  return ok ? ntohs(a.sin_port) : static_cast<uint16_t>(42000 + GetCurrentProcessId() % 1000);
+}
+
 TEST_F(Engine, MulticastOnLoopbackIsRecordedByteForByte) {
-  const uint16_t port = static_cast<uint16_t>(42000 + GetCurrentProcessId() % 1000);
+  const uint16_t port = FreeUdpPort();
   const char* group = "239.255.42.17";
   std::string rec = dir_ + "\\record.ts";
   SetText("conf::miface-addr", "127.0.0.1");
