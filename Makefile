@@ -3,20 +3,27 @@
 NATIVE := build/native
 WIN64  := build/win64
 JOBS   ?= $(shell nproc)
+# Wine tests at once; each has its own prefix and display (cmake/win64.cmake).
+WINE_JOBS ?= 3
 
-.PHONY: all setup build native win64 test run clean
+.PHONY: all setup check build native win64 test run clean
 
 all: build
 
 setup:
 	@scripts/setup
 
-native: setup
+# Every outside command of the build and the tests comes from scripts/packages.
+check: setup
+	@scripts/check-packages
+
+native: check
 	@cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS)
 
-win64: setup
-	@cmake -S . -B $(WIN64) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+win64: check
+	@cmake -S . -B $(WIN64) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DSTREVO_WINE_SLOTS=$(WINE_JOBS) >/dev/null
 	@cmake --build $(WIN64) -j $(JOBS)
 
 build: native win64
@@ -24,7 +31,7 @@ build: native win64
 
 test: build
 	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
-	scripts/with-display ctest --test-dir $(WIN64) --output-on-failure
+	ctest --test-dir $(WIN64) --output-on-failure -j $(WINE_JOBS)
 
 run: build
 	scripts/run-player

@@ -51,14 +51,34 @@ set(GTEST_SRC /usr/src/googletest/googletest)
 add_library(gtest_win STATIC ${GTEST_SRC}/src/gtest-all.cc ${GTEST_SRC}/src/gtest_main.cc)
 target_include_directories(gtest_win PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
 
+# Wine tests run side by side, each in a slot of its own: its own Wine prefix
+# (build/wineprefix-slotN, a copy of build/wineprefix) and its own Xvfb, so one
+# test's "wineserver -k" or screen never touches another's. CTest hands out the
+# slots (resource groups) from this file.
+set(STREVO_WINE_SLOTS 3 CACHE STRING "Wine tests run at once")
+set(STREVO_SLOTS_JSON "")
+foreach(slot RANGE 1 ${STREVO_WINE_SLOTS})
+  if(slot GREATER 1)
+    string(APPEND STREVO_SLOTS_JSON ",")
+  endif()
+  string(APPEND STREVO_SLOTS_JSON "{\"id\":\"${slot}\",\"slots\":1}")
+endforeach()
+file(WRITE ${CMAKE_BINARY_DIR}/wine-slots.json
+     "{\"version\":{\"major\":1,\"minor\":0},\"local\":[{\"wine\":[${STREVO_SLOTS_JSON}]}]}\n")
+# CMake writes this into CTestTestfile.cmake, so a plain ctest uses the slots.
+set(CTEST_RESOURCE_SPEC_FILE ${CMAKE_BINARY_DIR}/wine-slots.json)
+# An empty DISPLAY: each test starts its own Xvfb even under a desktop.
+set(STREVO_WINE_TEST_PROPERTIES RESOURCE_GROUPS wine:1 ENVIRONMENT DISPLAY=)
+
 file(GLOB_RECURSE STREVO_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 if(STREVO_WIN_TEST_SOURCES)
   add_executable(win_tests ${STREVO_WIN_TEST_SOURCES})
   target_compile_definitions(win_tests PRIVATE STREVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  target_link_libraries(win_tests PRIVATE strevo_shell strevo_engine_abi gtest_win)
+  # iphlpapi: the tests' own list of the machine's addresses.
+  target_link_libraries(win_tests PRIVATE strevo_shell strevo_engine_abi gtest_win iphlpapi)
   # One CTest entry: each start under Wine costs about a second.
   add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
-  set_tests_properties(win_tests PROPERTIES LABELS wine TIMEOUT 600 RESOURCE_LOCK wine_desktop)
+  set_tests_properties(win_tests PROPERTIES LABELS wine TIMEOUT 600 ${STREVO_WINE_TEST_PROPERTIES})
 endif()
 
 add_executable(winauto ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/winauto.cpp)
@@ -78,6 +98,6 @@ foreach(scenario ${STREVO_E2E})
   get_filename_component(name ${scenario} NAME_WE)
   add_test(NAME e2e_${name} COMMAND ${Python3_EXECUTABLE} -m unittest -v ${name}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
-  set_tests_properties(e2e_${name} PROPERTIES LABELS e2e TIMEOUT 900 RESOURCE_LOCK wine_desktop
-    ENVIRONMENT "STREVO_BUILD=${CMAKE_BINARY_DIR};STREVO_RUN_DIR=${STREVO_RUN_DIR};STREVO_SOURCE_DIR=${CMAKE_SOURCE_DIR};STREVO_WINAUTO=$<TARGET_FILE:winauto>")
+  set_tests_properties(e2e_${name} PROPERTIES LABELS e2e TIMEOUT 900 RESOURCE_GROUPS wine:1
+    ENVIRONMENT "DISPLAY=;STREVO_BUILD=${CMAKE_BINARY_DIR};STREVO_RUN_DIR=${STREVO_RUN_DIR};STREVO_SOURCE_DIR=${CMAKE_SOURCE_DIR};STREVO_WINAUTO=$<TARGET_FILE:winauto>")
 endforeach()

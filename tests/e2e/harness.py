@@ -3,8 +3,10 @@ would, and looks at what a user or another program sees (windows, files,
 processes). Standard library only. Every wait is bounded.
 """
 import atexit
+import fcntl
 import glob
 import os
+import select
 import shutil
 import subprocess
 import tempfile
@@ -16,7 +18,24 @@ BUILD = os.environ.get('STREVO_BUILD', os.path.join(SOURCE, 'build', 'win64'))
 RUN_DIR = os.environ.get('STREVO_RUN_DIR', os.path.join(BUILD, 'run'))
 WINAUTO = os.environ.get('STREVO_WINAUTO', os.path.join(BUILD, 'winauto.exe'))
 WORK = os.path.join(BUILD, 'e2e')
-PREFIX = os.environ.get('STREVO_WINEPREFIX', os.path.join(SOURCE, 'build', 'wineprefix'))
+# Machine-wide: scenarios of other checkouts may want the same port.
+LOCKS = os.path.join(tempfile.gettempdir(), 'strevo-e2e-locks')
+
+
+def _prefix():
+    """The Wine prefix of this run. Scenario files that CTest runs side by side
+    each hold a slot ("id:N,slots:1") and use that slot's prefix, as
+    scripts/wine-env does."""
+    if os.environ.get('STREVO_WINEPREFIX'):
+        return os.environ['STREVO_WINEPREFIX']
+    template = os.path.join(SOURCE, 'build', 'wineprefix')
+    group = os.environ.get('CTEST_RESOURCE_GROUP_0_WINE', '')
+    if group.startswith('id:'):
+        return '%s-slot%s' % (template, group[3:].split(',')[0])
+    return template
+
+
+PREFIX = _prefix()
 
 _xvfb = None
 
@@ -30,22 +49,32 @@ def wine_env(extra=None):
 
 
 def _ensure_display():
+    """Uses $DISPLAY, or starts an Xvfb of its own; Xvfb chooses a free display
+    number itself (-displayfd), so scenario files started together never
+    share one."""
     global _xvfb
     if os.environ.get('DISPLAY'):
         return
-    for n in range(150, 200):
-        if os.path.exists('/tmp/.X11-unix/X%d' % n) or os.path.exists('/tmp/.X%d-lock' % n):
-            continue
-        _xvfb = subprocess.Popen(['Xvfb', ':%d' % n, '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
-                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(100):
-            if os.path.exists('/tmp/.X11-unix/X%d' % n):
-                os.environ['DISPLAY'] = ':%d' % n
-                atexit.register(_stop_display)
-                return
-            time.sleep(0.05)
-        _xvfb.kill()
-    raise RuntimeError('no X display could be started')
+    read_end, write_end = os.pipe()
+    _xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write_end), '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+    os.close(write_end)
+    atexit.register(_stop_display)
+    number = b''
+    deadline = time.monotonic() + 20
+    with os.fdopen(read_end, 'rb', buffering=0) as pipe:
+        # Xvfb writes the number and a line end once it takes connections;
+        # an Xvfb that fails closes the pipe.
+        while not number.endswith(b'\n') and time.monotonic() < deadline:
+            ready, _, _ = select.select([pipe], [], [], 0.5)
+            if ready:
+                chunk = pipe.read(16)
+                if not chunk:
+                    break
+                number += chunk
+    if not number.strip().isdigit():
+        raise RuntimeError('no X display could be started')
+    os.environ['DISPLAY'] = ':' + number.strip().decode()
 
 
 def _stop_display():
@@ -58,7 +87,33 @@ def _stop_display():
 def _ensure_prefix():
     env = wine_env()
     env.pop('LC_ALL')
+    env['STREVO_WINEPREFIX'] = PREFIX
     subprocess.run(['bash', '-c', 'source "$0/scripts/wine-env" && strevo_prefix', SOURCE], env=env, check=True)
+
+
+class FixedPort:
+    """Holds the machine-wide lock of a fixed port (a server on port 80, say)
+    while a scenario uses it: scenario files run side by side, and a player
+    fetching its list from port 80 must meet its own test's server or none.
+    Waits at most timeout seconds for another scenario to let go."""
+
+    def __init__(self, port, timeout=120):
+        os.makedirs(LOCKS, exist_ok=True)
+        self.file = open(os.path.join(LOCKS, 'port-%d' % port), 'w')
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                fcntl.flock(self.file, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                return
+            except BlockingIOError:
+                if time.monotonic() > deadline:
+                    self.file.close()
+                    raise TimeoutError('port %d stayed in use by another scenario' % port)
+                time.sleep(0.2)
+
+    def release(self):
+        if not self.file.closed:
+            self.file.close()
 
 
 def winpath(path):
@@ -199,7 +254,9 @@ class E2ETestCase(unittest.TestCase):
                 pass
 
     def install(self, images=True):
-        return Install(self.id().split('.')[-1], images)
+        # One folder per scenario file: files run side by side.
+        module, _, method = self.id().rpartition('.')
+        return Install(os.path.join(module.split('.')[0], method), images)
 
     def start(self, install, *args, env=None):
         p = subprocess.Popen(['wine', install.exe] + list(args), cwd=install.dir, env=wine_env(env),

@@ -11,7 +11,7 @@ import threading
 import time
 import unittest
 
-from harness import BUILD, E2ETestCase, children, press, wait_until, wait_window, winauto, winpath, wine_env
+from harness import BUILD, E2ETestCase, FixedPort, children, press, wait_until, wait_window, winauto, winpath, wine_env
 
 USER_AGENT = 'Mozilla/4.0 (compatible; MSIE 6.0; Windows NT)'
 LIST = ('#EXTM3U\r\n#EXTINF:-1,News, Weather\r\nudp://@239.1.1.1:1234\r\n'
@@ -46,6 +46,7 @@ class ListServer:
                 pass
 
         http.server.ThreadingHTTPServer.allow_reuse_address = True
+        self.port_lock = FixedPort(port) if port else None
         self.httpd = retry_bind(lambda: http.server.ThreadingHTTPServer(('127.0.0.1', port), Handler))
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
@@ -53,6 +54,8 @@ class ListServer:
     def stop(self):
         self.httpd.shutdown()
         self.httpd.server_close()
+        if self.port_lock:
+            self.port_lock.release()
 
 
 def retry_bind(make):
@@ -79,7 +82,17 @@ def closed_port(port):
             s.close()
             raise
         return s
-    return retry_bind(make)
+    lock = FixedPort(port)
+    return RefusingPort(retry_bind(make), lock)
+
+
+class RefusingPort:
+    def __init__(self, sock, lock):
+        self.sock, self.lock = sock, lock
+
+    def close(self):
+        self.sock.close()
+        self.lock.release()
 
 
 def globals_record(playlisturl, **overrides):
@@ -232,14 +245,29 @@ class ConfigurationAndChannelList(E2ETestCase):
         self.assertIn('reloadplaylist done =0ch, utf=0', inst.log_messages())
         self.close_player(proc, hwnd)
 
+        # No server answers to the host name "127.0.0.1:8080"; a proxy sees
+        # the request that is sent: to that host, on port 80.
+        proxy = ListServer(0)
+        self.addCleanup(proxy.stop)
+        os.remove(inst.sibling('.m3u'))
+        proc, hwnd = self.start_player(inst, '/nologo',
+                                       env={'http_proxy': 'http://127.0.0.1:%d' % proxy.httpd.server_address[1]})
+        self.assertTrue(wait_until(lambda: inst.log_messages().count('form created') == 2, 30))
+        self.assertEqual([r[:2] for r in proxy.requests], [('GET', 'http://127.0.0.1:8080:80/list.m3u')])
+        self.assertEqual(on_port.requests, [])
+        self.assertIn('reloadplaylist done =3ch, utf=0', inst.log_messages())
+        self.close_player(proc, hwnd)
+
     def test_interface_list_holds_the_machines_addresses(self):
         addresses = [a for a in machine_ipv4_addresses() if not a.startswith('127.')]
+        if not addresses:
+            self.skipTest('this machine has no non-loopback IPv4 address')
         env = wine_env({'STREVO_EXPECT_ADDRESSES': ','.join(addresses)})
         tests = os.path.join(BUILD, 'win_tests.exe')
         out = subprocess.run(['wine', tests, '--gtest_filter=NetworkInterfaces.*'], env=env, capture_output=True,
                              timeout=120)
         self.assertEqual(out.returncode, 0, out.stdout.decode('utf-8', 'replace')[-2000:])
-        self.assertIn(b'1 test', out.stdout)
+        self.assertIn(b'[  PASSED  ] 1 test.', out.stdout)
 
 
 def machine_ipv4_addresses():

@@ -15,7 +15,8 @@ TEST(GoPlayMrl, EngineCallsInTheirOrder) {
   r.st.globals.iface = "127.0.0.1:4022";
   SelectChannel(r.st, 2, Sender::Control);
   const auto& c = r.engine.calls;
-  ASSERT_GE(c.size(), 6u);
+  // The six first calls, then the last two: a shorter list fails here.
+  ASSERT_GE(c.size(), 8u);
   EXPECT_EQ(c[0], "VLC_Stop");
   EXPECT_EQ(c[1], "VLC_PlaylistClear");
   EXPECT_EQ(c[2], "conf::demux=s:");
@@ -29,12 +30,15 @@ TEST(GoPlayMrl, EngineCallsInTheirOrder) {
   EXPECT_EQ(r.host.events.back(), "osd guide");
   EXPECT_NE(std::find(r.host.events.begin(), r.host.events.end(), "start-play timer"), r.host.events.end());
   const auto& lines = LogCapture::Lines();
-  auto at = [&](const std::string& s) { return std::find(lines.begin(), lines.end(), s) - lines.begin(); };
+  auto at = [&](const std::string& s) {
+    auto it = std::find(lines.begin(), lines.end(), s);
+    EXPECT_NE(it, lines.end()) << "no log line \"" << s << "\"";
+    return it - lines.begin();
+  };
   EXPECT_LT(at("begin goplaymrl idx=2"), at("player_stop"));
   EXPECT_LT(at("mrl assigned \"udp://@239.0.0.2:1234\""), at("rec vlc setvars to empty done"));
   EXPECT_LT(at("rec vlc setvars to empty done"), at("applyglobals done"));
   EXPECT_LT(at("dx or vlc mrl sent"), at("end goplaymrl"));
-  EXPECT_LT(at("end goplaymrl"), static_cast<long>(lines.size()));
 }
 
 TEST(GoPlayMrl, PausesThreeHundredMillisecondsAfterTheStopKeepingTheWindowsAlive) {
