@@ -15,6 +15,7 @@
 #include "guide/netif_win.h"
 #include "guide/text_helpers.h"
 #include "playback/playlist_win.h"
+#include "ui/command_dispatch_win.h"
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
 #include "ui/settings_binding_win.h"
@@ -106,15 +107,10 @@ static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CONTEXTMENU:
       // The channel list has a menu of its own; elsewhere the main menu serves.
-      if (!g_mainWindow) return 0;
-      if (reinterpret_cast<HWND>(wp) == g_mainWindow->lstPlaylist)
-        ShowChannelListMenu(*g_mainWindow, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-      else
-        ShowMainMenu(*g_mainWindow, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      if (g_mainWindow) HandleVideoContextMenu(*g_mainWindow, reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
       return 0;
     case WM_COMMAND:
-      if (g_mainWindow && reinterpret_cast<HWND>(lp) == g_mainWindow->lstPlaylist && HIWORD(wp) == LBN_DBLCLK)
-        PlaySelectedListChannel(*g_mainWindow);
+      if (g_mainWindow) HandleVideoCommand(*g_mainWindow, wp, lp);
       return 0;
     case WM_DROPFILES:
       if (g_mainWindow) OnDropFiles(*g_mainWindow, reinterpret_cast<HDROP>(wp));
@@ -175,8 +171,7 @@ static void EndMaintenanceRun(MainWindow& mw) {
 static void ShowGlobalsInControls(MainWindow& mw) {
   SetSliderPosition(mw.form.Control(kPbVolume), mw.globals.volume);
   SetOnTopButton(mw, mw.config.panelOnTop);
-  SetMenuItemChecked(mw.form.mainMenu, kMenuOnTop, mw.config.videoOnTop);
-  SetMenuItemChecked(mw.form.mainMenu, kMenuOnTopFullScreen, mw.config.fullScreenOnTop);
+  ShowMenuChecks(mw);
   ShowAllSettings(mw);
 }
 

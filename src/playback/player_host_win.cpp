@@ -170,22 +170,6 @@ void ReleaseEngineObject(MainWindow& mw) {
   mw.vlc = nullptr;
 }
 
-bool HandlePlayerCommand(MainWindow& mw, WPARAM command, LPARAM argument) {
-  switch (command) {
-    case kCmdSelectChannel: SelectChannel(mw, static_cast<int>(argument), Sender::Control); return true;
-    case kCmdNextChannel: NextChannel(mw); return true;
-    case kCmdPreviousChannel: PreviousChannel(mw); return true;
-    case kCmdBackToPrevious: BackToPreviousChannel(mw); return true;
-    case kCmdPlay: PlayButton(mw); return true;
-    case kCmdPause: PauseButton(mw); return true;
-    case kCmdStop: StopButton(mw); return true;
-    case kCmdPlayPause: PlayPauseCommand(mw); return true;
-    case kCmdMute: MuteButton(mw); return true;
-    case kCmdOpen: OpenCommand(mw); return true;
-  }
-  return false;
-}
-
 void AcceptDroppedFiles(MainWindow& mw) {
   DragAcceptFiles(mw.hwnd, TRUE);
   DragAcceptFiles(mw.frmVideo, TRUE);

@@ -1,6 +1,5 @@
-// The window side of playback: the engine object on its host panel, the
-// host the playback operations call back into, and the player commands
-// that other programs (and the tests) post to the main window.
+// The window side of playback: the engine object on its host panel and the
+// host the playback operations call back into.
 #pragma once
 #include <windows.h>
 #include <shellapi.h>
@@ -10,22 +9,6 @@
 namespace strevo {
 
 struct MainWindow;
-
-// Player commands posted to the main window: PostMessage(main, kPlayerCommand,
-// command, argument). The menus and keys run the same operations.
-inline constexpr UINT kPlayerCommand = WM_APP + 0x51;
-enum PlayerCommand : WPARAM {
-  kCmdSelectChannel = 1,  // argument: the channel selector index
-  kCmdNextChannel = 2,
-  kCmdPreviousChannel = 3,
-  kCmdBackToPrevious = 4,
-  kCmdPlay = 5,
-  kCmdPause = 6,
-  kCmdStop = 7,
-  kCmdPlayPause = 8,
-  kCmdMute = 9,
-  kCmdOpen = 10,
-};
 
 class PlayerHostWin : public PlayerHost {
  public:
@@ -61,8 +44,6 @@ void ReleaseEngineObject(MainWindow& mw);
 // Keeps the engine host filling the video window.
 void FitEngineHost(MainWindow& mw);
 
-// Main window messages of playback; true when the message was handled.
-bool HandlePlayerCommand(MainWindow& mw, WPARAM command, LPARAM argument);
 // Files dropped on the main window or the video window: the first one plays.
 void AcceptDroppedFiles(MainWindow& mw);
 void OnDropFiles(MainWindow& mw, HDROP drop);

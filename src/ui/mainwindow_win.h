@@ -55,6 +55,7 @@ struct MainWindow : PlayerState {
   int minMainHeight = 0;
 
   bool docked = false;
+  bool miniWindow = false;  // the hidden "Режим мини-окна" item's check
   bool dockedBeforeFullScreen = false;  // full screen entered from the docked state
   bool restartAfterEngineSwitch = false;  // shut-down restarts with "/nologo"
   bool terminated = false;

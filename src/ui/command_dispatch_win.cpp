@@ -1,0 +1,211 @@
+#include "ui/command_dispatch_win.h"
+
+#include "core/cmdline.h"
+#include "playback/channel_switch.h"
+#include "playback/player.h"
+#include "playback/playlist_win.h"
+#include "playback/settings_map.h"
+#include "ui/commands_win.h"
+#include "ui/docking_win.h"
+#include "ui/mainwindow_win.h"
+#include "ui/settings_layout.h"
+#include "ui/settings_win.h"
+#include "win/util_win.h"
+
+namespace strevo {
+
+namespace {
+
+bool Visible(HWND h) { return h && IsWindowVisible(h); }
+
+void ToggleWindow(HWND h) { ShowWindow(h, IsWindowVisible(h) ? SW_HIDE : SW_SHOW); }
+
+void ToggleChannelList(MainWindow& mw) {
+  if (!mw.lstPlaylist) return;
+  ToggleWindow(mw.lstPlaylist);
+  // Above the engine's picture.
+  if (IsWindowVisible(mw.lstPlaylist)) SetWindowPos(mw.lstPlaylist, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void ShowSettings(MainWindow& mw, bool show) {
+  SelectSettingsPage(mw, kPageChannel);
+  ShowSettingsWindow(mw, show);
+}
+
+void SetVideoSize(MainWindow& mw, int width, int height) {
+  if (!mw.docked) {
+    SetWindowPos(mw.frmVideo, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    return;
+  }
+  // Docked: the main window is resized around the video.
+  RECT main, panel;
+  GetWindowRect(mw.hwnd, &main);
+  GetClientRect(mw.form.dockPanel, &panel);
+  const int dw = width - panel.right, dh = height - panel.bottom;
+  SetWindowPos(mw.hwnd, nullptr, 0, 0, (main.right - main.left) + dw, (main.bottom - main.top) + dh,
+               SWP_NOMOVE | SWP_NOZORDER);
+  LayoutMainForm(mw);
+}
+
+// The volume bar at `position` (kept within its range), applied.
+void SetVolume(MainWindow& mw, int position) {
+  HWND bar = mw.form.Control(kPbVolume);
+  SetSliderPosition(bar, position);
+  VolumeSliderChanged(mw, SliderPosition(bar));
+}
+
+void PopUp(MainWindow& mw, HMENU menu, HWND front, int x, int y) {
+  SetForegroundWindow(front);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, mw.hwnd, nullptr);
+  // Lets the menu close when the user clicks elsewhere.
+  PostMessageW(mw.hwnd, WM_NULL, 0, 0);
+}
+
+void PlaySelectedListChannel(MainWindow& mw) {
+  if (!mw.lstPlaylist) return;
+  const int sel = static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0));
+  // lstPlaylist holds the channels without the pseudo-channel.
+  if (sel >= 0) SelectChannel(mw, sel + 1, Sender::Control);
+}
+
+void RestoreWindows(MainWindow& mw) {
+  if (IsIconic(mw.hwnd)) ShowWindow(mw.hwnd, SW_RESTORE);
+  ShowWindow(mw.hwnd, SW_SHOW);
+  if (!mw.docked) ShowWindow(mw.frmVideo, SW_SHOW);
+  SetForegroundWindow(mw.docked ? mw.hwnd : mw.frmVideo);
+}
+
+}  // namespace
+
+CommandState CommandStateOf(const MainWindow& mw) {
+  CommandState s;
+  s.docked = mw.docked;
+  s.fullScreen = !mw.docked && mw.frmVideo && IsZoomed(mw.frmVideo);
+  s.desktopMode = mw.desktopMode;
+  s.miniWindow = mw.miniWindow;
+  s.directShowMode = mw.directShowMode;
+  s.recording = mw.recording;
+  s.minimised = mw.hwnd && IsIconic(mw.hwnd);
+  s.trayShown = mw.form.trayShown;
+  s.panelShown = Visible(mw.hwnd);
+  s.videoShown = Visible(mw.frmVideo);
+  s.channelListShown = Visible(mw.lstPlaylist);
+  s.settingsShown = Visible(mw.frmCfg);
+  s.videoOnTop = mw.config.videoOnTop;
+  s.fullScreenOnTop = mw.config.fullScreenOnTop;
+  s.panelOnTop = mw.form.onTop;
+  s.channelCount = static_cast<int>(mw.channelTitles.size());
+  s.currentChannel = mw.channelSelectorIndex;
+  RECT r{};
+  if (mw.frmVideo && GetWindowRect(mw.frmVideo, &r)) {
+    s.videoWidth = r.right - r.left;
+    s.videoHeight = r.bottom - r.top;
+  }
+  return s;
+}
+
+void ShowMenuChecks(MainWindow& mw) {
+  const CommandState state = CommandStateOf(mw);
+  for (int number : {kMenuMiniWindow, kMenuOnTop, kMenuOnTopFullScreen})
+    SetMenuItemChecked(mw.form.mainMenu, number, MainMenuItemLook(number, state).checked);
+}
+
+void RunCommand(MainWindow& mw, const Command& command) {
+  using enum CommandId;
+  if (!Runs(command, CommandStateOf(mw))) return;
+  switch (command.id) {
+    case MiniWindow:
+      mw.miniWindow = !mw.miniWindow;
+      ShowMenuChecks(mw);
+      break;
+    case VideoOnTop:
+      mw.config.videoOnTop = !mw.config.videoOnTop;
+      ShowMenuChecks(mw);
+      break;
+    case VideoOnTopFullScreen:
+      mw.config.fullScreenOnTop = !mw.config.fullScreenOnTop;
+      ShowMenuChecks(mw);
+      break;
+    case ChannelList: ToggleChannelList(mw); break;
+    case ControlPanel:
+      ToggleWindow(mw.hwnd);
+      if (!IsWindowVisible(mw.hwnd) && IsWindowVisible(mw.frmVideo)) SetForegroundWindow(mw.frmVideo);
+      break;
+    case VideoWindow: ToggleWindow(mw.frmVideo); break;
+    case VideoSize: SetVideoSize(mw, command.a, command.b); break;
+
+    case Play: PlayButton(mw); break;
+    case Pause: PauseButton(mw); break;
+    case PlayPause: PlayPauseCommand(mw); break;
+    case Stop: StopButton(mw); break;
+    case SeekBack: SeekBy(mw, -5); break;
+    case SeekForward: SeekBy(mw, 5); break;
+    case Slower: SpeedSlower(mw); break;
+    case Faster: SpeedFaster(mw); break;
+    case VolumeUp: SetVolume(mw, SliderPosition(mw.form.Control(kPbVolume)) + 1); break;
+    case VolumeDown: SetVolume(mw, SliderPosition(mw.form.Control(kPbVolume)) - 1); break;
+    case VolumeSet: SetVolume(mw, command.a); break;
+    case Mute: MuteButton(mw); break;
+
+    case ChannelNext: NextChannel(mw); break;
+    case ChannelPrevious: PreviousChannel(mw); break;
+    case ChannelLastWatched: BackToPreviousChannel(mw); break;
+    case ChannelSelect: SelectChannel(mw, command.a, Sender::Control); break;
+    case ChannelChoose: OpenChannelSelector(mw); break;
+    case Open: OpenCommand(mw); break;
+
+    case UpdateChannels:
+      reloadplaylist(mw, true);
+      BuildChannelEntries(mw);
+      break;
+    case Settings: ShowSettings(mw, !IsWindowVisible(mw.frmCfg)); break;
+    case SettingsShow: ShowSettings(mw, true); break;
+    case Menu: PopUp(mw, mw.form.mainMenu.root, mw.hwnd, command.a, command.b); break;
+    case Dock:
+      if (mw.docked) UndockVideo(mw);
+      else DockVideo(mw);
+      break;
+    case PanelOnTop:
+      SetOnTopButton(mw, !mw.form.onTop);
+      mw.config.panelOnTop = mw.form.onTop;
+      break;
+    case Minimise: ShowWindow(mw.hwnd, SW_MINIMIZE); break;
+    case ToTray:
+      ShowWindow(mw.hwnd, SW_MINIMIZE);
+      ShowWindow(mw.hwnd, SW_HIDE);
+      if (!mw.docked) ShowWindow(mw.frmVideo, SW_HIDE);
+      break;
+    case Restore: RestoreWindows(mw); break;
+    case Standby:
+      StartProcessShown(OwnCommandLine(mw.exePath, "/agent"));
+      PostMessageW(mw.hwnd, WM_CLOSE, 0, 0);
+      break;
+    case Exit: PostMessageW(mw.hwnd, WM_CLOSE, 0, 0); break;
+
+    case ListPlay: PlaySelectedListChannel(mw); break;
+    case ListMenu: PopUp(mw, mw.form.listMenu.root, mw.frmVideo, command.a, command.b); break;
+
+    // Full screen, desktop mode, recording, snapshots, the guide and its
+    // export, the scheduler window, the browser panel, background recording
+    // and the channel tester have no operation in the player yet.
+    case FullScreen:
+    case DesktopMode:
+    case Record:
+    case Snapshot:
+    case GuideCurrent:
+    case GuideAll:
+    case ShowOsd:
+    case ExportHtml:
+    case UpdateGuide:
+    case Scheduler:
+    case Browser:
+    case ListGuide:
+    case ListBackgroundRecord:
+    case ChannelTest:
+    case None:
+    case Count:
+      break;
+  }
+}
+
+}  // namespace strevo
