@@ -63,46 +63,44 @@ class DependencyRules(unittest.TestCase):
 
 
 class FindingCommands(unittest.TestCase):
-    def words(self, text, python=False):
+    def assertWords(self, text, present, absent, python=False):
         found = cp.python_words(text) if python else cp.text_words(text)
-        return {w for w, _, _ in found}
+        words = {w for w, _, _ in found}
+        self.assertEqual(words & set(present), set(present), words)
+        self.assertEqual(words & set(absent), set(), words)
 
     def test_shell_words_without_comments_flags_paths_or_cmake_commands(self):
-        words = self.words('# wineserver is named in a comment only\n'
-                           'Xvfb -displayfd 3 -nolisten tcp # xdpyinfo\n'
-                           'file(GLOB X CONFIGURE_DEPENDS ${SRC}/*.cpp)\n'
-                           'curl http://127.0.0.1/stream\n')
-        self.assertIn('Xvfb', words)
-        self.assertIn('curl', words)
-        for absent in ('wineserver', 'xdpyinfo', 'file', 'displayfd', 'cpp', 'stream', 'SRC'):
-            self.assertNotIn(absent, words)
+        self.assertWords('# wineserver is named in a comment only\n'
+                         'Xvfb -displayfd 3 -nolisten tcp # xdpyinfo\n'
+                         'file(GLOB X CONFIGURE_DEPENDS ${SRC}/*.cpp)\n'
+                         'curl http://127.0.0.1/stream\n',
+                         present=('Xvfb', 'curl'),
+                         absent=('wineserver', 'xdpyinfo', 'file', 'displayfd', 'cpp', 'stream', 'SRC'))
 
     def test_python_runs_what_its_process_calls_and_argument_vectors_name(self):
-        words = self.words('import subprocess\n'
-                           '"""A docstring that names ffmpeg."""\n'
-                           'subprocess.run(["ip", "-4", "addr"])\n'
-                           'subprocess.Popen(["bash", "-c", "wineboot -i && wineserver -w"])\n'
-                           'CMD = ["ffprobe", "-v", "quiet"]\n'
-                           'open(path, "w").write("halt now")\n', python=True)
-        self.assertTrue({'ip', 'bash', 'wineboot', 'wineserver', 'ffprobe'} <= words, words)
-        for absent in ('ffmpeg', 'w', 'halt', 'now', 'import'):
-            self.assertNotIn(absent, words)
+        self.assertWords('import subprocess\n'
+                         '"""A docstring that names ffmpeg."""\n'
+                         'subprocess.run(["ip", "-4", "addr"])\n'
+                         'subprocess.Popen(["bash", "-c", "wineboot -i && wineserver -w"])\n'
+                         'CMD = ["ffprobe", "-v", "quiet"]\n'
+                         'open(path, "w").write("halt now")\n',
+                         present=('ip', 'bash', 'wineboot', 'wineserver', 'ffprobe'),
+                         absent=('ffmpeg', 'w', 'halt', 'now', 'import'), python=True)
 
     def test_python_inside_shell_scripts_is_read_as_python(self):
-        words = self.words('python3 - "$TMP" <<\'PY\'\n'
-                           'import time, struct as s\n'
-                           'subprocess.run(["unzip", "-p"])\n'
-                           'PY\n'
-                           'cat > a.c <<\'C\'\n'
-                           'long size = 0;\n'
-                           'C\n'
-                           'seq 3 | python3 -c \'\n'
-                           'import statistics\n'
-                           'print(statistics.median([1]))\'\n'
-                           'cmake --build .\n')
-        self.assertTrue({'python3', 'unzip', 'cat', 'seq', 'cmake'} <= words, words)
-        for absent in ('import', 'time', 'as', 'size', 'long', 'print', 'statistics'):
-            self.assertNotIn(absent, words)
+        self.assertWords('python3 - "$TMP" <<\'PY\'\n'
+                         'import time, struct as s\n'
+                         'subprocess.run(["unzip", "-p"])\n'
+                         'PY\n'
+                         'cat > a.c <<\'C\'\n'
+                         'long size = 0;\n'
+                         'C\n'
+                         'seq 3 | python3 -c \'\n'
+                         'import statistics\n'
+                         'print(statistics.median([1]))\'\n'
+                         'cmake --build .\n',
+                         present=('python3', 'unzip', 'cat', 'seq', 'cmake'),
+                         absent=('import', 'time', 'as', 'size', 'long', 'print', 'statistics'))
 
 
 class WholeCheck(unittest.TestCase):
