@@ -1,23 +1,35 @@
-// Blocking HTTP over WinInet, on the calling thread, without retries.
+// HTTP over WinInet. Each transfer runs on a worker thread while the calling
+// thread waits for it and keeps processing its messages, so a window whose
+// thread asks for a transfer stays alive; the call still returns only when
+// the transfer is over.
 #pragma once
 #include <windows.h>
 
 #include <string>
 #include <string_view>
 
+#include "guide/http.h"
+
 namespace strevo {
 
 // Sends one request and collects the response body as text (each 1024-byte
-// block up to its first zero byte). Returns false, with an empty body and no
-// log line, when the request could not be sent; an HTTP error page is a body
-// like any other.
+// block up to its first zero byte). Returns true when a complete 2xx
+// response came (its body may be empty). A request that could not be sent
+// gives false with no log line; any later failure (an error status, a read
+// error, fewer bytes than announced, a body over the limit, the time limit)
+// gives false, an empty result, and the log line with 0 bytes followed by
+// one that says why.
 bool httpcmd(std::string_view server, int port, std::string_view verb, std::string_view object,
              std::string_view user, std::string_view password, std::string_view headers, std::string_view body,
-             int accessType, std::string_view proxy, std::string& result);
+             int accessType, std::string_view proxy, std::string& result,
+             const TransferLimits& limits = kChannelListLimits);
 
-// Downloads a URL into a file (replacing it). Returns false only when the
-// destination cannot be created, before any network access; an unreachable
-// URL leaves an empty file. `progressBar` may be null.
-bool httpgetfile(std::string_view url, std::string_view destination, HWND progressBar = nullptr);
+// Downloads a URL into a file. The destination is created (replacing any old
+// file) before any network access; false at once when it cannot be. It
+// receives the body only when the whole of it came (the rules of httpcmd);
+// after any failure it is left empty and false is returned. `progressBar`
+// may be null.
+bool httpgetfile(std::string_view url, std::string_view destination, HWND progressBar = nullptr,
+                 const TransferLimits& limits = kFileDownloadLimits);
 
 }  // namespace strevo

@@ -82,6 +82,11 @@ std::string PlaylistLoadedLogLine(std::string_view address, long long bytes) {
   return "playlist loaded from \"" + std::string(address) + "\" " + std::to_string(bytes) + "bytes";
 }
 
+std::string PlaylistTooLargeLogLine(std::string_view path, long long bytes) {
+  return "playlist too large: \"" + std::string(path) + "\" " + std::to_string(bytes) + " bytes, limit " +
+         std::to_string(kPlaylistMaxBytes);
+}
+
 std::string ReloadDoneLogLine(const ChannelList& list) {
   return "reloadplaylist done =" + std::to_string(list.ChannelCount()) + "ch, utf=" + (list.utf8 ? "1" : "0");
 }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "guide/http.h"
+
 namespace strevo {
 
 enum class PlaylistSource { None, Http, LocalFile, Other };
@@ -22,6 +24,9 @@ struct HttpTarget {
 };
 HttpTarget SplitHttpAddress(std::string_view address);
 inline constexpr int kPlaylistHttpPort = 80;
+
+// A list larger than this is neither fetched, copied nor read.
+inline constexpr int64_t kPlaylistMaxBytes = kChannelListLimits.maxBytes;
 
 using TextConverter = std::function<std::string(std::string_view)>;
 
@@ -50,5 +55,6 @@ long long KilobytesRounded(long long bytes);
 std::string PlaylistLoadedMessage(std::string_view prefix, std::string_view address, long long bytes);
 std::string PlaylistLoadedLogLine(std::string_view address, long long bytes);
 std::string ReloadDoneLogLine(const ChannelList& list);
+std::string PlaylistTooLargeLogLine(std::string_view path, long long bytes);
 
 }  // namespace strevo

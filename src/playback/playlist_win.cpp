@@ -15,27 +15,37 @@ namespace strevo {
 
 static constexpr int kPlaylistBoxWidth = 240;
 
-// Gets the list from its source into the local copy. The copy is replaced
-// only when a new list was actually obtained, so a failed download or a
-// missing source file keeps the list the user had.
-static void FetchIntoCopy(const std::string& address, const std::string& copy) {
+// Reads a list file within the size limit; a larger one is logged and left unread.
+static bool ReadListFile(const std::string& path, std::string& bytes) {
+  if (ReadFileBytes(path, bytes, kPlaylistMaxBytes)) return true;
+  const int64_t size = FileSizeOf(path);
+  if (size > kPlaylistMaxBytes) LogLine(PlaylistTooLargeLogLine(path, size));
+  return false;
+}
+
+// Gets the list from its source into the local copy and returns the size of
+// the new list. The copy is replaced only when a new list came (a complete
+// 2xx response with a body, or a readable source file); otherwise it stays as
+// it was and the size is 0, so nobody is told that a new list arrived.
+static int64_t FetchIntoCopy(const std::string& address, const std::string& copy) {
+  std::string bytes;
   switch (ClassifyPlaylistAddress(address)) {
     case PlaylistSource::Http: {
       HttpTarget target = SplitHttpAddress(address);
-      std::string body;
-      if (httpcmd(target.host, kPlaylistHttpPort, "GET", target.path, "", "", "", "", 0, "", body))
-        WriteFileReplacing(copy, body);  // an empty body or an error page is a list too
+      if (!httpcmd(target.host, kPlaylistHttpPort, "GET", target.path, "", "", "", "", 0, "", bytes,
+                   kChannelListLimits) ||
+          bytes.empty())
+        return 0;
       break;
     }
-    case PlaylistSource::LocalFile: {
-      std::string bytes;
-      if (FileExists(address) && ReadFileBytes(address, bytes)) WriteFileReplacing(copy, bytes);
+    case PlaylistSource::LocalFile:
+      if (!FileExists(address) || !ReadListFile(address, bytes)) return 0;
       break;
-    }
     case PlaylistSource::None:
     case PlaylistSource::Other:
-      break;
+      return 0;
   }
+  return WriteFileReplacing(copy, bytes) ? static_cast<int64_t>(bytes.size()) : 0;
 }
 
 // Fills a list box or a combo box with titles[first..] in one redraw.
@@ -60,6 +70,16 @@ static void FillChannelControls(MainWindow& mw, const ChannelList& list) {
 }
 
 void reloadplaylist(MainWindow& mw, bool sender) {
+  // The transfer keeps the windows alive, so a second reload can be asked
+  // for while one waits for its list: the running one is enough.
+  static bool reloading = false;
+  if (reloading) return;
+  struct Running {
+    bool& flag;
+    explicit Running(bool& f) : flag(f) { flag = true; }
+    ~Running() { flag = false; }
+  } running(reloading);
+
   const std::string address = mw.config.playlistUrl;
   const std::string copy = SiblingPath(mw.exePath, ".m3u");
 
@@ -67,9 +87,8 @@ void reloadplaylist(MainWindow& mw, bool sender) {
   if (ClassifyPlaylistAddress(address) == PlaylistSource::None) {
     if (!FileExists(copy)) WriteFileReplacing(copy, "");
   } else if (sender || !FileExists(copy)) {
-    FetchIntoCopy(address, copy);
+    const int64_t size = FetchIntoCopy(address, copy);
     if (!FileExists(copy)) WriteFileReplacing(copy, "");
-    const int64_t size = std::max<int64_t>(0, FileSizeOf(copy));
     if (sender)
       MessageBoxUtf8(mw.hwnd, PlaylistLoadedMessage(LoadStringUtf8(IDS_NEW_CHANNEL_LIST), address, size),
                      mw.productName, MB_OK | MB_ICONINFORMATION);
@@ -78,7 +97,7 @@ void reloadplaylist(MainWindow& mw, bool sender) {
 
   // Parsing.
   std::string bytes;
-  ReadFileBytes(copy, bytes);
+  ReadListFile(copy, bytes);
   ChannelList list = ParsePlaylist(bytes, LoadStringUtf8(IDS_FILE_OR_STREAM),
                                    [](std::string_view ansi) { return AnsiToUtf8(ansi); });
   mw.channelTitles = list.titles;

@@ -26,9 +26,11 @@ bool InRange(int id, UINT base, int count) { return id >= static_cast<int>(base)
 void BuildChannelEntries(MainWindow& mw) {
   HMENU sub = mw.form.mainMenu.owner[kMenuChannelsPlaceholder];
   if (!sub) return;
-  while (GetMenuItemCount(sub) > 0) DeleteMenu(sub, 0, MF_BYPOSITION);
+  // From the end: removing the first item moves all the others.
+  for (int n = GetMenuItemCount(sub); n > 0; --n) DeleteMenu(sub, n - 1, MF_BYPOSITION);
   const CommandState state = CommandStateOf(mw);
-  for (size_t k = 0; k < mw.channelSubmenuCaptions.size(); ++k) {
+  const size_t shown = static_cast<size_t>(ChannelEntriesShown(mw.channelSubmenuCaptions.size()));
+  for (size_t k = 0; k < shown; ++k) {
     const bool current = IsChecked(Command::Channel(static_cast<int>(k)), state);
     AppendMenuW(sub, MF_STRING | (current ? MF_CHECKED : 0), kChannelEntryCommandBase + static_cast<UINT>(k),
                 Widen(mw.channelSubmenuCaptions[k]).c_str());
@@ -42,8 +44,8 @@ bool HandleMainCommand(MainWindow& mw, WPARAM wp, LPARAM lp) {
     RunCommand(mw, MainMenuCommand(id - static_cast<int>(kMainMenuCommandBase)));
     return true;
   }
-  if (InRange(id, kChannelEntryCommandBase, static_cast<int>(mw.channelSubmenuCaptions.size()))) {
-    RunCommand(mw, Command::Channel(id - static_cast<int>(kChannelEntryCommandBase)));
+  if (const int entry = ChannelEntryOfCommand(id, mw.channelSubmenuCaptions.size()); entry >= 0) {
+    RunCommand(mw, Command::Channel(entry));
     return true;
   }
   if (InRange(id, kListMenuCommandBase, static_cast<int>(kChannelListMenu.size()))) {

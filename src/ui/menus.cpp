@@ -64,6 +64,15 @@ const std::array<MenuItemDef, 5> kChannelListMenu = {{
 }};
 // clang-format on
 
+int ChannelEntriesShown(size_t entries) {
+  return entries < static_cast<size_t>(kMaxChannelEntries) ? static_cast<int>(entries) : kMaxChannelEntries;
+}
+
+int ChannelEntryOfCommand(int id, size_t entries) {
+  const int k = id - kChannelEntryFirstId;
+  return k >= 0 && k < ChannelEntriesShown(entries) ? k : -1;
+}
+
 bool ParseVideoSize(std::string_view caption, int& width, int& height) {
   size_t x = caption.find('x');
   if (x == std::string_view::npos || x == 0 || x + 1 >= caption.size()) return false;

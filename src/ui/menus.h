@@ -3,6 +3,7 @@
 // command dispatch and the configuration refer to.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace strevo {
@@ -64,6 +65,19 @@ extern const std::array<MenuItemDef, kMainMenuCount> kMainMenu;
 
 enum ChannelListMenuItem : int { kListSelect = 0, kListGuide = 2, kListBackgroundRecording = 3, kListTester = 4 };
 extern const std::array<MenuItemDef, 5> kChannelListMenu;
+
+// The channel submenu: entry k (0 the pseudo-channel, then channel k) has the
+// command id kChannelEntryFirstId + k. WM_COMMAND carries 16-bit ids, so the
+// submenu holds no more entries than the ids up to kChannelEntryLastId allow
+// (0xFFFF stays free: it is the id of unnumbered controls); channels beyond
+// stay in the channel list and the channel selector.
+inline constexpr int kChannelEntryFirstId = 42000;
+inline constexpr int kChannelEntryLastId = 0xFFFE;
+inline constexpr int kMaxChannelEntries = kChannelEntryLastId - kChannelEntryFirstId + 1;
+// How many of `entries` channel entries the submenu shows.
+int ChannelEntriesShown(size_t entries);
+// The entry a command id chooses among `entries`, or -1 when it is none.
+int ChannelEntryOfCommand(int id, size_t entries);
 
 // Width and height of a "Размер видеоокна" item ("640x480"); false when not a size.
 bool ParseVideoSize(std::string_view caption, int& width, int& height);

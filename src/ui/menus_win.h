@@ -12,7 +12,7 @@ namespace strevo {
 // WM_COMMAND ids: base + item number.
 inline constexpr UINT kMainMenuCommandBase = 40000;
 inline constexpr UINT kListMenuCommandBase = 41000;
-inline constexpr UINT kChannelEntryCommandBase = 42000;  // + channel index
+inline constexpr UINT kChannelEntryCommandBase = kChannelEntryFirstId;  // + entry, bounded: see menus.h
 
 struct PopupMenu {
   HMENU root = nullptr;

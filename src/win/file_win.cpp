@@ -8,13 +8,13 @@
 
 namespace strevo {
 
-bool ReadFileBytes(std::string_view path, std::string& bytes) {
+bool ReadFileBytes(std::string_view path, std::string& bytes, int64_t maxBytes) {
   bytes.clear();
   HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (int64_t{1} << 31);
+  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (int64_t{1} << 31) && size.QuadPart <= maxBytes;
   if (ok) {
     bytes.resize(static_cast<size_t>(size.QuadPart));
     size_t done = 0;

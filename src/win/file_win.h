@@ -8,8 +8,9 @@
 
 namespace strevo {
 
-// The file's bytes; false when it cannot be opened or read.
-bool ReadFileBytes(std::string_view path, std::string& bytes);
+// The file's bytes; false when it cannot be opened or read, or when it is
+// larger than `maxBytes` (nothing is read then).
+bool ReadFileBytes(std::string_view path, std::string& bytes, int64_t maxBytes = INT64_MAX);
 
 // Writes `bytes` as the file's whole content, or leaves the old file untouched
 // and returns false.

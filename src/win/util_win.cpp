@@ -103,16 +103,17 @@ int RunProcessAndWait(std::string_view commandLine) {
   return static_cast<int>(code);
 }
 
-void PumpPendingMessages() {
+bool PumpPendingMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
+      return false;
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  return true;
 }
 
 std::string WindowText(HWND hwnd) {

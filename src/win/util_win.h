@@ -30,8 +30,9 @@ bool StartProcessShown(std::string_view commandLine);
 // Starts a command line and waits until it ends; returns its exit code or -1.
 int RunProcessAndWait(std::string_view commandLine);
 
-// Processes every pending message of this thread, then returns.
-void PumpPendingMessages();
+// Processes every pending message of this thread, then returns. False when
+// the thread was asked to quit (the request is posted again for its loop).
+bool PumpPendingMessages();
 
 std::string WindowText(HWND hwnd);
 void SetWindowTextUtf8(HWND hwnd, std::string_view text);

@@ -19,6 +19,12 @@ LIST = ('#EXTM3U\r\n#EXTINF:-1,News, Weather\r\nudp://@239.1.1.1:1234\r\n'
         '#EXTINF:-1,\xcf\xe5\xf0\xe2\xfb\xe9\r\nudp://@239.1.1.3:1234\r\n').encode('latin-1')
 NEW_LIST = b'#EXTM3U\r\n#EXTINF:-1,Only\r\nudp://@239.9.9.9:1234\r\n'
 
+
+def big_list(channels=80):
+    """A list of some Kb, so that a message reporting its size instead of 0 Kb shows."""
+    return b'#EXTM3U\r\n' + b''.join(b'#EXTINF:-1,Channel %d\r\nudp://@239.2.%d.%d:1234\r\n' % (i, i // 256, i % 256)
+                                     for i in range(1, channels + 1))
+
 # WinInet must talk to our server directly, whatever the machine's settings.
 for _var in ('http_proxy', 'HTTP_PROXY', 'https_proxy', 'HTTPS_PROXY', 'all_proxy', 'ALL_PROXY'):
     os.environ.pop(_var, None)
@@ -208,8 +214,10 @@ class ConfigurationAndChannelList(E2ETestCase):
         inst.enable_log()
         url = 'http://127.0.0.1/list.m3u'
         write_ini(inst, [globals_record(url)])
+        old = big_list()
+        self.assertGreater(len(old), 2 * 1024)
         with open(inst.sibling('.m3u'), 'wb') as f:
-            f.write(LIST)
+            f.write(old)
 
         refused = closed_port(80)
         try:
@@ -217,10 +225,12 @@ class ConfigurationAndChannelList(E2ETestCase):
         finally:
             refused.close()
         with open(inst.sibling('.m3u'), 'rb') as f:
-            self.assertEqual(f.read(), LIST, 'a failed download lost the channel list')
+            self.assertEqual(f.read(), old, 'a failed download lost the channel list')
+        # Nothing came: the size of the list that was kept is no news.
         self.assertIn('Новый список каналов загружен из "%s" (0 Kb)!' % url, text)
+        self.assertIn('playlist loaded from "%s" 0bytes' % url, inst.log_messages())
         self.assertFalse([m for m in inst.log_messages() if m.startswith('httpcmd')], 'the request did not fail')
-        self.assertIn('reloadplaylist done =3ch, utf=0', inst.log_messages())
+        self.assertIn('reloadplaylist done =80ch, utf=0', inst.log_messages())
 
         server = ListServer(80, body=NEW_LIST)
         self.addCleanup(server.stop)

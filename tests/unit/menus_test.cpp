@@ -41,5 +41,21 @@ TEST(MainMenu, VideoSizeItems) {
   EXPECT_FALSE(ParseVideoSize("x480", w, h));
 }
 
+TEST(ChannelSubmenu, EveryIdFitsInACommandAndNamesItsEntry) {
+  EXPECT_EQ(ChannelEntriesShown(0), 0);
+  EXPECT_EQ(ChannelEntriesShown(4), 4);
+  EXPECT_EQ(ChannelEntriesShown(25001), kMaxChannelEntries);
+  // WM_COMMAND keeps the low 16 bits of an id: the last entry's id must be one.
+  EXPECT_LE(kChannelEntryFirstId + ChannelEntriesShown(25001) - 1, 0xFFFF);
+  EXPECT_EQ(ChannelEntryOfCommand(kChannelEntryFirstId, 4), 0);
+  EXPECT_EQ(ChannelEntryOfCommand(kChannelEntryFirstId + 3, 4), 3);
+  EXPECT_EQ(ChannelEntryOfCommand(kChannelEntryFirstId + 4, 4), -1);
+  EXPECT_EQ(ChannelEntryOfCommand(kChannelEntryFirstId - 1, 4), -1);
+  EXPECT_EQ(ChannelEntryOfCommand(kChannelEntryLastId, 25001), kMaxChannelEntries - 1);
+  EXPECT_EQ(ChannelEntryOfCommand(0xFFFF, 25001), -1);
+  // Ids of a long list no longer wrap onto the main menu's or the controls' commands.
+  for (int id : {40000, 41000, 2001, 1463}) EXPECT_EQ(ChannelEntryOfCommand(id, 25001), -1) << id;
+}
+
 }  // namespace
 }  // namespace strevo

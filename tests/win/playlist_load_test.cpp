@@ -8,7 +8,9 @@
 #include <string>
 
 #include "playback/playlist_win.h"
+#include "ui/commands_win.h"
 #include "ui/mainwindow_win.h"
+#include "ui/menus_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 
@@ -17,10 +19,10 @@ namespace {
 
 constexpr int kChannels = 20000;
 
-std::string BigList() {
+std::string BigList(int channels = kChannels) {
   std::string text = "#EXTM3U\r\n";
   char line[160];
-  for (int i = 0; i < kChannels; ++i) {
+  for (int i = 0; i < channels; ++i) {
     snprintf(line, sizeof line,
              "#EXTINF:-1,Channel %05d - news, sport & films of the day, group %d\r\nudp://@239.%d.%d.%d:1234\r\n", i,
              i % 37, i / 65536, (i / 256) % 256, i % 256);
@@ -29,22 +31,41 @@ std::string BigList() {
   return text;
 }
 
-TEST(PlaylistLoad, TwentyThousandChannelsIntoTheControls) {
-  std::string dir = SystemTempPath() + "strevo-playlist-load";
-  CreateDirectoryW(Widen(dir).c_str(), nullptr);
-  DeleteFilesIn(dir);
-  const std::string source = dir + "\\big.m3u";
-  const std::string list = BigList();
-  ASSERT_TRUE(WriteFileReplacing(source, list));
+// A main window record with the controls a channel list fills, and a list
+// file as its source; `dir` is emptied on the way out.
+struct ListFixture {
+  std::string dir;
+  std::string source;
+  MainWindow& mw;
+  HWND selector = nullptr;
 
+  ListFixture(const char* name, MainWindow& record, const std::string& list) : mw(record) {
+    dir = SystemTempPath() + name;
+    CreateDirectoryW(Widen(dir).c_str(), nullptr);
+    DeleteFilesIn(dir);
+    source = dir + "\\big.m3u";
+    EXPECT_TRUE(WriteFileReplacing(source, list));
+    mw.exePath = dir + "\\Player.exe";
+    mw.config.playlistUrl = source;
+    mw.frmVideo = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+    selector = CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 130, 300, nullptr,
+                               nullptr, nullptr, nullptr);
+    mw.form.controls[kCbChannelSelector] = selector;
+    CreatePlaylistBox(mw);
+  }
+  ~ListFixture() {
+    DestroyWindow(selector);
+    DestroyWindow(mw.frmVideo);
+    DeleteFilesIn(dir);
+    RemoveDirectoryW(Widen(dir).c_str());
+  }
+};
+
+TEST(PlaylistLoad, TwentyThousandChannelsIntoTheControls) {
   static MainWindow mw;  // big: keep it off the stack
-  mw.exePath = dir + "\\Player.exe";
-  mw.config.playlistUrl = source;
-  mw.frmVideo = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
-  HWND selector = CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 130, 300,
-                                  nullptr, nullptr, nullptr, nullptr);
-  mw.form.controls[kCbChannelSelector] = selector;
-  CreatePlaylistBox(mw);
+  const std::string list = BigList();
+  ListFixture fx("strevo-playlist-load", mw, list);
+  HWND selector = fx.selector;
   ASSERT_NE(mw.lstPlaylist, nullptr);
 
   LARGE_INTEGER freq, t0, t1;
@@ -63,11 +84,44 @@ TEST(PlaylistLoad, TwentyThousandChannelsIntoTheControls) {
   // A generous bound for a busy machine: it catches work that grows with the
   // square of the list, not a slow moment.
   EXPECT_LT(seconds, 3.0);
+}
 
-  DestroyWindow(selector);
-  DestroyWindow(mw.frmVideo);
-  DeleteFilesIn(dir);
-  RemoveDirectoryW(Widen(dir).c_str());
+// Command ids are 16 bits in WM_COMMAND: entries past 65535 - 42000 used to
+// come back as the ids of other commands.
+TEST(PlaylistLoad, TwentyFiveThousandChannelsKeepEveryMenuIdInRange) {
+  constexpr int kMany = 25000;
+  static MainWindow mw;
+  ListFixture fx("strevo-playlist-menu", mw, BigList(kMany));
+  mw.form.mainMenu = BuildPopupMenu(kMainMenu, kMainMenuCommandBase);
+  reloadplaylist(mw, false);
+  // Every channel stays reachable from the selector and the list.
+  EXPECT_EQ(SendMessageW(fx.selector, CB_GETCOUNT, 0, 0), kMany + 1);
+  EXPECT_EQ(SendMessageW(mw.lstPlaylist, LB_GETCOUNT, 0, 0), kMany);
+
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&t0);
+  BuildChannelEntries(mw);
+  QueryPerformanceCounter(&t1);
+  printf("channel submenu: %.3f s\n", double(t1.QuadPart - t0.QuadPart) / double(freq.QuadPart));
+
+  HMENU sub = mw.form.mainMenu.owner[kMenuChannelsPlaceholder];
+  ASSERT_NE(sub, nullptr);
+  const int count = GetMenuItemCount(sub);
+  EXPECT_GT(count, 20000);
+  EXPECT_LE(count, kMany + 1);
+  int outOfRange = 0, misplaced = 0;
+  for (int k = 0; k < count; ++k) {
+    const UINT id = GetMenuItemID(sub, k);
+    if (id > 0xFFFF) ++outOfRange;
+    else if (id != kChannelEntryCommandBase + static_cast<UINT>(k)) ++misplaced;
+  }
+  EXPECT_EQ(outOfRange, 0);
+  EXPECT_EQ(misplaced, 0);
+  // A second build (a reload) replaces the entries instead of adding to them.
+  BuildChannelEntries(mw);
+  EXPECT_EQ(GetMenuItemCount(sub), count);
+  DestroyMenu(mw.form.mainMenu.root);
 }
 
 }  // namespace

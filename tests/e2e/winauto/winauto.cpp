@@ -31,6 +31,9 @@
 //                                               of its process)
 //   winauto drop <hwnd> <file>                  drops the file on the window: winauto_drop.dll, loaded
 //                                               into the window's process, posts it WM_DROPFILES
+//   winauto ping <hwnd> <ms> [count] [pause-ms]  sends WM_NULL count times (default 1), pausing between;
+//                                               prints each answer's delay in ms ("-" for none within
+//                                               <ms>); exit 0 only when every one was answered in time
 #include <windows.h>
 #include <commctrl.h>
 
@@ -369,6 +372,26 @@ int wmain(int argc, wchar_t** wargv) {
     HWND button = ParseHwnd(arg(2));
     int id = GetDlgCtrlID(button);
     return PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button) ? 0 : 1;
+  }
+  if (cmd == "ping" && a.size() >= 4) {
+    HWND h = ParseHwnd(arg(2));
+    const UINT limit = (UINT)atoi(arg(3));
+    const int count = a.size() > 4 ? atoi(arg(4)) : 1;
+    const DWORD pause = a.size() > 5 ? (DWORD)atoi(arg(5)) : 0;
+    int missed = 0;
+    for (int i = 0; i < count; ++i) {
+      if (i) Sleep(pause);
+      ULONGLONG start = GetTickCount64();
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_NORMAL, limit, &result))
+        printf("%llu\n", GetTickCount64() - start);
+      else {
+        printf("-\n");
+        ++missed;
+      }
+      fflush(stdout);
+    }
+    return missed ? 1 : 0;
   }
   if (cmd == "screenshot") return Screenshot(arg(2));
   if (cmd == "clickat" && a.size() >= 4) {
