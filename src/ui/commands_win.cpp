@@ -26,14 +26,27 @@ bool InRange(int id, UINT base, int count) { return id >= static_cast<int>(base)
 void BuildChannelEntries(MainWindow& mw) {
   HMENU sub = mw.form.mainMenu.owner[kMenuChannelsPlaceholder];
   if (!sub) return;
-  // From the end: removing the first item moves all the others.
+  // From the end: removing the first item moves all the others. A page goes
+  // with its entries.
   for (int n = GetMenuItemCount(sub); n > 0; --n) DeleteMenu(sub, n - 1, MF_BYPOSITION);
   const CommandState state = CommandStateOf(mw);
   const size_t shown = static_cast<size_t>(ChannelEntriesShown(mw.channelSubmenuCaptions.size()));
-  for (size_t k = 0; k < shown; ++k) {
+  auto append = [&mw, &state](HMENU menu, size_t k) {
     const bool current = IsChecked(Command::Channel(static_cast<int>(k)), state);
-    AppendMenuW(sub, MF_STRING | (current ? MF_CHECKED : 0), kChannelEntryCommandBase + static_cast<UINT>(k),
+    AppendMenuW(menu, MF_STRING | (current ? MF_CHECKED : 0), kChannelEntryCommandBase + static_cast<UINT>(k),
                 Widen(mw.channelSubmenuCaptions[k]).c_str());
+  };
+  const std::vector<ChannelMenuPage> pages = ChannelMenuPages(shown);
+  if (pages.empty()) {
+    for (size_t k = 0; k < shown; ++k) append(sub, k);
+    return;
+  }
+  if (shown > 0) append(sub, 0);
+  for (const ChannelMenuPage& page : pages) {
+    HMENU entries = CreatePopupMenu();
+    for (int k = page.first; k <= page.last; ++k) append(entries, static_cast<size_t>(k));
+    AppendMenuW(sub, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(entries),
+                Widen(ChannelMenuPageCaption(page)).c_str());
   }
 }
 

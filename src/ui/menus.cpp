@@ -1,5 +1,6 @@
 #include "ui/menus.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace strevo {
@@ -71,6 +72,19 @@ int ChannelEntriesShown(size_t entries) {
 int ChannelEntryOfCommand(int id, size_t entries) {
   const int k = id - kChannelEntryFirstId;
   return k >= 0 && k < ChannelEntriesShown(entries) ? k : -1;
+}
+
+std::vector<ChannelMenuPage> ChannelMenuPages(size_t entries) {
+  std::vector<ChannelMenuPage> pages;
+  const int shown = ChannelEntriesShown(entries);
+  if (shown - 1 <= kChannelEntriesFlat) return pages;
+  for (int first = 1; first < shown; first += kChannelEntriesPerPage)
+    pages.push_back({first, std::min(first + kChannelEntriesPerPage, shown) - 1});
+  return pages;
+}
+
+std::string ChannelMenuPageCaption(const ChannelMenuPage& page) {
+  return std::to_string(page.first) + " - " + std::to_string(page.last);
 }
 
 bool ParseVideoSize(std::string_view caption, int& width, int& height) {

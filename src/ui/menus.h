@@ -4,7 +4,9 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace strevo {
 
@@ -78,6 +80,21 @@ inline constexpr int kMaxChannelEntries = kChannelEntryLastId - kChannelEntryFir
 int ChannelEntriesShown(size_t entries);
 // The entry a command id chooses among `entries`, or -1 when it is none.
 int ChannelEntryOfCommand(int id, size_t entries);
+
+// A long list is cut into pages: the pseudo-channel, then one submenu per
+// kChannelEntriesPerPage channels, captioned with their numbers ("1 - 100").
+// A menu of thousands of entries scrolls for ever, and building one takes
+// time that grows with the square of its length. Up to kChannelEntriesFlat
+// channels the entries stand in the submenu itself.
+inline constexpr int kChannelEntriesFlat = 1000;
+inline constexpr int kChannelEntriesPerPage = 100;
+struct ChannelMenuPage {
+  int first, last;  // entries, inclusive
+};
+// The pages of `entries` entries (the pseudo-channel included); none when
+// they stand in one menu.
+std::vector<ChannelMenuPage> ChannelMenuPages(size_t entries);
+std::string ChannelMenuPageCaption(const ChannelMenuPage& page);
 
 // Width and height of a "Размер видеоокна" item ("640x480"); false when not a size.
 bool ParseVideoSize(std::string_view caption, int& width, int& height);

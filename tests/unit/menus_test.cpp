@@ -57,5 +57,24 @@ TEST(ChannelSubmenu, EveryIdFitsInACommandAndNamesItsEntry) {
   for (int id : {40000, 41000, 2001, 1463}) EXPECT_EQ(ChannelEntryOfCommand(id, 25001), -1) << id;
 }
 
+TEST(ChannelSubmenu, LongListsArePagedAndEveryEntryIsOnExactlyOnePage) {
+  EXPECT_TRUE(ChannelMenuPages(1).empty());
+  EXPECT_TRUE(ChannelMenuPages(kChannelEntriesFlat + 1).empty());  // the pseudo-channel and 1000 channels
+  const auto two = ChannelMenuPages(kChannelEntriesFlat + 2);
+  ASSERT_EQ(two.size(), static_cast<size_t>((kChannelEntriesFlat + kChannelEntriesPerPage) / kChannelEntriesPerPage));
+  EXPECT_EQ(ChannelMenuPageCaption(two.front()), "1 - 100");
+  EXPECT_EQ(ChannelMenuPageCaption(two.back()), "1001 - 1001");
+  for (size_t entries : {size_t{1102}, size_t{25001}}) {
+    const auto pages = ChannelMenuPages(entries);
+    int next = 1;  // the pseudo-channel stands before the pages
+    for (const ChannelMenuPage& p : pages) {
+      EXPECT_EQ(p.first, next);
+      EXPECT_LE(p.last - p.first + 1, kChannelEntriesPerPage);
+      next = p.last + 1;
+    }
+    EXPECT_EQ(next, ChannelEntriesShown(entries));
+  }
+}
+
 }  // namespace
 }  // namespace strevo
