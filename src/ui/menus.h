@@ -82,12 +82,12 @@ int ChannelEntriesShown(size_t entries);
 int ChannelEntryOfCommand(int id, size_t entries);
 
 // A long list is cut into pages: the pseudo-channel, then one submenu per
-// kChannelEntriesPerPage channels, captioned with their numbers ("1 - 100").
-// A menu of thousands of entries scrolls for ever, and building one takes
+// kChannelEntriesPerPage channels (a screen's height), captioned with their
+// numbers ("1 - 50"). A menu of thousands of entries scrolls for ever, and building one takes
 // time that grows with the square of its length. Up to kChannelEntriesFlat
 // channels the entries stand in the submenu itself.
 inline constexpr int kChannelEntriesFlat = 1000;
-inline constexpr int kChannelEntriesPerPage = 100;
+inline constexpr int kChannelEntriesPerPage = 50;
 struct ChannelMenuPage {
   int first, last;  // entries, inclusive
 };

@@ -62,7 +62,7 @@ TEST(ChannelSubmenu, LongListsArePagedAndEveryEntryIsOnExactlyOnePage) {
   EXPECT_TRUE(ChannelMenuPages(kChannelEntriesFlat + 1).empty());  // the pseudo-channel and 1000 channels
   const auto two = ChannelMenuPages(kChannelEntriesFlat + 2);
   ASSERT_EQ(two.size(), static_cast<size_t>((kChannelEntriesFlat + kChannelEntriesPerPage) / kChannelEntriesPerPage));
-  EXPECT_EQ(ChannelMenuPageCaption(two.front()), "1 - 100");
+  EXPECT_EQ(ChannelMenuPageCaption(two.front()), "1 - 50");
   EXPECT_EQ(ChannelMenuPageCaption(two.back()), "1001 - 1001");
   for (size_t entries : {size_t{1102}, size_t{25001}}) {
     const auto pages = ChannelMenuPages(entries);
