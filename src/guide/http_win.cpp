@@ -141,6 +141,7 @@ void RunCmd(CmdJob& j, const std::atomic<bool>& givenUp) {
 
 struct GetFileJob {
   std::wstring url, part;
+  HWND progressBar = nullptr;
   BodyMeter meter;
   std::atomic<int64_t> received{0}, reference{0};
   explicit GetFileJob(const TransferLimits& limits) : meter(limits, GetTickCount64()) {}
@@ -177,6 +178,11 @@ void RunGetFile(GetFileJob& j, const std::atomic<bool>& givenUp) {
   h.Close();
   if (!CloseHandle(file)) j.meter.Fail(TransferFailure::NoRoom);
   if (!j.meter.Complete()) DeleteFileW(j.part.c_str());
+  // The close of the player waits while the bar is shown, and it may be
+  // waiting inside the caller's own wait: the bar goes from here too. The
+  // call returns once the bar's thread has hidden it, so no late hide is left
+  // behind for the next transfer.
+  if (j.progressBar && !givenUp) ShowWindow(j.progressBar, SW_HIDE);
 }
 
 }  // namespace
@@ -218,6 +224,7 @@ bool httpgetfile(std::string_view url, std::string_view destination, HWND progre
   auto job = std::make_shared<GetFileJob>(limits);
   job->url = Widen(url);
   job->part = target + L".part";
+  job->progressBar = progressBar;
   int barMax = 0;
   if (progressBar) {
     barMax = static_cast<int>(SendMessageW(progressBar, PBM_GETRANGE, FALSE, 0));

@@ -2,6 +2,7 @@
 // for ever or fall silent, under Wine with the real WinInet.
 #include <winsock2.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -278,6 +279,58 @@ TEST(HttpGetFile, TheFileHoldsAWholeBodyOrNothing) {
   }
   DeleteFilesIn(dir);
   RemoveDirectoryW(Widen(dir).c_str());
+}
+
+// The close of the player waits, processing messages, while the transfer bar
+// is shown; a close that arrives during httpgetfile's own wait runs inside it.
+struct CloseWaitingForTheBar {
+  HWND bar = nullptr;
+  ULONGLONG waitedMs = 0;
+  bool barStillShown = true;
+};
+
+LRESULT CALLBACK ClosingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_APP + 1) {
+    auto* close = reinterpret_cast<CloseWaitingForTheBar*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    const ULONGLONG start = GetTickCount64();
+    while (IsWindowVisible(close->bar) && GetTickCount64() - start < 10'000) {
+      PumpPendingMessages();
+      Sleep(10);
+    }
+    close->waitedMs = GetTickCount64() - start;
+    close->barStillShown = IsWindowVisible(close->bar);
+    return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+TEST(HttpGetFile, ACloseWaitingForTheBarInsideTheTransferSeesItsEnd) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&icc);
+  CloseWaitingForTheBar close;
+  close.bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_POPUP, 0, 0, 100, 8, nullptr, nullptr, nullptr, nullptr);
+  RegisterWindowClassOnce(L"StrevoTestClosing", ClosingProc, nullptr);
+  HWND window = CreateWindowExW(0, L"StrevoTestClosing", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&close));
+  // A body that takes about a second to come.
+  LoopbackServer server([](SOCKET s, LoopbackServer& srv) {
+    if (!SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n", srv)) return;
+    for (int i = 0; i < 10; ++i) {
+      Sleep(100);
+      if (!SendAll(s, std::string(1000, 'z'), srv)) return;
+    }
+  });
+  const std::string file = SystemTempPath() + "strevo-http-bar.zip";
+  PostMessageW(window, WM_APP + 1, 0, 0);
+  EXPECT_TRUE(httpgetfile(server.Url("/tvg.zip"), file, close.bar));
+  EXPECT_FALSE(close.barStillShown);
+  EXPECT_LT(close.waitedMs, 8'000u);
+  EXPECT_EQ(FileSizeOf(file), 10000);
+  EXPECT_FALSE(IsWindowVisible(close.bar));
+  DeleteFileW(Widen(file).c_str());
+  DestroyWindow(window);
+  DestroyWindow(close.bar);
 }
 
 }  // namespace
