@@ -8,7 +8,7 @@ import threading
 import time
 import unittest
 
-from harness import E2ETestCase, children, press, wait_until, wait_window, winauto
+from harness import E2ETestCase, FixedPort, children, press, wait_until, wait_window, winauto
 from test_config_channels import big_list, globals_record, retry_bind, write_ini
 
 URL = 'http://127.0.0.1%s'
@@ -25,6 +25,7 @@ class HostileServer:
         self.sent = 0
         self.client_left = threading.Event()
         self.stop = threading.Event()
+        self.port_lock = FixedPort(80)
 
         def make():
             s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
@@ -45,6 +46,7 @@ class HostileServer:
         self.stop.set()
         self.thread.join(10)
         self.sock.close()
+        self.port_lock.release()
 
     def serve(self):
         while not self.stop.is_set():
