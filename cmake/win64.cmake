@@ -13,7 +13,7 @@ target_compile_options(strevo_core PRIVATE ${STREVO_WARNINGS})
 target_compile_definitions(strevo_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 # The shell as a library, so the Wine-side tests link the same code as the exe.
-set(STREVO_ENTRY ${CMAKE_SOURCE_DIR}/src/core/entry_win.cpp)
+set(STREVO_ENTRY ${CMAKE_SOURCE_DIR}/src/app/entry_win.cpp)
 set(STREVO_SHELL_LIB_SOURCES ${STREVO_SHELL_SOURCES})
 list(REMOVE_ITEM STREVO_SHELL_LIB_SOURCES ${STREVO_ENTRY})
 add_library(strevo_shell STATIC ${STREVO_SHELL_LIB_SOURCES})

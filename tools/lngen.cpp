@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/codepage.h"
+#include "base/codepage.h"
 #include "ui/ui_texts.h"
 
 static std::string To1251(std::string_view utf8) { return strevo::Utf8ToCodePage(utf8, 1251); }

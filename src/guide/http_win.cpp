@@ -10,7 +10,7 @@
 #include <new>
 #include <vector>
 
-#include "core/eventlog.h"
+#include "base/eventlog.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 #include "win/worker_win.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/eventlog.h"
+#include "base/eventlog.h"
 
 namespace strevo {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "guide/text_helpers.h"
+#include "base/text_helpers.h"
 
 namespace strevo {
 

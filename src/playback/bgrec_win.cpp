@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "../../resources/resource.h"
-#include "core/cmdline.h"
-#include "guide/text_helpers.h"
+#include "base/cmdline.h"
+#include "base/text_helpers.h"
 #include "playback/bgrec_status.h"
 #include "playback/vlclib_win.h"
 #include "win/util_win.h"

@@ -1,7 +1,7 @@
 #include "playback/channel_switch.h"
 
-#include "core/eventlog.h"
-#include "guide/text_helpers.h"
+#include "base/eventlog.h"
+#include "base/text_helpers.h"
 #include "playback/mrl_rules.h"
 #include "playback/settings_map.h"
 

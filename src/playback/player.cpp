@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "core/eventlog.h"
-#include "guide/text_helpers.h"
+#include "base/eventlog.h"
+#include "base/text_helpers.h"
 
 namespace strevo {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/config.h"
+#include "config/config.h"
 #include "playback/engine.h"
 #include "playback/settings_values.h"
 

@@ -1,7 +1,7 @@
 #include "playback/playlist.h"
 
-#include "core/config.h"
-#include "guide/text_helpers.h"
+#include "config/config.h"
+#include "base/text_helpers.h"
 
 namespace strevo {
 

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "../../resources/resource.h"
-#include "core/eventlog.h"
+#include "base/eventlog.h"
 #include "guide/http_win.h"
-#include "guide/text_helpers.h"
+#include "base/text_helpers.h"
 #include "playback/playlist.h"
 #include "ui/mainwindow_win.h"
 #include "win/file_win.h"

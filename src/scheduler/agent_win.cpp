@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "../../resources/resource.h"
-#include "core/cmdline.h"
+#include "base/cmdline.h"
 #include "win/util_win.h"
 
 namespace strevo {

@@ -1,6 +1,6 @@
 #include "ui/command_dispatch_win.h"
 
-#include "core/cmdline.h"
+#include "base/cmdline.h"
 #include "playback/channel_switch.h"
 #include "playback/player.h"
 #include "playback/playlist_win.h"

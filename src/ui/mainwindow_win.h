@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/cmdline.h"
-#include "core/config.h"
+#include "base/cmdline.h"
+#include "config/config.h"
 #include "ui/mainform_win.h"
 #include "ui/settings_win.h"
 #include "playback/player.h"

@@ -7,8 +7,8 @@
 
 #include <optional>
 
-#include "core/codepage.h"
-#include "guide/text_helpers.h"
+#include "base/codepage.h"
+#include "base/text_helpers.h"
 #include "playback/settings_map.h"
 #include "playback/settings_values.h"
 #include "playback/vlclib_win.h"

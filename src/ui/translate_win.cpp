@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/translate.h"
+#include "base/translate.h"
 #include "ui/menus_win.h"
 #include "win/util_win.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/translate.h"
+#include "base/translate.h"
 
 namespace strevo {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "guide/text_helpers.h"
+#include "base/text_helpers.h"
 
 namespace strevo {
 

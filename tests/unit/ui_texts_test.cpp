@@ -5,7 +5,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "core/codepage.h"
+#include "base/codepage.h"
 #include "ui/menus.h"
 #include "ui/settings_layout.h"
 

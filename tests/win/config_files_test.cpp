@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/config_win.h"
+#include "app/config_win.h"
 #include "guide/http_win.h"
 #include "guide/netif_win.h"
 #include "win/file_win.h"

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "core/translate.h"
-#include "playback/player_host_win.h"
+#include "base/translate.h"
+#include "ui/player_host_win.h"
 #include "ui/commands_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"

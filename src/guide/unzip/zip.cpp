@@ -5,7 +5,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/codepage.h"
+#include "base/codepage.h"
 #include "guide/unzip/crc32.h"
 #include "guide/unzip/decoders.h"
 

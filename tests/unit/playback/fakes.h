@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/eventlog.h"
+#include "base/eventlog.h"
 #include "playback/player.h"
 
 namespace strevo::test {

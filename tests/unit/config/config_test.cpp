@@ -1,12 +1,12 @@
-#include "core/config.h"
+#include "config/config.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "core/eventlog.h"
-#include "guide/text_helpers.h"
+#include "base/eventlog.h"
+#include "base/text_helpers.h"
 
 namespace strevo {
 namespace {

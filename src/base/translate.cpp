@@ -1,6 +1,6 @@
-#include "core/translate.h"
+#include "base/translate.h"
 
-#include "core/md5.h"
+#include "base/md5.h"
 
 namespace strevo {
 

@@ -1,8 +1,8 @@
-#include "core/cmdline.h"
+#include "base/cmdline.h"
 
 #include <gtest/gtest.h>
 
-#include "core/eventlog.h"
+#include "base/eventlog.h"
 
 namespace strevo {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/splash_win.h"
+#include "app/splash_win.h"
 
 #include <commctrl.h>
 

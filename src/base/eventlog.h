@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 
 namespace strevo {
 

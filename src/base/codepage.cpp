@@ -1,4 +1,4 @@
-#include "core/codepage.h"
+#include "base/codepage.h"
 
 #include <algorithm>
 #include <array>

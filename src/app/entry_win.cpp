@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "core/cmdline.h"
+#include "base/cmdline.h"
 #include "win/util_win.h"
 
 namespace strevo {

@@ -1,4 +1,4 @@
-#include "guide/text_helpers.h"
+#include "base/text_helpers.h"
 
 #include <climits>
 

@@ -2,7 +2,7 @@
 // open-append-close per line so that it survives a crash and can be read live.
 #include <windows.h>
 
-#include "core/eventlog.h"
+#include "base/eventlog.h"
 #include "win/util_win.h"
 
 namespace strevo {

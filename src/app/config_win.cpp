@@ -1,12 +1,12 @@
-#include "core/config_win.h"
+#include "app/config_win.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "core/eventlog.h"
-#include "core/splash_win.h"
-#include "guide/text_helpers.h"
+#include "base/eventlog.h"
+#include "app/splash_win.h"
+#include "base/text_helpers.h"
 #include "playback/playlist_win.h"
 #include "ui/docking_win.h"
 #include "ui/mainwindow_win.h"

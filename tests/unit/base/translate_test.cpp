@@ -1,6 +1,6 @@
-#include "core/codepage.h"
-#include "core/md5.h"
-#include "core/translate.h"
+#include "base/codepage.h"
+#include "base/md5.h"
+#include "base/translate.h"
 
 #include <gtest/gtest.h>
 

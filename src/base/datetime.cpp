@@ -1,4 +1,4 @@
-#include "core/datetime.h"
+#include "base/datetime.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "core/eventlog.h"
+#include "base/eventlog.h"
 
 #include <atomic>
 

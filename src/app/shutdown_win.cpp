@@ -5,10 +5,10 @@
 #include <windows.h>
 
 #include "../../resources/resource.h"
-#include "core/config_win.h"
-#include "core/eventlog.h"
+#include "app/config_win.h"
+#include "base/eventlog.h"
 #include "playback/player.h"
-#include "playback/player_host_win.h"
+#include "ui/player_host_win.h"
 #include "playback/settings_map.h"
 #include "ui/docking_win.h"
 #include "ui/mainwindow_win.h"

@@ -1,9 +1,9 @@
-#include "playback/player_host_win.h"
+#include "ui/player_host_win.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
 
-#include "core/eventlog.h"
+#include "base/eventlog.h"
 #include "playback/channel_switch.h"
 #include "playback/vlclib_win.h"
 #include "ui/mainwindow_win.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <string_view>
 
-#include "core/config.h"
+#include "config/config.h"
 
 namespace strevo {
 

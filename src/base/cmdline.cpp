@@ -1,6 +1,6 @@
-#include "core/cmdline.h"
+#include "base/cmdline.h"
 
-#include "guide/text_helpers.h"
+#include "base/text_helpers.h"
 
 namespace strevo {
 
