@@ -45,10 +45,6 @@ static LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-static void OnStatusTick(MainWindow&) {}
-static void OnChannelMenuTick(MainWindow&) {}
-static void OnSchedulerTick(MainWindow&) {}
-
 static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   MainWindow* mw = g_mainWindow;
   switch (msg) {
@@ -73,10 +69,7 @@ static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_TIMER:
       if (!mw) break;
-      if (wp == kStatusTimer) OnStatusTick(*mw);
-      else if (wp == kChannelMenuTimer) OnChannelMenuTick(*mw);
-      else if (wp == kSchedulerTimer) OnSchedulerTick(*mw);
-      else if (wp == kStartPlayTimer) OnStartPlayTimer(*mw);
+      if (wp == kStartPlayTimer) OnStartPlayTimer(*mw);
       return 0;
     case kPlayerCommand:
       if (mw && HandlePlayerCommand(*mw, wp, lp)) return 0;
@@ -109,6 +102,11 @@ static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       // The channel list has a menu of its own; elsewhere the main menu serves.
       if (g_mainWindow) HandleVideoContextMenu(*g_mainWindow, reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
       return 0;
+    case WM_CTLCOLORSTATIC:
+      if (g_mainWindow)
+        if (HBRUSH brush = OverlayColours(*g_mainWindow, reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
+          return reinterpret_cast<LRESULT>(brush);
+      break;
     case WM_COMMAND:
       if (g_mainWindow) HandleVideoCommand(*g_mainWindow, wp, lp);
       return 0;
@@ -150,19 +148,17 @@ static HCURSOR CreateInvisibleCursor() {
 }
 
 static bool CheckSingleInstance(MainWindow& mw) {
-  std::wstring name = Widen(MutexName(kPlayerMutexPrefix, mw.exePath));
-  HANDLE existing = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str());
-  if (!existing) {
-    mw.playerMutex = CreateMutexW(nullptr, FALSE, name.c_str());
-    return true;
-  }
-  CloseHandle(existing);
-  return PassesSingleInstance(mw.args.First());
+  bool taken = false;
+  mw.playerMutex = ClaimNamedMutex(MutexName(kPlayerMutexPrefix, mw.exePath), &taken);
+  // A maintenance run beside a player holds no handle: the name keeps
+  // meaning "a player runs" for exactly as long as that player does.
+  return !taken || PassesSingleInstance(mw.args.First());
 }
 
-
-static void EndMaintenanceRun(MainWindow& mw) {
-  // Maintenance runs end without saving anything.
+// Every way out of a maintenance run: nothing is saved, and the tray icon the
+// start-up added goes with the process.
+[[noreturn]] static void EndMaintenanceRun(MainWindow& mw) {
+  ShowTrayIcon(mw, false);
   if (mw.playerMutex) CloseHandle(mw.playerMutex);
   ExitProcess(0);
 }
@@ -231,9 +227,6 @@ int RunPlayer(const Args& args) {
   BuildMainForm(mw);
   BuildSettingsWindow(mw);
   mw.settings.onCommand = [](int id, int code) { HandleSettingsCommand(*g_mainWindow, id, code); };
-  SetTimer(mw.hwnd, kStatusTimer, 800, nullptr);
-  SetTimer(mw.hwnd, kChannelMenuTimer, 100000, nullptr);
-  SetTimer(mw.hwnd, kSchedulerTimer, 8000, nullptr);
 
   // 6: the preset installer ends the process itself (built with the presets).
 
@@ -302,7 +295,6 @@ int RunPlayer(const Args& args) {
     LogLine("ivlc assigned");
     LogLine("vlc checked");
   } else {
-    LogLine("vlc checked");
     CoInitialize(nullptr);
     LogLine("coinit - usedx");
   }
@@ -316,6 +308,7 @@ int RunPlayer(const Args& args) {
   Progress(mw, 15);
 
   // 17
+  CreateVideoOverlays(mw);
   LogLine("pnEmptyScr lbcursub lbinfo box lbrecbox ebhotkey created");
   Progress(mw, 20);
 

@@ -103,7 +103,10 @@ std::string TempWorkFolder(std::string_view systemTempPath, std::string_view exe
   std::string name = FileNameOf(exePath);
   size_t dot = name.rfind('.');
   if (dot != std::string::npos) name.erase(dot);
-  return std::string(systemTempPath) + "\\" + name + ".Tmp";
+  // The system gives its temporary folder with a closing backslash.
+  std::string_view folder = systemTempPath;
+  while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.remove_suffix(1);
+  return std::string(folder) + "\\" + name + ".Tmp";
 }
 
 std::string SiblingPath(std::string_view exePath, std::string_view ending) {

@@ -29,8 +29,8 @@ std::string FormatDuration(int64_t seconds);
 // instead of overflowing.
 int StrToIntLenient(std::string_view text);
 
-// The private working folder: the system temporary folder as GetTempPath gives
-// it (with its closing backslash), a backslash, the exe's name without its
+// The private working folder: the system temporary folder without its closing
+// backslash (GetTempPath gives one), a backslash, the exe's name without its
 // extension and ".Tmp".
 std::string TempWorkFolder(std::string_view systemTempPath, std::string_view exePath);
 

@@ -11,10 +11,16 @@
 
 namespace strevo {
 
-void ListLocalAddresses(std::vector<std::string>& items) {
+void ListLocalAddresses(std::vector<std::string>& items) { ListLocalAddresses(items, WSAStartup); }
+
+void ListLocalAddresses(std::vector<std::string>& items, SocketsStartup startup) {
   items.push_back("Auto");
   WSADATA wsa;
-  if (WSAStartup(MAKEWORD(1, 1), &wsa) != 0) return;
+  // Without sockets the list stays "Auto", and the log still says the step ran.
+  if (startup(MAKEWORD(1, 1), &wsa) != 0) {
+    LogLine("local IPs done");
+    return;
+  }
   SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
   if (s == INVALID_SOCKET) {
     WSACleanup();

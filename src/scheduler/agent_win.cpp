@@ -66,12 +66,9 @@ int RunAgent(const Args& args) {
   agent.exePath = ExePath();
 
   // 1: one agent per executable path.
-  std::wstring mutexName = Widen(MutexName(kAgentMutexPrefix, agent.exePath));
-  if (HANDLE existing = OpenMutexW(SYNCHRONIZE, FALSE, mutexName.c_str())) {
-    CloseHandle(existing);
-    return 0;
-  }
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, mutexName.c_str());
+  bool taken = false;
+  HANDLE mutex = ClaimNamedMutex(MutexName(kAgentMutexPrefix, agent.exePath), &taken);
+  if (taken) return 0;
 
   // 2
   agent.lastMinute.clear();

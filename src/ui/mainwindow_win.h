@@ -10,6 +10,7 @@
 #include "config/config.h"
 #include "ui/mainform_win.h"
 #include "ui/settings_win.h"
+#include "ui/video_overlay_win.h"
 #include "playback/player.h"
 
 namespace strevo {
@@ -83,6 +84,9 @@ struct MainWindow : PlayerState {
   std::vector<std::string> channelSelectorItems;
   std::vector<std::string> channelSubmenuCaptions;
   HWND lstPlaylist = nullptr;
+
+  // frmVideo's overlay controls (pnEmptyScr, lbcursub, lbinfo, box, lbrecbox, ebhotkey...).
+  VideoOverlays overlays;
 
   // network interfaces: the items of the "Сетевой интерфейс" box ("Auto" first).
   std::vector<std::string> interfaceItems;

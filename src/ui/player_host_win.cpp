@@ -162,7 +162,9 @@ void CreateEngineObject(MainWindow& mw) {
 
 void ReleaseEngineObject(MainWindow& mw) {
   if (!mw.vlc) return;
-  if (mw.vlc->Loaded()) player_stop(mw);
+  // The engine's own stop, not player_stop: the shut-down's log lines are
+  // fixed, and this is no playback command of the user's.
+  if (mw.vlc->Loaded()) mw.vlc->Stop();
   mw.engine = nullptr;
   delete mw.vlcEngine;
   mw.vlcEngine = nullptr;

@@ -103,6 +103,18 @@ int RunProcessAndWait(std::string_view commandLine) {
   return static_cast<int>(code);
 }
 
+HANDLE ClaimNamedMutex(std::string_view name, bool* taken) {
+  HANDLE h = CreateMutexW(nullptr, FALSE, Widen(name).c_str());
+  const DWORD error = GetLastError();
+  // A mutex made by another account may refuse us access: still taken.
+  *taken = h ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
+  if (h && *taken) {
+    CloseHandle(h);
+    return nullptr;
+  }
+  return h;
+}
+
 bool PumpPendingMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -30,6 +30,13 @@ bool StartProcessShown(std::string_view commandLine);
 // Starts a command line and waits until it ends; returns its exit code or -1.
 int RunProcessAndWait(std::string_view commandLine);
 
+// Claims a named mutex for one process per name: creates it (not owned) in one
+// call, so two processes starting at the same instant cannot both miss each
+// other. Returns the handle to keep while this process is the one; null when
+// another process holds the name (*taken is then true) or the mutex could not
+// be made at all (*taken false).
+HANDLE ClaimNamedMutex(std::string_view name, bool* taken);
+
 // Processes every pending message of this thread, then returns. False when
 // the thread was asked to quit (the request is posted again for its loop).
 bool PumpPendingMessages();

@@ -1,10 +1,11 @@
 """Shut-down: one close handler for all windows, the configuration saved,
 the temporary folder removed, and the agent started for running recorders."""
+import os
 import subprocess
 import time
 import unittest
 
-from harness import WINAUTO, E2ETestCase, wait_until, wait_window, windows, winauto, wine_env
+from harness import RUN_DIR, WINAUTO, E2ETestCase, wait_until, wait_window, windows, winauto, wine_env, winpath
 
 COLOURS = '16314867;13809086;6239807;11894655;13809086;11497584;14865371;'
 
@@ -20,6 +21,8 @@ def globals_record(**fields):
 
 SHUTDOWN_LINES = ['сап saved', 'ini saved', 'forms and tray hidden, temp cleaned', 'frmvideo closed',
                   'axvlcplugin object destoyed', 'halt now - exit 0', '------------------------------------']
+# From the saved file on, nothing else is logged (the desktop mode is off).
+SHUTDOWN_END = SHUTDOWN_LINES[1:]
 
 
 class Shutdown(E2ETestCase):
@@ -39,7 +42,10 @@ class Shutdown(E2ETestCase):
         return records[0]
 
     def close_and_check(self, inst, target_class):
-        proc, _ = self.start_player(inst, '/nologo')
+        trace = inst.path('engine.trace')
+        if os.path.exists(trace):
+            os.remove(trace)
+        proc, _ = self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace)})
         target = windows(target_class, 'Strevo')[0]
         winauto('close', target.hwnd)
         self.assertEqual(self.wait_exit(proc, 30), 0)
@@ -48,6 +54,12 @@ class Shutdown(E2ETestCase):
         tail = msgs[last_start + 1:]
         positions = [tail.index(line) for line in SHUTDOWN_LINES]
         self.assertEqual(positions, sorted(positions), tail)
+        self.assertEqual(tail[tail.index('ini saved'):], SHUTDOWN_END)
+        if os.path.exists(os.path.join(RUN_DIR, 'libvlc.dll')):
+            # The engine is still stopped and released, only without a log line.
+            with open(trace, 'rb') as f:
+                calls = [line.split(' ')[0] for line in f.read().decode('utf-8', 'replace').splitlines()]
+            self.assertEqual(calls[-3:], ['VLC_Stop', 'VLC_CleanUp', 'VLC_Destroy'], calls[-10:])
         return tail, self.read_globals(inst)
 
     def test_closing_the_video_window_is_closing_the_player(self):

@@ -2,6 +2,7 @@
 import glob
 import os
 import subprocess
+import tempfile
 import time
 import unittest
 
@@ -52,6 +53,20 @@ class SingleInstance(E2ETestCase):
         starts = [m for m in inst.log_messages() if m.startswith('appstart: ')]
         self.assertEqual(len(starts), 2, 'the maintenance run did not get past the single-instance check')
 
+    def test_two_players_started_at_the_same_instant_leave_one(self):
+        inst = self.install()
+        for round_ in range(3):
+            first, second = self.start(inst, '/nologo'), self.start(inst, '/nologo')
+            ended = wait_until(lambda: [p for p in (first, second) if p.poll() is not None], 30)
+            self.assertEqual(len(ended), 1, 'round %d: %d of the two players ended' % (round_, len(ended)))
+            self.assertEqual(ended[0].returncode, 0)
+            main = wait_window('StrevoMain', 'Strevo', 30)
+            self.assertIsNotNone(main, 'round %d: no player stayed' % round_)
+            survivor = first if ended[0] is second else second
+            self.assertIsNone(survivor.poll())
+            winauto('close', main)
+            self.assertEqual(self.wait_exit(survivor, 30), 0)
+
     def test_one_agent_per_folder(self):
         inst = self.install()
         self.start(inst, '/agent')
@@ -59,6 +74,99 @@ class SingleInstance(E2ETestCase):
         second = self.start(inst, '/agent')
         self.assertEqual(self.wait_exit(second, 20), 0)
         self.assertEqual(len(windows('StrevoAgent', 'Strevo (Sleep)')), 1)
+
+
+class MaintenanceRuns(E2ETestCase):
+    """A maintenance run adds the tray icon while it starts, and every way out
+    of it takes the icon away again. A stand-in notification area records the
+    requests: Wine forgets the icons of ended processes, Windows shows them
+    until the pointer passes over them."""
+
+    def fake_notification_area(self):
+        out = tempfile.NamedTemporaryFile(delete=False)
+        out.close()
+        self.addCleanup(os.unlink, out.name)
+        with open(out.name, 'wb') as sink:
+            self.procs.append(subprocess.Popen(['wine', WINAUTO, 'traylog', '120000'], env=wine_env(), stdout=sink,
+                                               stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL))
+
+        def lines():
+            with open(out.name, 'rb') as f:
+                return [tuple(line.split('\t')) for line in f.read().decode('utf-8', 'replace').splitlines()]
+        self.assertTrue(wait_until(lambda: any(line[0] == 'ready' for line in lines()), 30),
+                        'the stand-in notification area did not start')
+        return lambda: [line for line in lines() if line[0] != 'ready']
+
+    def run_and_check(self, *args):
+        inst = self.install()
+        requests = self.fake_notification_area()
+        run = self.start(inst, *args)
+        self.assertEqual(self.wait_exit(run, 60), 0)
+        calls = requests()
+        adds = [c for c in calls if c[0] == 'add']
+        self.assertEqual(len(adds), 1, calls)
+        self.assertEqual(calls[-1], ('delete',) + adds[0][1:], '%s left its tray icon: %r' % (' '.join(args), calls))
+
+    def test_guide_update_removes_its_tray_icon(self):
+        self.run_and_check('/updatetvg')
+
+    def test_list_and_guide_update_removes_its_tray_icon(self):
+        self.run_and_check('/updatetvg', '/updatem3u')
+
+    def test_guide_export_removes_its_tray_icon(self):
+        self.run_and_check('/exporttvg', 'C:\\')
+
+
+class VideoOverlays(E2ETestCase):
+    """The video window's overlay controls exist from the start, hidden, with
+    the logo in the empty-screen panel and a one-pixel key-capture field."""
+
+    CONTROL_STRIP = ''.join(chr(c) for c in (0x34, 0x20, 0x3C, 0x20, 0x3D, 0x20, 0x39, 0x20, 0x3A, 0x20, 0x9D, 0x20,
+                                              0x69, 0x20, 0x58, 0xF0, 0x35, 0x20, 0x36))
+
+    def overlays(self, inst):
+        proc, main = self.start_player(inst, '/nologo')
+        # Docked (the default) it is a child of the main window.
+        video = (windows('StrevoVideo') + [w for w in children(main) if w.cls == 'StrevoVideo'])[0]
+        kids = children(video.hwnd)
+        panels = [w for w in kids if w.cls == 'StrevoEmptyScreen']
+        logo = children(panels[0].hwnd) if panels else []
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        return kids, logo
+
+    def check_common(self, found):
+        kids, logo = found
+        by_class = lambda name: [w for w in kids if w.cls.lower() == name]
+        statics = {w.text: w for w in by_class('static')}
+        for text in ('X\u00f0', self.CONTROL_STRIP):  # the mute sign and the control strip
+            self.assertIn(text, statics, kids)
+            self.assertFalse(statics[text].visible)
+        self.assertGreaterEqual(len([w for w in by_class('static') if w.text == '' and not w.visible]), 2, kids)
+        lists = by_class('listbox')
+        self.assertEqual(len(lists), 2, kids)  # the channel list and the guide list
+        self.assertFalse(any(w.visible for w in lists))
+        edits = by_class('edit')
+        self.assertEqual([(w.visible, w.w, w.h) for w in edits], [(True, 1, 1)], kids)
+        panels = by_class('strevoemptyscreen')
+        self.assertEqual([(w.visible, w.w, w.h) for w in panels], [(False, 360, 288)], kids)
+        self.assertEqual(len(logo), 1, logo)
+        # Centred in the panel.
+        self.assertEqual((logo[0].x - panels[0].x, logo[0].y - panels[0].y), ((360 - logo[0].w) // 2,
+                                                                             (288 - logo[0].h) // 2))
+        return logo[0]
+
+    def test_controls_exist_with_the_picture_logo(self):
+        inst = self.install()
+        with open(inst.path('Images', 'Logo.bmp'), 'rb') as f:
+            header = f.read(26)
+        width, height = int.from_bytes(header[18:22], 'little'), abs(int.from_bytes(header[22:26], 'little', signed=True))
+        logo = self.check_common(self.overlays(inst))
+        self.assertEqual((logo.w, logo.h), (width, height))
+
+    def test_without_the_picture_the_logo_is_a_glyph(self):
+        logo = self.check_common(self.overlays(self.install(images=False)))
+        self.assertEqual((logo.text, logo.w, logo.h), ('\u00b7', 200, 200))
 
 
 class RecorderArguments(E2ETestCase):
@@ -117,6 +225,20 @@ class EventLog(E2ETestCase):
         # Every line starts with "dd:MM:yyyy HH:mm:ss ".
         for line in inst.log_lines():
             self.assertRegex(line, r'^\d\d:\d\d:\d{4} \d\d:\d\d:\d\d ')
+
+    def test_directshow_mode_logs_no_engine_check(self):
+        inst = self.install()
+        inst.enable_log()
+        open(inst.sibling('.dx'), 'wb').close()
+        proc, hwnd = self.start_player(inst, '/nologo')
+        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 20))
+        winauto('close', hwnd)
+        self.assertEqual(self.wait_exit(proc, 20), 0)
+        msgs = inst.log_messages()
+        i = msgs.index('lstPlaylist created')
+        self.assertEqual(msgs[i + 1:i + 3], ['coinit - usedx', 'mode mnu done'], msgs)
+        self.assertNotIn('vlc checked', msgs)
+        self.assertNotIn('ivlc assigned', msgs)
 
     def test_no_log_file_is_created(self):
         inst = self.install()

@@ -117,8 +117,7 @@ class UnzipWinHost : public ::testing::Test {
     RemoveTree(root_);
     ASSERT_TRUE(CreateDirectoryW(root_.c_str(), nullptr));
     dest_ = root_ + L"\\TVGuide";
-    env_.host = &host_;
-    env_.oem_codepage = 866;
+    env_.host = &host_;  // the names' code page is the system's
   }
   void TearDown() override { RemoveTree(root_); }
 
@@ -190,6 +189,16 @@ TEST_F(UnzipWinHost, OemNamesBecomeWideNames) {
   CloseHandle(h);
   EXPECT_EQ(Extract({{"\x8a\xa0\xad\xa0\xab\xeb.m3u", "#EXTM3U", 0x20}}), 1) << failures_;  // "Каналы.m3u" in 866
   EXPECT_EQ(ReadFileW(dest_ + L"\\\x041a\x0430\x043d\x0430\x043b\x044b.m3u"), "#EXTM3U");
+}
+
+TEST_F(UnzipWinHost, NamesAreReadInTheSystemsOemCodePage) {
+  EXPECT_EQ(host_.OemCodePage(), static_cast<int>(GetOEMCP()));
+  EXPECT_EQ(host_.OemCodePage(), 866) << "the tests run with a Russian system's code pages";
+  // A code page the portable tables lack is converted by the system: 0x9B is
+  // "ø" in 850 (and "¢" in 437).
+  if (!IsValidCodePage(850)) GTEST_SKIP() << "no code page 850 here";
+  EXPECT_EQ(host_.NameToUtf8("\x9b.ndx", 850), "\xc3\xb8.ndx");
+  EXPECT_EQ(host_.NameToUtf8("\x9b.ndx", 437), "\xc2\xa2.ndx");
 }
 
 }  // namespace

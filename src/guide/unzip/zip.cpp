@@ -98,8 +98,9 @@ struct CentralEntry {
 
 // Parses the header at `pos`. kZipNoMoreEntries at the end of the directory
 // or on a header that is malformed or does not fit.
-int ParseCentral(const std::vector<uint8_t>& buf, uint32_t length, uint32_t pos, int codepage,
-                 CentralEntry& e) {
+int ParseCentral(const TZipRec& rec, uint32_t pos, CentralEntry& e) {
+  const std::vector<uint8_t>& buf = rec.buffer;
+  const uint32_t length = rec.buffer_length;
   if (pos > length || length - pos < 4) return kZipNoMoreEntries;
   const uint8_t* p = buf.data() + pos;
   if (Le32(p) == kEndSig || Le32(p) != kCentralSig) return kZipNoMoreEntries;
@@ -117,7 +118,7 @@ int ParseCentral(const std::vector<uint8_t>& buf, uint32_t length, uint32_t pos,
   e.attributes = (made_by >> 8) == 0 ? static_cast<uint16_t>(Le32(p + 38) & 0xFFFF) : 0;
   e.header_offset = Le32(p + 42);
   const std::string_view raw(reinterpret_cast<const char*>(p + kCentralHeaderSize), name_len);
-  e.name = (e.flags & kFlagUtf8) ? std::string(raw) : CodePageToUtf8(raw, codepage);
+  e.name = (e.flags & kFlagUtf8) ? std::string(raw) : rec.host->NameToUtf8(raw, rec.codepage);
   std::replace(e.name.begin(), e.name.end(), '/', '\\');
   e.next = static_cast<uint32_t>(pos + total);
   return kZipOk;
@@ -341,6 +342,8 @@ size_t CharLen(const std::string& s, size_t i) {
 
 // ---- public ----------------------------------------------------------------------
 
+std::string ZipHost::NameToUtf8(std::string_view raw, int codepage) { return CodePageToUtf8(raw, codepage); }
+
 bool MemoryZipReader::ReadAt(uint64_t offset, void* buf, uint32_t n) {
   if (offset > size_ || size_ - offset < n) return false;
   std::memcpy(buf, data_ + offset, n);
@@ -436,7 +439,8 @@ void ZipCloseEntries(TZipRec& rec) {
 
 int ZipFirstEntry(const std::string& archive_path, TZipRec& rec, const ZipEnv& env) {
   ZipCloseEntries(rec);
-  rec.codepage = env.oem_codepage;
+  rec.host = env.host;
+  rec.codepage = env.oem_codepage ? env.oem_codepage : env.host->OemCodePage();
   rec.archive = env.host->OpenArchive(archive_path);
   if (!rec.archive || rec.archive->Size() == 0) {
     ZipCloseEntries(rec);
@@ -487,7 +491,7 @@ int ZipFirstEntry(const std::string& archive_path, TZipRec& rec, const ZipEnv& e
 
 int ZipNextEntry(TZipRec& rec) {
   CentralEntry e;
-  const int r = ParseCentral(rec.buffer, rec.buffer_length, rec.position, rec.codepage, e);
+  const int r = ParseCentral(rec, rec.position, e);
   if (r != kZipOk) {
     ZipCloseEntries(rec);
     return r;
@@ -550,7 +554,7 @@ int ZipExtractAll(const std::string& archive_path, const std::string& destinatio
   if (report) {
     uint64_t size = 0, compressed = 0;
     CentralEntry e;
-    for (uint32_t pos = 0; ParseCentral(rec.buffer, rec.buffer_length, pos, rec.codepage, e) == kZipOk;
+    for (uint32_t pos = 0; ParseCentral(rec, pos, e) == kZipOk;
          pos = e.next) {
       size += e.size;
       compressed += e.compressed_size;

@@ -49,7 +49,7 @@ constexpr uint64_t kZipBusyTakeOverMs = 30000;
 struct ZipEnv {
   ZipHost* host = nullptr;               // required
   ZipClock* clock = nullptr;             // nullptr: SteadyZipClock()
-  int oem_codepage = 866;                // code page of names without the UTF-8 flag
+  int oem_codepage = 0;                  // code page of names without the UTF-8 flag; 0: the host's
   const std::atomic<bool>* abort = nullptr;  // when it becomes true: -5
   bool apply_entry_times = false;        // the program's callers keep extraction times
 };
@@ -73,6 +73,7 @@ struct TZipRec {
   uint16_t flags = 0;           // general-purpose flags
   int64_t shift = 0;            // bytes in front of the archive not counted in its offsets
   int codepage = 866;
+  ZipHost* host = nullptr;      // converts the names
 };
 
 struct TReportRec {

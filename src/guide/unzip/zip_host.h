@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace strevo {
 
@@ -50,6 +51,11 @@ class ZipHost {
   virtual void SetFileTime(const std::string& path, uint32_t dos_date_time) = 0;
   // Lets the caller's window process pending messages; a no-op elsewhere.
   virtual void PumpMessages() {}
+  // The code page of entry names without the UTF-8 flag: the system's OEM
+  // code page. Hosts without a system answer 866, a Russian system's.
+  virtual int OemCodePage() { return 866; }
+  // An entry name in that code page -> UTF-8.
+  virtual std::string NameToUtf8(std::string_view raw, int codepage);
 };
 
 // Milliseconds from any fixed origin; used for the busy mark's sign of life.

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/util_win.h"
+
 namespace strevo {
 namespace {
 
@@ -155,6 +157,13 @@ void WinZipHost::PumpMessages() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+int WinZipHost::OemCodePage() { return static_cast<int>(GetOEMCP()); }
+
+std::string WinZipHost::NameToUtf8(std::string_view raw, int codepage) {
+  if (codepage <= 0 || !IsValidCodePage(static_cast<UINT>(codepage))) return ZipHost::NameToUtf8(raw, codepage);
+  return CodePageToUtf8Win(raw, static_cast<UINT>(codepage));
 }
 
 }  // namespace strevo

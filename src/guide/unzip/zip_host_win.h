@@ -18,6 +18,10 @@ class WinZipHost : public ZipHost {
   // Dispatches the calling thread's pending messages once (a WM_QUIT met
   // on the way is posted again for the caller's own loop).
   void PumpMessages() override;
+  // The system's OEM code page (GetOEMCP), converted by the system, which
+  // knows every code page.
+  int OemCodePage() override;
+  std::string NameToUtf8(std::string_view raw, int codepage) override;
 };
 
 }  // namespace strevo

@@ -34,11 +34,16 @@
 //   winauto ping <hwnd> <ms> [count] [pause-ms]  sends WM_NULL count times (default 1), pausing between;
 //                                               prints each answer's delay in ms ("-" for none within
 //                                               <ms>); exit 0 only when every one was answered in time
+//   winauto traylog <ms>                        stands in for the notification area for <ms> or until
+//                                               closed: prints "ready <hwnd>", then one line per tray
+//                                               icon request (add/modify/delete/focus/version, owner
+//                                               hwnd, icon id)
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -264,6 +269,16 @@ static int Drop(HWND target, const std::wstring& file) {
   return thread ? 0 : 1;
 }
 
+// Serves the window's messages for `ms`, or until the thread's loop is told to quit.
+static void RunWindowFor(HWND h, UINT ms) {
+  SetTimer(h, 1, ms, nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER) break;
+    DispatchMessageW(&msg);
+  }
+}
+
 int wmain(int argc, wchar_t** wargv) {
   std::vector<std::string> a;
   for (int i = 0; i < argc; ++i) a.push_back(Utf8(wargv[i]));
@@ -299,15 +314,44 @@ int wmain(int argc, wchar_t** wargv) {
                              wc.hInstance, nullptr);
     printf("%llx\n", (unsigned long long)(uintptr_t)h);
     fflush(stdout);
-    SetTimer(h, 1, (UINT)atoi(arg(4)), nullptr);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      if (msg.message == WM_TIMER) break;
-      DispatchMessageW(&msg);
-    }
+    RunWindowFor(h, (UINT)atoi(arg(4)));
     return 0;
   }
   if (cmd == "show" && a.size() >= 4) return ShowWindowAsync(ParseHwnd(arg(2)), atoi(arg(3))) ? 0 : 1;
+  if (cmd == "traylog" && a.size() >= 3) {
+    // Shell_NotifyIcon hands its request to the first top-level window of this
+    // class as WM_COPYDATA: dwData is the NIM_ code, wParam the owner window,
+    // and Wine's record starts with the owner (32 bits) and the icon id.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+      if (msg == WM_COPYDATA) {
+        auto* cds = (const COPYDATASTRUCT*)lp;
+        static const char* const ops[] = {"add", "modify", "delete", "focus", "version"};
+        const char* op = cds->dwData < 5 ? ops[cds->dwData] : "other";
+        unsigned id = 0;
+        if (cds->cbData >= 8) memcpy(&id, (const char*)cds->lpData + 4, sizeof id);
+        printf("%s\t%llx\t%u\n", op, (unsigned long long)(uintptr_t)wp, id);
+        fflush(stdout);
+        return TRUE;
+      }
+      if (msg == WM_CLOSE) {
+        PostQuitMessage(0);
+        return 0;
+      }
+      return DefWindowProcW(h, msg, wp, lp);
+    };
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&wc);
+    // Topmost and newest: found before the desktop's own.
+    HWND h = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr,
+                             nullptr, wc.hInstance, nullptr);
+    if (!h || FindWindowExW(nullptr, nullptr, wc.lpszClassName, nullptr) != h) return 1;
+    printf("ready\t%llx\n", (unsigned long long)(uintptr_t)h);
+    fflush(stdout);
+    RunWindowFor(h, (UINT)atoi(arg(2)));
+    return 0;
+  }
   if (cmd == "clock") {
     printf("%llu\n", (unsigned long long)GetTickCount64());
     return 0;

@@ -72,7 +72,13 @@ TEST(TextHelpers, LenientNumbers) {
 }
 
 TEST(TextHelpers, PathsBesideTheExecutable) {
-  EXPECT_EQ(TempWorkFolder("C:\\Temp\\", "C:\\TV\\Player.exe"), "C:\\Temp\\\\Player.Tmp");
+  // The system's temporary folder comes with its closing backslash; one
+  // separator joins it to the name, with or without it.
+  EXPECT_EQ(TempWorkFolder("C:\\Temp\\", "C:\\TV\\Player.exe"), "C:\\Temp\\Player.Tmp");
+  EXPECT_EQ(TempWorkFolder("C:\\Temp", "C:\\TV\\Player.exe"), "C:\\Temp\\Player.Tmp");
+  EXPECT_EQ(TempWorkFolder("C:\\", "C:\\TV\\Player.exe"), "C:\\Player.Tmp");
+  EXPECT_EQ(TempWorkFolder("C:\\Users\\Ира\\Temp\\", "D:\\T.V\\my.player.exe"), "C:\\Users\\Ира\\Temp\\my.player.Tmp");
+  EXPECT_EQ(TempWorkFolder("C:\\Temp\\", "C:\\TV\\Player"), "C:\\Temp\\Player.Tmp");
   EXPECT_EQ(SiblingPath("C:\\TV\\Player.exe", ".ini"), "C:\\TV\\Player.ini");
   EXPECT_EQ(SiblingPath("C:\\TV\\my.player.exe", ".Shed.ini"), "C:\\TV\\my.player.Shed.ini");
   EXPECT_EQ(SiblingPath("C:\\T.V\\Player", ".log"), "C:\\T.V\\Player.log");

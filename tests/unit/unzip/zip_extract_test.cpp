@@ -326,6 +326,32 @@ TEST_F(ZipExtract, NamesConvertFromTheOemCodePageUnlessFlaggedUtf8) {
   EXPECT_EQ(FileText("D:\\TV\\TVGuide\\\xc3\xa8\xc3\xa1\xc2\xa1\xc3\xa1\xc2\xbd\xce\xb4.m3u"), "oem");
 }
 
+// A host on a system whose OEM code page is 437.
+class WesternHost : public MemoryZipHost {
+ public:
+  int OemCodePage() override { return 437; }
+};
+
+TEST_F(ZipExtract, NamesTakeTheHostsOemCodePageUnlessOneIsGiven) {
+  WesternHost western;
+  env.host = &western;
+  const std::string archive = [] {
+    const Bytes b = BuildZip({Stored("\x8a\xa0\xad\xa0\xab\xeb.m3u", "oem")});
+    return std::string(b.begin(), b.end());
+  }();
+  western.AddArchive("a.zip", archive);
+  auto text = [&](const std::string& path) {
+    auto it = western.files().find(path);
+    return it == western.files().end() ? std::string("<missing>") : it->second.data;
+  };
+  ASSERT_EQ(env.oem_codepage, 0);
+  EXPECT_EQ(Extract(), 1);
+  EXPECT_EQ(text("D:\\TV\\TVGuide\\\xc3\xa8\xc3\xa1\xc2\xa1\xc3\xa1\xc2\xbd\xce\xb4.m3u"), "oem");  // "èá¡á½δ" in 437
+  env.oem_codepage = 866;
+  EXPECT_EQ(Extract(), 1);
+  EXPECT_EQ(text("D:\\TV\\TVGuide\\\xd0\x9a\xd0\xb0\xd0\xbd\xd0\xb0\xd0\xbb\xd1\x8b.m3u"), "oem");  // "Каналы"
+}
+
 class ReadOnlyRefusingHost : public MemoryZipHost {
  public:
   std::unique_ptr<ZipWriter> CreateOutputFile(const std::string& path) override {
