@@ -15,7 +15,7 @@ from test_playback import PLAYER_COMMAND, Trace, start_relay, write_channels
 SELECT, NEXT, PREVIOUS = 1, 2, 3
 MENU_BASE = 40000
 MENU_VOLUME_UP, MENU_SETTINGS = 34, 51
-LB_GETCURSEL, TBM_GETPOS, WM_MBUTTONDOWN = 0x188, 0x400, 0x207
+LB_GETCURSEL, LB_GETCOUNT, TBM_GETPOS, WM_MBUTTONDOWN = 0x188, 0x18B, 0x400, 0x207
 
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 
@@ -81,7 +81,9 @@ class ChannelControls(E2ETestCase):
 
     def test_switch_moves_the_channel_list_selection(self):
         inst, trace, main = self.setup_player(['C:\\a.ts', 'C:\\b.ts', 'C:\\c.ts'])
-        boxes = [w for w in children(self.video_window()) if w.cls == 'ListBox']
+        # The video window also holds the (empty) guide list.
+        boxes = [w for w in children(self.video_window())
+                 if w.cls == 'ListBox' and self.send(w.hwnd, LB_GETCOUNT) == 3]
         self.assertEqual(len(boxes), 1)
         box = boxes[0].hwnd
         self.switch(inst, trace, main, SELECT, 2)
