@@ -71,7 +71,7 @@ std::vector<std::string>& LoggedLines() {
 
 int WSAAPI SocketsNotReady(WORD, LPWSADATA) { return WSASYSNOTREADY; }
 
-TEST(NetworkInterfaces, WithoutSocketsOnlyAutoAndTheStepIsStillLogged) {
+TEST(InterfaceListStart, WithoutSocketsOnlyAutoAndTheStepIsStillLogged) {
   LoggedLines().clear();
   SetLogSink([](std::string_view m) { LoggedLines().emplace_back(m); });
   std::vector<std::string> items;
