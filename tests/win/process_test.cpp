@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/eventlog.h"
+#include "base/eventlog.h"
 #include "guide/netif_win.h"
 #include "win/util_win.h"
 
