@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <climits>
-#include <variant>
 
 #include "base/eventlog.h"
 #include "base/text_helpers.h"
+#include "config/option_table.h"
 
 namespace strevo {
 
@@ -118,111 +118,57 @@ long long RoundHalfEven(double value) {
 namespace {
 
 using S = GlobalSettings;
-enum class Kind {
-  Number,
-  Flag,            // "1" sets
-  ShownUnlessZero, // only "0" clears
-  Text,
-  Colors,
-  FixedZero,       // always written "0", never read
-};
-using Member = std::variant<std::monostate, int S::*, bool S::*, std::string S::*, InterfaceColors S::*>;
+using O = Option<GlobalSettings>;
+using K = OptionKind;
 
-struct Field {
-  int index;
-  const char* name;
-  Kind kind;
-  Member member;
-  // Numbers outside the range of the control that shows them are brought
-  // into it on reading.
-  int min = INT_MIN;
-  int max = INT_MAX;
-};
-
-// One row per field of "?Globals", in file order.
-const Field kGlobalFields[] = {
-    {1, "panelleft", Kind::Number, &S::panelLeft},
-    {2, "paneltop", Kind::Number, &S::panelTop},
-    {3, "panelclientheight", Kind::Number, &S::panelClientHeight},
-    {4, "videoleft", Kind::Number, &S::videoLeft},
-    {5, "videotop", Kind::Number, &S::videoTop},
-    {6, "videowidth", Kind::Number, &S::videoWidth},
-    {7, "videoheight", Kind::Number, &S::videoHeight},
-    {8, "panelontop", Kind::Flag, &S::panelOnTop},
-    {9, "panelvisible", Kind::ShownUnlessZero, &S::panelVisible},
-    {10, "curmrl", Kind::Text, &S::curMrl},
-    {11, "volume", Kind::Number, &S::volume, 0, kVolumeBarMax},
-    {12, "listvisible", Kind::Flag, &S::listVisible},
-    {13, "iface", Kind::Text, &S::iface},
-    {14, "recmux", Kind::Number, &S::recMux},
-    {15, "capdir", Kind::Text, &S::capDir},
-    {16, "colors", Kind::Colors, &S::colors},
-    {17, "owncolors", Kind::Flag, &S::ownColors},
-    {18, "taskbarbutton", Kind::Flag, &S::taskbarButton},
-    {19, "noscreensaver", Kind::Flag, &S::noScreenSaver},
-    {20, "nodirectx", Kind::Flag, &S::noDirectX},
-    {21, "noosd", Kind::Flag, &S::noOsd},
-    {22, "videoontop", Kind::Flag, &S::videoOnTop},
-    {23, "recpriority", Kind::Flag, &S::recPriority},
-    {24, "playlisturl", Kind::Text, &S::playlistUrl},
-    {25, "audiodevice", Kind::Number, &S::audioDevice},
-    {26, "fullscreenontop", Kind::Flag, &S::fullScreenOnTop},
-    {27, "tvgurl", Kind::Text, &S::tvgUrl},
-    {28, "fullscreen", Kind::Flag, &S::fullScreen},
-    {29, "", Kind::FixedZero, std::monostate{}},
-    {30, "docked", Kind::Flag, &S::docked},
-    {31, "simplelist", Kind::Flag, &S::simpleList},
-    {32, "autoswitch", Kind::Flag, &S::autoSwitch},
-    {33, "nodeinterlace", Kind::Flag, &S::noDeinterlace},
-    {34, "nocrop", Kind::Flag, &S::noCrop},
+// One row per field of "?Globals", in file order. Numbers outside the range
+// of the control that shows them are brought into it on reading.
+const O kGlobalFields[] = {
+    {1, K::Number, &S::panelLeft},
+    {2, K::Number, &S::panelTop},
+    {3, K::Number, &S::panelClientHeight},
+    {4, K::Number, &S::videoLeft},
+    {5, K::Number, &S::videoTop},
+    {6, K::Number, &S::videoWidth},
+    {7, K::Number, &S::videoHeight},
+    {8, K::Flag, &S::panelOnTop},
+    {9, K::ShownUnlessZero, &S::panelVisible},
+    {10, K::Text, &S::curMrl},
+    {11, K::Number, &S::volume, 0, kVolumeBarMax},
+    {12, K::Flag, &S::listVisible},
+    {13, K::Text, &S::iface},
+    {14, K::Number, &S::recMux},
+    {15, K::Text, &S::capDir},
+    {16, K::Colors, &S::colors},
+    {17, K::Flag, &S::ownColors},
+    {18, K::Flag, &S::taskbarButton},
+    {19, K::Flag, &S::noScreenSaver},
+    {20, K::Flag, &S::noDirectX},
+    {21, K::Flag, &S::noOsd},
+    {22, K::Flag, &S::videoOnTop},
+    {23, K::Flag, &S::recPriority},
+    {24, K::Text, &S::playlistUrl},
+    {25, K::Number, &S::audioDevice},
+    {26, K::Flag, &S::fullScreenOnTop},
+    {27, K::Text, &S::tvgUrl},
+    {28, K::Flag, &S::fullScreen},
+    {29, K::FixedZero, std::monostate{}},
+    {30, K::Flag, &S::docked},
+    {31, K::Flag, &S::simpleList},
+    {32, K::Flag, &S::autoSwitch},
+    {33, K::Flag, &S::noDeinterlace},
+    {34, K::Flag, &S::noCrop},
 };
 static_assert(std::size(kGlobalFields) + 1 == kGlobalFieldCount);
-
-void ReadField(const Field& f, std::string_view value, S& s) {
-  switch (f.kind) {
-    case Kind::Number: s.*std::get<int S::*>(f.member) = std::clamp(ConfigNumber(value), f.min, f.max); break;
-    case Kind::Flag: s.*std::get<bool S::*>(f.member) = ConfigFlag(value); break;
-    case Kind::ShownUnlessZero: s.*std::get<bool S::*>(f.member) = value != "0"; break;
-    case Kind::Text: s.*std::get<std::string S::*>(f.member) = TextFromStored(value); break;
-    case Kind::Colors: {
-      InterfaceColors& colors = s.*std::get<InterfaceColors S::*>(f.member);
-      for (size_t i = 0; i < colors.size(); ++i) {
-        std::string part = ExtractField(value, ";", static_cast<int>(i));
-        if (!part.empty()) colors[i] = ConfigNumber(part);
-      }
-      break;
-    }
-    case Kind::FixedZero: break;
-  }
-}
-
-std::string WriteField(const Field& f, const S& s) {
-  switch (f.kind) {
-    case Kind::Number: return std::to_string(s.*std::get<int S::*>(f.member));
-    case Kind::Flag:
-    case Kind::ShownUnlessZero: return s.*std::get<bool S::*>(f.member) ? "1" : "0";
-    case Kind::Text: return StoredText(s.*std::get<std::string S::*>(f.member));
-    case Kind::Colors: {
-      std::string out;
-      for (int c : s.*std::get<InterfaceColors S::*>(f.member)) out += std::to_string(c) + ";";
-      return out;
-    }
-    case Kind::FixedZero: return "0";
-  }
-  return {};
-}
 
 }  // namespace
 
 void ReadGlobalFields(std::string_view record, GlobalSettings& settings) {
-  for (const Field& f : kGlobalFields) ReadField(f, ExtractField(record, "|", f.index), settings);
+  ReadOptions<GlobalSettings>(kGlobalFields, record, settings);
 }
 
 std::string BuildGlobalRecord(const GlobalSettings& settings) {
-  std::string out(kGlobalsKey);
-  out += "|";
-  for (const Field& f : kGlobalFields) out += WriteField(f, settings) + "|";
-  return out;
+  return WriteOptions<GlobalSettings>(kGlobalFields, kGlobalsKey, settings);
 }
 
 void StoreGlobalRecord(ConfigList& list, const GlobalSettings& settings) {

@@ -10,6 +10,8 @@ namespace strevo {
 inline constexpr const char* kDeinterlaceModes[] = {"None", "Blend", "Mean", "Bob", "Linear", "X", "Discard"};
 inline constexpr int kDeinterlaceModeCount = 7;
 inline constexpr int kAudioTrackEntries = 10;  // "None", "#1" .. "#9"
+// Number of fields of a channel's record, the key included.
+inline constexpr int kChannelFieldCount = 19;
 
 struct ChannelSettingsValues {
   bool colorCorrection = true;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/config.h"
+#include "config/config.h"
 #include "playback/settings_values.h"
 
 namespace strevo {
