@@ -47,12 +47,6 @@ static int ClientWidth(HWND hwnd) {
   return r.right - r.left;
 }
 
-static void SetClientHeight(HWND hwnd, int height) {
-  RECT r{0, 0, ClientWidth(hwnd), height};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-  SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 namespace {
 
@@ -79,9 +73,7 @@ class ShellApplyHost : public GlobalApplyHost {
     return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   }
   int PanelClientWidth() override { return ClientWidth(mw_.hwnd); }
-  int CollapsedPanelClientHeight() override {
-    return mw_.bottomBarHeight + mw_.topBarHeight + 3 * mw_.borderWidth;
-  }
+  int CollapsedPanelClientHeight() override { return strevo::CollapsedPanelClientHeight(mw_); }
 
  private:
   MainWindow& mw_;
@@ -121,7 +113,7 @@ void ApplyGlobalConfiguration(MainWindow& mw) {
   // A window saved where no monitor is now (one taken away, or a minimised
   // window saved by an older version) comes back at its start position.
   if (!OnSomeMonitor(g.videoLeft, g.videoTop, g.videoWidth, g.videoHeight)) g.videoLeft = g.videoTop = 5;
-  SetClientHeight(mw.hwnd, g.panelClientHeight);
+  SetClientSize(mw.hwnd, ClientWidth(mw.hwnd), g.panelClientHeight);
   SetWindowPos(mw.frmVideo, nullptr, g.videoLeft, g.videoTop, g.videoWidth, g.videoHeight,
                SWP_NOZORDER | SWP_NOACTIVATE);
   if (mw.lstPlaylist) ShowWindow(mw.lstPlaylist, g.listVisible ? SW_SHOWNA : SW_HIDE);

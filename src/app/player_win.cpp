@@ -18,6 +18,7 @@
 #include "ui/command_dispatch_win.h"
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
+#include "ui/geometry.h"
 #include "ui/settings_binding_win.h"
 #include "ui/settings_layout.h"
 #include "ui/translate_win.h"
@@ -132,13 +133,6 @@ static LRESULT CALLBACK SettingsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 
 // ---- start-up steps ---------------------------------------------------------
 
-static void SetClientSize(HWND hwnd, int width, int height) {
-  RECT r{0, 0, width, height};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-  SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 static HCURSOR CreateInvisibleCursor() {
   // AND mask all ones, XOR mask all zeros: every pixel transparent.
   BYTE andMask[32 * 32 / 8], xorMask[32 * 32 / 8];
@@ -206,7 +200,7 @@ int RunPlayer(const Args& args) {
   // 3: the main window, then the single-instance rule.
   RegisterWindowClassOnce(kMainClass, MainProc, GetSysColorBrush(COLOR_BTNFACE), CS_DBLCLKS);
   mw.hwnd = CreateWindowExW(0, kMainClass, Widen(mw.productName).c_str(),
-                            WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, -1024, -1024, 384,
+                            WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, -1024, -1024, kBarWidth,
                             80, nullptr, nullptr, inst, nullptr);
   if (!CheckSingleInstance(mw)) ExitProcess(0);
 
@@ -234,7 +228,7 @@ int RunPlayer(const Args& args) {
   LogLine("begin formcreate");
   mw.tempFolder = TempWorkFolder(SystemTempPath(), mw.exePath);
   CreateDirectoryW(Widen(mw.tempFolder).c_str(), nullptr);
-  SetClientSize(mw.hwnd, 384, mw.bottomBarHeight + mw.topBarHeight + 3 * mw.borderWidth);
+  SetClientSize(mw.hwnd, kBarWidth, CollapsedPanelClientHeight(mw));
   mw.currentMrl = "?";
   mw.directShowMode = FileExists(ExeSibling(".dx"));
   InitPlayback(mw);

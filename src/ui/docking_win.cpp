@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/geometry.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
 
@@ -26,16 +27,21 @@ RECT ClientRectOf(HWND h) {
   return r;
 }
 
-void SetClientSize(HWND h, int width, int height) {
-  RECT r{0, 0, width, height};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(h, GWL_EXSTYLE)));
-  SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 LRESULT CALLBACK DockPanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(h, msg, wp, lp); }
 
 }  // namespace
+
+void SetClientSize(HWND h, int width, int height) {
+  RECT r{0, 0, 0, 0};
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(h, GWL_EXSTYLE)));
+  const Extent outer = WindowSizeForClient({width, height}, {-r.left, -r.top, r.right, r.bottom});
+  SetWindowPos(h, nullptr, 0, 0, outer.width, outer.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int CollapsedPanelClientHeight(const MainWindow& mw) {
+  return CollapsedClientHeight(mw.topBarHeight, mw.bottomBarHeight, mw.borderWidth);
+}
 
 void DockVideo(MainWindow& mw) {
   if (mw.docked || !mw.frmVideo) return;
@@ -44,15 +50,13 @@ void DockVideo(MainWindow& mw) {
   const int b = mw.borderWidth;
   const RECT main = WindowRect(mw.hwnd);
   const RECT client = ClientRectOf(mw.hwnd);
-  (void)client.bottom;
   const int frameW = (main.right - main.left) - client.right;
   const int frameH = (main.bottom - main.top) - client.bottom;
   mw.minMainHeight = 240;
-  const int newClientW = std::max(videoW + 2 * b, mw.minMainWidth - frameW);
   // Docked, the panel is its two bars and the video. The stored client height
   // of a docked panel already holds a video, so it is not added to again.
-  const int barsHeight = mw.bottomBarHeight + mw.topBarHeight + 3 * b;
-  const int newClientH = barsHeight + videoH + 1;
+  const Extent docked = DockedClientSize({videoW, videoH}, b, mw.topBarHeight, mw.bottomBarHeight, mw.minMainWidth, frameW);
+  const int newClientW = docked.width, newClientH = docked.height;
   const int newX = main.left - b, newY = main.top - (videoH + mw.topBarHeight + 2 * b);
   SetWindowPos(mw.hwnd, nullptr, newX, newY, newClientW + frameW, std::max(newClientH + frameH, mw.minMainHeight),
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -87,7 +91,7 @@ void UndockVideo(MainWindow& mw) {
   mw.form.dockPanel = nullptr;
   mw.docked = false;
   mw.minMainHeight = 0;
-  SetClientSize(mw.hwnd, 384, mw.bottomBarHeight + mw.topBarHeight + 3 * b);
+  SetClientSize(mw.hwnd, kBarWidth, CollapsedPanelClientHeight(mw));
   const RECT v = WindowRect(mw.frmVideo);
   SetWindowPos(mw.hwnd, nullptr, v.left, v.bottom, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
   LayoutMainForm(mw);

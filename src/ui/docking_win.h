@@ -1,9 +1,15 @@
 // Docking the video window inside the main window, and undocking it.
 #pragma once
+#include <windows.h>
 
 namespace strevo {
 
 struct MainWindow;
+
+// Sizes the window so that its client area is width x height; it keeps its place.
+void SetClientSize(HWND h, int width, int height);
+// The panel's client height without a docked video.
+int CollapsedPanelClientHeight(const MainWindow& mw);
 
 void DockVideo(MainWindow& mw);
 void UndockVideo(MainWindow& mw);

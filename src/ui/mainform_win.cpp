@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "ui/geometry.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
 
@@ -246,7 +247,6 @@ void AddTip(MainForm& f, HWND control, const std::string& tip) {
   SendMessageW(f.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
-int BarWidth() { return 384; }
 
 }  // namespace
 
@@ -388,9 +388,9 @@ void BuildMainForm(MainWindow& mw) {
   f.versionFont = CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
   SendMessageW(mw.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f.tahoma), FALSE);
 
-  f.topBar = CreateWindowExW(0, kBarClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, BarWidth(),
+  f.topBar = CreateWindowExW(0, kBarClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kBarWidth,
                              mw.topBarHeight, mw.hwnd, nullptr, inst, nullptr);
-  f.bottomBar = CreateWindowExW(0, kBarClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, BarWidth(),
+  f.bottomBar = CreateWindowExW(0, kBarClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kBarWidth,
                                 mw.bottomBarHeight, mw.hwnd, nullptr, inst, nullptr);
 
   f.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
@@ -398,7 +398,7 @@ void BuildMainForm(MainWindow& mw) {
 
   for (const ButtonDef& def : kButtons) {
     HWND parent = def.bar == kTop ? f.topBar : f.bottomBar;
-    int x = def.x >= 0 ? def.x : BarWidth() + def.x;
+    int x = BarControlX(def.x);
     HWND b = Child(parent, L"BUTTON", L"", WS_VISIBLE | BS_OWNERDRAW, x, def.y, def.w, def.h, def.id, nullptr);
     f.controls[def.id] = b;
     AddTip(f, b, def.tip);

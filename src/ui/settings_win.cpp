@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/docking_win.h"
 #include "ui/mainform_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_layout.h"
@@ -212,10 +213,7 @@ void BuildSettingsWindow(MainWindow& mw) {
   // The window has no close command and takes the panel's size.
   HMENU sys = GetSystemMenu(mw.frmCfg, FALSE);
   if (sys) DeleteMenu(sys, SC_CLOSE, MF_BYCOMMAND);
-  RECT r{0, 0, kSettingsWidth, kSettingsHeight};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(mw.frmCfg, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(mw.frmCfg, GWL_EXSTYLE)));
-  SetWindowPos(mw.frmCfg, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetClientSize(mw.frmCfg, kSettingsWidth, kSettingsHeight);
 }
 
 void SelectSettingsPage(MainWindow& mw, int index) {

@@ -1,0 +1,41 @@
+// The main window's arithmetic: its bars' width, the panel's height without
+// the video, the docked size and the outer size a client size needs. The
+// Win32 side only applies these numbers.
+#pragma once
+
+namespace strevo {
+
+// Width of the top and bottom bars, and so of the collapsed panel's client area.
+inline constexpr int kBarWidth = 384;
+
+struct Extent {
+  int width = 0;
+  int height = 0;
+  bool operator==(const Extent&) const = default;
+};
+
+// The window frame around a client area: what the frame adds on each side
+// (the rectangle the system gives for an empty client area, negated on the
+// left and top).
+struct FrameInsets {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Outer window size for a client size inside `frame`.
+Extent WindowSizeForClient(Extent client, FrameInsets frame);
+
+// Client height of the panel without a docked video: both bars and the
+// borders above, between and below them.
+int CollapsedClientHeight(int topBarHeight, int bottomBarHeight, int border);
+
+// Client size of the panel with the video docked inside it: the video and a
+// border on either side (never narrower than the panel's own minimum outer
+// width allows), under the bars.
+Extent DockedClientSize(Extent video, int border, int topBarHeight, int bottomBarHeight, int minOuterWidth,
+                        int frameWidth);
+
+// Position on a bar: non-negative positions count from the left edge,
+// negative ones from the right edge.
+int BarControlX(int x);
+
+}  // namespace strevo
