@@ -25,9 +25,7 @@ struct Agent {
 static Agent* g_agent = nullptr;
 
 static void SetTrayShown(Agent& a, bool shown) {
-  if (shown == a.trayShown) return;
-  Shell_NotifyIconW(shown ? NIM_ADD : NIM_DELETE, &a.tray);
-  a.trayShown = shown;
+  SetTrayIconShown(a.tray, a.trayShown, shown);
 }
 
 static bool PlayerRuns(const Agent& a) {
@@ -79,14 +77,10 @@ int RunAgent(const Args& args) {
   RegisterWindowClassOnce(kAgentClass, AgentProc, nullptr);
   agent.hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kAgentClass, Widen(caption).c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
                                nullptr, GetModuleHandleW(nullptr), nullptr);
-  agent.tray.cbSize = sizeof agent.tray;
-  agent.tray.hWnd = agent.hwnd;
-  agent.tray.uID = 1;
-  agent.tray.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-  agent.tray.uCallbackMessage = kTrayMessage;
-  agent.tray.hIcon = static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_STREVO), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-  lstrcpynW(agent.tray.szTip, Widen(caption).c_str(), ARRAYSIZE(agent.tray.szTip));
+  agent.tray = TrayIconData(agent.hwnd, kTrayMessage,
+                            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_STREVO),
+                                                          IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)),
+                            caption);
   SetTimer(agent.hwnd, kAgentTimer, 100, nullptr);
 
   MSG msg;

@@ -340,10 +340,7 @@ void SetOnTopButton(MainWindow& mw, bool on) {
 }
 
 void ShowTrayIcon(MainWindow& mw, bool shown) {
-  MainForm& f = mw.form;
-  if (shown == f.trayShown) return;
-  Shell_NotifyIconW(shown ? NIM_ADD : NIM_DELETE, &f.tray);
-  f.trayShown = shown;
+  SetTrayIconShown(mw.form.tray, mw.form.trayShown, shown);
 }
 
 void LayoutMainForm(MainWindow& mw) {
@@ -454,14 +451,10 @@ void BuildMainForm(MainWindow& mw) {
   f.controls[kEbHotkey] = Child(mw.hwnd, L"EDIT", L"", ES_AUTOHSCROLL, -100, -100, 10, 10, kEbHotkey, nullptr);
 
   // Tray icon: the exe's small icon, the product name as tip.
-  f.tray.cbSize = sizeof f.tray;
-  f.tray.hWnd = mw.hwnd;
-  f.tray.uID = 1;
-  f.tray.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-  f.tray.uCallbackMessage = kTrayMessage;
-  f.tray.hIcon = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-  lstrcpynW(f.tray.szTip, Widen(mw.productName).c_str(), ARRAYSIZE(f.tray.szTip));
+  f.tray = TrayIconData(mw.hwnd, kTrayMessage,
+                        static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)),
+                        mw.productName);
 
   f.mainMenu = BuildPopupMenu(kMainMenu, kMainMenuCommandBase);
   f.listMenu = BuildPopupMenu(kChannelListMenu, kListMenuCommandBase);

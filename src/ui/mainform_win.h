@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "core/config.h"
 #include "ui/main_controls.h"
 #include "ui/menus_win.h"
 
@@ -15,9 +16,15 @@ namespace strevo {
 
 struct MainWindow;
 
+inline constexpr std::array<COLORREF, 7> ColoursOf(const InterfaceColors& colors) {
+  std::array<COLORREF, 7> out{};
+  for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<COLORREF>(colors[i]);
+  return out;
+}
+
 // The seven interface colours (the configuration's order).
 struct Palette {
-  std::array<COLORREF, 7> colour = {16314867, 13809086, 6239807, 11894655, 13809086, 11497584, 14865371};
+  std::array<COLORREF, 7> colour = ColoursOf(kDefaultColors);
   COLORREF GradientTop() const { return colour[0]; }
   COLORREF GradientBottom() const { return colour[1]; }
   COLORREF Text() const { return colour[2]; }

@@ -6,6 +6,8 @@
 #include <shlobj.h>
 
 #include <optional>
+#include <span>
+#include <variant>
 
 #include "base/codepage.h"
 #include "base/text_helpers.h"
@@ -45,49 +47,105 @@ std::vector<std::string> AudioDevices() {
 
 std::string ShiftText(int hours) { return (hours > 0 ? "+" : "") + std::to_string(hours) + " hr."; }
 
-void TakeChannelValues(MainWindow& mw) {
-  SettingsWindow& s = mw.settings;
-  ChannelSettingsValues& v = mw.channel;
-  v.colorCorrection = IsChecked(s, kIdColourCorrection);
-  v.contrast = SliderValue(s, kIdContrast);
-  v.brightness = SliderValue(s, kIdBrightness);
-  v.hue = SliderValue(s, kIdHue);
-  v.saturation = SliderValue(s, kIdSaturation);
-  v.gamma = SliderValue(s, kIdGamma);
-  v.deinterlace = std::max(0, ComboIndex(s, kIdDeinterlace));
-  v.aspect = ControlText(s, kIdAspect);
-  v.cropManual = IsChecked(s, kIdCropManual);
-  v.cropW = ControlText(s, kIdCropWidth);
-  v.cropH = ControlText(s, kIdCropHeight);
-  v.cropX = ControlText(s, kIdCropLeft);
-  v.cropY = ControlText(s, kIdCropTop);
-  v.autoCrop = IsChecked(s, kIdAutoCrop);
-  v.guideName = ControlText(s, kIdGuideFile);
-  // The scroll bar's position is minus the correction.
-  v.guideShift = -SliderValue(s, kIdTimeShift);
-  v.audioTrackIndex = std::max(0, ComboIndex(s, kIdAudioTrack));
-  v.mono = IsChecked(s, kIdMono);
+// How a control holds its value.
+enum class Held {
+  Check,
+  Slider,
+  NegatedSlider,  // the time-shift scroll bar's position is minus the correction
+  ListIndex,      // no selection is taken as the first entry
+  Text,
+  ShownText,      // shown, never taken back
+};
+
+// One row per settings control bound to a member of a settings struct; showing
+// and taking the values are loops over these rows.
+template <class S>
+struct ControlRow {
+  int id;
+  Held held;
+  std::variant<bool S::*, int S::*, std::string S::*> member;
+};
+
+template <class S>
+void ShowRows(SettingsWindow& w, std::span<const ControlRow<S>> rows, const S& s) {
+  for (const ControlRow<S>& r : rows) {
+    switch (r.held) {
+      case Held::Check: SetChecked(w, r.id, s.*std::get<bool S::*>(r.member)); break;
+      case Held::Slider: SetSliderValue(w, r.id, s.*std::get<int S::*>(r.member)); break;
+      case Held::NegatedSlider: SetSliderValue(w, r.id, -(s.*std::get<int S::*>(r.member))); break;
+      case Held::ListIndex: SetComboIndex(w, r.id, s.*std::get<int S::*>(r.member)); break;
+      case Held::Text:
+      case Held::ShownText: SetControlText(w, r.id, s.*std::get<std::string S::*>(r.member)); break;
+    }
+  }
 }
 
+template <class S>
+void TakeRows(SettingsWindow& w, std::span<const ControlRow<S>> rows, S& s) {
+  for (const ControlRow<S>& r : rows) {
+    switch (r.held) {
+      case Held::Check: s.*std::get<bool S::*>(r.member) = IsChecked(w, r.id); break;
+      case Held::Slider: s.*std::get<int S::*>(r.member) = SliderValue(w, r.id); break;
+      case Held::NegatedSlider: s.*std::get<int S::*>(r.member) = -SliderValue(w, r.id); break;
+      case Held::ListIndex: s.*std::get<int S::*>(r.member) = std::max(0, ComboIndex(w, r.id)); break;
+      case Held::Text: s.*std::get<std::string S::*>(r.member) = ControlText(w, r.id); break;
+      case Held::ShownText: break;
+    }
+  }
+}
+
+using C = ChannelSettingsValues;
+const ControlRow<C> kChannelControls[] = {
+    {kIdColourCorrection, Held::Check, &C::colorCorrection},
+    {kIdContrast, Held::Slider, &C::contrast},
+    {kIdBrightness, Held::Slider, &C::brightness},
+    {kIdHue, Held::Slider, &C::hue},
+    {kIdSaturation, Held::Slider, &C::saturation},
+    {kIdGamma, Held::Slider, &C::gamma},
+    {kIdDeinterlace, Held::ListIndex, &C::deinterlace},
+    {kIdAspect, Held::Text, &C::aspect},
+    {kIdCropManual, Held::Check, &C::cropManual},
+    {kIdCropWidth, Held::Text, &C::cropW},
+    {kIdCropHeight, Held::Text, &C::cropH},
+    {kIdCropLeft, Held::Text, &C::cropX},
+    {kIdCropTop, Held::Text, &C::cropY},
+    {kIdAutoCrop, Held::Check, &C::autoCrop},
+    {kIdGuideFile, Held::Text, &C::guideName},
+    {kIdTimeShift, Held::NegatedSlider, &C::guideShift},
+    {kIdAudioTrack, Held::ListIndex, &C::audioTrackIndex},
+    {kIdMono, Held::Check, &C::mono},
+};
+
+using G = GlobalSettingsValues;
+const ControlRow<G> kPlaybackControls[] = {
+    {kIdCaptureDir, Held::Text, &G::capDir},
+    {kIdInterface, Held::Text, &G::iface},
+    {kIdAudioDevice, Held::ListIndex, &G::audioDevice},
+    {kIdNoDirectX, Held::Check, &G::noDirectX},
+    {kIdRecPriority, Held::Check, &G::recPriority},
+    {kIdNoDeinterlace, Held::Check, &G::noDeinterlace},
+    {kIdNoCrop, Held::Check, &G::noCrop},
+};
+
+using R = GlobalSettings;
+const ControlRow<R> kWindowControls[] = {
+    // The list's address changes only through its own dialog.
+    {kIdPlaylistUrl, Held::ShownText, &R::playlistUrl},
+    {kIdGuideUrl, Held::Text, &R::tvgUrl},
+    {kIdContainer, Held::ListIndex, &R::recMux},
+    {kIdTaskbarButton, Held::Check, &R::taskbarButton},
+    {kIdOwnColours, Held::Check, &R::ownColors},
+    {kIdAutoSwitch, Held::Check, &R::autoSwitch},
+    {kIdSimpleList, Held::Check, &R::simpleList},
+    {kIdNoScreenSaver, Held::Check, &R::noScreenSaver},
+    {kIdNoOsd, Held::Check, &R::noOsd},
+};
+
+void TakeChannelValues(MainWindow& mw) { TakeRows<C>(mw.settings, kChannelControls, mw.channel); }
+
 void TakeGlobalValues(MainWindow& mw) {
-  SettingsWindow& s = mw.settings;
-  GlobalSettingsValues& g = mw.globals;
-  g.iface = ControlText(s, kIdInterface);
-  g.audioDevice = std::max(0, ComboIndex(s, kIdAudioDevice));
-  g.capDir = ControlText(s, kIdCaptureDir);
-  g.noDirectX = IsChecked(s, kIdNoDirectX);
-  g.noDeinterlace = IsChecked(s, kIdNoDeinterlace);
-  g.noCrop = IsChecked(s, kIdNoCrop);
-  g.recPriority = IsChecked(s, kIdRecPriority);
-  GlobalSettings& c = mw.config;
-  c.recMux = std::max(0, ComboIndex(s, kIdContainer));
-  c.tvgUrl = ControlText(s, kIdGuideUrl);
-  c.ownColors = IsChecked(s, kIdOwnColours);
-  c.taskbarButton = IsChecked(s, kIdTaskbarButton);
-  c.noScreenSaver = IsChecked(s, kIdNoScreenSaver);
-  c.noOsd = IsChecked(s, kIdNoOsd);
-  c.simpleList = IsChecked(s, kIdSimpleList);
-  c.autoSwitch = IsChecked(s, kIdAutoSwitch);
+  TakeRows<G>(mw.settings, kPlaybackControls, mw.globals);
+  TakeRows<R>(mw.settings, kWindowControls, mw.config);
 }
 
 void PickCaptureFolder(MainWindow& mw) {
@@ -136,26 +194,9 @@ void ShowChannelSettings(MainWindow& mw) {
   Showing showing;
   SettingsWindow& s = mw.settings;
   const ChannelSettingsValues& v = mw.channel;
-  SetChecked(s, kIdColourCorrection, v.colorCorrection);
-  SetSliderValue(s, kIdContrast, v.contrast);
-  SetSliderValue(s, kIdBrightness, v.brightness);
-  SetSliderValue(s, kIdHue, v.hue);
-  SetSliderValue(s, kIdSaturation, v.saturation);
-  SetSliderValue(s, kIdGamma, v.gamma);
-  SetComboIndex(s, kIdDeinterlace, v.deinterlace);
-  SetControlText(s, kIdAspect, v.aspect);
-  SetChecked(s, kIdCropManual, v.cropManual);
-  SetControlText(s, kIdCropWidth, v.cropW);
-  SetControlText(s, kIdCropHeight, v.cropH);
-  SetControlText(s, kIdCropLeft, v.cropX);
-  SetControlText(s, kIdCropTop, v.cropY);
+  ShowRows<C>(s, kChannelControls, v);
   EnableCropEdits(mw, v.cropManual);
-  SetChecked(s, kIdAutoCrop, v.autoCrop);
-  SetControlText(s, kIdGuideFile, v.guideName);
-  SetSliderValue(s, kIdTimeShift, -v.guideShift);
   SetControlText(s, kIdTimeShiftValue, ShiftText(v.guideShift));
-  SetComboIndex(s, kIdAudioTrack, v.audioTrackIndex);
-  SetChecked(s, kIdMono, v.mono);
   // The bold label names the channel: its title and, in brackets, its MRL.
   const int i = mw.channelSelectorIndex;
   const std::string title = i >= 0 && i < static_cast<int>(mw.channelTitles.size()) ? mw.channelTitles[i] : "";
@@ -168,25 +209,9 @@ void ShowAllSettings(MainWindow& mw) {
     SettingsWindow& s = mw.settings;
     SetComboItems(s, kIdInterface, mw.interfaceItems);
     SetComboItems(s, kIdAudioDevice, AudioDevices());
-    const GlobalSettings& c = mw.config;
-    const GlobalSettingsValues& g = mw.globals;
-    SetControlText(s, kIdPlaylistUrl, c.playlistUrl);
-    SetControlText(s, kIdGuideUrl, c.tvgUrl);
-    SetComboIndex(s, kIdContainer, c.recMux);
-    SetControlText(s, kIdCaptureDir, g.capDir);
-    SetControlText(s, kIdInterface, g.iface);
-    SetComboIndex(s, kIdAudioDevice, g.audioDevice);
-    SetChecked(s, kIdTaskbarButton, c.taskbarButton);
-    SetChecked(s, kIdOwnColours, c.ownColors);
-    EnableWindow(s.Control(kIdColoursDialog), c.ownColors);
-    SetChecked(s, kIdAutoSwitch, c.autoSwitch);
-    SetChecked(s, kIdSimpleList, c.simpleList);
-    SetChecked(s, kIdNoScreenSaver, c.noScreenSaver);
-    SetChecked(s, kIdNoOsd, c.noOsd);
-    SetChecked(s, kIdNoDirectX, g.noDirectX);
-    SetChecked(s, kIdRecPriority, g.recPriority);
-    SetChecked(s, kIdNoDeinterlace, g.noDeinterlace);
-    SetChecked(s, kIdNoCrop, g.noCrop);
+    ShowRows<R>(s, kWindowControls, mw.config);
+    ShowRows<G>(s, kPlaybackControls, mw.globals);
+    EnableWindow(s.Control(kIdColoursDialog), mw.config.ownColors);
     SetChecked(s, kIdUndocked, !mw.docked);
     EnableWindow(s.Control(kIdEngineInterface), mw.engineInterfaceButton);
   }

@@ -165,6 +165,24 @@ void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH backgroun
   RegisterClassExW(&wc);
 }
 
+NOTIFYICONDATAW TrayIconData(HWND owner, UINT message, HICON icon, std::string_view tip) {
+  NOTIFYICONDATAW tray{};
+  tray.cbSize = sizeof tray;
+  tray.hWnd = owner;
+  tray.uID = 1;
+  tray.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+  tray.uCallbackMessage = message;
+  tray.hIcon = icon;
+  lstrcpynW(tray.szTip, Widen(tip).c_str(), ARRAYSIZE(tray.szTip));
+  return tray;
+}
+
+void SetTrayIconShown(NOTIFYICONDATAW& tray, bool& shown, bool show) {
+  if (show == shown) return;
+  Shell_NotifyIconW(show ? NIM_ADD : NIM_DELETE, &tray);
+  shown = show;
+}
+
 COLORREF MixColours(COLORREF a, COLORREF b) {
   return RGB((GetRValue(a) >> 1) + (GetRValue(b) >> 1), (GetGValue(a) >> 1) + (GetGValue(b) >> 1),
              (GetBValue(a) >> 1) + (GetBValue(b) >> 1));

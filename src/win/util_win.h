@@ -2,6 +2,7 @@
 // boundary, paths beside the executable, process start, message pumping.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -53,6 +54,11 @@ int MessageBoxUtf8(HWND owner, std::string_view text, std::string_view caption, 
 // Registers a window class once (later calls with the same name do nothing).
 void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style = 0,
                              HICON icon = nullptr);
+
+// A notification-area icon of `owner` that reports mouse events as `message`.
+NOTIFYICONDATAW TrayIconData(HWND owner, UINT message, HICON icon, std::string_view tip);
+// Adds or removes the icon; `shown` records which, so nothing is done twice.
+void SetTrayIconShown(NOTIFYICONDATAW& tray, bool& shown, bool show);
 
 // Mix of two colours: each channel of both halved (lowest bit dropped), then added.
 COLORREF MixColours(COLORREF a, COLORREF b);
