@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "core/config.h"
+#include "config/config.h"
 #include "ui/main_controls.h"
 #include "ui/menus_win.h"
 
