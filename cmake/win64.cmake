@@ -1,11 +1,15 @@
-# Windows build: Strevo.exe, the stand-in engine, the Wine-side tests and the
-# window-automation helper of the end-to-end scenarios.
+# Windows builds (win64 and win32): Strevo.exe, the stand-in engine and, in
+# win64, the Wine-side tests and the window-automation helper of the
+# end-to-end scenarios.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 set(STREVO_WIN_LIBS comctl32 wininet ws2_32 winmm ole32 oleaut32 uuid shell32 gdi32
     user32 advapi32 comdlg32 version msimg32)
 add_compile_options(-O2)
-add_link_options(-static -static-libgcc -static-libstdc++)
+# No link time in the PE header: two builds of one commit give the same bytes.
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
+# What ships is what is tested: no debug sections from the static runtime.
+add_link_options($<$<CONFIG:Release>:-s>)
 
 add_library(strevo_core STATIC ${STREVO_CORE_SOURCES})
 target_include_directories(strevo_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -21,10 +25,25 @@ target_compile_options(strevo_shell PRIVATE ${STREVO_WARNINGS})
 # The engine binding calls the engine through its ABI header only.
 target_link_libraries(strevo_shell PUBLIC strevo_core strevo_engine_abi ${STREVO_WIN_LIBS})
 
-# Build date of the version string ("v0.1 (07.12.2026)").
+# Build date of the version string ("v0.1 (07.12.2026)"). CMake takes it from
+# SOURCE_DATE_EPOCH when set, as `make dist` does with the commit's time.
 string(TIMESTAMP STREVO_BUILD_DATE "%d.%m.%Y")
+string(TIMESTAMP STREVO_BUILD_YEAR "%Y")
 file(STRINGS ${CMAKE_SOURCE_DIR}/VERSION STREVO_VERSION LIMIT_COUNT 1)
+# The four numbers of the file's properties: "0.1" gives 0,1,0,0.
+string(REPLACE "." ";" STREVO_VERSION_PARTS "${STREVO_VERSION}")
+list(LENGTH STREVO_VERSION_PARTS STREVO_VERSION_COUNT)
+if(STREVO_VERSION_COUNT GREATER 4 OR NOT STREVO_VERSION MATCHES "^[0-9]+(\\.[0-9]+)*$")
+  message(FATAL_ERROR "VERSION must be up to four numbers separated by dots, not '${STREVO_VERSION}'")
+endif()
+while(STREVO_VERSION_COUNT LESS 4)
+  list(APPEND STREVO_VERSION_PARTS 0)
+  math(EXPR STREVO_VERSION_COUNT "${STREVO_VERSION_COUNT} + 1")
+endwhile()
+list(JOIN STREVO_VERSION_PARTS "." STREVO_VERSION_DOTTED)
+list(JOIN STREVO_VERSION_PARTS "," STREVO_VERSION_COMMAS)
 configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/resources/strevo.manifest ${CMAKE_BINARY_DIR}/generated/strevo.manifest @ONLY)
 
 set(STREVO_RUN_DIR ${CMAKE_BINARY_DIR}/run)
 add_custom_command(
@@ -43,9 +62,15 @@ target_link_options(Strevo PRIVATE -municode)
 add_dependencies(Strevo strevo_images)
 set_target_properties(Strevo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${STREVO_RUN_DIR})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/strevo.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/generated/strevo.ico;${CMAKE_BINARY_DIR}/generated/version.h")
+  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/generated/strevo.ico;${CMAKE_BINARY_DIR}/generated/version.h;${CMAKE_BINARY_DIR}/generated/strevo.manifest")
 file(MAKE_DIRECTORY ${STREVO_RUN_DIR}/Icons ${STREVO_RUN_DIR}/TVGuide)
 
+add_subdirectory(engine)
+
+# Wine-side tests, their automation helper and the end-to-end scenarios. The
+# 32-bit build has none: it is only compiled here (this kernel runs no 32-bit
+# code, so neither can Wine).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 # GoogleTest compiled from Debian's sources for the Wine-side tests.
 set(GTEST_SRC /usr/src/googletest/googletest)
 add_library(gtest_win STATIC ${GTEST_SRC}/src/gtest-all.cc ${GTEST_SRC}/src/gtest_main.cc)
@@ -76,6 +101,7 @@ if(STREVO_WIN_TEST_SOURCES)
   target_compile_definitions(win_tests PRIVATE STREVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   # iphlpapi: the tests' own list of the machine's addresses.
   target_link_libraries(win_tests PRIVATE strevo_shell strevo_engine_abi gtest_win iphlpapi)
+  add_dependencies(win_tests strevo_engine Strevo)
   # One CTest entry: each start under Wine costs about a second.
   add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
   set_tests_properties(win_tests PROPERTIES LABELS wine TIMEOUT 600 ${STREVO_WINE_TEST_PROPERTIES})
@@ -90,8 +116,6 @@ set_target_properties(winauto_drop PROPERTIES PREFIX "")
 target_link_libraries(winauto_drop PRIVATE user32 kernel32)
 add_dependencies(winauto winauto_drop)
 
-add_subdirectory(engine)
-
 # End-to-end scenarios: each tests/e2e/test_*.py file is one CTest entry.
 file(GLOB STREVO_E2E CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
 foreach(scenario ${STREVO_E2E})
@@ -101,3 +125,4 @@ foreach(scenario ${STREVO_E2E})
   set_tests_properties(e2e_${name} PROPERTIES LABELS e2e TIMEOUT 900 RESOURCE_GROUPS wine:1
     ENVIRONMENT "DISPLAY=;STREVO_BUILD=${CMAKE_BINARY_DIR};STREVO_RUN_DIR=${STREVO_RUN_DIR};STREVO_SOURCE_DIR=${CMAKE_SOURCE_DIR};STREVO_WINAUTO=$<TARGET_FILE:winauto>")
 endforeach()
+endif()

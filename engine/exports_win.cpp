@@ -383,3 +383,6 @@ int STREVO_ENGINE_CALL __var_Get(void* object, const char* name, vlc_value_t* va
 }
 
 }  // extern "C"
+
+// Every definition above has the type the binding resolves and calls.
+STREVO_ENGINE_ENTRY_POINTS(STREVO_ENGINE_DEFINITION_MATCHES)

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // The entry points use the C calling convention. On x86-64 there is only one
 // convention; on 32-bit x86 the default could be changed by a compiler switch,
@@ -128,4 +129,22 @@ inline constexpr int kObjectVideoOutput = -9;
 inline constexpr int kObjectAudioOutput = -10;
 inline constexpr int kFindAnywhere = 3;
 
+#if defined(_WIN32) && UINTPTR_MAX == 0xFFFFFFFFu
+// 32-bit x86: a real engine's entry points are cdecl (the caller pops the
+// arguments). Any other convention here would unbalance the stack on every call.
+#define STREVO_ENGINE_CDECL_TYPE(member, symbol, result, params)                                   \
+  static_assert(std::is_same_v<member##_fn, result(__attribute__((cdecl))*) params>,               \
+                #symbol " is called with the C calling convention");
+STREVO_ENGINE_ENTRY_POINTS(STREVO_ENGINE_CDECL_TYPE)
+#undef STREVO_ENGINE_CDECL_TYPE
+static_assert(sizeof(int64_t) == 8 && alignof(vlc_value_t) == alignof(int64_t),
+              "a 64-bit time spans both words of the value union");
+#endif
+
 }  // namespace strevo::engine_abi
+
+// For the engine's own definitions: each exported function has exactly the
+// type the binding calls through (result, parameters and convention).
+#define STREVO_ENGINE_DEFINITION_MATCHES(member, symbol, result, params)                            \
+  static_assert(std::is_same_v<decltype(&symbol), ::strevo::engine_abi::member##_fn>,            \
+                #symbol " is defined as the binding calls it");

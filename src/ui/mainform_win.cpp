@@ -248,6 +248,13 @@ void AddTip(MainForm& f, HWND control, const std::string& tip) {
 }
 
 
+// A Win32 callback: stdcall on 32-bit x86, where a lambda's plain function
+// pointer would not do.
+int CALLBACK MarkFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
 }  // namespace
 
 bool FontInstalled(const wchar_t* family) {
@@ -259,12 +266,7 @@ bool FontInstalled(const wchar_t* family) {
   lf.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(lf.lfFaceName, family, LF_FACESIZE);
   bool found = false;
-  EnumFontFamiliesExW(
-      dc, &lf, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) -> int {
-        *reinterpret_cast<bool*>(p) = true;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&found), 0);
+  EnumFontFamiliesExW(dc, &lf, MarkFontFound, reinterpret_cast<LPARAM>(&found), 0);
   ReleaseDC(nullptr, dc);
   cache[family] = found;
   return found;
