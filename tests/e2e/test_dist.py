@@ -1,0 +1,140 @@
+"""What a Windows user downloads (scripts/make-dist): the two portable ZIPs,
+their contents and their reproducibility, and the installer run silently
+under Wine: it installs, the installed player plays a channel through the
+engine in its Vlc folder, and the uninstaller removes the program and keeps
+the user's own files.
+"""
+import os
+import shutil
+import struct
+import subprocess
+import unittest
+import zipfile
+
+from harness import (BUILD, SOURCE, WORK, E2ETestCase, Install, children, wait_until, windows, winauto, wine_env,
+                     winpath)
+from test_playback import PLAYER_COMMAND, SELECT, Trace, start_relay, write_channels
+
+WIN32_BUILD = os.path.join(SOURCE, 'build', 'win32')
+MAKE_DIST = os.path.join(SOURCE, 'scripts', 'make-dist')
+with open(os.path.join(SOURCE, 'VERSION')) as _f:
+    VERSION = _f.readline().strip()
+
+# The portable folder, as a user unpacks it.
+EXPECTED = {
+    'Strevo/', 'Strevo/Strevo.exe', 'Strevo/Strevo.lng.en', 'Strevo/README.txt', 'Strevo/LICENSE.txt',
+    'Strevo/Images/', 'Strevo/Images/Loading.bmp', 'Strevo/Images/Logo.bmp',
+    'Strevo/Icons/', 'Strevo/TVGuide/', 'Strevo/Vlc/', 'Strevo/Vlc/libvlc.dll',
+}
+
+
+def pe_header(data):
+    """(machine, time stamp) of a PE image."""
+    at = struct.unpack_from('<I', data, 0x3C)[0]
+    assert data[at:at + 4] == b'PE\0\0'
+    machine, _, stamp = struct.unpack_from('<HHI', data, at + 4)
+    return machine, stamp
+
+
+def make_dist(out, *extra):
+    env = dict(os.environ, SOURCE_DATE_EPOCH='1765000000')
+    subprocess.run([MAKE_DIST, BUILD, WIN32_BUILD, out] + list(extra), check=True, env=env,
+                   stdout=subprocess.DEVNULL, timeout=600)
+
+
+@unittest.skipUnless(os.path.isfile(os.path.join(WIN32_BUILD, 'run', 'Strevo.exe')),
+                     'the win32 build is missing (make win32)')
+class Downloads(E2ETestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.out = os.path.join(WORK, 'dist-a')
+        shutil.rmtree(cls.out, ignore_errors=True)
+        make_dist(cls.out)
+
+    def zip_path(self, out, arch):
+        return os.path.join(out, 'Strevo-%s-%s.zip' % (VERSION, arch))
+
+    def test_zips_hold_the_portable_folder_and_are_reproducible(self):
+        again = os.path.join(WORK, 'dist-b')
+        shutil.rmtree(again, ignore_errors=True)
+        make_dist(again, '--no-installer')
+        for arch, machine in (('win64', 0x8664), ('win32', 0x14C)):
+            with self.subTest(arch=arch):
+                with open(self.zip_path(self.out, arch), 'rb') as f:
+                    first = f.read()
+                with open(self.zip_path(again, arch), 'rb') as f:
+                    self.assertEqual(first, f.read(), 'two builds of one commit differ')
+                with zipfile.ZipFile(self.zip_path(self.out, arch)) as z:
+                    names = z.namelist()
+                    self.assertEqual(names, sorted(names))
+                    self.assertEqual(set(names) | {'Strevo/'}, EXPECTED)
+                    self.assertIsNone(z.testzip())
+                    self.assertEqual({i.date_time for i in z.infolist()}, {(2025, 12, 6, 5, 46, 40)})
+                    for exe in ('Strevo/Strevo.exe', 'Strevo/Vlc/libvlc.dll'):
+                        self.assertEqual(pe_header(z.read(exe)), (machine, 0), exe)
+                    self.assertIn(b'\r\n', z.read('Strevo/README.txt'))
+                    # The user's README tells where the engine goes.
+                    self.assertIn(b'Vlc\\libvlc.dll', z.read('Strevo/README.txt'))
+
+    def test_installer_installs_plays_and_uninstalls_keeping_the_users_files(self):
+        setup = os.path.join(self.out, 'Strevo-%s-setup.exe' % VERSION)
+        self.assertTrue(os.path.isfile(setup))
+        target = os.path.join(WORK, 'installed', 'Strevo')
+        shutil.rmtree(os.path.dirname(target), ignore_errors=True)
+        proc = subprocess.Popen(['wine', setup, '/S', '/D=' + winpath(target)], env=wine_env(),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(proc)
+        self.assertEqual(self.wait_exit(proc, 120), 0, 'the silent install did not end well')
+        program = ['Strevo.exe', 'Strevo.lng.en', 'README.txt', 'LICENSE.txt', 'Uninstall.exe',
+                   os.path.join('Vlc', 'libvlc.dll'), os.path.join('Images', 'Loading.bmp')]
+        for name in program:
+            self.assertTrue(os.path.isfile(os.path.join(target, name)), name + ' not installed')
+        with open(os.path.join(target, 'Strevo.exe'), 'rb') as f:
+            self.assertEqual(pe_header(f.read())[0], 0x8664, 'the 64-bit build is the default')
+
+        # The installed player finds the engine in Vlc\ and plays.
+        inst = Install.__new__(Install)
+        inst.dir, inst.exe = target, os.path.join(target, 'Strevo.exe')
+        port, _ = start_relay(self)
+        write_channels(inst, ['http://127.0.0.1:%d/live.ts' % port])
+        trace = Trace(os.path.join(WORK, 'installed', 'engine-trace.txt'))
+        _, hwnd = self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        code, _ = winauto('post', hwnd, PLAYER_COMMAND, SELECT, 1)
+        self.assertEqual(code, 0)
+        self.assertTrue(wait_until(lambda: any(l.startswith('VLC_AddTarget') for l in trace.lines()), 30),
+                        'the installed player never reached the engine:\n' + '\n'.join(trace.lines()))
+        playing = wait_until(lambda: [w for w in windows('VLC DirectX') + self.video_children()
+                                      if w.cls == 'VLC DirectX' and w.visible], 20)
+        self.assertTrue(playing, 'no engine picture while playing')
+        for p in self.procs[1:]:
+            p.kill()
+        subprocess.run(['wineserver', '-k'], env=wine_env(), stderr=subprocess.DEVNULL)
+
+        # The user's own file survives a silent uninstall; the program goes.
+        with open(os.path.join(target, 'Strevo.ini'), 'w') as f:
+            f.write('user settings\n')
+        proc = subprocess.Popen(['wine', os.path.join(target, 'Uninstall.exe'), '/S'], env=wine_env(),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(proc)
+        self.wait_exit(proc, 60)
+        # The uninstaller runs on from a copy of itself: wait for its work.
+        gone = wait_until(lambda: not any(os.path.exists(os.path.join(target, n)) for n in program), 60)
+        self.assertTrue(gone, 'left behind: %r' % [n for n in program if os.path.exists(os.path.join(target, n))])
+        self.assertFalse(os.path.exists(os.path.join(target, 'Vlc')))
+        with open(os.path.join(target, 'Strevo.ini')) as f:
+            self.assertEqual(f.read(), 'user settings\n')
+
+    def video_children(self):
+        found = []
+        for main in windows('StrevoMain', 'Strevo'):
+            for w in children(main.hwnd):
+                if w.cls == 'StrevoVideo':
+                    found += children(w.hwnd)
+        for video in windows('StrevoVideo'):
+            found += children(video.hwnd)
+        return found
+
+
+if __name__ == '__main__':
+    unittest.main()
