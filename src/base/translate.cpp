@@ -8,6 +8,32 @@ std::string LanguageKey(std::string_view utf8Text, ToSystemBytes toBytes) {
   return Md5Hex(toBytes ? toBytes(utf8Text) : std::string(utf8Text));
 }
 
+std::string EscapeReplacement(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += "\\r";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::string UnescapeReplacement(std::string_view stored) {
+  std::string out;
+  for (size_t i = 0; i < stored.size(); ++i) {
+    if (stored[i] == '\\' && i + 1 < stored.size() && stored[i + 1] == 'r') {
+      out += "\r\n";
+      ++i;
+    } else {
+      out += stored[i];
+    }
+  }
+  return out;
+}
+
 LanguageFile::LanguageFile(std::vector<std::string> lines, ToSystemBytes toBytes)
     : lines_(std::move(lines)), toBytes_(toBytes) {}
 
@@ -32,7 +58,7 @@ std::string LanguageFile::Translate(std::string_view text) const {
     size_t eq = line.find('=');
     // A line without "=" has an empty key, which never equals a digest.
     if (eq == std::string::npos) continue;
-    if (std::string_view(line).substr(0, eq) == key) return line.substr(eq + 1);
+    if (std::string_view(line).substr(0, eq) == key) return UnescapeReplacement(std::string_view(line).substr(eq + 1));
   }
   return std::string(text);
 }

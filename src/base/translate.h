@@ -1,5 +1,9 @@
 // Interface translation: a language file of lines "key=text", the key being
-// the MD5 of the built-in text's bytes in the system code page.
+// the MD5 of the built-in text's bytes in the system code page. A file line
+// holds one line of text, so in the replacement (never in the key) the two
+// characters "\r" stand for a line break (CR LF); other backslashes stay as
+// they are. Lines without a key of 32 hex digits, comments among them, match
+// nothing.
 #pragma once
 #include <string>
 #include <string_view>
@@ -29,5 +33,11 @@ class LanguageFile {
 };
 
 std::string LanguageKey(std::string_view utf8Text, ToSystemBytes toBytes);
+
+// A replacement as the file holds it: line breaks (CR LF, or a lone CR or LF)
+// written as "\r".
+std::string EscapeReplacement(std::string_view text);
+// The replacement's text: each "\r" a CR LF.
+std::string UnescapeReplacement(std::string_view stored);
 
 }  // namespace strevo

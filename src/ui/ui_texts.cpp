@@ -109,6 +109,42 @@ const std::pair<std::string_view, std::string_view> kEnglish[] = {
 };
 // clang-format on
 
+// The about page's text (rights holder and help) in English, line for line.
+std::string EnglishAboutText() {
+  static const char* const kLines[] = {
+      "",
+      "Copyright \xC2\xA9 2026 the Strevo developers",
+      "",
+      "Keyboard:",
+      "",
+      "  + / - / * - zoom in / zoom out / as is",
+      "  F3 - background recording of the channel selected in the list",
+      "",
+      "Mouse:",
+      "",
+      "  Left button - move the window",
+      "  Double click - full screen",
+      "  Right button - menu",
+      "  Middle button (and on the tray icon) - mute",
+      "  Mouse wheel - volume",
+      "  Ctrl+Wheel (or with the right button held) - channels",
+      "  Shift+Wheel - video window size",
+      "",
+      "Command-line switches (not combined yet):",
+      "",
+      "  /agent - start in standby mode",
+      "  /nologo - do not show the logo",
+      "  /updatetvg - update the TV guide",
+      "  /exporttvg \"folder\" - export the TV guide to HTML",
+  };
+  std::string text;
+  for (const char* line : kLines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
 }  // namespace
 
 std::vector<std::string> TranslatableTexts() {
@@ -126,20 +162,26 @@ std::vector<std::string> TranslatableTexts() {
     add(page.caption);
     for (const ControlDef& c : page.controls) add(c.text);
   }
-  // The about text spans several lines, which a language file line cannot hold.
+  // Several lines: the file holds it with its line breaks escaped.
+  add(AboutBaseText());
   return texts;
 }
 
 std::string EnglishText(std::string_view russian) {
+  if (russian == AboutBaseText()) return EnglishAboutText();
   for (const auto& [ru, en] : kEnglish)
     if (ru == russian) return std::string(en);
   return {};
 }
 
 std::string EnglishLanguageFile(ToSystemBytes toBytes) {
-  std::string out;
+  // Comment lines: they start with no key, so they match no text.
+  std::string out =
+      "; Strevo language file, English. Rename it to Strevo.lng beside Strevo.exe to use it.\r\n"
+      "; Each line: the MD5 of the Russian text in code page 1251, \"=\", the replacement.\r\n"
+      "; In a replacement, \\r is a line break; other backslashes stay as they are.\r\n";
   for (const std::string& text : TranslatableTexts()) {
-    out += LanguageKey(text, toBytes) + "=" + EnglishText(text) + "\r\n";
+    out += LanguageKey(text, toBytes) + "=" + EscapeReplacement(EnglishText(text)) + "\r\n";
   }
   return out;
 }

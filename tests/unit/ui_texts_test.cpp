@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 
@@ -20,13 +21,28 @@ TEST(EnglishLanguageFile, CoversEveryTranslatableTextAndTranslatesBack) {
   for (const std::string& text : texts) {
     const std::string en = EnglishText(text);
     EXPECT_FALSE(en.empty()) << "no English for \"" << text << "\"";
-    for (char c : en) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << text;
+    // Single-line texts stay single-line; every file line holds one line.
+    if (text.find('\n') == std::string::npos)
+      for (char c : en) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << text;
   }
+  const std::string file = EnglishLanguageFile(To1251);
+  size_t lineStart = 0;
+  for (size_t crlf; (crlf = file.find("\r\n", lineStart)) != std::string::npos; lineStart = crlf + 2)
+    for (char c : file.substr(lineStart, crlf - lineStart))
+      EXPECT_TRUE(c == '\t' || static_cast<unsigned char>(c) >= 0x20) << file.substr(lineStart, crlf - lineStart);
+  EXPECT_EQ(lineStart, file.size()) << "the file ends with CR LF";
   LanguageFile lng = LanguageFile::FromText(EnglishLanguageFile(To1251), To1251);
   EXPECT_EQ(lng.TranslateMenuCaption(kMainMenu[kMenuExit].caption), "Exit\t(Alt+X)");
   EXPECT_EQ(lng.TranslateMenuCaption(kMainMenu[kMenuSettings].caption), "Settings\t(Ctrl+P)");
   EXPECT_EQ(lng.Translate("Дополнительно"), "Advanced");
   EXPECT_EQ(lng.Translate("None"), "None");
+  // The about page's many lines come back whole, line for line.
+  const std::string about = lng.Translate(AboutBaseText());
+  EXPECT_EQ(about.rfind("\r\nCopyright \xC2\xA9 2026 the Strevo developers\r\n\r\nKeyboard:\r\n", 0), 0u) << about;
+  EXPECT_NE(about.find("\r\n  /exporttvg \"folder\" - export the TV guide to HTML\r\n"), std::string::npos);
+  auto lines = [](const std::string& t) { return std::count(t.begin(), t.end(), '\n'); };
+  EXPECT_EQ(lines(about), lines(AboutBaseText()));
+  EXPECT_EQ(about.find("\\r"), std::string::npos);
 }
 
 TEST(SettingsLayout, PagesIdsAndChoiceLists) {

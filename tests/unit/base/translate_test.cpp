@@ -65,5 +65,30 @@ TEST(Translate, LookupRules) {
   EXPECT_EQ(none.Translate("Выход"), "Выход");
 }
 
+TEST(Translate, BackslashRInAReplacementIsALineBreak) {
+  const std::string key = LanguageKey("Общие", To1251);
+  LanguageFile lng = LanguageFile::FromText(
+      "; comment line = not a key\r\n" + key + "=one\\rtwo\\r\\rC:\\Temp\\new\\\\r\r\n" +
+          LanguageKey("Канал", To1251) + "=C:\\TV\r\n",
+      To1251);
+  // Line breaks become CR LF; a backslash before any other letter stays, and
+  // "\\r" has no escape of its own (a backslash, then a break).
+  EXPECT_EQ(lng.Translate("Общие"), "one\r\ntwo\r\n\r\nC:\\Temp\\new\\\r\n");
+  EXPECT_EQ(lng.Translate("Канал"), "C:\\TV");
+  // The key is the whole text's, line breaks included; the escape is not a key.
+  const std::string twoLines = "Первая\r\nвторая";
+  LanguageFile multi = LanguageFile::FromText(LanguageKey(twoLines, To1251) + "=First\\rsecond\r\n", To1251);
+  EXPECT_EQ(multi.Translate(twoLines), "First\r\nsecond");
+  EXPECT_EQ(multi.Translate("Первая"), "Первая");
+}
+
+TEST(Translate, EscapingRoundTrips) {
+  EXPECT_EQ(EscapeReplacement("a\r\nb\nc\rd"), "a\\rb\\rc\\rd");
+  EXPECT_EQ(EscapeReplacement("\r\n\r\n"), "\\r\\r");
+  EXPECT_EQ(UnescapeReplacement(EscapeReplacement("x\r\n\r\ny\r\n")), "x\r\n\r\ny\r\n");
+  EXPECT_EQ(UnescapeReplacement("ends with \\"), "ends with \\");
+  EXPECT_EQ(UnescapeReplacement("no escapes"), "no escapes");
+}
+
 }  // namespace
 }  // namespace strevo

@@ -1,0 +1,54 @@
+"""With the shipped English language file installed as Strevo.lng, nothing a
+user sees in the main window, its menus and the settings pages stays
+Russian: a walk over every window, control and menu item that reports the
+texts with Cyrillic letters left."""
+import re
+import shutil
+import unittest
+
+from harness import E2ETestCase, children, wait_until, windows, winauto
+
+MENU_BASE = 40000
+MENU_SETTINGS = 51
+CYRILLIC = re.compile('[\u0400-\u04FF]')
+
+
+class EnglishEverywhere(E2ETestCase):
+    def test_no_cyrillic_left_in_windows_menus_and_settings(self):
+        inst = self.install()
+        shutil.copy(inst.path('Strevo.lng.en'), inst.path('Strevo.lng'))
+        _, main = self.start_player(inst, '/nologo')
+        left = []
+
+        def walk(top):
+            # Hidden controls too: a page switch or a state change shows them.
+            for w in [top] + children(top.hwnd):
+                if CYRILLIC.search(w.text):
+                    left.append('%s in %s: %r' % (w.cls, top.cls, w.text))
+
+        for top in windows('StrevoMain') + windows('StrevoVideo'):
+            walk(top)
+        winauto('command', main, MENU_BASE + MENU_SETTINGS)
+        self.assertTrue(wait_until(lambda: any(w.visible for w in windows('StrevoSettings')), 10))
+        settings = windows('StrevoSettings')[0]
+        walk(settings)
+        about = [w.text for w in children(settings.hwnd) if w.cls == 'Edit' and 'Keyboard:' in w.text]
+        self.assertTrue(about, 'the about text is not the English one')
+        self.assertIn('  /exporttvg "folder" - export the TV guide to HTML\r\n', about[0])
+        winauto('close', settings.hwnd)
+
+        # The main menu, opened with the right button as a user does.
+        box = windows('StrevoMain', 'Strevo')[0]
+        winauto('clickat', box.x + box.w // 2, box.y + 8, 'right')
+        menu = wait_until(lambda: [w for w in windows('#32768') if w.visible], 10)
+        self.assertTrue(menu, 'no menu opened on a right click')
+        _, items = winauto('menu', menu[0].hwnd)
+        captions = [line.split('\t', 1)[1] for line in items.splitlines() if '\t' in line]
+        self.assertGreater(len(captions), 40, items)
+        self.assertIn('Exit (Alt+X)', captions)
+        left.extend('menu item: %r' % c for c in captions if CYRILLIC.search(c))
+        self.assertEqual(left, [], 'Russian texts left under the English file:\n' + '\n'.join(left))
+
+
+if __name__ == '__main__':
+    unittest.main()
