@@ -116,8 +116,17 @@ const std::vector<ControlDef>& SettingsPanelControls() {
 }
 // clang-format on
 
+std::string JoinLinesCrLf(std::initializer_list<const char*> lines) {
+  std::string text;
+  for (const char* line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
 std::string AboutHelpText() {
-  static const char* const kLines[] = {
+  return JoinLinesCrLf({
       "Клавиатура:",
       "",
       "  + / - / * - приближение / удаление / как есть",
@@ -139,13 +148,7 @@ std::string AboutHelpText() {
       "  /nologo - не показывать логотип",
       "  /updatetvg - обновить телепрограмму",
       "  /exporttvg \"папка\" - экспорт телепрограммы в HTML",
-  };
-  std::string text;
-  for (const char* line : kLines) {
-    text += line;
-    text += "\r\n";
-  }
-  return text;
+  });
 }
 
 std::string AboutBaseText() { return "\r\nАвторские права © 2026 разработчики Strevo\r\n\r\n" + AboutHelpText(); }

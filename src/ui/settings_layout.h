@@ -2,6 +2,7 @@
 // initial states and choice lists. The shell builds the windows from this
 // table; the English language file is generated from it too.
 #pragma once
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,8 @@ const std::vector<PageDef>& SettingsPages();
 // The controls of the settings panel beside the tab control ("Применить", "Закрыть").
 const std::vector<ControlDef>& SettingsPanelControls();
 
+// Lines joined by CR LF, with a final CR LF.
+std::string JoinLinesCrLf(std::initializer_list<const char*> lines);
 // The help text of the about page, lines joined by CR LF with a final CR LF.
 std::string AboutHelpText();
 // The about page's built-in text (rights holder and help), as translation sees it.

@@ -111,7 +111,7 @@ const std::pair<std::string_view, std::string_view> kEnglish[] = {
 
 // The about page's text (rights holder and help) in English, line for line.
 std::string EnglishAboutText() {
-  static const char* const kLines[] = {
+  return JoinLinesCrLf({
       "",
       "Copyright \xC2\xA9 2026 the Strevo developers",
       "",
@@ -136,13 +136,7 @@ std::string EnglishAboutText() {
       "  /nologo - do not show the logo",
       "  /updatetvg - update the TV guide",
       "  /exporttvg \"folder\" - export the TV guide to HTML",
-  };
-  std::string text;
-  for (const char* line : kLines) {
-    text += line;
-    text += "\r\n";
-  }
-  return text;
+  });
 }
 
 }  // namespace
