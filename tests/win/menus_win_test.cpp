@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "base/translate.h"
 #include "ui/player_host_win.h"
@@ -12,6 +13,7 @@
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"
 #include "ui/translate_win.h"
+#include "ui/ui_texts.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 
@@ -99,6 +101,46 @@ TEST(MenuTranslation, AnEntryForTheSeparatorRenamesEverySeparator) {
   EXPECT_TRUE(type & MFT_SEPARATOR);
   DestroyMenu(menu.root);
   DeleteFilesIn(dir);
+  RemoveDirectoryW(Widen(dir).c_str());
+}
+
+// With the shipped English file, every item of both menus, submenus included,
+// reads without a Russian letter (channel entries are data, not built-in texts).
+TEST(MenuTranslation, TheEnglishFileLeavesNoRussianInEitherMenu) {
+  std::string dir = SystemTempPath() + "strevo-menu-english";
+  CreateDirectoryW(Widen(dir).c_str(), nullptr);
+  const std::string lng = dir + "\\Strevo.lng";
+  auto ansi = [](std::string_view utf8) { return Utf8ToAnsi(utf8); };
+  ASSERT_TRUE(WriteFileReplacing(lng, Utf8ToAnsi(EnglishLanguageFile(ansi))));
+  auto cyrillic = [](const std::wstring& w) {
+    for (wchar_t c : w)
+      if (c >= 0x400 && c <= 0x4FF) return true;
+    return false;
+  };
+  for (PopupMenu menu : {BuildPopupMenu(kMainMenu, kMainMenuCommandBase),
+                         BuildPopupMenu(kChannelListMenu, kListMenuCommandBase)}) {
+    TranslateUi(nullptr, &menu, lng);
+    int items = 0;
+    std::vector<HMENU> pending = {menu.root};
+    while (!pending.empty()) {
+      HMENU m = pending.back();
+      pending.pop_back();
+      for (int i = 0; i < GetMenuItemCount(m); ++i) {
+        wchar_t buf[512] = {};
+        MENUITEMINFOW mi{sizeof mi};
+        mi.fMask = MIIM_STRING | MIIM_SUBMENU;
+        mi.dwTypeData = buf;
+        mi.cch = 511;
+        ASSERT_TRUE(GetMenuItemInfoW(m, i, TRUE, &mi));
+        ++items;
+        EXPECT_FALSE(cyrillic(buf)) << "Russian left: " << Narrow(buf);
+        if (mi.hSubMenu) pending.push_back(mi.hSubMenu);
+      }
+    }
+    EXPECT_GE(items, 5);
+    DestroyMenu(menu.root);
+  }
+  DeleteFileW(Widen(lng).c_str());
   RemoveDirectoryW(Widen(dir).c_str());
 }
 

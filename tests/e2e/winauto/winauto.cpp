@@ -470,11 +470,5 @@ int wmain(int argc, wchar_t** wargv) {
     return 0;
   }
   if (cmd == "drop" && a.size() >= 4) return Drop(ParseHwnd(arg(2)), Wide(arg(3)));
-  if (cmd == "menu") {
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(ParseHwnd(arg(2)), MN_GETHMENU, 0, 0));
-    if (!menu || !IsMenu(menu)) return 1;
-    PrintMenu(menu, 0);
-    return 0;
-  }
   return 2;
 }
