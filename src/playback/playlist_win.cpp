@@ -8,6 +8,7 @@
 #include "base/text_helpers.h"
 #include "playback/playlist.h"
 #include "ui/mainwindow_win.h"
+#include "ui/translate_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 
@@ -98,7 +99,7 @@ void reloadplaylist(MainWindow& mw, bool sender) {
   // Parsing.
   std::string bytes;
   ReadListFile(copy, bytes);
-  ChannelList list = ParsePlaylist(bytes, LoadStringUtf8(IDS_FILE_OR_STREAM),
+  ChannelList list = ParsePlaylist(bytes, TranslateText(LoadStringUtf8(IDS_FILE_OR_STREAM), ExeSibling(".lng")),
                                    [](std::string_view ansi) { return AnsiToUtf8(ansi); });
   mw.channelTitles = list.titles;
   mw.channelMrls = list.mrls;

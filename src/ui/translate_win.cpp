@@ -59,6 +59,10 @@ static void TranslateItems(HWND h, const LanguageFile& lng) {
   }
 }
 
+std::string TranslateText(std::string_view text, const std::string& languageFile) {
+  return ReadLanguageFile(languageFile).Translate(text);
+}
+
 void TranslateUi(HWND control, const PopupMenu* menu, const std::string& languageFile) {
   const LanguageFile lng = ReadLanguageFile(languageFile);
   if (lng.Empty()) return;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace strevo {
 
@@ -12,5 +13,7 @@ struct PopupMenu;
 // texts of its direct children and its own items (list, combo and tab items),
 // and the captions of the menu (the part before the first tab).
 void TranslateUi(HWND control, const PopupMenu* menu, const std::string& languageFile);
+// One text that no control holds at start-up (the pseudo-channel's title).
+std::string TranslateText(std::string_view text, const std::string& languageFile);
 
 }  // namespace strevo

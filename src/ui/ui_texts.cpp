@@ -57,6 +57,8 @@ const std::pair<std::string_view, std::string_view> kEnglish[] = {
     {"Режим ожидания", "Standby mode"},
     {"Выход", "Exit"},
     {"Каналы", "Channels"},
+    // the pseudo-channel (string resource IDS_FILE_OR_STREAM)
+    {"Файл или поток", "File or stream"},
     {"[ Каналы ]", "[ Channels ]"},
     // channel-list menu
     {"Выбрать", "Select"},
@@ -156,6 +158,7 @@ std::vector<std::string> TranslatableTexts() {
     add(page.caption);
     for (const ControlDef& c : page.controls) add(c.text);
   }
+  add("Файл или поток");  // the pseudo-channel's title, a string resource
   // Several lines: the file holds it with its line breaks escaped.
   add(AboutBaseText());
   return texts;
