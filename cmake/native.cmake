@@ -38,3 +38,10 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME setup_check_packages COMMAND ${Python3_EXECUTABLE} -m unittest -v test_check_packages
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/setup)
 set_tests_properties(setup_check_packages PROPERTIES LABELS setup TIMEOUT 300)
+
+# The include graph points downwards (base, subsystems, ui, app); the check
+# itself is tested on small trees with an upward include.
+add_test(NAME include_floors COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/check-floors ${CMAKE_SOURCE_DIR})
+add_test(NAME include_floors_check COMMAND ${Python3_EXECUTABLE} -m unittest -v test_check_floors
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/setup)
+set_tests_properties(include_floors include_floors_check PROPERTIES LABELS setup TIMEOUT 120)

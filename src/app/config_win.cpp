@@ -7,7 +7,7 @@
 #include "base/eventlog.h"
 #include "app/splash_win.h"
 #include "base/text_helpers.h"
-#include "playback/playlist_win.h"
+#include "ui/channel_list_win.h"
 #include "ui/docking_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/file_win.h"
@@ -54,7 +54,7 @@ class ShellApplyHost : public GlobalApplyHost {
  public:
   explicit ShellApplyHost(MainWindow& mw) : mw_(mw) {}
   void LoadChannelList(const GlobalSettings&) override {
-    reloadplaylist(mw_, false);
+    ReloadChannelList(mw_, false);
     if (mw_.splash) mw_.splash->AdvanceTo(35);
   }
   void SelectChannel(const std::string& mrl) override {

@@ -12,9 +12,10 @@
 #include "app/config_win.h"
 #include "base/eventlog.h"
 #include "app/splash_win.h"
+#include "guide/guide_files_win.h"
 #include "guide/netif_win.h"
 #include "base/text_helpers.h"
-#include "playback/playlist_win.h"
+#include "ui/channel_list_win.h"
 #include "ui/command_dispatch_win.h"
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
@@ -327,7 +328,7 @@ int RunPlayer(const Args& args) {
     ShowWindow(mw.hwnd, SW_HIDE);
     if (maintenance == Maintenance::UpdateChannelList ||
         (maintenance == Maintenance::UpdateGuide && args.Second() == "/updatem3u"))
-      reloadplaylist(mw, true);
+      ReloadChannelList(mw, true);
     EndMaintenanceRun(mw);
   }
 

@@ -1,19 +1,20 @@
 // `reloadplaylist`: fetches the channel list into the local copy beside the
-// exe and rebuilds the channel lists of the main window record from it.
+// exe and reads it. Showing it is the screen's business.
 #pragma once
+#include <functional>
+#include <string>
+
+#include "playback/playlist.h"
 
 namespace strevo {
 
-struct MainWindow;
-
 // `sender` is false at start-up (an existing local copy is then reused
 // without contacting the source) and true when a user, a task or a
-// maintenance run asks for a reload (a message box tells the result).
-void reloadplaylist(MainWindow& mw, bool sender);
-
-// Creates the channel list box at the right side of the video window (hidden).
-void CreatePlaylistBox(MainWindow& mw);
-// Keeps the box at the right side when the video window is resized.
-void LayoutPlaylistBox(MainWindow& mw);
+// maintenance run asks for a reload; then `tell` receives the message that
+// says what came, before the log line of the fetch. `pseudoTitle` is the
+// title of entry 0, already in the interface language.
+ChannelList reloadplaylist(const std::string& address, const std::string& localCopy, bool sender,
+                           const std::string& pseudoTitle,
+                           const std::function<void(const std::string& message)>& tell);
 
 }  // namespace strevo

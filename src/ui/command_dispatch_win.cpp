@@ -3,7 +3,7 @@
 #include "base/cmdline.h"
 #include "playback/channel_switch.h"
 #include "playback/player.h"
-#include "playback/playlist_win.h"
+#include "ui/channel_list_win.h"
 #include "playback/settings_map.h"
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
@@ -155,7 +155,7 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case Open: OpenCommand(mw); break;
 
     case UpdateChannels:
-      reloadplaylist(mw, true);
+      ReloadChannelList(mw, true);
       BuildChannelEntries(mw);
       break;
     case Settings: ShowSettings(mw, !IsWindowVisible(mw.frmCfg)); break;

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <mmsystem.h>
 #include <shlobj.h>
 
 #include <optional>
@@ -11,6 +10,7 @@
 
 #include "base/codepage.h"
 #include "base/text_helpers.h"
+#include "playback/audio_devices_win.h"
 #include "playback/settings_map.h"
 #include "playback/settings_values.h"
 #include "playback/vlclib_win.h"
@@ -32,18 +32,6 @@ struct Showing {
   Showing() { g_showing = true; }
   ~Showing() { g_showing = false; }
 };
-
-std::vector<std::string> AudioDevices() {
-  std::vector<std::string> items{"Auto"};
-  const UINT n = waveOutGetNumDevs();
-  for (UINT i = 0; i < n; ++i) {
-    WAVEOUTCAPSW caps{};
-    if (waveOutGetDevCapsW(i, &caps, sizeof caps) != MMSYSERR_NOERROR) continue;
-    std::wstring name(caps.szPname);
-    items.push_back(Narrow(name.substr(0, 31)));
-  }
-  return items;
-}
 
 std::string ShiftText(int hours) { return (hours > 0 ? "+" : "") + std::to_string(hours) + " hr."; }
 
@@ -175,19 +163,6 @@ void OpenEngineInterface(MainWindow& mw) {
 
 void EnableCropEdits(MainWindow& mw, bool enabled) {
   for (int id : {kIdCropWidth, kIdCropHeight, kIdCropLeft, kIdCropTop}) EnableWindow(mw.settings.Control(id), enabled);
-}
-
-std::vector<std::string> GuideFileNames(const std::string& exeFolder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(Widen(exeFolder + "\\TVGuide\\*.ndx").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string n = Narrow(fd.cFileName);
-    if (n.size() >= 4) names.push_back(n.substr(0, n.size() - 4));
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return names;
 }
 
 void ShowChannelSettings(MainWindow& mw) {

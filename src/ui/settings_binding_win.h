@@ -9,9 +9,6 @@ namespace strevo {
 
 struct MainWindow;
 
-// The guide files of the TVGuide folder: the ".ndx" names without extension.
-std::vector<std::string> GuideFileNames(const std::string& exeFolder);
-
 // Fills the choice lists that depend on the machine (interfaces, audio
 // devices, guide files) and shows every value.
 void ShowAllSettings(MainWindow& mw);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/playlist_win.h"
+#include "ui/channel_list_win.h"
 #include "ui/commands_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"
@@ -72,7 +72,7 @@ TEST(PlaylistLoad, TwentyThousandChannelsIntoTheControls) {
   LARGE_INTEGER freq, t0, t1;
   QueryPerformanceFrequency(&freq);
   QueryPerformanceCounter(&t0);
-  reloadplaylist(mw, false);  // no local copy yet: copies the source, then parses and fills
+  ReloadChannelList(mw, false);  // no local copy yet: copies the source, then parses and fills
   QueryPerformanceCounter(&t1);
   const double seconds = double(t1.QuadPart - t0.QuadPart) / double(freq.QuadPart);
   printf("playlist load: %d channels, %zu bytes, %.3f s\n", kChannels, list.size(), seconds);
@@ -107,7 +107,7 @@ TEST(PlaylistLoad, TwentyFiveThousandChannelsKeepEveryMenuIdInRange) {
   static MainWindow mw;
   ListFixture fx("strevo-playlist-menu", mw, BigList(kMany));
   mw.form.mainMenu = BuildPopupMenu(kMainMenu, kMainMenuCommandBase);
-  reloadplaylist(mw, false);
+  ReloadChannelList(mw, false);
   // Every channel stays reachable from the selector and the list.
   EXPECT_EQ(SendMessageW(fx.selector, CB_GETCOUNT, 0, 0), kMany + 1);
   EXPECT_EQ(SendMessageW(mw.lstPlaylist, LB_GETCOUNT, 0, 0), kMany);

@@ -1,0 +1,19 @@
+// The channel list on screen: the channel selector and the list box at the
+// right side of the video window, filled from the list playback reads.
+#pragma once
+
+namespace strevo {
+
+struct MainWindow;
+
+// Runs `reloadplaylist` on the configured address and shows the result: the
+// record's lists, the channel selector (first entry chosen) and the list box.
+// `sender` as for `reloadplaylist`; its message box belongs to the main window.
+void ReloadChannelList(MainWindow& mw, bool sender);
+
+// Creates the channel list box at the right side of the video window (hidden).
+void CreatePlaylistBox(MainWindow& mw);
+// Keeps the box at the right side when the video window is resized.
+void LayoutPlaylistBox(MainWindow& mw);
+
+}  // namespace strevo
