@@ -134,14 +134,6 @@ static LRESULT CALLBACK SettingsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 
 // ---- start-up steps ---------------------------------------------------------
 
-static HCURSOR CreateInvisibleCursor() {
-  // AND mask all ones, XOR mask all zeros: every pixel transparent.
-  BYTE andMask[32 * 32 / 8], xorMask[32 * 32 / 8];
-  memset(andMask, 0xFF, sizeof andMask);
-  memset(xorMask, 0x00, sizeof xorMask);
-  return CreateCursor(GetModuleHandleW(nullptr), 0, 0, 32, 32, andMask, xorMask);
-}
-
 static bool CheckSingleInstance(MainWindow& mw) {
   bool taken = false;
   mw.playerMutex = ClaimNamedMutex(MutexName(kPlayerMutexPrefix, mw.exePath), &taken);
@@ -186,26 +178,24 @@ int RunPlayer(const Args& args) {
   mw.version = LoadStringUtf8(IDS_VERSION);
   HINSTANCE inst = GetModuleHandleW(nullptr);
 
-  // 1
   LogLine(kLogSeparator);
   LogLine("appstart: " + mw.productName + " " + mw.version);
 
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
 
-  // 2: the hidden application window.
+  // The hidden application window.
   RegisterWindowClassOnce(kAppClass, AppProc, nullptr);
   mw.app = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClass, Widen(mw.productName + " loading...").c_str(), WS_POPUP, 0, 0,
                            0, 0, nullptr, nullptr, inst, nullptr);
 
-  // 3: the main window, then the single-instance rule.
+  // The main window, then the single-instance rule.
   RegisterWindowClassOnce(kMainClass, MainProc, GetSysColorBrush(COLOR_BTNFACE), CS_DBLCLKS);
   mw.hwnd = CreateWindowExW(0, kMainClass, Widen(mw.productName).c_str(),
                             WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, -1024, -1024, kBarWidth,
                             80, nullptr, nullptr, inst, nullptr);
   if (!CheckSingleInstance(mw)) ExitProcess(0);
 
-  // 4
   ShowWindow(mw.hwnd, SW_HIDE);
   RegisterWindowClassOnce(kVideoClass, VideoProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), CS_DBLCLKS);
   mw.frmVideo = CreateWindowExW(0, kVideoClass, Widen(mw.productName).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -218,14 +208,13 @@ int RunPlayer(const Args& args) {
   ShowWindow(mw.hwnd, SW_SHOWNA);
   LogLine("beforecreate done");
 
-  // 5: controls, menus and timers of the main window.
+  // Controls, menus and timers of the main window.
   BuildMainForm(mw);
   BuildSettingsWindow(mw);
   mw.settings.onCommand = [](int id, int code) { HandleSettingsCommand(*g_mainWindow, id, code); };
 
-  // 6: the preset installer ends the process itself (built with the presets).
+  // The preset installer ends the process itself (built with the presets).
 
-  // 7
   LogLine("begin formcreate");
   mw.tempFolder = TempWorkFolder(SystemTempPath(), mw.exePath);
   CreateDirectoryW(Widen(mw.tempFolder).c_str(), nullptr);
@@ -234,9 +223,7 @@ int RunPlayer(const Args& args) {
   mw.directShowMode = FileExists(ExeSibling(".dx"));
   InitPlayback(mw);
   AcceptDroppedFiles(mw);
-  mw.invisibleCursor = CreateInvisibleCursor();
 
-  // 8
   LogLine("begin translate");
   {
     const std::string lng = ExeSibling(".lng");
@@ -256,22 +243,19 @@ int RunPlayer(const Args& args) {
     SetWindowTextUtf8(mw.frmCfg, caption.substr(0, caption.find('\t')));
   }
 
-  // 9
   SetComboItems(mw.settings, kIdGuideFile, GuideFileNames(ExeFolder()));
 
-  // 10: interface colours to their defaults.
+  // Interface colours to their defaults.
 
-  // 11
   const std::string first = args.First();
   const bool firstIsFile = !first.empty() && FileExists(first);
   const std::string loadingPicture = ExeFolder() + "\\Images\\Loading.bmp";
   if (ShouldShowSplash(first, firstIsFile, FileExists(loadingPicture)))
     mw.splash = Splash::Create(loadingPicture, mw.productName);
 
-  // 12
   LoadConfiguration(mw);
 
-  // 13: black, bold Arial.
+  // Black, bold Arial.
   SendMessageW(mw.frmVideo, WM_SETFONT,
                reinterpret_cast<WPARAM>(CreateFontW(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial")),
                FALSE);
@@ -280,7 +264,6 @@ int RunPlayer(const Args& args) {
   LogLine("lstPlaylist created");
   Progress(mw, 5);
 
-  // 14, 15
   if (!mw.directShowMode) {
     CreateEngineObject(mw);
     // The channel list lies over the picture: the engine's panel and its
@@ -294,7 +277,7 @@ int RunPlayer(const Args& args) {
     LogLine("coinit - usedx");
   }
 
-  // 16: the about text that shows it is built with the main menu.
+  // The about text that shows it is built with the main menu.
   mw.engineVersion = mw.directShowMode ? "?" : (mw.vlc ? mw.vlc->Version() : "");
   SetControlText(mw.settings, kIdAboutText,
                  CompleteAboutText(ControlText(mw.settings, kIdAboutText), mw.productName, mw.version,
@@ -302,25 +285,22 @@ int RunPlayer(const Args& args) {
   LogLine("mode mnu done");
   Progress(mw, 15);
 
-  // 17
   CreateVideoOverlays(mw);
   LogLine("pnEmptyScr lbcursub lbinfo box lbrecbox ebhotkey created");
   Progress(mw, 20);
 
-  // 18
   ShowTrayIcon(mw, true);
   ListLocalAddresses(mw.interfaceItems);
   LogLine("tooltips created");
   Progress(mw, 25);
   Progress(mw, 30);
 
-  // 19
   ApplyGlobalConfiguration(mw);  // also docks the video when the configuration says so
   ShowGlobalsInControls(mw);
   Progress(mw, 40);
   Progress(mw, 45);
 
-  // 20: maintenance runs.
+  // Maintenance runs.
   const Maintenance maintenance = MaintenanceOf(args);
   if (maintenance != Maintenance::None) {
     if (mw.splash) mw.splash->Hide();
@@ -332,13 +312,11 @@ int RunPlayer(const Args& args) {
     EndMaintenanceRun(mw);
   }
 
-  // 21
   SetWindowPos(mw.hwnd, nullptr, mw.config.panelLeft, mw.config.panelTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(mw.frmVideo, SW_SHOWNA);
   RememberWindowPlacement(mw);
   SetWindowTextW(mw.app, Widen(WindowText(mw.hwnd)).c_str());
 
-  // 22
   BuildChannelEntries(mw);
   if (mw.lstPlaylist && IsWindowVisible(mw.lstPlaylist))
     SetWindowPos(mw.lstPlaylist, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -348,11 +326,9 @@ int RunPlayer(const Args& args) {
     mw.splash = nullptr;
   }
 
-  // 23
   FirstPlayback(mw, firstIsFile ? first : std::string());
   LogLine("form created");
 
-  // 24
   MessageLoop(mw);
   return 0;
 }

@@ -41,13 +41,12 @@ static void CleanFolder(const std::string& folder) {
 }
 
 void CloseRequest(MainWindow& mw, HWND sender) {
-  // 1: a running download finishes first.
+  // A running download finishes first.
   while (HWND bar = mw.form.Control(kPbTransfer)) {
     if (!IsWindowVisible(bar)) break;
     PumpPendingMessages();
     Sleep(10);
   }
-  // 3, 4
   if (sender == mw.frmVideo) {
     LogLine("begin close from frmVideo");
     PostMessageW(mw.hwnd, WM_CLOSE, 0, 0);
@@ -58,67 +57,56 @@ void CloseRequest(MainWindow& mw, HWND sender) {
     PostMessageW(mw.hwnd, WM_CLOSE, 0, 0);
     return;
   }
-  // 5: from here on once.
+  // The rest runs once, however many closes arrive.
   static bool closing = false;
   if (closing) return;
   closing = true;
 
-  // 6, 7
   KillTimer(mw.hwnd, kStatusTimer);
   KillTimer(mw.hwnd, kChannelMenuTimer);
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
 
-  // 8
   if (mw.engine && player_isplaying(mw)) {
     player_stop(mw);
     LogLine("player_stop done");
     PumpFor(100);
   }
 
-  // 9: the full-screen state is taken before the restore.
+  // The full-screen state is taken before the restore.
   const bool fullScreen = !mw.docked && IsZoomed(mw.frmVideo);
   if (fullScreen) {
     ShowWindow(mw.frmVideo, SW_RESTORE);
     if (mw.dockedBeforeFullScreen) DockVideo(mw);
   }
-  // 10
   if (IsIconic(mw.hwnd)) ShowWindow(mw.hwnd, SW_RESTORE);
 
-  // 11
   StoreGlobalConfiguration(mw, fullScreen);
 
-  // 12
   ShowWindow(mw.frmVideo, SW_HIDE);
   ShowWindow(mw.frmCfg, SW_HIDE);
   ShowWindow(mw.hwnd, SW_HIDE);
   ShowTrayIcon(mw, false);
   ShowWindow(mw.app, SW_HIDE);
 
-  // 13: the current channel's record is stored with its settings.
+  // The current channel's record is stored with its settings.
   applysettings(mw, Sender::MainWindow);
 
-  // 14
   SaveConfigurationFile(mw);
 
-  // 15
   mw.configList.clear();
 
-  // 16
   if (!mw.tempFolder.empty()) {
     CleanFolder(mw.tempFolder + "\\Icons");
     CleanFolder(mw.tempFolder);
   }
 
-  // 17
   if (mw.form.tooltip) DestroyWindow(mw.form.tooltip);
   mw.form.tooltip = nullptr;
   LogLine("forms and tray hidden, temp cleaned");
 
-  // 19
   PostMessageW(mw.frmVideo, WM_CLOSE, 0, 0);
   LogLine("frmvideo closed");
 
-  // 20
   if (!mw.directShowMode) {
     ReleaseEngineObject(mw);
     LogLine("axvlcplugin object destoyed");
@@ -126,15 +114,12 @@ void CloseRequest(MainWindow& mw, HWND sender) {
   LogLine("halt now - exit 0");
   LogLine(kLogSeparator);
 
-  // 21
   if (mw.playerMutex) CloseHandle(mw.playerMutex);
   mw.playerMutex = nullptr;
 
-  // 22
   if (mw.restartAfterEngineSwitch) StartProcessShown(OwnCommandLine(mw.exePath, "/nologo"));
   else if (CountBackgroundRecorders() > 0) StartProcessShown(OwnCommandLine(mw.exePath, "/agent"));
 
-  // 23
   ExitProcess(0);
 }
 

@@ -55,26 +55,6 @@ bool IsAllDigits(std::string_view text) {
   return true;
 }
 
-static void Two(std::string& out, int64_t v) {
-  if (v < 10) out += '0';
-  out += std::to_string(v);
-}
-
-std::string FormatDuration(int64_t seconds) {
-  std::string sign;
-  if (seconds < 0) {
-    sign = "-";
-    seconds = -seconds;
-  }
-  int64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
-  std::string out = sign;
-  if (h > 0) out += std::to_string(h) + ":";
-  Two(out, m);
-  out += ':';
-  Two(out, s);
-  return out;
-}
-
 int StrToIntLenient(std::string_view text) {
   size_t i = 0;
   bool neg = false;

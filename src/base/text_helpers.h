@@ -21,9 +21,6 @@ std::string SafeFileName(std::string_view text);
 
 bool IsAllDigits(std::string_view text);
 
-// "mm:ss", or "h:mm:ss" from one hour on.
-std::string FormatDuration(int64_t seconds);
-
 // Decimal number read leniently: optional sign, digits up to the first other
 // character (a leading blank included), 0 when there are none. Saturates
 // instead of overflowing.

@@ -63,16 +63,14 @@ int RunAgent(const Args& args) {
   agent.args = args;
   agent.exePath = ExePath();
 
-  // 1: one agent per executable path.
+  // One agent per executable path.
   bool taken = false;
   HANDLE mutex = ClaimNamedMutex(MutexName(kAgentMutexPrefix, agent.exePath), &taken);
   if (taken) return 0;
 
-  // 2
   agent.lastMinute.clear();
   agent.schedulerOpen = false;
 
-  // 3
   const std::string caption = LoadStringUtf8(IDS_PRODUCT_PART1) + LoadStringUtf8(IDS_PRODUCT_PART2) + " (Sleep)";
   RegisterWindowClassOnce(kAgentClass, AgentProc, nullptr);
   agent.hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kAgentClass, Widen(caption).c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,

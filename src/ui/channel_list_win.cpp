@@ -53,7 +53,6 @@ void ReloadChannelList(MainWindow& mw, bool sender) {
                                     });
   mw.channelTitles = list.titles;
   mw.channelMrls = list.mrls;
-  mw.channelSelectorItems = list.titles;
   mw.channelSelectorIndex = 0;
   mw.channelSubmenuCaptions = list.submenu;
   FillChannelControls(mw, list);

@@ -114,10 +114,8 @@ void DrawGlyphButton(MainWindow& mw, const DRAWITEMSTRUCT* di) {
   HDC dc = di->hDC;
   RECT r = di->rcItem;
   const bool pressed = di->itemState & ODS_SELECTED;
-  const bool hot = di->itemState & ODS_FOCUS;
   FillGradient(dc, r, pressed ? f.palette.GradientBottom() : f.palette.GradientTop(),
                pressed ? f.palette.GradientTop() : f.palette.GradientBottom());
-  (void)hot;
   const bool bold = def->id == kBtnOnTop && f.onTop;
   const GlyphChoice& g = ChooseGlyph(f, *def, bold);
   HGDIOBJ old = SelectObject(dc, g.font);
@@ -130,15 +128,6 @@ void DrawGlyphButton(MainWindow& mw, const DRAWITEMSTRUCT* di) {
   SetTextColor(dc, bold ? f.palette.Highlight() : f.palette.Text());
   if (pressed) OffsetRect(&r, 1, 1);
   DrawTextW(dc, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  if (def->id == kBtnMute && f.muted) {
-    // Muted: the glyph struck through.
-    HPEN pen = CreatePen(PS_SOLID, 2, RGB(200, 0, 0));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    MoveToEx(dc, r.left + 4, r.bottom - 4, nullptr);
-    LineTo(dc, r.right - 4, r.top + 4);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
-  }
   SelectObject(dc, old);
 }
 
@@ -317,11 +306,6 @@ void SetSliderPosition(HWND bar, int position) {
   SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(std::max(0, std::min(100, position))), 0);
 }
 
-void SetTimeText(MainWindow& mw, const std::string& text) {
-  SetWindowTextUtf8(mw.form.Control(kLblTime), text);
-  InvalidateRect(mw.form.Control(kLblTime), nullptr, FALSE);
-}
-
 void SetCurrentChannelText(MainWindow& mw, const std::string& text) {
   SetWindowTextUtf8(mw.form.Control(kLblCurrentChannel), text);
 }
@@ -379,7 +363,6 @@ void BuildMainForm(MainWindow& mw) {
   HINSTANCE inst = GetModuleHandleW(nullptr);
   RegisterWindowClassOnce(kBarClass, BarProc, nullptr);
   f.tahoma = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
-  f.arial = CreateFontW(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
   const wchar_t* captionFace = FontInstalled(L"Trebuchet MS") ? L"Trebuchet MS" : L"Tahoma";
   f.captionFont1 = CreateFontW(-15, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, captionFace);
   f.captionFont2 = CreateFontW(-15, 0, 0, 0, FW_NORMAL, 1, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, L"Tahoma");

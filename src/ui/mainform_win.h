@@ -38,10 +38,8 @@ struct MainForm {
   HWND topBar = nullptr, bottomBar = nullptr, dockPanel = nullptr;
   std::map<int, HWND> controls;  // by MainControlId
   HWND tooltip = nullptr;
-  HFONT tahoma = nullptr, captionFont1 = nullptr, captionFont2 = nullptr, versionFont = nullptr, arial = nullptr, timeFont = nullptr;
-  std::map<std::wstring, HFONT> glyphFonts;
+  HFONT tahoma = nullptr, captionFont1 = nullptr, captionFont2 = nullptr, versionFont = nullptr, timeFont = nullptr;
   bool onTop = false;
-  bool muted = false;
   Palette palette;
   NOTIFYICONDATAW tray{};
   bool trayShown = false;
@@ -67,7 +65,6 @@ void ShowTrayIcon(MainWindow& mw, bool shown);
 // Volume and position bars: 0..100.
 int SliderPosition(HWND bar);
 void SetSliderPosition(HWND bar, int position);
-void SetTimeText(MainWindow& mw, const std::string& text);
 void SetCurrentChannelText(MainWindow& mw, const std::string& text);
 // The channel selector over the current-channel label, opened.
 void OpenChannelSelector(MainWindow& mw);

@@ -43,12 +43,11 @@ struct MainWindow : PlayerState {
   HWND frmVideo = nullptr;
   HWND frmCfg = nullptr;
   HANDLE playerMutex = nullptr;
-  HCURSOR invisibleCursor = nullptr;
   Splash* splash = nullptr;
   MainForm form;  // the control panel's bars, buttons, menus, tray icon
   SettingsWindow settings;  // frmCfg's panel, pages and controls
 
-  // Layout of the control panel (the window issue draws into it).
+  // Layout of the control panel.
   int topBarHeight = 22;
   int bottomBarHeight = 48;
   int borderWidth = 2;
@@ -81,7 +80,6 @@ struct MainWindow : PlayerState {
   // channel list: the channel selector's items (the titles, index-aligned with
   // PlayerState::channelTitles/channelMrls), the channel submenu's captions
   // and the list box in the video window (channel i + 1 at index i).
-  std::vector<std::string> channelSelectorItems;
   std::vector<std::string> channelSubmenuCaptions;
   HWND lstPlaylist = nullptr;
 

@@ -50,15 +50,6 @@ TEST(TextHelpers, SafeFileNameAndDigits) {
   EXPECT_FALSE(IsAllDigits("-1"));
 }
 
-TEST(TextHelpers, FormatDuration) {
-  EXPECT_EQ(FormatDuration(0), "00:00");
-  EXPECT_EQ(FormatDuration(65), "01:05");
-  EXPECT_EQ(FormatDuration(3599), "59:59");
-  EXPECT_EQ(FormatDuration(3600), "1:00:00");
-  EXPECT_EQ(FormatDuration(3665), "1:01:05");
-  EXPECT_EQ(FormatDuration(100 * 3600 + 1), "100:00:01");
-}
-
 TEST(TextHelpers, LenientNumbers) {
   EXPECT_EQ(StrToIntLenient("42"), 42);
   EXPECT_EQ(StrToIntLenient("-7x"), -7);
