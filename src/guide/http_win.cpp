@@ -187,21 +187,23 @@ void RunGetFile(GetFileJob& j, const std::atomic<bool>& givenUp) {
 
 }  // namespace
 
-bool httpcmd(std::string_view server, int port, std::string_view verb, std::string_view object,
-             std::string_view user, std::string_view password, std::string_view headers, std::string_view body,
-             int accessType, std::string_view proxy, std::string& result, const TransferLimits& limits) {
+bool httpcmd(const HttpRequest& request, std::string& result) {
+  const std::string& server = request.server;
+  const std::string& verb = request.verb;
+  const std::string& object = request.object;
+  const TransferLimits& limits = request.limits;
   result.clear();
   auto job = std::make_shared<CmdJob>(limits);
   job->server = Widen(server);
   job->verb = Widen(verb);
   job->object = Widen(object);
-  job->user = Widen(user);
-  job->password = Widen(password);
-  job->headers = Widen(headers);
-  job->proxy = Widen(proxy);
-  job->body = std::string(body);
-  job->port = port;
-  job->accessType = accessType;
+  job->user = Widen(request.user);
+  job->password = Widen(request.password);
+  job->headers = Widen(request.headers);
+  job->proxy = Widen(request.proxy);
+  job->body = request.body;
+  job->port = request.port;
+  job->accessType = request.accessType;
   const bool ended = RunOnWorkerWhilePumping([job](const std::atomic<bool>& givenUp) { RunCmd(*job, givenUp); },
                                              nullptr, limits.timeLimitMs);
   if (ended && !job->sent) return false;
@@ -209,7 +211,7 @@ bool httpcmd(std::string_view server, int port, std::string_view verb, std::stri
   if (outcome.Complete()) result = std::move(job->text);
   LogLine(HttpCmdLogLine(verb, server, object, result.size()));
   if (!outcome.Complete())
-    LogLine(TransferFailedLogLine("httpcmd " + std::string(verb) + " " + std::string(server) + std::string(object),
+    LogLine(TransferFailedLogLine("httpcmd " + verb + " " + server + object,
                                   outcome));
   return outcome.Complete();
 }

@@ -19,10 +19,21 @@ namespace strevo {
 // error, fewer bytes than announced, a body over the limit, the time limit)
 // gives false, an empty result, and the log line with 0 bytes followed by
 // one that says why.
-bool httpcmd(std::string_view server, int port, std::string_view verb, std::string_view object,
-             std::string_view user, std::string_view password, std::string_view headers, std::string_view body,
-             int accessType, std::string_view proxy, std::string& result,
-             const TransferLimits& limits = kChannelListLimits);
+// A request names only what differs from a plain GET on port 80 through
+// the system's proxy settings.
+struct HttpRequest {
+  std::string server;  // a ":port" in it stays part of the host name
+  int port = 80;
+  std::string verb = "GET";
+  std::string object = "/";
+  std::string user, password;
+  std::string headers;
+  std::string body;
+  int accessType = 0;  // WinInet's access type; 0 takes the system's settings
+  std::string proxy;
+  TransferLimits limits = kChannelListLimits;
+};
+bool httpcmd(const HttpRequest& request, std::string& result);
 
 // Downloads a URL into a file. The destination is created (replacing any old
 // file) before any network access; false at once when it cannot be. It

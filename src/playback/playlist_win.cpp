@@ -27,9 +27,11 @@ static int64_t FetchIntoCopy(const std::string& address, const std::string& copy
   switch (ClassifyPlaylistAddress(address)) {
     case PlaylistSource::Http: {
       HttpTarget target = SplitHttpAddress(address);
-      if (!httpcmd(target.host, kPlaylistHttpPort, "GET", target.path, "", "", "", "", 0, "", bytes,
-                   kChannelListLimits) ||
-          bytes.empty())
+      HttpRequest request;
+      request.server = target.host;
+      request.port = kPlaylistHttpPort;
+      request.object = target.path;
+      if (!httpcmd(request, bytes) || bytes.empty())
         return 0;
       break;
     }
@@ -43,16 +45,16 @@ static int64_t FetchIntoCopy(const std::string& address, const std::string& copy
   return WriteFileReplacing(copy, bytes) ? static_cast<int64_t>(bytes.size()) : 0;
 }
 
-ChannelList reloadplaylist(const std::string& address, const std::string& copy, bool sender,
+ChannelList reloadplaylist(const std::string& address, const std::string& copy, bool requested,
                            const std::string& pseudoTitle,
                            const std::function<void(const std::string& message)>& tell) {
   // Fetching.
   if (ClassifyPlaylistAddress(address) == PlaylistSource::None) {
     if (!FileExists(copy)) WriteFileReplacing(copy, "");
-  } else if (sender || !FileExists(copy)) {
+  } else if (requested || !FileExists(copy)) {
     const int64_t size = FetchIntoCopy(address, copy);
     if (!FileExists(copy)) WriteFileReplacing(copy, "");
-    if (sender && tell) tell(PlaylistLoadedMessage(LoadStringUtf8(IDS_NEW_CHANNEL_LIST), address, size));
+    if (requested && tell) tell(PlaylistLoadedMessage(LoadStringUtf8(IDS_NEW_CHANNEL_LIST), address, size));
     LogLine(PlaylistLoadedLogLine(address, size));
   }
 

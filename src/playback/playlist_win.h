@@ -8,12 +8,12 @@
 
 namespace strevo {
 
-// `sender` is false at start-up (an existing local copy is then reused
+// `requested` is false at start-up (an existing local copy is then reused
 // without contacting the source) and true when a user, a task or a
 // maintenance run asks for a reload; then `tell` receives the message that
 // says what came, before the log line of the fetch. `pseudoTitle` is the
 // title of entry 0, already in the interface language.
-ChannelList reloadplaylist(const std::string& address, const std::string& localCopy, bool sender,
+ChannelList reloadplaylist(const std::string& address, const std::string& localCopy, bool requested,
                            const std::string& pseudoTitle,
                            const std::function<void(const std::string& message)>& tell);
 

@@ -35,7 +35,7 @@ static void FillChannelControls(MainWindow& mw, const ChannelList& list) {
   if (mw.lstPlaylist) FillBox(mw.lstPlaylist, list, 1, false);
 }
 
-void ReloadChannelList(MainWindow& mw, bool sender) {
+void ReloadChannelList(MainWindow& mw, bool requested) {
   // The transfer keeps the windows alive, so a second reload can be asked
   // for while one waits for its list: the running one is enough.
   static bool reloading = false;
@@ -46,7 +46,7 @@ void ReloadChannelList(MainWindow& mw, bool sender) {
     ~Running() { flag = false; }
   } running(reloading);
 
-  ChannelList list = reloadplaylist(mw.config.playlistUrl, SiblingPath(mw.exePath, ".m3u"), sender,
+  ChannelList list = reloadplaylist(mw.config.playlistUrl, SiblingPath(mw.exePath, ".m3u"), requested,
                                     TranslateText(LoadStringUtf8(IDS_FILE_OR_STREAM), ExeSibling(".lng")),
                                     [&mw](const std::string& message) {
                                       MessageBoxUtf8(mw.hwnd, message, mw.productName, MB_OK | MB_ICONINFORMATION);

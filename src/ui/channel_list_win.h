@@ -8,8 +8,8 @@ struct MainWindow;
 
 // Runs `reloadplaylist` on the configured address and shows the result: the
 // record's lists, the channel selector (first entry chosen) and the list box.
-// `sender` as for `reloadplaylist`; its message box belongs to the main window.
-void ReloadChannelList(MainWindow& mw, bool sender);
+// `requested` as for `reloadplaylist`; its message box belongs to the main window.
+void ReloadChannelList(MainWindow& mw, bool requested);
 
 // Creates the channel list box at the right side of the video window (hidden).
 void CreatePlaylistBox(MainWindow& mw);

@@ -129,7 +129,12 @@ void Silent(SOCKET s, LoopbackServer& server) {
 const std::string kList = "#EXTM3U\r\n#EXTINF:-1,One\r\nudp://@239.1.1.1:1234\r\n";
 
 bool Get(const LoopbackServer& server, std::string& body, const TransferLimits& limits = kChannelListLimits) {
-  return httpcmd("127.0.0.1", server.port(), "GET", "/list.m3u", "", "", "", "", 0, "", body, limits);
+  HttpRequest request;
+  request.server = "127.0.0.1";
+  request.port = server.port();
+  request.object = "/list.m3u";
+  request.limits = limits;
+  return httpcmd(request, body);
 }
 
 TEST(HttpCmd, OnlyAWhole2xxResponseCounts) {
