@@ -1,5 +1,6 @@
 """scripts/check-floors on small trees: it passes a tree whose includes point
-downwards and names the file, line and include of each one that does not."""
+downwards and names the file, line and include of each one that does not, and
+any source file too long."""
 import contextlib
 import importlib.machinery
 import importlib.util
@@ -103,6 +104,11 @@ class CheckFloorsTest(unittest.TestCase):
 
         status, lines = self.run_on({'src/extras/thing.cpp': '#include "base/text.h"\n'})
         self.assertEqual((status, lines), (1, ['src/extras/thing.cpp: folder is on no floor']))
+
+        status, lines = self.run_on({'engine/support/text.cpp': '#include "support/text.h"\n' + '//\n' * 600})
+        self.assertEqual((status, lines), (1, ['engine/support/text.cpp: 601 lines, more than 600']))
+        status, lines = self.run_on({'src/base/text.cpp': '#include "base/text.h"\n' + '//\n' * 599})
+        self.assertEqual((status, lines), (0, []))
 
         # An include through a relative path is judged by where it lands.
         status, lines = self.run_on({'src/base/text.cpp': '#include "../ui/mainwindow_win.h"\n'})

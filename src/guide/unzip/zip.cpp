@@ -330,14 +330,6 @@ uint8_t Ratio(uint64_t size, uint64_t compressed) {
 
 uint32_t Saturate32(uint64_t v) { return v > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(v); }
 
-// Wildcard match with one backtrack point: linear in practice, O(n*m) at worst.
-// "?" takes one UTF-8 character.
-size_t CharLen(const std::string& s, size_t i) {
-  size_t n = 1;
-  while (i + n < s.size() && (static_cast<unsigned char>(s[i + n]) & 0xC0) == 0x80) ++n;
-  return n;
-}
-
 }  // namespace
 
 // ---- public ----------------------------------------------------------------------
@@ -361,51 +353,6 @@ ZipClock& SteadyZipClock() {
   };
   static Steady clock;
   return clock;
-}
-
-bool ZipMaskMatches(const std::string& mask, const std::string& name) {
-  if (mask.empty() || mask == "*.*" || mask == "*") return true;
-  size_t m = 0, n = 0;
-  size_t star_m = std::string::npos, star_n = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && mask[m] == '*') {
-      star_m = m++;
-      star_n = n;
-    } else if (m < mask.size() && mask[m] == '?') {
-      ++m;
-      n += CharLen(name, n);
-    } else if (m < mask.size() && mask[m] == name[n]) {
-      ++m;
-      ++n;
-    } else if (star_m != std::string::npos) {
-      m = star_m + 1;
-      star_n += CharLen(name, star_n);
-      n = star_n;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
-}
-
-bool ZipNameIsSafe(const std::string& name) {
-  if (name.empty()) return true;
-  if (name[0] == '\\' || name[0] == '/') return false;
-  if (name.find(':') != std::string::npos) return false;
-  if (name.find('\0') != std::string::npos) return false;
-  size_t start = 0;
-  while (start <= name.size()) {
-    size_t end = name.find_first_of("\\/", start);
-    if (end == std::string::npos) end = name.size();
-    const std::string_view part(name.data() + start, end - start);
-    // ".." and the forms Windows trims to it ("..." , ".. ").
-    if (part.size() >= 2 && part.find_first_not_of(". ") == std::string_view::npos &&
-        std::count(part.begin(), part.end(), '.') >= 2)
-      return false;
-    start = end + 1;
-  }
-  return true;
 }
 
 bool ZipCheckArchive(const std::string& archive_path, uint32_t* header_offset, const ZipEnv& env) {
