@@ -15,7 +15,7 @@ all: build
 setup:
 	@scripts/setup
 
-# Every outside command of the build and the tests comes from scripts/packages.
+# Every outside command of the build and the tests comes from the list in scripts/setup.
 check: setup
 	@scripts/check-packages
 

@@ -13,7 +13,7 @@ from importlib.util import module_from_spec, spec_from_loader
 
 SOURCE = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
 SCRIPT = os.path.join(SOURCE, 'scripts', 'check-packages')
-PACKAGES = os.path.join(SOURCE, 'scripts', 'packages')
+PACKAGES = os.path.join(SOURCE, 'scripts', 'setup')
 
 
 def load_check():
@@ -135,7 +135,7 @@ class WholeCheck(unittest.TestCase):
     def test_the_projects_list_covers_the_projects_commands(self):
         code, out = self.run_check()
         self.assertEqual(code, 0, out)
-        self.assertIn('all brought by scripts/packages', out)
+        self.assertIn('all brought by the list of scripts/setup', out)
 
     def test_a_list_without_wine_fails_on_the_commands_only_wine_brings(self):
         # wine64 stays: /usr/bin/wineserver is wine's, though its target is libwine's.
