@@ -10,25 +10,19 @@ namespace strevo {
 
 static const wchar_t kSplashClass[] = L"StrevoSplash";
 
-LRESULT CALLBACK Splash::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<Splash*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<Splash*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else if (msg == WM_PAINT && self) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, self->picture_);
-    BITMAP bm;
-    GetObjectW(self->picture_, sizeof bm, &bm);
-    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    EndPaint(hwnd, &ps);
-    return 0;
-  }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+LRESULT Splash::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_PAINT) return Default(msg, wp, lp);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd(), &ps);
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, picture_);
+  BITMAP bm;
+  GetObjectW(picture_, sizeof bm, &bm);
+  BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  EndPaint(hwnd(), &ps);
+  return 0;
 }
 
 Splash* Splash::Create(const std::string& picturePath, const std::string& caption) {
@@ -50,14 +44,22 @@ Splash* Splash::Create(const std::string& picturePath, const std::string& captio
 
   auto* s = new Splash;
   s->picture_ = pic;
-  RegisterWindowClassOnce(kSplashClass, Proc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  s->hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kSplashClass, Widen(caption).c_str(), WS_POPUP, x, y, w, h, nullptr,
-                             nullptr, GetModuleHandleW(nullptr), s);
+  Window::RegisterClassOnce(kSplashClass, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  const std::wstring title = Widen(caption);
+  WindowArgs args;
+  args.className = kSplashClass;
+  args.title = title.c_str();
+  args.style = WS_POPUP;
+  args.exStyle = WS_EX_TOOLWINDOW;
+  args.x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+  args.y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+  args.width = w;
+  args.height = h;
+  const HWND window = s->Window::Create(args);
   // The holder clips the bar so that its frame stays hidden.
   const int hx = static_cast<int>(std::lround(w * 0.1)), hy = static_cast<int>(std::lround(h * 0.8));
   const int hw = static_cast<int>(std::lround(w * 0.8));
-  HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, hx, hy, hw, 16, s->hwnd_,
+  HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, hx, hy, hw, 16, window,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
   s->bar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, -3, -2, hw + 6, 16 + 4,
                             holder, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -65,8 +67,8 @@ Splash* Splash::Create(const std::string& picturePath, const std::string& captio
   SendMessageW(s->bar_, PBM_SETPOS, 0, 0);
   SendMessageW(s->bar_, PBM_SETBKCOLOR, 0, background);
   SendMessageW(s->bar_, PBM_SETBARCOLOR, 0, fill);
-  ShowWindow(s->hwnd_, SW_SHOW);
-  UpdateWindow(s->hwnd_);
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
   return s;
 }
 
@@ -74,17 +76,17 @@ void Splash::AdvanceTo(int target) {
   while (position_ < target) {
     ++position_;
     SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
-    UpdateWindow(hwnd_);
+    UpdateWindow(hwnd());
     PumpPendingMessages();
     Sleep(3);
   }
 }
 
-void Splash::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void Splash::Hide() { ShowWindow(hwnd(), SW_HIDE); }
 
 void Splash::Close() {
   Sleep(20);
-  DestroyWindow(hwnd_);
+  Destroy();
   DeleteObject(picture_);
   delete this;
 }

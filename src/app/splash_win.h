@@ -4,25 +4,26 @@
 
 #include <string>
 
+#include "win/window_win.h"
+
 namespace strevo {
 
-class Splash {
+class Splash : public Window {
  public:
   // Returns null when the picture cannot be loaded.
   static Splash* Create(const std::string& picturePath, const std::string& caption);
   void AdvanceTo(int target);
   void Hide();
   void Close();  // waits 20 ms, destroys the window, deletes this
-  HWND Window() const { return hwnd_; }
   int Position() const { return position_; }
 
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
  private:
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
-  HWND hwnd_ = nullptr;
   HWND bar_ = nullptr;
   HBITMAP picture_ = nullptr;
   int position_ = 0;
 };
-
 
 }  // namespace strevo

@@ -8,6 +8,7 @@
 #include "playback/bgrec_status.h"
 #include "playback/vlclib_win.h"
 #include "win/util_win.h"
+#include "win/window_win.h"
 
 namespace strevo {
 
@@ -15,39 +16,40 @@ static const wchar_t kRecorderClass[] = L"obj_Form";
 static const wchar_t kRecorderLabelClass[] = L"obj_STATIC";
 static const UINT_PTR kRecorderTimer = 1;
 
-struct Recorder {
+// The recorder's window; its timer drives the recording from start to end.
+class Recorder : public Window {
+ public:
   Args args;
   std::string title;
-  HWND hwnd = nullptr;
   HWND label = nullptr;
   HFONT font = nullptr;
   HWND enginePanel = nullptr;
   TVLCPlugin* vlc = nullptr;
   ULONGLONG startTick = 0;
-};
 
-static Recorder* g_recorder = nullptr;
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
 
 static void RecorderRun(Recorder& r);
 static void RecorderCloseQuery(Recorder& r);
 
-static LRESULT CALLBACK RecorderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT Recorder::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_TIMER:
-      if (g_recorder && wp == kRecorderTimer) RecorderRun(*g_recorder);
+      if (wp == kRecorderTimer) RecorderRun(*this);
       return 0;
     case WM_CLOSE:
-      if (g_recorder) RecorderCloseQuery(*g_recorder);
+      RecorderCloseQuery(*this);
       return 0;
     case WM_SIZE:
-      if (g_recorder && g_recorder->label)
-        MoveWindow(g_recorder->label, 5, 5, LOWORD(lp) - 10, HIWORD(lp) - 10, TRUE);
+      if (label) MoveWindow(label, 5, 5, LOWORD(lp) - 10, HIWORD(lp) - 10, TRUE);
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return Default(msg, wp, lp);
 }
 
 // The status label is a STATIC under its own class name, so that other
@@ -64,19 +66,25 @@ static void RegisterLabelClass() {
 }
 
 static void CreateRecorderWindow(Recorder& r) {
-  RegisterWindowClassOnce(kRecorderClass, RecorderProc, GetSysColorBrush(COLOR_BTNFACE));
+  Window::RegisterClassOnce(kRecorderClass, GetSysColorBrush(COLOR_BTNFACE));
   RegisterLabelClass();
   RECT rc{0, 0, 235, 75};
-  const DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME;
-  r.hwnd = CreateWindowExW(WS_EX_DLGMODALFRAME, kRecorderClass, Widen(r.title).c_str(), style, CW_USEDEFAULT,
-                           CW_USEDEFAULT, rc.right, rc.bottom, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  const std::wstring caption = Widen(r.title);
+  WindowArgs w;
+  w.className = kRecorderClass;
+  w.title = caption.c_str();
+  w.style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME;
+  w.exStyle = WS_EX_DLGMODALFRAME;
+  w.width = rc.right;
+  w.height = rc.bottom;
+  r.Create(w);
   r.font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
-  GetClientRect(r.hwnd, &rc);
+  GetClientRect(r.hwnd(), &rc);
   r.label = CreateWindowExW(0, kRecorderLabelClass, L"", WS_CHILD | WS_VISIBLE, 5, 5, rc.right - 10, rc.bottom - 10,
-                            r.hwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+                            r.hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(r.label, WM_SETFONT, reinterpret_cast<WPARAM>(r.font), FALSE);
-  if (r.args.At(5) != "0") ShowWindow(r.hwnd, SW_SHOWMINNOACTIVE), ShowWindow(r.hwnd, SW_HIDE);
-  SetTimer(r.hwnd, kRecorderTimer, 500, nullptr);
+  if (r.args.At(5) != "0") ShowWindow(r.hwnd(), SW_SHOWMINNOACTIVE), ShowWindow(r.hwnd(), SW_HIDE);
+  SetTimer(r.hwnd(), kRecorderTimer, 500, nullptr);
 }
 
 // Ending the process under the engine's running threads can crash it in its
@@ -93,20 +101,20 @@ static void RecorderRun(Recorder& r) {
   if (running) return;
   running = true;
   struct Done { ~Done() { running = false; } } done;
-  if (!r.hwnd) {
+  if (!r.hwnd()) {
     CreateRecorderWindow(r);
     // Exactly eight arguments after the program path.
     if (r.args.Count() != 9 || r.args.First() != "/bgrec") {
-      MessageBoxUtf8(r.hwnd, "Not enough parameters!", r.title, MB_OK | MB_ICONINFORMATION);
+      MessageBoxUtf8(r.hwnd(), "Not enough parameters!", r.title, MB_OK | MB_ICONINFORMATION);
       ExitProcess(0);
     }
   }
   if (!r.vlc) {
-    r.enginePanel = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, r.hwnd, nullptr,
+    r.enginePanel = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, r.hwnd(), nullptr,
                                     GetModuleHandleW(nullptr), nullptr);
     r.vlc = new TVLCPlugin(r.enginePanel);
     if (!r.vlc->Loaded()) {
-      MessageBoxUtf8(r.hwnd, "Error!", r.title, MB_OK | MB_ICONERROR);
+      MessageBoxUtf8(r.hwnd(), "Error!", r.title, MB_OK | MB_ICONERROR);
       ExitProcess(0);
     }
     Sleep(300);
@@ -134,7 +142,7 @@ static void RecorderRun(Recorder& r) {
     bytes = (static_cast<int64_t>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow;
   SetWindowTextUtf8(r.label, RecorderStatusText(a, r.vlc->IsPlaying() != 0, bytes, elapsed));
   if (RecorderDone(a.minutes, elapsed)) {
-    ShowWindow(r.hwnd, SW_HIDE);
+    ShowWindow(r.hwnd(), SW_HIDE);
     r.vlc->Stop();
     Sleep(300);
     EndRecorder(r);
@@ -143,17 +151,17 @@ static void RecorderRun(Recorder& r) {
 
 static void RecorderCloseQuery(Recorder& r) {
   if (r.vlc && r.vlc->IsPlaying() != 0 &&
-      MessageBoxUtf8(r.hwnd, LoadStringUtf8(IDS_CONFIRM_STOP_RECORDING), r.title, MB_YESNO | MB_ICONQUESTION) != IDYES)
+      MessageBoxUtf8(r.hwnd(), LoadStringUtf8(IDS_CONFIRM_STOP_RECORDING), r.title, MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
-  ShowWindow(r.hwnd, SW_HIDE);
+  ShowWindow(r.hwnd(), SW_HIDE);
   if (r.vlc) r.vlc->Stop();
   Sleep(300);
   EndRecorder(r);
 }
 
 int RunBackgroundRecorder(const Args& args) {
+  // Lives as long as the process: the recording ends it with ExitProcess.
   static Recorder r;
-  g_recorder = &r;
   r.args = args;
   r.title = LoadStringUtf8(IDS_BACKGROUND_RECORDING);
   RecorderRun(r);

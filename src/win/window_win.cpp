@@ -22,6 +22,15 @@ bool Window::RegisterClassOnce(const WindowClassArgs& args) {
   return RegisterClassExW(&wc) != 0;
 }
 
+bool Window::RegisterClassOnce(const wchar_t* name, HBRUSH background, UINT style) {
+  WindowClassArgs args;
+  args.name = name;
+  args.style = style;
+  args.icon = args.smallIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+  args.background = background;
+  return RegisterClassOnce(args);
+}
+
 HWND Window::Create(const WindowArgs& args) {
   if (hwnd_) return nullptr;
   // hwnd_ is set at WM_NCCREATE, before CreateWindowExW returns.
@@ -35,7 +44,7 @@ void Window::Destroy() {
 }
 
 Window* Window::FromHandle(HWND hwnd) {
-  if (!hwnd || GetClassLongPtrW(hwnd, GCLP_WNDPROC) != reinterpret_cast<LONG_PTR>(StaticProc)) return nullptr;
+  if (!hwnd || GetClassLongPtrW(hwnd, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(StaticProc)) return nullptr;
   return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 

@@ -37,6 +37,8 @@ class Window {
 
   // Registers a class whose windows are Window objects (once per name).
   static bool RegisterClassOnce(const WindowClassArgs& args);
+  // The same with the program's icon (resource 1) and the arrow cursor.
+  static bool RegisterClassOnce(const wchar_t* name, HBRUSH background, UINT style = 0);
 
   // Creates the window; null on failure. One object owns at most one window.
   HWND Create(const WindowArgs& args);

@@ -87,6 +87,24 @@ TEST(WindowBase, EachWindowReachesItsOwnObjectFromCreationToDestruction) {
   EXPECT_FALSE(IsWindow(hb));
 }
 
+TEST(WindowBase, TheShortRegistrationKeepsBackgroundStyleAndArrowAndDispatchesToObjects) {
+  constexpr wchar_t kShortClass[] = L"StrevoWindowBaseShortTest";
+  HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+  ASSERT_TRUE(Window::RegisterClassOnce(kShortClass, face, CS_DBLCLKS));
+  WNDCLASSEXW wc{sizeof wc};
+  ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), kShortClass, &wc));
+  EXPECT_EQ(wc.hbrBackground, face);
+  EXPECT_EQ(wc.style & CS_DBLCLKS, static_cast<UINT>(CS_DBLCLKS));
+  EXPECT_EQ(wc.hCursor, LoadCursorW(nullptr, IDC_ARROW));
+  Recorder r(nullptr);
+  HWND h = r.Create({kShortClass, L"short", WS_POPUP});
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(Window::FromHandle(h), &r);
+  EXPECT_EQ(SendMessageW(h, WM_USER + 7, 0, 0), 1001);
+  r.Destroy();
+  EXPECT_EQ(r.destroyed, 1);
+}
+
 TEST(WindowBase, AWindowOfTheClassCreatedWithoutAnObjectIsRefused) {
   ASSERT_TRUE(Window::RegisterClassOnce({kTestClass}));
   HWND h = CreateWindowExW(0, kTestClass, L"", 0, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
