@@ -211,7 +211,6 @@ int RunPlayer(const Args& args) {
   // Controls, menus and timers of the main window.
   BuildMainForm(mw);
   BuildSettingsWindow(mw);
-  mw.settings.onCommand = [](int id, int code) { HandleSettingsCommand(*g_mainWindow, id, code); };
 
   // The preset installer ends the process itself (built with the presets).
 

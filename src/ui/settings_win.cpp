@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/commands_win.h"
 #include "ui/docking_win.h"
 #include "ui/mainform_win.h"
 #include "ui/mainwindow_win.h"
@@ -19,16 +20,22 @@ const wchar_t kPanelClass[] = L"StrevoSettingsPanel";
 const wchar_t kPageClass[] = L"StrevoSettingsPage";
 constexpr int kTabsX = 6, kTabsY = 6, kTabsW = kSettingsWidth - 12, kTabsH = 312;
 
+// The panel and the pages hold the player's record in their user data, put
+// there once the window is built: what the controls send while it is being
+// built is not a user's change.
+MainWindow* RecordOf(HWND panelOrPage) {
+  return reinterpret_cast<MainWindow*>(GetWindowLongPtrW(panelOrPage, GWLP_USERDATA));
+}
+
 void Forward(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  MainWindow* mw = TheMainWindow();
-  if (!mw || !mw->settings.onCommand) return;
+  MainWindow* mw = RecordOf(h);
+  if (!mw) return;
   if (msg == WM_COMMAND) {
-    mw->settings.onCommand(LOWORD(wp), HIWORD(wp));
+    HandleSettingsCommand(*mw, LOWORD(wp), HIWORD(wp));
   } else if (msg == WM_VSCROLL || msg == WM_HSCROLL) {
     HWND control = reinterpret_cast<HWND>(lp);
-    if (control) mw->settings.onCommand(GetDlgCtrlID(control), LOWORD(wp));
+    if (control) HandleSettingsCommand(*mw, GetDlgCtrlID(control), LOWORD(wp));
   }
-  (void)h;
 }
 
 LRESULT CALLBACK PageProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -89,18 +96,18 @@ LRESULT CALLBACK PanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: {
       auto* n = reinterpret_cast<NMHDR*>(lp);
       if (n->code == TCN_SELCHANGE)
-        if (MainWindow* mw = TheMainWindow()) SelectSettingsPage(*mw, TabCtrl_GetCurSel(n->hwndFrom));
+        if (MainWindow* mw = RecordOf(h)) SelectSettingsPage(*mw, TabCtrl_GetCurSel(n->hwndFrom));
       return 0;
     }
   }
   return DefWindowProcW(h, msg, wp, lp);
 }
 
-// A middle click on a picture slider puts it back to its default.
+// A middle click on a picture slider puts it back to its default. The slider
+// reaches the record through its page.
 LRESULT CALLBACK PictureSliderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
   if (msg == WM_MBUTTONDOWN) {
-    MainWindow* mw = TheMainWindow();
-    if (mw && mw->settings.onCommand) mw->settings.onCommand(GetDlgCtrlID(h), kSliderMiddleClick);
+    if (MainWindow* mw = RecordOf(GetParent(h))) HandleSettingsCommand(*mw, GetDlgCtrlID(h), kSliderMiddleClick);
     return 0;
   }
   return DefSubclassProc(h, msg, wp, lp);
@@ -214,6 +221,9 @@ void BuildSettingsWindow(MainWindow& mw) {
   HMENU sys = GetSystemMenu(mw.frmCfg, FALSE);
   if (sys) DeleteMenu(sys, SC_CLOSE, MF_BYCOMMAND);
   SetClientSize(mw.frmCfg, kSettingsWidth, kSettingsHeight);
+
+  SetWindowLongPtrW(s.panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&mw));
+  for (HWND p : s.pages) SetWindowLongPtrW(p, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&mw));
 }
 
 void SelectSettingsPage(MainWindow& mw, int index) {

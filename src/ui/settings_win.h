@@ -3,7 +3,6 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,8 +21,6 @@ struct SettingsWindow {
   std::vector<HWND> pages;
   std::map<int, HWND> controls;  // by SettingsId
   HFONT font = nullptr, boldFont = nullptr;
-  // Called for every command of a settings control (id, notification code).
-  std::function<void(int id, int code)> onCommand;
 
   HWND Control(int id) const {
     auto it = controls.find(id);
