@@ -28,108 +28,146 @@
 #include "playback/vlclib_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
+#include "win/window_win.h"
 
 namespace strevo {
 
 void InstallFileLog();
 void CloseRequest(MainWindow& mw, HWND sender);
 
-static MainWindow* g_mainWindow = nullptr;
-MainWindow* TheMainWindow() { return g_mainWindow; }
-
 static void Progress(MainWindow& mw, int target) {
   if (mw.splash) mw.splash->AdvanceTo(target);
 }
 
-// ---- window procedures ----------------------------------------------------
+// ---- windows ----------------------------------------------------------------
 
-static LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
+// The player's visible windows act on the one record of the process. Closing
+// any of them is a close request, and files dropped on one are opened.
+class PlayerWindow : public Window {
+ public:
+  explicit PlayerWindow(MainWindow& mw) : mw_(mw) {}
 
-static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  MainWindow* mw = g_mainWindow;
-  switch (msg) {
-    case WM_CLOSE:
-      if (mw) CloseRequest(*mw, hwnd);
-      return 0;
-    case WM_SIZE:
-      if (mw && mw->form.topBar) LayoutMainForm(*mw);
-      return 0;
-    case WM_GETMINMAXINFO:
-      if (mw) {
-        auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
-        mmi->ptMinTrackSize.x = std::max<LONG>(mmi->ptMinTrackSize.x, mw->minMainWidth);
-        mmi->ptMinTrackSize.y = std::max<LONG>(mmi->ptMinTrackSize.y, mw->minMainHeight);
-      }
-      return 0;
-    case WM_COMMAND:
-      if (mw && HandleMainCommand(*mw, wp, lp)) return 0;
-      break;
-    case kTrayMessage:
-      if (mw) HandleTrayMessage(*mw, lp);
-      return 0;
-    case WM_TIMER:
-      if (!mw) break;
-      if (wp == kStartPlayTimer) OnStartPlayTimer(*mw);
-      return 0;
-    case kPlayerCommand:
-      if (mw && HandlePlayerCommand(*mw, wp, lp)) return 0;
-      break;
-    case WM_DROPFILES:
-      if (mw) OnDropFiles(*mw, reinterpret_cast<HDROP>(wp));
-      return 0;
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_CLOSE:
+        CloseRequest(mw_, hwnd());
+        return 0;
+      case WM_DROPFILES:
+        OnDropFiles(mw_, reinterpret_cast<HDROP>(wp));
+        return 0;
+    }
+    return Default(msg, wp, lp);
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
 
-static LRESULT CALLBACK VideoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_CLOSE:
-      if (g_mainWindow) CloseRequest(*g_mainWindow, hwnd);
-      return 0;
-    case WM_SIZE:
-      if (g_mainWindow) {
-        FitEngineHost(*g_mainWindow);
-        LayoutPlaylistBox(*g_mainWindow);
+  MainWindow& mw_;
+};
+
+// The control panel.
+class MainPanelWindow : public PlayerWindow {
+ public:
+  using PlayerWindow::PlayerWindow;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_SIZE:
+        if (mw_.form.topBar) LayoutMainForm(mw_);
+        return 0;
+      case WM_GETMINMAXINFO: {
+        auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+        mmi->ptMinTrackSize.x = std::max<LONG>(mmi->ptMinTrackSize.x, mw_.minMainWidth);
+        mmi->ptMinTrackSize.y = std::max<LONG>(mmi->ptMinTrackSize.y, mw_.minMainHeight);
+        return 0;
       }
-      break;
-    case WM_GETMINMAXINFO: {
-      auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
-      mmi->ptMinTrackSize.x = 40;
-      mmi->ptMinTrackSize.y = 30;
+      case WM_COMMAND:
+        if (HandleMainCommand(mw_, wp, lp)) return 0;
+        return Default(msg, wp, lp);
+      case kTrayMessage:
+        HandleTrayMessage(mw_, lp);
+        return 0;
+      case WM_TIMER:
+        if (wp == kStartPlayTimer) OnStartPlayTimer(mw_);
+        return 0;
+      case kPlayerCommand:
+        if (HandlePlayerCommand(mw_, wp, lp)) return 0;
+        return Default(msg, wp, lp);
+    }
+    return PlayerWindow::WndProc(msg, wp, lp);
+  }
+};
+
+// frmVideo: the picture, the channel list and the overlays over it.
+class VideoWindow : public PlayerWindow {
+ public:
+  using PlayerWindow::PlayerWindow;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_SIZE:
+        FitEngineHost(mw_);
+        LayoutPlaylistBox(mw_);
+        return Default(msg, wp, lp);
+      case WM_GETMINMAXINFO: {
+        auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+        mmi->ptMinTrackSize.x = 40;
+        mmi->ptMinTrackSize.y = 30;
+        return 0;
+      }
+      case WM_CONTEXTMENU:
+        // The channel list has a menu of its own; elsewhere the main menu serves.
+        HandleVideoContextMenu(mw_, reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        return 0;
+      case WM_CTLCOLORSTATIC:
+        if (HBRUSH brush = OverlayColours(mw_, reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
+          return reinterpret_cast<LRESULT>(brush);
+        return Default(msg, wp, lp);
+      case WM_COMMAND:
+        HandleVideoCommand(mw_, wp, lp);
+        return 0;
+    }
+    return PlayerWindow::WndProc(msg, wp, lp);
+  }
+};
+
+// frmCfg; its panel and pages forward their controls' commands themselves.
+class SettingsFrameWindow : public PlayerWindow {
+ public:
+  using PlayerWindow::PlayerWindow;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_COMMAND) {
+      const int id = LOWORD(wp) == IDOK ? static_cast<int>(kIdApply) : static_cast<int>(LOWORD(wp));
+      HandleSettingsCommand(mw_, id, HIWORD(wp));
       return 0;
     }
-    case WM_CONTEXTMENU:
-      // The channel list has a menu of its own; elsewhere the main menu serves.
-      if (g_mainWindow) HandleVideoContextMenu(*g_mainWindow, reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-      return 0;
-    case WM_CTLCOLORSTATIC:
-      if (g_mainWindow)
-        if (HBRUSH brush = OverlayColours(*g_mainWindow, reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
-          return reinterpret_cast<LRESULT>(brush);
-      break;
-    case WM_COMMAND:
-      if (g_mainWindow) HandleVideoCommand(*g_mainWindow, wp, lp);
-      return 0;
-    case WM_DROPFILES:
-      if (g_mainWindow) OnDropFiles(*g_mainWindow, reinterpret_cast<HDROP>(wp));
-      return 0;
+    return PlayerWindow::WndProc(msg, wp, lp);
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
+};
 
-static LRESULT CALLBACK SettingsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_COMMAND && g_mainWindow) {
-    const int id = LOWORD(wp) == IDOK ? static_cast<int>(kIdApply) : static_cast<int>(LOWORD(wp));
-    HandleSettingsCommand(*g_mainWindow, id, HIWORD(wp));
-    return 0;
-  }
-  if (msg == WM_CLOSE) {
-    if (g_mainWindow) CloseRequest(*g_mainWindow, hwnd);
-    return 0;
-  }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+// The windows of a player process; they live until the process ends.
+struct PlayerWindows {
+  explicit PlayerWindows(MainWindow& mw) : main(mw), video(mw), settings(mw) {}
+  Window app;  // hidden; carries the program's name in the task list
+  MainPanelWindow main;
+  VideoWindow video;
+  SettingsFrameWindow settings;
+};
+
+static WindowArgs WindowAt(const wchar_t* className, const std::wstring& title, DWORD style, DWORD exStyle, int x, int y,
+                           int width, int height) {
+  WindowArgs a;
+  a.className = className;
+  a.title = title.c_str();
+  a.style = style;
+  a.exStyle = exStyle;
+  a.x = x;
+  a.y = y;
+  a.width = width;
+  a.height = height;
+  return a;
 }
 
 // ---- start-up steps ---------------------------------------------------------
@@ -171,39 +209,39 @@ static void MessageLoop(MainWindow& mw) {
 int RunPlayer(const Args& args) {
   InstallFileLog();
   static MainWindow mw;
-  g_mainWindow = &mw;
+  static PlayerWindows windows(mw);
   mw.args = args;
   mw.exePath = ExePath();
   mw.productName = LoadStringUtf8(IDS_PRODUCT_PART1) + LoadStringUtf8(IDS_PRODUCT_PART2);
   mw.version = LoadStringUtf8(IDS_VERSION);
-  HINSTANCE inst = GetModuleHandleW(nullptr);
 
   LogLine(kLogSeparator);
   LogLine("appstart: " + mw.productName + " " + mw.version);
+  // Before any worker can exist: workers hand their results to this thread.
+  StartUiDispatcher();
 
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
 
   // The hidden application window.
-  RegisterWindowClassOnce(kAppClass, AppProc, nullptr);
-  mw.app = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClass, Widen(mw.productName + " loading...").c_str(), WS_POPUP, 0, 0,
-                           0, 0, nullptr, nullptr, inst, nullptr);
+  Window::RegisterClassOnce(kAppClass, nullptr);
+  mw.app = windows.app.Create(
+      WindowAt(kAppClass, Widen(mw.productName + " loading..."), WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0));
 
   // The main window, then the single-instance rule.
-  RegisterWindowClassOnce(kMainClass, MainProc, GetSysColorBrush(COLOR_BTNFACE), CS_DBLCLKS);
-  mw.hwnd = CreateWindowExW(0, kMainClass, Widen(mw.productName).c_str(),
-                            WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, -1024, -1024, kBarWidth,
-                            80, nullptr, nullptr, inst, nullptr);
+  Window::RegisterClassOnce(kMainClass, GetSysColorBrush(COLOR_BTNFACE), CS_DBLCLKS);
+  mw.hwnd = windows.main.Create(WindowAt(kMainClass, Widen(mw.productName),
+                                         WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
+                                         -1024, -1024, kBarWidth, 80));
   if (!CheckSingleInstance(mw)) ExitProcess(0);
 
   ShowWindow(mw.hwnd, SW_HIDE);
-  RegisterWindowClassOnce(kVideoClass, VideoProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), CS_DBLCLKS);
-  mw.frmVideo = CreateWindowExW(0, kVideoClass, Widen(mw.productName).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                5, 5, 360, 288, nullptr, nullptr, inst, nullptr);
-  RegisterWindowClassOnce(kSettingsClass, SettingsProc, GetSysColorBrush(COLOR_BTNFACE));
-  mw.frmCfg = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kSettingsClass, L"",
-                              WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 100, 100, 420, 360, nullptr, nullptr,
-                              inst, nullptr);
+  Window::RegisterClassOnce(kVideoClass, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), CS_DBLCLKS);
+  mw.frmVideo = windows.video.Create(
+      WindowAt(kVideoClass, Widen(mw.productName), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 5, 5, 360, 288));
+  Window::RegisterClassOnce(kSettingsClass, GetSysColorBrush(COLOR_BTNFACE));
+  mw.frmCfg = windows.settings.Create(WindowAt(kSettingsClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                                               WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, 100, 100, 420, 360));
   SetWindowPos(mw.hwnd, nullptr, -1024, -1024, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(mw.hwnd, SW_SHOWNA);
   LogLine("beforecreate done");

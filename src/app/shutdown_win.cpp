@@ -13,6 +13,7 @@
 #include "ui/docking_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
+#include "win/window_win.h"
 
 namespace strevo {
 
@@ -61,6 +62,8 @@ void CloseRequest(MainWindow& mw, HWND sender) {
   static bool closing = false;
   if (closing) return;
   closing = true;
+  // What workers still hand over would act on a player that is going away.
+  StopUiDispatcher();
 
   KillTimer(mw.hwnd, kStatusTimer);
   KillTimer(mw.hwnd, kChannelMenuTimer);

@@ -188,8 +188,12 @@ LRESULT CALLBACK SliderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
   return DefSubclassProc(h, msg, wp, lp);
 }
 
+// A bar finds the player's record in its own user data, put there at creation.
 LRESULT CALLBACK BarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  MainWindow* mw = TheMainWindow();
+  if (msg == WM_NCCREATE)
+    SetWindowLongPtrW(h, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+  auto* mw = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   switch (msg) {
     case WM_ERASEBKGND: {
       if (!mw) break;
@@ -371,9 +375,9 @@ void BuildMainForm(MainWindow& mw) {
   SendMessageW(mw.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f.tahoma), FALSE);
 
   f.topBar = CreateWindowExW(0, kBarClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kBarWidth,
-                             mw.topBarHeight, mw.hwnd, nullptr, inst, nullptr);
+                             mw.topBarHeight, mw.hwnd, nullptr, inst, &mw);
   f.bottomBar = CreateWindowExW(0, kBarClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kBarWidth,
-                                mw.bottomBarHeight, mw.hwnd, nullptr, inst, nullptr);
+                                mw.bottomBarHeight, mw.hwnd, nullptr, inst, &mw);
 
   f.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
                               0, mw.hwnd, nullptr, inst, nullptr);

@@ -90,9 +90,6 @@ struct MainWindow : PlayerState {
   std::vector<std::string> interfaceItems;
 };
 
-// The one main window record of a player process (null in other modes).
-MainWindow* TheMainWindow();
-
 int RunPlayer(const Args& args);
 
 }  // namespace strevo
