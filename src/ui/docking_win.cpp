@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 #include "ui/geometry.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
@@ -46,28 +44,24 @@ int CollapsedPanelClientHeight(const MainWindow& mw) {
 void DockVideo(MainWindow& mw) {
   if (mw.docked || !mw.frmVideo) return;
   const RECT video = WindowRect(mw.frmVideo);
-  const int videoW = video.right - video.left, videoH = video.bottom - video.top;
-  const int b = mw.borderWidth;
   const RECT main = WindowRect(mw.hwnd);
   const RECT client = ClientRectOf(mw.hwnd);
-  const int frameW = (main.right - main.left) - client.right;
-  const int frameH = (main.bottom - main.top) - client.bottom;
-  mw.minMainHeight = 240;
-  // Docked, the panel is its two bars and the video. The stored client height
-  // of a docked panel already holds a video, so it is not added to again.
-  const Extent docked = DockedClientSize({videoW, videoH}, b, mw.topBarHeight, mw.bottomBarHeight, mw.minMainWidth, frameW);
-  const int newClientW = docked.width, newClientH = docked.height;
-  const int newX = main.left - b, newY = main.top - (videoH + mw.topBarHeight + 2 * b);
-  SetWindowPos(mw.hwnd, nullptr, newX, newY, newClientW + frameW, std::max(newClientH + frameH, mw.minMainHeight),
+  const Extent frame{(main.right - main.left) - client.right, (main.bottom - main.top) - client.bottom};
+  const DockedPlacement docked =
+      DockedPanelPlacement({main.left, main.top}, {video.right - video.left, video.bottom - video.top}, frame,
+                           mw.borderWidth, mw.topBarHeight, mw.bottomBarHeight, mw.minMainWidth);
+  mw.minMainHeight = kDockedMinOuterHeight;
+  SetWindowPos(mw.hwnd, nullptr, docked.position.x, docked.position.y, docked.outer.width, docked.outer.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 
   RegisterWindowClassOnce(kDockPanelClass, DockPanelProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  mw.form.dockPanel = CreateWindowExW(0, kDockPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, b,
-                                      b + mw.topBarHeight, newClientW - 2 * b, videoH, mw.hwnd, nullptr,
-                                      GetModuleHandleW(nullptr), nullptr);
+  mw.form.dockPanel = CreateWindowExW(0, kDockPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                      docked.videoArea.x, docked.videoArea.y, docked.videoAreaSize.width,
+                                      docked.videoAreaSize.height, mw.hwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(mw.frmVideo, GWL_STYLE, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
   SetParent(mw.frmVideo, mw.form.dockPanel);
-  SetWindowPos(mw.frmVideo, nullptr, 0, 0, newClientW - 2 * b, videoH, SWP_NOZORDER | SWP_FRAMECHANGED);
+  SetWindowPos(mw.frmVideo, nullptr, 0, 0, docked.videoAreaSize.width, docked.videoAreaSize.height,
+               SWP_NOZORDER | SWP_FRAMECHANGED);
   mw.docked = true;
   LayoutMainForm(mw);
   RedrawWindow(mw.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
@@ -75,7 +69,6 @@ void DockVideo(MainWindow& mw) {
 
 void UndockVideo(MainWindow& mw) {
   if (!mw.docked) return;
-  const int b = mw.borderWidth;
   RECT video = WindowRect(mw.frmVideo);
   const int videoW = video.right - video.left, videoH = video.bottom - video.top;
   const RECT main = WindowRect(mw.hwnd);
@@ -84,8 +77,8 @@ void UndockVideo(MainWindow& mw) {
   // The video window keeps its picture size: grow the frame around it.
   RECT outer{0, 0, videoW, videoH};
   AdjustWindowRectEx(&outer, kVideoTopLevelStyle, FALSE, 0);
-  const int vx = main.left + b, vy = main.top + 2 * b + mw.topBarHeight;
-  SetWindowPos(mw.frmVideo, nullptr, vx, vy, outer.right - outer.left, outer.bottom - outer.top,
+  const Point at = UndockedVideoPosition({main.left, main.top}, mw.borderWidth, mw.topBarHeight);
+  SetWindowPos(mw.frmVideo, nullptr, at.x, at.y, outer.right - outer.left, outer.bottom - outer.top,
                SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
   DestroyWindow(mw.form.dockPanel);
   mw.form.dockPanel = nullptr;
