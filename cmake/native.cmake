@@ -8,14 +8,15 @@ add_library(strevo_core STATIC ${STREVO_CORE_SOURCES})
 target_include_directories(strevo_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(strevo_core PRIVATE ${STREVO_WARNINGS} ${STREVO_SAN})
 target_link_options(strevo_core PUBLIC ${STREVO_SAN})
-target_link_libraries(strevo_core PUBLIC pthread)
+# The engine interface speaks the engine's ABI constants.
+target_link_libraries(strevo_core PUBLIC pthread strevo_engine_abi)
 
 # Unsanitized copy for the benchmarks that measure speed; built only when a
 # benchmark asks for it (scripts/bench-inflate), not by every build.
 add_library(strevo_core_fast STATIC EXCLUDE_FROM_ALL ${STREVO_CORE_SOURCES})
 target_include_directories(strevo_core_fast PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(strevo_core_fast PRIVATE ${STREVO_WARNINGS} -O2)
-target_link_libraries(strevo_core_fast PUBLIC pthread)
+target_link_libraries(strevo_core_fast PUBLIC pthread strevo_engine_abi)
 
 file(GLOB_RECURSE STREVO_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${STREVO_UNIT_SOURCES})

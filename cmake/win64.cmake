@@ -14,6 +14,7 @@ add_link_options($<$<CONFIG:Release>:-s>)
 add_library(strevo_core STATIC ${STREVO_CORE_SOURCES})
 target_include_directories(strevo_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(strevo_core PRIVATE ${STREVO_WARNINGS})
+target_link_libraries(strevo_core PUBLIC strevo_engine_abi)
 target_compile_definitions(strevo_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 # The shell as a library, so the Wine-side tests link the same code as the exe.

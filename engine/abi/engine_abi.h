@@ -120,7 +120,11 @@ inline constexpr int kTypeString = 0x0040;
 inline constexpr int kTypeFloat = 0x0050;
 
 // VLC_AddTarget: mode bits and the position that means the end of the list.
+// The player appends and goes (12) at the end of the list; the background
+// recorder at position 0.
+inline constexpr int kModeAppend = 0x0004;
 inline constexpr int kModeGo = 0x0008;
+inline constexpr int kModeAppendAndGo = kModeAppend | kModeGo;
 inline constexpr int kEndOfList = -666;
 
 // Object kinds for __vlc_object_find, and its mode that searches the whole tree.

@@ -130,7 +130,7 @@ static void RecorderRun(Recorder& r) {
     v.psz_string = chain.data();
     r.vlc->VariableSet("conf::sout", v);
     Sleep(300);
-    r.vlc->AddTarget(r.args.At(2), kAddTargetAppendAndGo, 0);
+    r.vlc->AddTarget(r.args.At(2), engine_abi::kModeAppendAndGo, 0);
     r.startTick = GetTickCount64();
     Sleep(300);
   }

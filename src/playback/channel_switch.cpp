@@ -82,8 +82,8 @@ void goplaymrl(PlayerState& st, Sender sender) {
     if (st.directShowMode) {
       if (st.directShow) st.directShow->PlayMrl(MrlForDirectShow(st.currentMrl, st.globals.iface, AsIs));
     } else if (st.engine) {
-      st.engine->AddTarget(MrlForEngine(st.currentMrl, st.globals.iface, AsIs), kAddTargetAppendAndGo,
-                           kAddTargetEndOfList);
+      st.engine->AddTarget(MrlForEngine(st.currentMrl, st.globals.iface, AsIs), engine_abi::kModeAppendAndGo,
+                           engine_abi::kEndOfList);
       if (host) host->ArmStartPlayTimer();
     }
     LogLine("dx or vlc mrl sent");

@@ -5,6 +5,8 @@
 #pragma once
 #include <string>
 
+#include "engine_abi.h"
+
 namespace strevo {
 
 // What a variable is set to. The engine's value union carries one of these in
@@ -21,16 +23,14 @@ struct EngineValue {
   static EngineValue Text(std::string v) { return {Type::String, 0, 0, std::move(v)}; }
 };
 
-// Kinds of the engine's running objects, for FindObject.
-enum EngineObjectKind : int { kVideoOutput = -9, kAudioOutput = -10, kInput = -7 };
-
 struct Engine {
   virtual ~Engine() = default;
   virtual int Play() = 0;
   virtual int Pause() = 0;
   virtual int Stop() = 0;
   virtual int PlaylistClear() = 0;
-  // Appends the address to the engine's playlist and starts it.
+  // Puts the address into the engine's playlist (engine_abi::kModeAppendAndGo
+  // at engine_abi::kEndOfList starts it).
   virtual int AddTarget(const std::string& address, int mode, int position) = 0;
   virtual int IsPlaying() = 0;
   virtual int TimeGet() = 0;
@@ -44,15 +44,10 @@ struct Engine {
   virtual int VariableSet(const std::string& name, const EngineValue& value) = 0;
   virtual std::string Version() = 0;
   // The instance's root object, and a running object of a kind below it
-  // (null when there is none).
+  // (engine_abi::kObjectVideoOutput, ...; null when there is none).
   virtual void* CurrentObject() = 0;
   virtual void* FindObject(void* from, int kind) = 0;
   virtual int ObjectVariableSet(void* object, const std::string& name, const EngineValue& value) = 0;
 };
-
-// The mode and position the player passes with VLC_AddTarget: append and go,
-// at the end of the list.
-inline constexpr int kAddTargetAppendAndGo = 12;
-inline constexpr int kAddTargetEndOfList = -666;
 
 }  // namespace strevo

@@ -69,9 +69,9 @@ static void LiveChanges(PlayerState& st, Sender sender) {
   Engine& e = *st.engine;
   const ChannelSettingsValues& c = st.channel;
   void* root = e.CurrentObject();
-  void* vout = e.FindObject(root, kVideoOutput);
-  void* aout = e.FindObject(root, kAudioOutput);
-  void* input = e.FindObject(root, kInput);
+  void* vout = e.FindObject(root, engine_abi::kObjectVideoOutput);
+  void* aout = e.FindObject(root, engine_abi::kObjectAudioOutput);
+  void* input = e.FindObject(root, engine_abi::kObjectInput);
   if (vout) {
     e.ObjectVariableSet(vout, "contrast", EngineValue::Float(c.contrast * 0.01f));
     e.ObjectVariableSet(vout, "brightness", EngineValue::Float(c.brightness * 0.01f));

@@ -137,7 +137,7 @@ std::string TVLCPlugin::Error(int code) {
 }
 void* TVLCPlugin::CurrentObject() { return Loaded() ? g_vlc.vlc_current_object(id_) : nullptr; }
 void* TVLCPlugin::ObjectFind(void* from, int kind) {
-  return Loaded() && from ? g_vlc.vlc_object_find(from, kind, 3) : nullptr;
+  return Loaded() && from ? g_vlc.vlc_object_find(from, kind, engine_abi::kFindAnywhere) : nullptr;
 }
 int TVLCPlugin::ObjectVarSet(void* object, const char* name, vlc_value_t value) {
   return Loaded() && object ? g_vlc.var_Set(object, name, value) : -1;

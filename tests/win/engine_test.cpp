@@ -177,7 +177,7 @@ class Engine : public ::testing::Test {
   }
   int Get(const char* name, vlc_value_t* v) { return Fn<abi::VLC_VariableGet_fn>("VLC_VariableGet")(id_, name, v); }
   int AddTarget(const std::string& mrl) {
-    return Fn<abi::VLC_AddTarget_fn>("VLC_AddTarget")(id_, mrl.c_str(), nullptr, 0, 12, -666);
+    return Fn<abi::VLC_AddTarget_fn>("VLC_AddTarget")(id_, mrl.c_str(), nullptr, 0, abi::kModeAppendAndGo, abi::kEndOfList);
   }
   bool Playing() { return Call("VLC_IsPlaying") != 0; }
   void* FindObject(int kind) {

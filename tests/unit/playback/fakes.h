@@ -56,9 +56,9 @@ struct FakeEngine : Engine {
   void* CurrentObject() override { return &root; }
   void* FindObject(void* from, int kind) override {
     if (from != &root) return nullptr;
-    if (kind == kVideoOutput) return hasVout ? &vout : nullptr;
-    if (kind == kAudioOutput) return hasAout ? &aout : nullptr;
-    if (kind == kInput) return hasInput ? &input : nullptr;
+    if (kind == engine_abi::kObjectVideoOutput) return hasVout ? &vout : nullptr;
+    if (kind == engine_abi::kObjectAudioOutput) return hasAout ? &aout : nullptr;
+    if (kind == engine_abi::kObjectInput) return hasInput ? &input : nullptr;
     return nullptr;
   }
   int ObjectVariableSet(void* o, const std::string& n, const EngineValue& v) override {
