@@ -14,6 +14,7 @@
 #include "app/splash_win.h"
 #include "guide/guide_files_win.h"
 #include "guide/netif_win.h"
+#include "ui/guide_ui_win.h"
 #include "base/text_helpers.h"
 #include "ui/channel_list_win.h"
 #include "ui/command_dispatch_win.h"
@@ -88,6 +89,7 @@ class MainPanelWindow : public PlayerWindow {
         return 0;
       case WM_TIMER:
         if (wp == kStartPlayTimer) OnStartPlayTimer(mw_);
+        if (wp == kOsdTimer) HideOsd(mw_);
         return 0;
       case kPlayerCommand:
         if (HandlePlayerCommand(mw_, wp, lp)) return 0;
@@ -346,6 +348,7 @@ int RunPlayer(const Args& args) {
     if (maintenance == Maintenance::UpdateChannelList ||
         (maintenance == Maintenance::UpdateGuide && args.Second() == "/updatem3u"))
       ReloadChannelList(mw, true);
+    if (maintenance == Maintenance::UpdateGuide) RunGuideUpdateAndWait(mw);
     EndMaintenanceRun(mw);
   }
 
@@ -365,6 +368,8 @@ int RunPlayer(const Args& args) {
 
   FirstPlayback(mw, firstIsFile ? first : std::string());
   LogLine("form created");
+  mw.startupFinished = true;
+  RefreshChannelCaptions(mw);
 
   MessageLoop(mw);
   return 0;

@@ -11,6 +11,7 @@
 #include "ui/player_host_win.h"
 #include "playback/settings_map.h"
 #include "ui/docking_win.h"
+#include "ui/guide_ui_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
 #include "win/window_win.h"
@@ -65,6 +66,8 @@ void CloseRequest(MainWindow& mw, HWND sender) {
   // What workers still hand over would act on a player that is going away.
   StopUiDispatcher();
 
+  // A guide update replacing files must end before the process does.
+  WaitForGuideUpdates();
   KillTimer(mw.hwnd, kStatusTimer);
   KillTimer(mw.hwnd, kChannelMenuTimer);
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);

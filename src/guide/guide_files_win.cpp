@@ -1,7 +1,9 @@
 #include "guide/guide_files_win.h"
 
-#include <windows.h>
-
+#include "guide/http_win.h"
+#include "guide/unzip/zip.h"
+#include "guide/unzip/zip_host_win.h"
+#include "win/file_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
@@ -17,6 +19,53 @@ std::vector<std::string> GuideFileNames(const std::string& exeFolder) {
   } while (FindNextFileW(h, &fd));
   FindClose(h);
   return names;
+}
+
+bool WinGuideFiles::Exists(const std::string& path) { return RegularFileExists(path); }
+
+bool WinGuideFiles::Read(const std::string& path, size_t limit, std::string& bytes) {
+  return ReadFilePrefix(path, limit, bytes);
+}
+
+bool WinGuideUpdateSystem::Download(const std::string& url, const std::string& path) {
+  return httpgetfile(url, path, progressBar_);
+}
+
+bool WinGuideUpdateSystem::IsArchive(const std::string& path) {
+  WinZipHost host;
+  ZipEnv env;
+  env.host = &host;
+  uint32_t offset = 0;
+  return ZipCheckArchive(path, &offset, env);
+}
+
+bool WinGuideUpdateSystem::ExtractAll(const std::string& archive, const std::string& folder) {
+  WinZipHost host;
+  ZipEnv env;
+  env.host = &host;
+  // Skipped entries are reported by their error code, and a few not at all:
+  // every entry begun must also be reported done.
+  int begun = 0, done = 0;
+  bool failed = false;
+  const int result = ZipExtractAll(
+      archive, folder, "*.*",
+      [&](int32_t code, const TReportRec&) {
+        if (code == kZipReportEntry) ++begun;
+        else if (code == kZipReportDone) ++done;
+        else if (code == kZipReportAbandon || (code < 0 && code > kZipReportAbandon)) failed = true;
+      },
+      nullptr, env);
+  return result >= 0 && !failed && begun == done;
+}
+
+int64_t WinGuideUpdateSystem::FileSize(const std::string& path) { return FileSizeOf(path); }
+
+void WinGuideUpdateSystem::RemoveFile(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
+
+void WinGuideUpdateSystem::RemoveTree(const std::string& folder) { RemoveFolderTree(folder); }
+
+bool WinGuideUpdateSystem::MoveFilesInto(const std::string& from, const std::string& to) {
+  return strevo::MoveFilesInto(from, to);
 }
 
 }  // namespace strevo

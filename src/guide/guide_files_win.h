@@ -1,11 +1,40 @@
-// The guide files present in the TVGuide folder beside the exe.
+// The guide's files on a Windows file system.
 #pragma once
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
+#include "guide/guide_update.h"
+#include "guide/jtv.h"
+
 namespace strevo {
 
-// The ".ndx" names without extension, in the order the folder lists them.
+// The ".ndx" names without extension in the TVGuide folder beside the exe,
+// in the order the folder lists them.
 std::vector<std::string> GuideFileNames(const std::string& exeFolder);
+
+class WinGuideFiles : public GuideFiles {
+ public:
+  bool Exists(const std::string& path) override;
+  bool Read(const std::string& path, size_t limit, std::string& bytes) override;
+};
+
+// Downloads with WinInet (showing `progressBar`, which may be null), unpacks
+// with the program's own ZIP code.
+class WinGuideUpdateSystem : public GuideUpdateSystem {
+ public:
+  explicit WinGuideUpdateSystem(HWND progressBar) : progressBar_(progressBar) {}
+  bool Download(const std::string& url, const std::string& path) override;
+  bool IsArchive(const std::string& path) override;
+  bool ExtractAll(const std::string& archive, const std::string& folder) override;
+  int64_t FileSize(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
+  void RemoveTree(const std::string& folder) override;
+  bool MoveFilesInto(const std::string& from, const std::string& to) override;
+
+ private:
+  HWND progressBar_;
+};
 
 }  // namespace strevo

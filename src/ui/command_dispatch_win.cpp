@@ -7,6 +7,7 @@
 #include "playback/settings_map.h"
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
+#include "ui/guide_ui_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_layout.h"
 #include "ui/settings_win.h"
@@ -182,11 +183,14 @@ void RunCommand(MainWindow& mw, const Command& command) {
       break;
     case Exit: PostMessageW(mw.hwnd, WM_CLOSE, 0, 0); break;
 
+    case ShowOsd: strevo::ShowOsd(mw, "$cur"); break;
+    case UpdateGuide: StartGuideUpdate(mw); break;
+
     case ListPlay: PlaySelectedListChannel(mw); break;
     case ListMenu: PopUp(mw, mw.form.listMenu.root, mw.frmVideo, command.a, command.b); break;
 
-    // Full screen, desktop mode, recording, snapshots, the guide and its
-    // export, the scheduler window, the browser panel, background recording
+    // Full screen, desktop mode, recording, snapshots, the guide pages and
+    // their export, the scheduler window, the browser panel, background recording
     // and the channel tester have no operation in the player yet.
     case FullScreen:
     case DesktopMode:
@@ -194,9 +198,7 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case Snapshot:
     case GuideCurrent:
     case GuideAll:
-    case ShowOsd:
     case ExportHtml:
-    case UpdateGuide:
     case Scheduler:
     case Browser:
     case ListGuide:

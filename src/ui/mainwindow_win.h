@@ -8,6 +8,7 @@
 
 #include "base/cmdline.h"
 #include "config/config.h"
+#include "guide/jtv.h"
 #include "ui/mainform_win.h"
 #include "ui/settings_win.h"
 #include "ui/video_overlay_win.h"
@@ -26,7 +27,7 @@ inline constexpr wchar_t kVideoClass[] = L"StrevoVideo";
 inline constexpr wchar_t kSettingsClass[] = L"StrevoSettings";
 
 // Main window timers.
-enum : UINT_PTR { kStatusTimer = 1, kChannelMenuTimer = 2, kSchedulerTimer = 3, kStartPlayTimer = 4 };
+enum : UINT_PTR { kStatusTimer = 1, kChannelMenuTimer = 2, kSchedulerTimer = 3, kStartPlayTimer = 4, kOsdTimer = 5 };
 
 // The playback state (current MRL, DirectShow mode, channel list, settings
 // values...) is the record's base, so the playback operations take it without
@@ -85,6 +86,13 @@ struct MainWindow : PlayerState {
 
   // frmVideo's overlay controls (pnEmptyScr, lbcursub, lbinfo, box, lbrecbox, ebhotkey...).
   VideoOverlays overlays;
+
+  // guide: the answers read so far (emptied by a guide update), the slider
+  // the "$vol" OSD shows (1 contrast .. 6 zoom, else volume), and whether
+  // start-up has finished (the channel menu shows the guide only then).
+  GuideCache guideCache;
+  int adjustSelector = 0;
+  bool startupFinished = false;
 
   // network interfaces: the items of the "Сетевой интерфейс" box ("Auto" first).
   std::vector<std::string> interfaceItems;

@@ -55,4 +55,73 @@ int64_t FileSizeOf(std::string_view path) {
   return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+bool ReadFilePrefix(std::string_view path, size_t limit, std::string& bytes) {
+  bytes.clear();
+  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(h, &size) != 0;
+  if (ok) {
+    bytes.resize(static_cast<size_t>(std::min<int64_t>(size.QuadPart, static_cast<int64_t>(limit))));
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+      DWORD got = 0;
+      ok = ReadFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr) && got > 0;
+      done += got;
+    }
+    bytes.resize(done);
+  }
+  CloseHandle(h);
+  return ok;
+}
+
+bool RegularFileExists(std::string_view path) {
+  const DWORD a = GetFileAttributesW(Widen(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Calls `visit` with the name and whether it is a folder for every entry of a
+// folder but "." and "..".
+template <typename Visit>
+static void ForEachEntry(std::string_view folder, Visit visit) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(Widen(std::string(folder) + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = fd.cFileName;
+    if (name == L"." || name == L"..") continue;
+    visit(Narrow(name), (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+}
+
+void RemoveFolderTree(std::string_view folder) {
+  const std::string base(folder);
+  ForEachEntry(base, [&](const std::string& name, bool isFolder) {
+    const std::string path = base + "\\" + name;
+    if (isFolder) {
+      RemoveFolderTree(path);
+    } else {
+      SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(Widen(path).c_str());
+    }
+  });
+  RemoveDirectoryW(Widen(base).c_str());
+}
+
+bool MoveFilesInto(std::string_view from, std::string_view to) {
+  const std::string source(from), target(to);
+  CreateDirectoryW(Widen(target).c_str(), nullptr);
+  bool ok = true;
+  ForEachEntry(source, [&](const std::string& name, bool isFolder) {
+    const std::string a = source + "\\" + name, b = target + "\\" + name;
+    if (isFolder)
+      ok = MoveFilesInto(a, b) && ok;
+    else
+      ok = MoveFileExW(Widen(a).c_str(), Widen(b).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) && ok;
+  });
+  return ok;
+}
+
 }  // namespace strevo

@@ -19,4 +19,19 @@ bool WriteFileReplacing(std::string_view path, std::string_view bytes);
 // Size in bytes, -1 when the file cannot be opened.
 int64_t FileSizeOf(std::string_view path);
 
+// At most `limit` bytes from the start of the file; false when it cannot be
+// opened or read.
+bool ReadFilePrefix(std::string_view path, size_t limit, std::string& bytes);
+
+// A file (not a folder) of that name exists.
+bool RegularFileExists(std::string_view path);
+
+// Removes the folder and everything below it; nothing when it does not exist.
+void RemoveFolderTree(std::string_view folder);
+
+// Moves every file below `from` to the same place below `to`, creating
+// folders and replacing files of the same name; false when one could not be
+// moved (the others are still tried).
+bool MoveFilesInto(std::string_view from, std::string_view to);
+
 }  // namespace strevo

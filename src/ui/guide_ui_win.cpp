@@ -1,0 +1,178 @@
+#include "ui/guide_ui_win.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "base/datetime.h"
+#include "base/text_helpers.h"
+#include "guide/guide_files_win.h"
+#include "guide/guide_update.h"
+#include "ui/commands_win.h"
+#include "ui/mainwindow_win.h"
+#include "ui/menus_win.h"
+#include "ui/settings_layout.h"
+#include "win/util_win.h"
+#include "win/window_win.h"
+
+namespace strevo {
+
+namespace {
+
+constexpr UINT kOsdHideMs = 5000;
+
+DateTime LocalNow() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  return EncodeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
+}
+
+std::string MenuCaption(const MainWindow& mw, int number) {
+  const PopupMenu& menu = mw.form.mainMenu;
+  if (static_cast<size_t>(number) >= menu.owner.size() || !menu.owner[number]) return {};
+  wchar_t buf[256] = L"";
+  GetMenuStringW(menu.owner[number], menu.position[number], buf, 256, MF_BYPOSITION);
+  return Narrow(buf);
+}
+
+std::string GuideFolder() { return ExeFolder() + "\\TVGuide"; }
+
+// Updates running or waiting; the mutex lets them run one after the other.
+std::mutex g_updateRun;
+std::atomic<int> g_updates{0};
+
+// One slider's position and range.
+struct SliderRange {
+  int position = 0, maximum = 0;
+};
+
+SliderRange ReadSlider(HWND bar) {
+  if (!bar) return {};
+  return {static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)), static_cast<int>(SendMessageW(bar, TBM_GETRANGEMAX, 0, 0))};
+}
+
+SliderRange AdjustmentSlider(MainWindow& mw, int selector) {
+  switch (selector) {
+    case 1: return ReadSlider(mw.settings.Control(kIdContrast));
+    case 2: return ReadSlider(mw.settings.Control(kIdBrightness));
+    case 3: return ReadSlider(mw.settings.Control(kIdHue));
+    case 4: return ReadSlider(mw.settings.Control(kIdSaturation));
+    case 5: return ReadSlider(mw.settings.Control(kIdGamma));
+    case 6: return {};  // no zoom slider yet
+    default: return ReadSlider(mw.form.Control(kPbVolume));
+  }
+}
+
+GuideUpdateRequest RequestOf(MainWindow& mw) {
+  GuideUpdateRequest r;
+  r.url = ControlText(mw.settings, kIdGuideUrl);
+  r.tempFolder = mw.tempFolder;
+  r.guideFolder = GuideFolder();
+  const int count = static_cast<int>(SendMessageW(mw.settings.Control(kIdGuideFile), CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) r.knownNames.push_back(ComboItemText(mw.settings, kIdGuideFile, i));
+  r.updateCaption = MenuCaption(mw, kMenuUpdateGuide);
+  return r;
+}
+
+GuideUpdateUi UiOf(MainWindow& mw) {
+  MainWindow* w = &mw;
+  GuideUpdateUi ui;
+  ui.toUi = [](std::function<void()> fn) { PostToUi(std::move(fn)); };
+  ui.clearCache = [w] { w->guideCache.Clear(); };
+  ui.rebuildCaptions = [w] { RefreshChannelCaptions(*w); };
+  ui.showOsd = [w](const std::string& request) { ShowOsd(*w, request); };
+  ui.refillNames = [w] { SetComboItems(w->settings, kIdGuideFile, GuideFileNames(ExeFolder())); };
+  return ui;
+}
+
+// The whole update on the calling (worker) thread.
+void RunUpdate(GuideUpdateRequest request, GuideUpdateUi ui, HWND progressBar) {
+  {
+    std::lock_guard<std::mutex> one(g_updateRun);
+    WinGuideUpdateSystem system(progressBar);
+    UpdateGuide(request, system, ui);
+  }
+  --g_updates;
+}
+
+}  // namespace
+
+std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextMode mode) {
+  WinGuideFiles files;
+  GuideContext ctx{mw.channelTitles,      mw.channelMrls, mw.channelSelectorIndex, mw.configList,
+                   GuideFolder() + "\\", mw.guideCache,  files,                    static_cast<int>(GetACP()),
+                   LocalNow(),             MenuCaption(mw, kMenuUpdateGuide)};
+  return GuideNowText(ctx, channel, mode);
+}
+
+void ShowOsd(MainWindow& mw, std::string_view request) {
+  std::string text;
+  if (IsOsdMessage(request)) {
+    text = OsdMessageText(request);
+  } else if (mw.config.noOsd) {
+    return;
+  } else if (request == "$vol") {
+    const SliderRange s = AdjustmentSlider(mw, mw.adjustSelector);
+    text = OsdAdjustmentText(AdjustmentLabel(mw.adjustSelector), s.position, s.maximum);
+  } else {
+    const bool current = request == "$cur";
+    int number = mw.channelSelectorIndex;
+    std::string name;
+    if (current) {
+      if (number >= 0 && static_cast<size_t>(number) < mw.channelTitles.size()) name = mw.channelTitles[number];
+    } else {
+      auto it = std::find(mw.channelTitles.begin(), mw.channelTitles.end(), request);
+      number = it == mw.channelTitles.end() ? -1 : static_cast<int>(it - mw.channelTitles.begin());
+      name = std::string(request);
+    }
+    text = OsdChannelText(number, name, LocalNow(), GuideNowTextFor(mw, request, GuideTextMode::Osd));
+  }
+  HWND label = mw.overlays.lbcursub;
+  if (!label) return;
+  SetWindowTextUtf8(label, text);
+  if (!IsWindowVisible(label)) ShowWindow(label, SW_SHOWNA);
+  KillTimer(mw.hwnd, kOsdTimer);
+  SetTimer(mw.hwnd, kOsdTimer, kOsdHideMs, nullptr);
+}
+
+void HideOsd(MainWindow& mw) {
+  KillTimer(mw.hwnd, kOsdTimer);
+  if (mw.overlays.lbcursub) ShowWindow(mw.overlays.lbcursub, SW_HIDE);
+  mw.adjustSelector = 0;
+}
+
+void RefreshChannelCaptions(MainWindow& mw) {
+  if (!mw.startupFinished) return;
+  // Entry 0 is the pseudo-channel, which has no guide.
+  for (size_t k = 1; k < mw.channelTitles.size() && k < mw.channelSubmenuCaptions.size(); ++k) {
+    const std::string& title = mw.channelTitles[k];
+    mw.channelSubmenuCaptions[k] = std::to_string(k) + ". " + ReplaceAll("$$$", "&&", ReplaceAll("&", "$$$", title)) +
+                                   " " + GuideNowTextFor(mw, title, GuideTextMode::Summary);
+  }
+  BuildChannelEntries(mw);
+}
+
+void StartGuideUpdate(MainWindow& mw) {
+  ++g_updates;
+  std::thread(RunUpdate, RequestOf(mw), UiOf(mw), mw.form.Control(kPbTransfer)).detach();
+}
+
+void RunGuideUpdateAndWait(MainWindow& mw) {
+  StartGuideUpdate(mw);
+  WaitForGuideUpdates();
+  // The update's last hand-overs were queued before it ended: run them.
+  PumpPendingMessages();
+}
+
+void WaitForGuideUpdates() {
+  while (g_updates > 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    PumpPendingMessages();
+  }
+}
+
+}  // namespace strevo

@@ -1,0 +1,33 @@
+// The guide on screen: the OSD line, the channel-menu captions with the
+// programme on air, and the guide update run from the menu or a maintenance run.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "guide/guide_display.h"
+
+namespace strevo {
+
+struct MainWindow;
+
+// The guide text of a channel title or "$cur" (see GuideNowText).
+std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextMode mode);
+
+// "#message", "$vol" or "$cur"/a channel title on the OSD line, which then
+// hides after 5 s (the timer's tick calls HideOsd).
+void ShowOsd(MainWindow& mw, std::string_view request);
+void HideOsd(MainWindow& mw);
+
+// Every channel entry of the channel submenu gets its guide summary; nothing
+// before the player's start-up has finished.
+void RefreshChannelCaptions(MainWindow& mw);
+
+// The update on a worker thread; one asked for while another runs waits for it.
+void StartGuideUpdate(MainWindow& mw);
+// The update for a maintenance run: on a worker while this thread keeps its
+// windows (and the update's own hand-overs) going, until it is over.
+void RunGuideUpdateAndWait(MainWindow& mw);
+// Waits, keeping the windows alive, until no update runs (the shut-down).
+void WaitForGuideUpdates();
+
+}  // namespace strevo

@@ -1,0 +1,181 @@
+#include "guide/guide_update.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace strevo {
+namespace {
+
+// A file system of paths and contents; an "archive" is any file starting with
+// "PK", whose lines "name=content" are its entries ("!" marks a damaged one).
+class FakeSystem : public GuideUpdateSystem {
+ public:
+  std::map<std::string, std::string> files;
+  std::map<std::string, std::string> served;  // url -> body
+  std::vector<std::string> downloads;
+  std::string failMoveOf;
+
+  bool Download(const std::string& url, const std::string& path) override {
+    downloads.push_back(url);
+    auto it = served.find(url);
+    if (it == served.end()) return false;
+    files[path] = it->second;
+    return true;
+  }
+  bool IsArchive(const std::string& path) override { return files.count(path) && files[path].rfind("PK", 0) == 0; }
+  bool ExtractAll(const std::string& archive, const std::string& folder) override {
+    const std::string body = files[archive].substr(2);
+    size_t at = 0;
+    bool whole = true;
+    while (at < body.size()) {
+      size_t end = body.find('\n', at);
+      const std::string line = body.substr(at, end - at);
+      at = end == std::string::npos ? body.size() : end + 1;
+      if (line.empty()) continue;
+      if (line[0] == '!') {
+        whole = false;
+        continue;
+      }
+      const size_t eq = line.find('=');
+      files[folder + "\\" + line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return whole;
+  }
+  int64_t FileSize(const std::string& path) override { return files.count(path) ? files[path].size() : -1; }
+  void RemoveFile(const std::string& path) override { files.erase(path); }
+  void RemoveTree(const std::string& folder) override {
+    std::erase_if(files, [&](const auto& f) { return f.first.rfind(folder + "\\", 0) == 0; });
+  }
+  bool MoveFilesInto(const std::string& from, const std::string& to) override {
+    std::map<std::string, std::string> moved;
+    for (auto it = files.begin(); it != files.end();) {
+      if (it->first.rfind(from + "\\", 0) == 0) {
+        if (it->first == from + "\\" + failMoveOf) return false;
+        moved[to + it->first.substr(from.size())] = it->second;
+        it = files.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    for (auto& [k, v] : moved) files[k] = v;
+    return true;
+  }
+  // Files below a folder, by their names relative to it.
+  std::map<std::string, std::string> Below(const std::string& folder) const {
+    std::map<std::string, std::string> r;
+    for (auto& [k, v] : files)
+      if (k.rfind(folder + "\\", 0) == 0) r[k.substr(folder.size() + 1)] = v;
+    return r;
+  }
+};
+
+const std::string kTemp = "C:\\Temp\\Strevo.Tmp";
+const std::string kGuide = "D:\\Strevo\\TVGuide";
+const std::string kUrl = "http://127.0.0.1/tv.zip";
+
+struct Recorder {
+  std::vector<std::string> steps;
+  int queued = 0;
+  GuideUpdateUi Ui() {
+    GuideUpdateUi ui;
+    // Queued work is recorded as it runs; it runs at once here.
+    ui.toUi = [this](std::function<void()> fn) {
+      ++queued;
+      fn();
+    };
+    ui.clearCache = [this] { steps.push_back("cache"); };
+    ui.rebuildCaptions = [this] { steps.push_back("captions"); };
+    ui.showOsd = [this](const std::string& m) { steps.push_back("osd " + m); };
+    ui.refillNames = [this] { steps.push_back("names"); };
+    return ui;
+  }
+};
+
+struct Fixture {
+  FakeSystem fs;
+  Recorder rec;
+  GuideUpdateRequest req{kUrl, kTemp, kGuide, {"First", "Gone"}, "Обновить телепрограмму"};
+  Fixture() {
+    fs.files = {{kGuide + "\\First.ndx", "old1"}, {kGuide + "\\First.pdt", "old1"},
+                {kGuide + "\\Gone.ndx", "old2"},  {kGuide + "\\Gone.pdt", "old2"},
+                {kGuide + "\\Own.ndx", "mine"},   {kGuide + "\\99\\First.ndx", "extra"},
+                {kTemp + "\\TVGuide.zip", "stale"}};
+  }
+  std::map<std::string, std::string> OldGuide() {
+    return {{"First.ndx", "old1"}, {"First.pdt", "old1"}, {"Gone.ndx", "old2"},
+            {"Gone.pdt", "old2"},  {"Own.ndx", "mine"},   {"99\\First.ndx", "extra"}};
+  }
+};
+
+TEST(GuideUpdate, ReplacesListedPairsKeepsOtherFilesAndReportsTheSize) {
+  Fixture f;
+  std::string zip = "PKFirst.ndx=new1\nFirst.pdt=new1\nAdded.ndx=new3\nAdded.pdt=new3\n";
+  zip.resize(1536, '\n');  // 1.5 Kb rounds to even: 2
+  f.fs.served[kUrl] = zip;
+  EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Updated);
+  EXPECT_EQ(f.fs.Below(kGuide), (std::map<std::string, std::string>{{"First.ndx", "new1"},
+                                                                    {"First.pdt", "new1"},
+                                                                    {"Added.ndx", "new3"},
+                                                                    {"Added.pdt", "new3"},
+                                                                    {"Own.ndx", "mine"},
+                                                                    {"99\\First.ndx", "extra"}}));
+  EXPECT_EQ(f.rec.steps,
+            (std::vector<std::string>{"cache", "captions", "osd #Обновить телепрограмму : 2 Kb", "names"}));
+  EXPECT_TRUE(f.fs.Below(kTemp).empty());  // the archive is gone
+  EXPECT_TRUE(f.fs.Below(kGuide + ".new").empty());
+}
+
+TEST(GuideUpdate, FailuresKeepTheOldGuide) {
+  struct Case {
+    const char* what;
+    std::string body;  // empty: the download fails
+    std::string failMove;
+    GuideUpdateOutcome outcome;
+  } cases[] = {
+      {"download failed", "", "", GuideUpdateOutcome::NotArchive},
+      {"an HTML page", "<html><body>Not here</body></html>", "", GuideUpdateOutcome::NotArchive},
+      {"a damaged entry", "PKFirst.ndx=new1\n!First.pdt\n", "", GuideUpdateOutcome::Damaged},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Fixture f;
+    if (!c.body.empty()) f.fs.served[kUrl] = c.body;
+    EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), c.outcome);
+    EXPECT_EQ(f.fs.Below(kGuide), f.OldGuide());
+    EXPECT_EQ(f.rec.steps, (std::vector<std::string>{"osd #Обновить телепрограмму : Error!", "names"}));
+    EXPECT_TRUE(f.fs.Below(kTemp).empty());
+    EXPECT_TRUE(f.fs.Below(kGuide + ".new").empty());
+  }
+}
+
+TEST(GuideUpdate, AFailedMoveStillDropsTheCacheOfTheDeletedFiles) {
+  Fixture f;
+  f.fs.served[kUrl] = "PKFirst.ndx=new1\nFirst.pdt=new1\n";
+  f.fs.failMoveOf = "First.pdt";
+  EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Damaged);
+  EXPECT_EQ(f.rec.steps,
+            (std::vector<std::string>{"cache", "captions", "osd #Обновить телепрограмму : Error!", "names"}));
+}
+
+TEST(GuideUpdate, AnEmptyAddressAsksNothingAndShowsNothing) {
+  Fixture f;
+  f.req.url.clear();
+  EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::NoAddress);
+  EXPECT_TRUE(f.fs.downloads.empty());
+  EXPECT_TRUE(f.rec.steps.empty());
+  EXPECT_EQ(f.fs.Below(kGuide), f.OldGuide());
+}
+
+TEST(GuideUpdate, KilobytesRoundHalvesToEven) {
+  EXPECT_EQ(GuideArchiveKb(0), 0);
+  EXPECT_EQ(GuideArchiveKb(511), 0);
+  EXPECT_EQ(GuideArchiveKb(512), 0);
+  EXPECT_EQ(GuideArchiveKb(513), 1);
+  EXPECT_EQ(GuideArchiveKb(1536), 2);
+  EXPECT_EQ(GuideArchiveKb(2560), 2);
+  EXPECT_EQ(GuideArchiveKb(319488), 312);
+}
+
+}  // namespace
+}  // namespace strevo
