@@ -108,6 +108,10 @@ if(STREVO_WIN_TEST_SOURCES)
   set_tests_properties(win_tests PROPERTIES LABELS wine TIMEOUT 600 ${STREVO_WINE_TEST_PROPERTIES})
 endif()
 
+# Used by scripts/bench-guide: the guide look-ups of a large guide under Wine.
+add_executable(guide_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/fuzz/guide_bench.cpp)
+target_link_libraries(guide_bench PRIVATE strevo_shell)
+
 add_executable(winauto ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/winauto.cpp)
 target_link_libraries(winauto PRIVATE user32 gdi32)
 target_link_options(winauto PRIVATE -municode)

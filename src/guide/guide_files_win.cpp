@@ -1,5 +1,6 @@
 #include "guide/guide_files_win.h"
 
+#include "base/text_helpers.h"
 #include "guide/http_win.h"
 #include "guide/unzip/zip.h"
 #include "guide/unzip/zip_host_win.h"
@@ -21,7 +22,28 @@ std::vector<std::string> GuideFileNames(const std::string& exeFolder) {
   return names;
 }
 
-bool WinGuideFiles::Exists(const std::string& path) { return RegularFileExists(path); }
+static std::wstring UpperName(std::wstring name) {
+  CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+  return name;
+}
+
+bool WinGuideFiles::Exists(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  auto it = listings_.find(folder);
+  if (it == listings_.end()) {
+    std::unordered_set<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(Widen(folder + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(UpperName(fd.cFileName));
+      } while (FindNextFileW(h, &fd));
+      FindClose(h);
+    }
+    it = listings_.emplace(folder, std::move(names)).first;
+  }
+  return it->second.count(UpperName(Widen(FileNameOf(path)))) != 0;
+}
 
 bool WinGuideFiles::Read(const std::string& path, size_t limit, std::string& bytes) {
   return ReadFilePrefix(path, limit, bytes);

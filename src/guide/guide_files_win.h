@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "guide/guide_update.h"
@@ -14,10 +16,18 @@ namespace strevo {
 // in the order the folder lists them.
 std::vector<std::string> GuideFileNames(const std::string& exeFolder);
 
+// Answers Exists from one listing per folder: asking the file system for
+// every name costs more than reading the files themselves under Wine. Forget
+// the listings whenever the guide cache is emptied.
 class WinGuideFiles : public GuideFiles {
  public:
   bool Exists(const std::string& path) override;
   bool Read(const std::string& path, size_t limit, std::string& bytes) override;
+  void Forget() { listings_.clear(); }
+
+ private:
+  // Folder -> its file names, upper-cased (Windows names ignore case).
+  std::unordered_map<std::string, std::unordered_set<std::wstring>> listings_;
 };
 
 // Downloads with WinInet (showing `progressBar`, which may be null), unpacks

@@ -41,6 +41,12 @@ std::string MenuCaption(const MainWindow& mw, int number) {
 
 std::string GuideFolder() { return ExeFolder() + "\\TVGuide"; }
 
+// The guide's files as the cache sees them; emptied with the cache.
+WinGuideFiles& GuideFilesOnDisk() {
+  static WinGuideFiles files;
+  return files;
+}
+
 // Updates running or waiting; the mutex lets them run one after the other.
 std::mutex g_updateRun;
 std::atomic<int> g_updates{0};
@@ -82,7 +88,10 @@ GuideUpdateUi UiOf(MainWindow& mw) {
   MainWindow* w = &mw;
   GuideUpdateUi ui;
   ui.toUi = [](std::function<void()> fn) { PostToUi(std::move(fn)); };
-  ui.clearCache = [w] { w->guideCache.Clear(); };
+  ui.clearCache = [w] {
+    w->guideCache.Clear();
+    GuideFilesOnDisk().Forget();
+  };
   ui.rebuildCaptions = [w] { RefreshChannelCaptions(*w); };
   ui.showOsd = [w](const std::string& request) { ShowOsd(*w, request); };
   ui.refillNames = [w] { SetComboItems(w->settings, kIdGuideFile, GuideFileNames(ExeFolder())); };
@@ -102,9 +111,8 @@ void RunUpdate(GuideUpdateRequest request, GuideUpdateUi ui, HWND progressBar) {
 }  // namespace
 
 std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextMode mode) {
-  WinGuideFiles files;
   GuideContext ctx{mw.channelTitles,      mw.channelMrls, mw.channelSelectorIndex, mw.configList,
-                   GuideFolder() + "\\", mw.guideCache,  files,                    static_cast<int>(GetACP()),
+                   GuideFolder() + "\\", mw.guideCache,  GuideFilesOnDisk(),                    static_cast<int>(GetACP()),
                    LocalNow(),             MenuCaption(mw, kMenuUpdateGuide)};
   return GuideNowText(ctx, channel, mode);
 }

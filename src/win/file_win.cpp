@@ -76,11 +76,6 @@ bool ReadFilePrefix(std::string_view path, size_t limit, std::string& bytes) {
   return ok;
 }
 
-bool RegularFileExists(std::string_view path) {
-  const DWORD a = GetFileAttributesW(Widen(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Calls `visit` with the name and whether it is a folder for every entry of a
 // folder but "." and "..".
 template <typename Visit>

@@ -23,9 +23,6 @@ int64_t FileSizeOf(std::string_view path);
 // opened or read.
 bool ReadFilePrefix(std::string_view path, size_t limit, std::string& bytes);
 
-// A file (not a folder) of that name exists.
-bool RegularFileExists(std::string_view path);
-
 // Removes the folder and everything below it; nothing when it does not exist.
 void RemoveFolderTree(std::string_view folder);
 
