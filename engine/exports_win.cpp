@@ -113,6 +113,12 @@ int STREVO_ENGINE_CALL VLC_VariableSet(int id, const char* name, vlc_value_t val
   if (!name || !*name) return kNoVariable;
   std::lock_guard<std::mutex> lock(inst->mu);
   inst->vars[name] = std::move(s);
+  // The picture settings apply to the picture on screen at once.
+  if (inst->session && (std::strcmp(name, "conf::aspect-ratio") == 0 || std::strcmp(name, "conf::crop-geometry") == 0)) {
+    FrameQueue& q = inst->session->frames;
+    std::lock_guard<std::mutex> frames(q.mu);
+    (name[6] == 'a' ? q.aspect : q.crop) = TextVar(inst->vars, name);
+  }
   return kSuccess;
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "status_window_win.h"
+#include "trace_win.h"
 #include "support/engine_text.h"
 #include "util_win.h"
 
@@ -83,12 +84,26 @@ void StartSession(Instance& inst) {
   s->iface = TextVar(inst.vars, "conf::miface-addr");
   s->rate = inst.rate;
   s->startMs = NowMs();
-  if (auto target = ParseRecordChain(TextVar(inst.vars, "conf::sout"))) s->recordPaths.push_back(target->path);
+  if (auto target = ParseRecordChain(TextVar(inst.vars, "conf::sout"))) {
+    bool known = false;
+    Recording r;
+    r.path = target->path;
+    r.mux = RecordMuxFor(target->mux, &known);
+    if (!known) Trace("mux " + TraceQuote(target->mux) + " not supported: the transport stream is written unchanged");
+    s->recordings.push_back(std::move(r));
+  }
   std::string dumpFile = TextVar(inst.vars, "conf::demuxdump-file");
-  if (TextVar(inst.vars, "conf::demux") == "dump" && !dumpFile.empty()) s->recordPaths.push_back(dumpFile);
+  if (TextVar(inst.vars, "conf::demux") == "dump" && !dumpFile.empty()) {
+    Recording r;
+    r.path = dumpFile;
+    s->recordings.push_back(std::move(r));
+  }
   s->windowClass = TextVar(inst.vars, "conf::vout") == "opengl" ? L"VLC WinGDI" : L"VLC DirectX";
   int drawable = IntVar(inst.vars, "drawable", 0);
   s->drawable = reinterpret_cast<HWND>(static_cast<intptr_t>(drawable));
+  s->frames.aspect = TextVar(inst.vars, "conf::aspect-ratio");
+  s->frames.crop = TextVar(inst.vars, "conf::crop-geometry");
+  s->decodeVideo = drawable != 0;
   bool supported = s->source.kind == SourceKind::File || s->source.kind == SourceKind::Http ||
                    s->source.kind == SourceKind::Udp;
   if (!supported) {

@@ -14,13 +14,42 @@ bool Session::Live() const {
   return true;
 }
 
+namespace {
+
+void WriteAll(HANDLE h, const uint8_t* data, size_t n) {
+  DWORD written = 0;
+  WriteFile(h, data, static_cast<DWORD>(n), &written, nullptr);
+}
+
+// Frames wait for their time as long as the stream sends them ahead (its
+// multiplexing delay, up to a second or two); more than this means the
+// screen cannot keep up, and the oldest go.
+constexpr size_t kMaxWaitingFrames = 64;
+
+}  // namespace
+
 void Session::Deliver(const uint8_t* data, size_t n) {
-  for (HANDLE h : sinks) {
-    DWORD written = 0;
-    WriteFile(h, data, static_cast<DWORD>(n), &written, nullptr);
+  for (Recording& r : recordings) {
+    if (r.muxer) r.muxer->Push(data, n);
+    else WriteAll(r.file, data, n);
   }
   bytes += n;
   lastDataMs = NowMs();
+  if (!decodeVideo) return;
+  if (!video) video = std::make_unique<VideoPipeline>();
+  video->Push(data, n);
+  int64_t now = NowMs();
+  if (auto pcr = video->pcr()) clock.Pcr(*pcr, now);
+  while (auto f = video->Pop()) {
+    int64_t due = f->pts ? clock.Due(*f->pts, now) : now;
+    auto frame = std::make_shared<const VideoFrame>(std::move(*f));
+    std::lock_guard<std::mutex> lock(frames.mu);
+    frames.waiting.push_back({due, std::move(frame)});
+    if (frames.waiting.size() > kMaxWaitingFrames) {
+      frames.waiting.pop_front();
+      ++frames.framesDropped;
+    }
+  }
 }
 
 void Session::SampleRate() {
@@ -43,16 +72,26 @@ bool Session::Nap(int ms) {
 namespace {
 
 void OpenSinks(Session& s) {
-  for (const std::string& p : s.recordPaths) {
-    HANDLE h = CreateFileW(Widen(p).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) s.sinks.push_back(h);
+  std::vector<Recording> open;
+  for (Recording& r : s.recordings) {
+    r.file = CreateFileW(Widen(r.path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (r.file == INVALID_HANDLE_VALUE) continue;
+    if (r.mux == RecordMux::kProgramStream) {
+      HANDLE h = r.file;
+      r.muxer = std::make_unique<ProgramStreamMuxer>([h](const uint8_t* d, size_t n) { WriteAll(h, d, n); });
+    }
+    open.push_back(std::move(r));
   }
+  s.recordings = std::move(open);
 }
 
 void CloseSinks(Session& s) {
-  for (HANDLE h : s.sinks) CloseHandle(h);
-  s.sinks.clear();
+  for (Recording& r : s.recordings) {
+    if (r.muxer) r.muxer->Finish();
+    CloseHandle(r.file);
+  }
+  s.recordings.clear();
 }
 
 }  // namespace

