@@ -14,7 +14,7 @@ import threading
 import time
 import unittest
 
-from harness import BUILD, RUN_DIR, E2ETestCase, children, wait_until, windows, winauto, winpath
+from harness import BUILD, RUN_DIR, E2ETestCase, children, press, wait_window, wait_until, windows, winauto, winpath
 from test_playback import ENGINE, PLAYER_COMMAND, SELECT, Trace, write_channels
 
 CLIP = os.path.join(RUN_DIR, 'demo', 'channel1.ts')
@@ -127,6 +127,37 @@ class VideoPicture(E2ETestCase):
             vivid = [s for s in samples if max(s) - min(s) > 100]
             self.assertGreater(len(vivid), len(samples) // 4, 'the window shows no colour bars')
         self.assertNotEqual(shots[0], shots[1], 'the picture does not move')
+
+
+    def test_a_ps_recording_is_a_program_stream_with_the_video_intact(self):
+        port = serve_clip(self)
+        inst = self.install()
+        target = inst.path('rec.mpg')
+        proc = self.start(inst, '/bgrec', 'http://127.0.0.1:%d/demo.ts' % port, 'ps', winpath(target), '0',
+                          'Demo', 'Auto', '-1')
+        hwnd = wait_window('obj_Form', 'Background recording', 20)
+        self.assertIsNotNone(hwnd)
+        # A few groups of pictures, then "Yes" to the question on closing.
+        self.assertTrue(wait_until(lambda: os.path.exists(target) and os.path.getsize(target) > 2000000, 30),
+                        'the recording did not grow')
+        winauto('close', hwnd)
+        box = wait_window('#32770', 'Background recording', 10)
+        self.assertTrue(press(box, 'Да', 'Yes'))
+        self.assertEqual(self.wait_exit(proc, 20), 0)
+        probe = subprocess.run(['ffprobe', '-v', 'error', '-count_frames', '-show_entries',
+                                'format=format_name:stream=codec_name,width,height,nb_read_frames',
+                                '-of', 'default=nw=1', target], capture_output=True, text=True, timeout=120)
+        self.assertIn('format_name=mpeg\n', probe.stdout)
+        self.assertIn('codec_name=mpeg2video', probe.stdout)
+        self.assertIn('width=720', probe.stdout)
+        frames = int(probe.stdout.split('nb_read_frames=')[1].split()[0])
+        self.assertGreater(frames, 50, probe.stdout)
+        # ffmpeg decodes it to the end (a warning about the first B pictures of
+        # the cut is no error).
+        check = subprocess.run(['ffmpeg', '-nostdin', '-v', 'error', '-i', target, '-f', 'null', '-'],
+                               capture_output=True, text=True, timeout=120)
+        self.assertEqual(check.returncode, 0, check.stderr)
+        self.assertEqual([l for l in check.stderr.splitlines() if 'rror' in l], [], check.stderr)
 
 
 if __name__ == '__main__':
