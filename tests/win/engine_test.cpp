@@ -515,4 +515,66 @@ TEST_F(Engine, TraceFileHasOneLinePerCallWithTypedValues) {
   EXPECT_EQ(text, expected);
 }
 
+// A demo channel's clip (MPEG-2, 720 x 576, 4:3) played from its file: the
+// snapshot is the decoded frame at its own size, and the aspect and crop
+// settings move the picture in the window while it plays.
+TEST_F(Engine, VideoIsPlacedByAspectAndCropAndSnapshotAtItsOwnSize) {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring wclip(exe);
+  wclip = wclip.substr(0, wclip.find_last_of(L"\\/") + 1) + L"run\\demo\\channel1.ts";
+  if (GetFileAttributesW(wclip.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "the demo clips are not built";
+  std::string clip(wclip.begin(), wclip.end());
+  HWND panel = MakePanel();
+  SetInt("drawable", static_cast<int>(reinterpret_cast<intptr_t>(panel)));
+  SetText("conf::snapshot-path", dir_ + "\\frame.jpg");
+  AddTarget(clip);
+  ASSERT_TRUE(WaitFor([&] { return Playing(); }, 5000));
+  void* vout = FindObject(-9);
+  ASSERT_NE(vout, nullptr);
+  auto varSet = Fn<abi::var_Set_fn>("__var_Set");
+  vlc_value_t one{};
+  one.i_int = 1;
+  auto snapshotSize = [&] {
+    varSet(vout, "video-snapshot", one);
+    std::vector<uint8_t> jpg = ReadAll(dir_ + "\\frame.jpg");
+    size_t sof = 2;
+    while (sof + 9 < jpg.size() && !(jpg[sof] == 0xff && jpg[sof + 1] == 0xc0)) ++sof;
+    if (sof + 9 >= jpg.size()) return std::pair<int, int>(0, 0);
+    return std::pair<int, int>(jpg[sof + 7] * 256 + jpg[sof + 8], jpg[sof + 5] * 256 + jpg[sof + 6]);
+  };
+  // Once a frame is on screen the snapshot is that frame, not the panel's picture.
+  ASSERT_TRUE(WaitFor([&] { return snapshotSize() == std::pair<int, int>(720, 576); }, 15000))
+      << snapshotSize().first << "x" << snapshotSize().second;
+
+  HWND video = FindWindowExW(panel, nullptr, L"VLC DirectX", nullptr);
+  ASSERT_NE(video, nullptr);
+  RECT rc;
+  GetClientRect(video, &rc);
+  const int w = rc.right, h = rc.bottom;
+  ASSERT_GT(w, 100);
+  // Whether any sample of a row (or column) of the window is lit.
+  auto lit = [&](bool row, int at) {
+    HDC dc = GetDC(video);
+    bool any = false;
+    for (int k = 0; k < (row ? w : h * 3 / 4) && !any; k += 2) {
+      COLORREF c = row ? GetPixel(dc, k, at) : GetPixel(dc, at, k);
+      any = c != CLR_INVALID && (GetRValue(c) > 40 || GetGValue(c) > 40 || GetBValue(c) > 40);
+    }
+    ReleaseDC(video, dc);
+    return any;
+  };
+  ASSERT_TRUE(WaitFor([&] { return lit(true, 3) && lit(true, h / 2); }, 3000)) << "4:3 fills the window's height";
+  // 16:9 in a window less wide than that: black above and below.
+  SetText("conf::aspect-ratio", "16:9");
+  EXPECT_TRUE(WaitFor([&] { return !lit(true, 3) && lit(true, h / 2); }, 3000)) << "16:9 did not letterbox";
+  SetText("conf::aspect-ratio", "");
+  ASSERT_TRUE(WaitFor([&] { return lit(true, 3); }, 3000));
+  // The left half of the frame only: a narrower picture, black at the sides.
+  EXPECT_TRUE(lit(false, w / 5));
+  SetText("conf::crop-geometry", "360x576+0+0");
+  EXPECT_TRUE(WaitFor([&] { return !lit(false, w / 5) && lit(false, w / 2); }, 3000)) << "the crop did not narrow it";
+  Call("VLC_Stop");
+}
+
 }  // namespace
