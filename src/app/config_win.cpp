@@ -92,6 +92,7 @@ static void CopyPlaybackValues(To& to, const From& from) {
   to.noDeinterlace = from.noDeinterlace;
   to.noCrop = from.noCrop;
   to.recPriority = from.recPriority;
+  to.recMux = from.recMux;
   to.volume = from.volume;
 }
 

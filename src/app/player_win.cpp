@@ -26,6 +26,7 @@
 #include "ui/translate_win.h"
 #include "playback/channel_switch.h"
 #include "ui/player_host_win.h"
+#include "ui/recording_win.h"
 #include "playback/vlclib_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
@@ -89,7 +90,8 @@ class MainPanelWindow : public PlayerWindow {
         return 0;
       case WM_TIMER:
         if (wp == kStartPlayTimer) OnStartPlayTimer(mw_);
-        if (wp == kOsdTimer) HideOsd(mw_);
+        else if (wp == kOsdTimer) HideOsd(mw_);
+        else if (wp == kStatusTimer) ShowRecordingState(mw_);
         return 0;
       case kPlayerCommand:
         if (HandlePlayerCommand(mw_, wp, lp)) return 0;
@@ -367,6 +369,7 @@ int RunPlayer(const Args& args) {
   }
 
   FirstPlayback(mw, firstIsFile ? first : std::string());
+  SetTimer(mw.hwnd, kStatusTimer, 800, nullptr);
   LogLine("form created");
   mw.startupFinished = true;
   RefreshChannelCaptions(mw);

@@ -13,7 +13,7 @@ int DaysInMonth(int y, int m) {
 }
 
 // Days from 1970-01-01 of a proleptic Gregorian date (valid for any year).
-static int64_t DaysFromCivil(int64_t y, int m, int d) {
+static constexpr int64_t DaysFromCivil(int64_t y, int m, int d) {
   y -= m <= 2;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const int64_t yoe = y - era * 400;
@@ -34,7 +34,8 @@ static void CivilFromDays(int64_t z, int& y, int& m, int& d) {
   y = static_cast<int>(yoe + era * 400 + (m <= 2));
 }
 
-static const int64_t kDay1 = DaysFromCivil(1, 1, 1);  // day number 1
+// Constant, so that dates encoded while other files' statics are set up are right.
+static constexpr int64_t kDay1 = DaysFromCivil(1, 1, 1);  // day number 1
 
 int64_t DayNumber(int year, int month, int day) { return DaysFromCivil(year, month, day) - kDay1 + 1; }
 

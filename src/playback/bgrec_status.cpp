@@ -21,9 +21,12 @@ std::string RecorderTarget(const std::string& path) {
   return "..." + path.substr(path.size() - 26);
 }
 
-std::string RecorderStatusText(const RecorderArgs& a, bool recording, int64_t fileBytes, int64_t elapsedSeconds) {
-  const std::string status = recording ? "Recording (" + AsciiUpper(a.format) + " format)" : "Stand by";
-  const long long mb = std::llround(static_cast<double>(fileBytes) / 1024.0 / 1024.0);
+std::string RecorderStatusText(const RecorderArgs& a, bool recording, int64_t fileBytes, int64_t elapsedSeconds,
+                               std::string_view fault) {
+  const std::string status = !fault.empty() ? std::string(fault)
+                             : recording    ? "Recording (" + AsciiUpper(a.format) + " format)"
+                                            : "Stand by";
+  const long long mb = std::llround(static_cast<double>(fileBytes < 0 ? 0 : fileBytes) / 1024.0 / 1024.0);
   const int64_t duration = static_cast<int64_t>(StrToIntLenient(a.minutes)) * 60;
   return "Status\t: " + status + "\rChannel\t: " + a.title + "\rSource\t: " + a.address + "\rTarget\t: " +
          RecorderTarget(a.file) + "\rLength\t: [" + std::to_string(mb) + " Mb] " + RecorderClock(elapsedSeconds) +
@@ -32,6 +35,37 @@ std::string RecorderStatusText(const RecorderArgs& a, bool recording, int64_t fi
 
 std::string RecorderSoutChain(const std::string& format, const std::string& utf8Path) {
   return "#duplicate{dst=std{access=file,mux=" + format + ",url=\"" + utf8Path + "\"}}";
+}
+
+std::optional<RecorderArgs> RecorderArgsOf(const Args& args) {
+  const size_t count = args.Count();
+  if ((count != 9 && count != 8) || args.First() != "/bgrec") return std::nullopt;
+  return RecorderArgs{args.At(2), args.At(3), args.At(4), args.At(5), args.At(6), args.At(7),
+                      count == 9 ? args.At(8) : "0"};
+}
+
+std::string QuotedArgument(std::string_view text) {
+  std::string out = "\"";
+  size_t backslashes = 0;
+  for (char c : text) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes count double only before a quote.
+    out.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(2 * backslashes, '\\');
+  return out + "\"";
+}
+
+std::string RecorderCommandLine(std::string_view exePath, const RecorderArgs& a) {
+  std::string line = "\"" + std::string(exePath) + "\" /bgrec";
+  for (const std::string* arg : {&a.address, &a.format, &a.file, &a.minutes, &a.title, &a.iface, &a.audioTrack})
+    line += " " + QuotedArgument(*arg);
+  return line;
 }
 
 // Comparing the clock texts for equality would end a day-long recording at

@@ -1,7 +1,11 @@
 // The background recorder's texts and its end rule, apart from its window.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "base/cmdline.h"
 
 namespace strevo {
 
@@ -15,10 +19,22 @@ std::string RecorderClock(int64_t seconds);
 // The target path as the status shows it: up to 25 characters as it is, else
 // "..." and its last 26 characters.
 std::string RecorderTarget(const std::string& path);
-// The status label's text.
-std::string RecorderStatusText(const RecorderArgs& a, bool recording, int64_t fileBytes, int64_t elapsedSeconds);
+// The status label's text; a fault of the file ("Error! ...") stands in place
+// of the recording state.
+std::string RecorderStatusText(const RecorderArgs& a, bool recording, int64_t fileBytes, int64_t elapsedSeconds,
+                               std::string_view fault = {});
 // The engine's output chain writing the stream to the file, no display branch.
 std::string RecorderSoutChain(const std::string& format, const std::string& utf8Path);
+// The arguments of a recorder's command line: "/bgrec" and seven more, or
+// six more (a command line without the audio track, as the scheduler's preset
+// writes it: audio track "0"). Nothing for any other count.
+std::optional<RecorderArgs> RecorderArgsOf(const Args& args);
+// One argument in double quotes, read back whole by the system's parser (a
+// quote inside, or backslashes before the closing quote, are escaped).
+std::string QuotedArgument(std::string_view text);
+// The exe in double quotes, " /bgrec ", then the seven arguments quoted and
+// separated by single blanks.
+std::string RecorderCommandLine(std::string_view exePath, const RecorderArgs& a);
 // Whether a limited recording has run its length ("0": never by itself).
 bool RecorderDone(const std::string& minutes, int64_t elapsedSeconds);
 

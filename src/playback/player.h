@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/datetime.h"
 #include "config/config.h"
 #include "playback/engine.h"
+#include "playback/recording_rules.h"
 #include "playback/settings_values.h"
 
 namespace strevo {
@@ -57,6 +59,12 @@ struct PlayerHost {
   // its waits, so a pause still ends.
   virtual long long NowMs() { return waitedMs_; }
   virtual void WaitForMessages(int ms) { waitedMs_ += ms; }
+  // Local wall-clock time, for the names of recordings.
+  virtual DateTime LocalNow() { return EncodeDate(2000, 1, 1); }
+  // An information message box captioned with the product name.
+  virtual void ShowInformation(const std::string&) {}
+  // Creates (or opens) the file to learn whether it can be written at all.
+  virtual bool CanCreateFile(const std::string&) { return true; }
   // Channel controls.
   virtual void ShowSelection(int channelSelectorIndex) {}  // channel selector, lstPlaylist, submenu checks
   virtual void SetChannelLabel(const std::string&) {}
@@ -99,8 +107,14 @@ struct PlayerState {
   std::string currentMrl = "?";
   int previousChannel = 0;      // 0 = none, -1 = a file that is not in the list
   std::string pendingAddress;   // consumed by the next switch to the pseudo-channel
-  bool recording = false;
   bool switching = false;       // a goplaymrl is under way
+
+  // Recording in the player (btnrec).
+  bool recording = false;
+  long long recordingStartMs = 0;   // on the host's clock
+  std::string recordingFile;        // as the user sees it, "\\" separators
+  std::string recordingNamePrefix;  // the scheduler's addition, used by the next recording only
+  RecordingWatch recordingWatch;
 
   // The configuration list (one line per record) and the settings values
   // the settings window shows.

@@ -41,6 +41,7 @@ struct GlobalSettingsValues {
   bool noDeinterlace = false;
   bool noCrop = false;
   bool recPriority = false;  // while recording
+  int recMux = 0;             // index in the recording format list
   int volume = 50;            // slider 0..100
 };
 

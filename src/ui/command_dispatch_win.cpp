@@ -3,12 +3,14 @@
 #include "base/cmdline.h"
 #include "playback/channel_switch.h"
 #include "playback/player.h"
+#include "playback/recording.h"
 #include "ui/channel_list_win.h"
 #include "playback/settings_map.h"
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
 #include "ui/guide_ui_win.h"
 #include "ui/mainwindow_win.h"
+#include "ui/recording_win.h"
 #include "ui/settings_layout.h"
 #include "ui/settings_win.h"
 #include "win/util_win.h"
@@ -138,7 +140,15 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case Play: PlayButton(mw); break;
     case Pause: PauseButton(mw); break;
     case PlayPause: PlayPauseCommand(mw); break;
-    case Stop: StopButton(mw); break;
+    case Stop:
+      StopButton(mw);
+      ShowRecordingState(mw);
+      break;
+    case Record:
+      btnrec(mw);
+      ShowRecordingState(mw);
+      break;
+    case Snapshot: TakeSnapshot(mw); break;
     case SeekBack: SeekBy(mw, -5); break;
     case SeekForward: SeekBy(mw, 5); break;
     case Slower: SpeedSlower(mw); break;
@@ -188,21 +198,19 @@ void RunCommand(MainWindow& mw, const Command& command) {
 
     case ListPlay: PlaySelectedListChannel(mw); break;
     case ListMenu: PopUp(mw, mw.form.listMenu.root, mw.frmVideo, command.a, command.b); break;
+    case ListBackgroundRecord: StartSelectedBackgroundRecording(mw); break;
 
-    // Full screen, desktop mode, recording, snapshots, the guide pages and
-    // their export, the scheduler window, the browser panel, background recording
-    // and the channel tester have no operation in the player yet.
+    // Full screen, desktop mode, the guide pages and their export, the
+    // scheduler window, the browser panel and the channel tester have no
+    // operation in the player yet.
     case FullScreen:
     case DesktopMode:
-    case Record:
-    case Snapshot:
     case GuideCurrent:
     case GuideAll:
     case ExportHtml:
     case Scheduler:
     case Browser:
     case ListGuide:
-    case ListBackgroundRecord:
     case ChannelTest:
     case None:
     case Count:

@@ -123,6 +123,9 @@ void HandleVideoContextMenu(MainWindow& mw, HWND target, int x, int y) {
 void HandleVideoCommand(MainWindow& mw, WPARAM wp, LPARAM lp) {
   if (mw.lstPlaylist && reinterpret_cast<HWND>(lp) == mw.lstPlaylist && HIWORD(wp) == LBN_DBLCLK)
     RunCommand(mw, Command::Of(CommandId::ListPlay));
+  // A click on the recording line ends the recording.
+  if (mw.overlays.lbrecbox && reinterpret_cast<HWND>(lp) == mw.overlays.lbrecbox && HIWORD(wp) == STN_CLICKED)
+    RunCommand(mw, Command::Of(CommandId::Record));
 }
 
 void HandleSettingsCommand(MainWindow& mw, int id, int code) {

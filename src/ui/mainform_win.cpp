@@ -125,7 +125,9 @@ void DrawGlyphButton(MainWindow& mw, const DRAWITEMSTRUCT* di) {
   OffsetRect(&shadow, 1, 1);
   SetTextColor(dc, f.palette.Shadow());
   DrawTextW(dc, text.c_str(), -1, &shadow, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SetTextColor(dc, bold ? f.palette.Highlight() : f.palette.Text());
+  // The record button's glyph is red while a recording runs.
+  const bool red = def->id == kBtnRecord && mw.recording;
+  SetTextColor(dc, red ? RGB(255, 0, 0) : bold ? f.palette.Highlight() : f.palette.Text());
   if (pressed) OffsetRect(&r, 1, 1);
   DrawTextW(dc, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, old);

@@ -8,6 +8,7 @@
 #include "playback/vlclib_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_binding_win.h"
+#include "win/file_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
@@ -33,6 +34,18 @@ long long PlayerHostWin::NowMs() {
 void PlayerHostWin::WaitForMessages(int ms) {
   MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
+
+DateTime PlayerHostWin::LocalNow() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return EncodeDateTime({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds});
+}
+
+void PlayerHostWin::ShowInformation(const std::string& text) {
+  MessageBoxUtf8(mw_.hwnd, text, mw_.productName, MB_OK | MB_ICONINFORMATION);
+}
+
+bool PlayerHostWin::CanCreateFile(const std::string& path) { return strevo::CanCreateFile(path); }
 
 // Checks the submenu entry whose command is `id` and clears every other
 // check, in nested submenus too.

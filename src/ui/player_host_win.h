@@ -17,6 +17,9 @@ class PlayerHostWin : public PlayerHost {
   void SleepMs(int ms) override;
   long long NowMs() override;
   void WaitForMessages(int ms) override;
+  DateTime LocalNow() override;
+  void ShowInformation(const std::string& text) override;
+  bool CanCreateFile(const std::string& path) override;
   void ShowSelection(int index) override;
   void SetChannelLabel(const std::string& text) override;
   void RedrawControlBar() override;

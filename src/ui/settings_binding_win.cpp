@@ -111,6 +111,7 @@ const ControlRow<G> kPlaybackControls[] = {
     {kIdAudioDevice, Held::ListIndex, &G::audioDevice},
     {kIdNoDirectX, Held::Check, &G::noDirectX},
     {kIdRecPriority, Held::Check, &G::recPriority},
+    {kIdContainer, Held::ListIndex, &G::recMux},
     {kIdNoDeinterlace, Held::Check, &G::noDeinterlace},
     {kIdNoCrop, Held::Check, &G::noCrop},
 };
@@ -120,7 +121,6 @@ const ControlRow<R> kWindowControls[] = {
     // The list's address changes only through its own dialog.
     {kIdPlaylistUrl, Held::ShownText, &R::playlistUrl},
     {kIdGuideUrl, Held::Text, &R::tvgUrl},
-    {kIdContainer, Held::ListIndex, &R::recMux},
     {kIdTaskbarButton, Held::Check, &R::taskbarButton},
     {kIdOwnColours, Held::Check, &R::ownColors},
     {kIdAutoSwitch, Held::Check, &R::autoSwitch},

@@ -1,12 +1,14 @@
 #include "ui/settings_layout.h"
 
+#include "playback/recording_rules.h"
+
 namespace strevo {
 
 namespace {
 using K = CtlKind;
 
 // clang-format off
-const std::vector<std::string_view> kContainers = {"PS", "RAW", "TS", "AVI", "OGG", "ASF", "MP4", "MOV", "WAV"};
+const std::vector<std::string_view> kContainers = RecordingFormats();
 const std::vector<std::string_view> kVideoCodecs = {"None", "mp2v", "mp4v", "DIV3", "H263", "H264", "WMV1", "WMV2", "MJPG"};
 const std::vector<std::string_view> kVideoBitrates = {"3072", "2048", "1024", "768", "512", "384", "256", "192", "128", "96", "64", "32", "16"};
 const std::vector<std::string_view> kAudioCodecs = {"None", "mpga", "mp2a", "mp3", "mp4a", "vorb"};

@@ -119,4 +119,22 @@ bool MoveFilesInto(std::string_view from, std::string_view to) {
   return ok;
 }
 
+std::optional<int64_t> FreeBytesOfDrive(std::string_view path) {
+  if (path.empty()) return std::nullopt;
+  char letter = path[0];
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  const std::string root = std::string(1, letter) + ":\\";
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExW(Widen(root).c_str(), &available, nullptr, nullptr)) return std::nullopt;
+  return static_cast<int64_t>(available.QuadPart);
+}
+
+bool CanCreateFile(std::string_view path) {
+  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
 }  // namespace strevo

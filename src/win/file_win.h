@@ -3,6 +3,7 @@
 // never leaves a half-written file behind.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,5 +31,13 @@ void RemoveFolderTree(std::string_view folder);
 // folders and replacing files of the same name; false when one could not be
 // moved (the others are still tried).
 bool MoveFilesInto(std::string_view from, std::string_view to);
+
+// Bytes free to this user on the drive named by the path's first character
+// ("X:\\"); nothing when it cannot be read.
+std::optional<int64_t> FreeBytesOfDrive(std::string_view path);
+
+// Opens the file for writing, creating it when missing (an existing file keeps
+// its bytes); whether that worked.
+bool CanCreateFile(std::string_view path);
 
 }  // namespace strevo

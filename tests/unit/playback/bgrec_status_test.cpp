@@ -18,6 +18,7 @@ TEST(RecorderStatus, LongTargetsShowTheirEnd) {
   ASSERT_GT(path.size(), 25u);
   EXPECT_EQ(RecorderTarget(path), "..." + path.substr(path.size() - 26));
   EXPECT_EQ(RecorderTarget(std::string(25, 'x')), std::string(25, 'x'));
+  EXPECT_EQ(RecorderTarget("a" + std::string(25, 'y')), "..." + std::string("a") + std::string(25, 'y'));
 }
 
 TEST(RecorderStatus, ClockWrapsAtADay) {
@@ -37,6 +38,51 @@ TEST(RecorderEnd, ByElapsedTimeNotByClockText) {
 
 TEST(RecorderChain, FileOutputWithoutDisplay) {
   EXPECT_EQ(RecorderSoutChain("ps", "C:\\Rec\\a b.mpg"), "#duplicate{dst=std{access=file,mux=ps,url=\"C:\\Rec\\a b.mpg\"}}");
+}
+
+}  // namespace
+}  // namespace strevo
+
+namespace strevo {
+namespace {
+
+Args ArgsOf(std::vector<std::string> items) { return Args{std::move(items)}; }
+
+TEST(RecorderArguments, EightOrTheSchedulersSevenWithoutAudioTrack) {
+  auto eight = RecorderArgsOf(ArgsOf({"C:\\S.exe", "/bgrec", "udp://@239.1.1.1:1234", "ts", "C:\\a.ts", "5", "One",
+                                      "127.0.0.1", "-1"}));
+  ASSERT_TRUE(eight);
+  EXPECT_EQ(eight->address, "udp://@239.1.1.1:1234");
+  EXPECT_EQ(eight->minutes, "5");
+  EXPECT_EQ(eight->audioTrack, "-1");
+  auto seven = RecorderArgsOf(ArgsOf({"C:\\S.exe", "/bgrec", "udp://@239.1.1.1:1234", "ts", "C:\\a.ts", "5", "One",
+                                      "127.0.0.1"}));
+  ASSERT_TRUE(seven);
+  EXPECT_EQ(seven->iface, "127.0.0.1");
+  EXPECT_EQ(seven->audioTrack, "0");
+  EXPECT_FALSE(RecorderArgsOf(ArgsOf({"C:\\S.exe", "/bgrec", "udp://@239.1.1.1:1234", "ts", "C:\\a.ts", "5", "One"})));
+  EXPECT_FALSE(RecorderArgsOf(ArgsOf({"C:\\S.exe", "/bgrec", "a", "ts", "f", "5", "One", "i", "0", "extra"})));
+  EXPECT_FALSE(RecorderArgsOf(ArgsOf({"C:\\S.exe", "/bgrek", "a", "ts", "f", "5", "One", "i", "0"})));
+}
+
+TEST(RecorderArguments, TheCommandLineQuotesEachArgument) {
+  RecorderArgs a{"udp://@239.1.1.1:1234", "ps", "C:\\Rec\\News-20261208-210509.mpg", "0", "News", "0.0.0.0", "2"};
+  EXPECT_EQ(RecorderCommandLine("C:\\Program Files\\Strevo\\Strevo.exe", a),
+            "\"C:\\Program Files\\Strevo\\Strevo.exe\" /bgrec \"udp://@239.1.1.1:1234\" \"ps\" "
+            "\"C:\\Rec\\News-20261208-210509.mpg\" \"0\" \"News\" \"0.0.0.0\" \"2\"");
+  // A quote in a title, or a backslash before the closing quote, must not
+  // shift the arguments that follow.
+  EXPECT_EQ(QuotedArgument("Say \"hi\""), "\"Say \\\"hi\\\"\"");
+  EXPECT_EQ(QuotedArgument("C:\\dir\\"), "\"C:\\dir\\\\\"");
+  EXPECT_EQ(QuotedArgument("a\\\\\"b"), "\"a\\\\\\\\\\\"b\"");
+  EXPECT_EQ(QuotedArgument(""), "\"\"");
+}
+
+TEST(RecorderStatus, AFaultOfTheFileStandsInPlaceOfTheState) {
+  RecorderArgs a{"udp://@239.1.1.1:1234", "ts", "C:\\a.ts", "0", "First", "127.0.0.1", "-1"};
+  EXPECT_EQ(RecorderStatusText(a, true, -1, 3, "Error! cannot create the file"),
+            "Status\t: Error! cannot create the file\rChannel\t: First\rSource\t: udp://@239.1.1.1:1234\r"
+            "Target\t: C:\\a.ts\rLength\t: [0 Mb] 00:00:03 / 00:00:00");
 }
 
 }  // namespace

@@ -98,6 +98,9 @@ struct FakeHost : PlayerHost {
   std::vector<std::string> existingFiles;
   std::string tooltip, label;
   bool guideVisible = false;
+  DateTime localNow = EncodeDateTime({2026, 12, 8, 21, 5, 9});
+  std::vector<std::string> messages;
+  bool filesCanBeCreated = true;
 
   void PumpMessages() override {
     ++pumps;
@@ -114,6 +117,9 @@ struct FakeHost : PlayerHost {
       if (at > clock && at < until) until = at;
     clock = until;
   }
+  DateTime LocalNow() override { return localNow; }
+  void ShowInformation(const std::string& text) override { messages.push_back(text); }
+  bool CanCreateFile(const std::string&) override { return filesCanBeCreated; }
   void ShowSelection(int i) override { events.push_back("select " + std::to_string(i)); }
   void SetChannelLabel(const std::string& t) override { label = t; }
   bool AskOpenFile(std::string& chosen) override {

@@ -1,0 +1,85 @@
+#include "playback/recording.h"
+
+#include "base/eventlog.h"
+#include "playback/channel_switch.h"
+#include "base/text_helpers.h"
+#include "playback/mrl_rules.h"
+
+namespace strevo {
+
+void btnrec(PlayerState& st) {
+  PlayerHost* host = st.host;
+  if (st.directShowMode) {
+    if (host) host->ShowInformation("Recording with DirectShow is not supported yet !");
+    return;
+  }
+  LogLine("begin btnrec");
+  if (st.recording) {
+    player_stop(st);
+    st.recording = false;
+    pump_messages_for(st, 200);
+    // The pseudo-channel is not played again.
+    SelectChannel(st, st.channelSelectorIndex, Sender::None);
+    return;
+  }
+  if (player_isplaying(st)) {
+    player_stop(st);
+    pump_messages_for(st, 200);
+  }
+  const int index = st.channelSelectorIndex;
+  const std::string title =
+      index >= 0 && index < static_cast<int>(st.channelTitles.size()) ? st.channelTitles[index] : std::string();
+  const DateTime now = host ? host->LocalNow() : EncodeDate(2000, 1, 1);
+  st.recordingFile = RecordingFileName(st.globals.capDir, st.recordingNamePrefix, title,
+                                       RecordingFormat(st.globals.recMux), now);
+  st.recordingNamePrefix.clear();
+  st.recordingWatch = RecordingWatch();
+  // The engine keeps a file it cannot create to itself: learn it here.
+  if (host && !host->CanCreateFile(st.recordingFile)) st.recordingWatch.CreateFailed();
+  player_setvar(st, "conf::demux", "");
+  player_setvar(st, "conf::demuxdump-file", "");
+  player_setvar(st, "conf::sout", RecordingSout(RecordingFormat(st.globals.recMux), st.recordingFile));
+  pump_messages_for(st, 200);
+  SelectChannel(st, index, Sender::RecordButton);
+  st.recording = true;
+  st.recordingStartMs = host ? host->NowMs() : 0;
+  LogLine("end btnrec");
+}
+
+void TakeSnapshot(PlayerState& st) {
+  if (st.directShowMode || !st.engine) return;
+  void* root = st.engine->CurrentObject();
+  if (!root) return;
+  if (void* vout = st.engine->FindObject(root, kVideoOutput))
+    st.engine->ObjectVariableSet(vout, "video-snapshot", EngineValue::Int(1));
+}
+
+RecorderArgs BackgroundRecordingArgs(PlayerState& st, int index, int minutes, std::string_view prefix, DateTime now) {
+  RecorderArgs a;
+  if (index < 0 || index >= static_cast<int>(st.channelMrls.size()) || index >= static_cast<int>(st.channelTitles.size()))
+    return a;
+  const std::string& mrl = st.channelMrls[index];
+  const std::string& title = st.channelTitles[index];
+  const int own = IsChannelRecordKey(mrl) ? FindRecordIndex(st.configList, mrl) : -1;
+  const int track = own < 0 ? 0 : ConfigNumber(ExtractField(st.configList[static_cast<size_t>(own)], "|", 17));
+  const std::string_view format = RecordingFormat(st.globals.recMux);
+  a.address = MrlForRecorder(mrl, st.globals.iface);
+  a.format = AsciiLower(format);
+  a.file = RecordingFileName(st.globals.capDir, prefix, title, format, now);
+  a.minutes = std::to_string(minutes);
+  a.title = title;
+  a.iface = InterfaceForRecorder(st.globals.iface);
+  a.audioTrack = std::to_string(track);
+  return a;
+}
+
+std::string RecordingLineNow(PlayerState& st, int64_t fileBytes, std::optional<int64_t> freeBytes) {
+  const bool playing = player_isplaying(st);
+  if (!st.recording) return {};
+  const long long now = st.host ? st.host->NowMs() : 0;
+  st.recordingWatch.Observe(playing, fileBytes, freeBytes, now);
+  if (!playing) return {};
+  return RecordingLine((now - st.recordingStartMs) / 1000, fileBytes, freeBytes, st.recordingWatch.Fault());
+}
+
+}  // namespace strevo
