@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "base/text_helpers.h"
 
@@ -16,9 +17,13 @@ std::string RecorderClock(int64_t seconds) {
   return buf;
 }
 
+// Characters, not bytes: a cut inside a UTF-8 sequence would show as garbage.
 std::string RecorderTarget(const std::string& path) {
-  if (path.size() <= 25) return path;
-  return "..." + path.substr(path.size() - 26);
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < path.size(); ++i)
+    if ((static_cast<unsigned char>(path[i]) & 0xC0) != 0x80) starts.push_back(i);
+  if (starts.size() <= 25) return path;
+  return "..." + path.substr(starts[starts.size() - 26]);
 }
 
 std::string RecorderStatusText(const RecorderArgs& a, bool recording, int64_t fileBytes, int64_t elapsedSeconds,

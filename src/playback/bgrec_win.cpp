@@ -6,7 +6,9 @@
 #include "base/cmdline.h"
 #include "base/text_helpers.h"
 #include "playback/bgrec_status.h"
+#include "playback/recording_rules.h"
 #include "playback/vlclib_win.h"
+#include "win/file_win.h"
 #include "win/util_win.h"
 #include "win/window_win.h"
 
@@ -26,6 +28,8 @@ class Recorder : public Window {
   HWND enginePanel = nullptr;
   TVLCPlugin* vlc = nullptr;
   ULONGLONG startTick = 0;
+  RecorderArgs a;          // taken from args once they are known to be complete
+  RecordingWatch watch;    // what the engine does not tell about the file
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -103,11 +107,12 @@ static void RecorderRun(Recorder& r) {
   struct Done { ~Done() { running = false; } } done;
   if (!r.hwnd()) {
     CreateRecorderWindow(r);
-    // Exactly eight arguments after the program path.
-    if (r.args.Count() != 9 || r.args.First() != "/bgrec") {
+    const std::optional<RecorderArgs> given = RecorderArgsOf(r.args);
+    if (!given) {
       MessageBoxUtf8(r.hwnd(), "Not enough parameters!", r.title, MB_OK | MB_ICONINFORMATION);
       ExitProcess(0);
     }
+    r.a = *given;
   }
   if (!r.vlc) {
     r.enginePanel = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, r.hwnd(), nullptr,
@@ -119,29 +124,30 @@ static void RecorderRun(Recorder& r) {
     }
     Sleep(300);
     vlc_value_t v{};
-    std::string iface = r.args.At(7);
+    std::string iface = r.a.iface;
     v.psz_string = iface.data();
     r.vlc->VariableSet("conf::miface-addr", v);
     v = {};
-    v.i_int = StrToIntLenient(r.args.At(8));
+    v.i_int = StrToIntLenient(r.a.audioTrack);
     r.vlc->VariableSet("conf::audio-track", v);
-    std::string chain = RecorderSoutChain(r.args.At(3), r.args.At(4));
+    std::string chain = RecorderSoutChain(r.a.format, r.a.file);
     v = {};
     v.psz_string = chain.data();
     r.vlc->VariableSet("conf::sout", v);
     Sleep(300);
-    r.vlc->AddTarget(r.args.At(2), engine_abi::kModeAppendAndGo, 0);
+    // The engine keeps a file it cannot create to itself: learn it here.
+    if (!CanCreateFile(r.a.file)) r.watch.CreateFailed();
+    r.vlc->AddTarget(r.a.address, engine_abi::kModeAppendAndGo, 0);
     r.startTick = GetTickCount64();
     Sleep(300);
   }
-  const int64_t elapsed = static_cast<int64_t>((GetTickCount64() - r.startTick) / 1000);
-  RecorderArgs a{r.args.At(2), r.args.At(3), r.args.At(4), r.args.At(5), r.args.At(6), r.args.At(7), r.args.At(8)};
-  WIN32_FILE_ATTRIBUTE_DATA fa{};
-  int64_t bytes = 0;
-  if (GetFileAttributesExW(Widen(a.file).c_str(), GetFileExInfoStandard, &fa))
-    bytes = (static_cast<int64_t>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow;
-  SetWindowTextUtf8(r.label, RecorderStatusText(a, r.vlc->IsPlaying() != 0, bytes, elapsed));
-  if (RecorderDone(a.minutes, elapsed)) {
+  const ULONGLONG now = GetTickCount64();
+  const int64_t elapsed = static_cast<int64_t>((now - r.startTick) / 1000);
+  const int64_t bytes = FileSizeOf(r.a.file);
+  const bool playing = r.vlc->IsPlaying() != 0;
+  r.watch.Observe(playing, bytes, FreeBytesOfDrive(r.a.file), static_cast<int64_t>(now));
+  SetWindowTextUtf8(r.label, RecorderStatusText(r.a, playing, bytes, elapsed, r.watch.Fault()));
+  if (RecorderDone(r.a.minutes, elapsed)) {
     ShowWindow(r.hwnd(), SW_HIDE);
     r.vlc->Stop();
     Sleep(300);

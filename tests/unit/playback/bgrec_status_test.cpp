@@ -19,6 +19,9 @@ TEST(RecorderStatus, LongTargetsShowTheirEnd) {
   EXPECT_EQ(RecorderTarget(path), "..." + path.substr(path.size() - 26));
   EXPECT_EQ(RecorderTarget(std::string(25, 'x')), std::string(25, 'x'));
   EXPECT_EQ(RecorderTarget("a" + std::string(25, 'y')), "..." + std::string("a") + std::string(25, 'y'));
+  // Counted in characters: Cyrillic takes two bytes each and is never cut in half.
+  EXPECT_EQ(RecorderTarget("C:\\Rec\\Второй-20261208-214500.ts"), "...\\Второй-20261208-214500.ts");
+  EXPECT_EQ(RecorderTarget("C:\\Второй-20261208-214.ts"), "C:\\Второй-20261208-214.ts");  // 25
 }
 
 TEST(RecorderStatus, ClockWrapsAtADay) {

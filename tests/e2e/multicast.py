@@ -1,0 +1,89 @@
+"""A multicast sender on the loopback interface for the recording scenarios
+and the recorder benchmark: numbered datagrams at a steady rate, each one's
+bytes known from its number, so a recording can be checked against exactly
+what was sent without keeping a copy.
+"""
+import os
+import socket
+import struct
+import threading
+import time
+
+SIZE = 7 * 188  # seven TS packets, as IP television sends them
+_BLOCKS = [os.urandom(SIZE - 8) for _ in range(251)]
+
+
+def datagram(number):
+    """The bytes of datagram `number`: the number, then a block that depends on it."""
+    return struct.pack('>Q', number) + _BLOCKS[number % len(_BLOCKS)]
+
+
+def sent_run(data):
+    """(first, count) when `data` is datagrams first, first + 1, ... whole and in
+    order, as sent; None when anything is missing, doubled, cut or changed."""
+    if not data or len(data) % SIZE:
+        return None
+    first = struct.unpack_from('>Q', data, 0)[0]
+    count = len(data) // SIZE
+    view = memoryview(data)
+    for i in range(count):
+        if view[i * SIZE:(i + 1) * SIZE] != datagram(first + i):
+            return None
+    return first, count
+
+
+def file_run(path, chunk=4096):
+    """sent_run of a file read piece by piece, for recordings too large to hold."""
+    first = None
+    count = 0
+    with open(path, 'rb') as f:
+        while True:
+            data = f.read(SIZE * chunk)
+            if not data:
+                break
+            run = sent_run(data)
+            if run is None or (first is not None and run[0] != first + count):
+                return None
+            if first is None:
+                first = run[0]
+            count += run[1]
+    return None if first is None else (first, count)
+
+
+class Sender(threading.Thread):
+    """Sends to group:port on 127.0.0.1 only (IP_MULTICAST_IF, TTL 1) at
+    `rate` bits per second until stopped; `sent` counts the datagrams."""
+
+    def __init__(self, group, port, rate=2_000_000):
+        super().__init__(daemon=True)
+        self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_IF, socket.inet_aton('127.0.0.1'))
+        self.sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, 1)
+        self.sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 1)
+        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 4 << 20)
+        self.target = (group, port)
+        self.per_second = rate / 8 / SIZE
+        self.sent = 0
+        self.failed = 0
+        self.started_at = None
+        self._stop = threading.Event()
+
+    def run(self):
+        self.started_at = time.monotonic()
+        while not self._stop.is_set():
+            due = int((time.monotonic() - self.started_at) * self.per_second)
+            while self.sent < due and not self._stop.is_set():
+                try:
+                    self.sock.sendto(datagram(self.sent), self.target)
+                except OSError:
+                    # A full send buffer: the datagram was not sent, so it is tried again.
+                    self.failed += 1
+                    time.sleep(0.0005)
+                    continue
+                self.sent += 1
+            time.sleep(0.002)
+
+    def stop(self):
+        self._stop.set()
+        self.join(5)
+        self.sock.close()

@@ -1,0 +1,154 @@
+"""The background recorder ("/bgrec") against a multicast sender on the
+loopback interface: started from the player's channel list, it records the
+selected channel until its close query is answered "Да"; given a duration it
+ends by itself; in "Stand by" it closes without asking; the scheduler's form
+without the audio track is accepted; a target it cannot create is told.
+Every recording is compared with exactly what was sent.
+"""
+import os
+import re
+import shutil
+import time
+import unittest
+
+from harness import BUILD, RUN_DIR, E2ETestCase, children, press, wait_gone, wait_until, wait_window, windows, \
+    winauto, winpath
+from multicast import Sender, sent_run
+from test_playback import Trace
+from test_recording import recording_globals
+
+ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
+LIST_MENU_BASE = 41000
+LIST_BACKGROUND_RECORDING = 3
+LB_SETCURSEL, LB_GETCOUNT = 0x186, 0x18B
+GROUP = '239.255.12.2'
+QUESTION = 'Вы уверены что хотите прервать запись?'
+
+
+def status(hwnd):
+    labels = [w for w in children(hwnd) if w.cls == 'obj_STATIC']
+    return labels[0].text if labels else ''
+
+
+@unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
+class BackgroundRecorder(E2ETestCase):
+    def sender(self, port):
+        s = Sender(GROUP, port)
+        s.start()
+        self.addCleanup(s.stop)
+        return s
+
+    def folder(self, name):
+        path = os.path.join(BUILD, 'e2e', 'test_recorder', name)
+        shutil.rmtree(path, ignore_errors=True)
+        os.makedirs(path)
+        return path
+
+    def check_recording(self, path, sent_before):
+        with open(path, 'rb') as f:
+            data = f.read()
+        run = sent_run(data)
+        self.assertIsNotNone(run, 'the file is not a gapless run of what was sent (%d bytes)' % len(data))
+        self.assertGreaterEqual(run[0], sent_before)
+        return run
+
+    def test_the_list_command_records_the_selected_channel_until_closed(self):
+        sender = self.sender(5015)
+        capture = self.folder('list')
+        inst = self.install()
+        m3u = inst.path('channels.m3u8')
+        with open(m3u, 'w', encoding='cp1251', newline='\r\n') as f:
+            f.write('#EXTM3U\n#EXTINF:0,First\nudp://@%s:5014\n#EXTINF:0,Второй\nudp://@%s:5015\n' % (GROUP, GROUP))
+        # The second channel's own record chooses audio track "#3" (stored as 2).
+        own = ['udp://@%s:5015' % GROUP, '1', '100', '100', '0', '100', '100', '0', 'None', '0', '', '', '', '', '0',
+               '', '0', '2', '0']
+        with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
+            f.write(recording_globals(winpath(m3u), winpath(capture), 2) + '\n' + '|'.join(own) + '|\n')
+        trace = Trace(inst.path('engine-trace.txt'))
+        self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        main = windows('StrevoMain', 'Strevo')[0].hwnd
+        video = windows('StrevoVideo', 'Strevo')[0].hwnd
+        lists = [w for w in children(video) if w.cls == 'ListBox'
+                 and int(winauto('send', w.hwnd, LB_GETCOUNT, 0, 0)[1].strip()) == 2]
+        self.assertEqual(len(lists), 1)
+        winauto('send', lists[0].hwnd, LB_SETCURSEL, 1, 0)
+        sent_before = sender.sent
+        winauto('command', main, LIST_MENU_BASE + LIST_BACKGROUND_RECORDING)
+        rec = wait_window('obj_Form', 'Background recording', 20)
+        self.assertIsNotNone(rec, 'no recorder started')
+        self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Recording (TS format)\r'), 15), status(rec))
+        text = status(rec)
+        self.assertIn('\rChannel\t: Второй\rSource\t: udp://@%s:5015\r' % GROUP, text)
+        target = re.search(r'\rTarget\t: \.\.\.([^\r]{26})\r', text)
+        self.assertIsNotNone(target, text)
+        names = os.listdir(capture)
+        self.assertEqual(len(names), 1, names)
+        self.assertRegex(names[0], r'^Второй-\d{8}-\d{6}\.ts$')
+        self.assertEqual(target.group(1), '\\' + names[0])  # the last 26 characters
+        lines = trace.lines()
+        self.assertIn('VLC_VariableSet 0 conf::miface-addr string "127.0.0.1"', lines)
+        self.assertIn('VLC_VariableSet 0 conf::audio-track int 2', lines)
+        self.assertIn('VLC_AddTarget 0 "udp://@%s:5015" 0 12 0' % GROUP, lines)
+        path = os.path.join(capture, names[0])
+        self.assertTrue(wait_until(lambda: os.path.getsize(path) > 200 * 1316, 15), 'the file does not grow')
+
+        winauto('close', rec)
+        box = wait_window('#32770', 'Background recording', 10)
+        self.assertIsNotNone(box, 'closing a running recording asked nothing')
+        self.assertIn(QUESTION, [w.text for w in children(box)])
+        self.assertTrue(press(box, 'Да', 'Yes'))
+        self.assertTrue(wait_gone('obj_Form', 'Background recording', 20), 'the recorder did not end')
+        self.check_recording(path, sent_before)
+        # The player is still there.
+        self.assertEqual(len(windows('StrevoMain', 'Strevo')), 1)
+
+    def test_a_recording_of_one_minute_ends_by_itself(self):
+        sender = self.sender(5016)
+        folder = self.folder('minute')
+        target = os.path.join(folder, 'minute.ts')
+        inst = self.install()
+        sent_before = sender.sent
+        proc = self.start(inst, '/bgrec', 'udp://@%s:5016' % GROUP, 'ts', winpath(target), '1', 'Minute',
+                          '127.0.0.1', '-1')
+        rec = wait_window('obj_Form', 'Background recording', 20)
+        self.assertIsNotNone(rec)
+        self.assertTrue(wait_until(lambda: re.search(r'Length\t: \[\d+ Mb\] 00:00:\d\d / 00:01:00$', status(rec)),
+                                   15), status(rec))
+        self.assertEqual(self.wait_exit(proc, 90), 0, 'the recorder did not end after its minute')
+        sent_after = sender.sent
+        first, count = self.check_recording(target, sent_before)
+        # A minute of the stream, give or take the start.
+        self.assertGreater(count, 0.9 * sender.per_second * 60)
+        self.assertLessEqual(first + count, sent_after)
+
+    def test_stand_by_closes_without_asking_and_seven_arguments_do(self):
+        folder = self.folder('standby')
+        inst = self.install()
+        trace = Trace(inst.path('engine-trace.txt'))
+        # The scheduler's form: no audio track. Nobody sends to this group.
+        proc = self.start(inst, '/bgrec', 'udp://@%s:5017' % GROUP, 'ps', winpath(os.path.join(folder, 'a.mpg')), '0',
+                          'Quiet', '127.0.0.1', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        rec = wait_window('obj_Form', 'Background recording', 20)
+        self.assertIsNotNone(rec, 'seven arguments were refused')
+        self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Stand by\r'), 10), status(rec))
+        self.assertIn('VLC_VariableSet 0 conf::audio-track int 0', trace.lines())
+        winauto('close', rec)
+        self.assertEqual(self.wait_exit(proc, 20), 0)
+        self.assertEqual(windows('#32770', 'Background recording'), [])
+
+    def test_a_target_that_cannot_be_created_is_told(self):
+        self.sender(5018)
+        blocker = os.path.join(self.folder('blocked'), 'not-a-folder')
+        with open(blocker, 'wb'):
+            pass
+        inst = self.install()
+        self.start(inst, '/bgrec', 'udp://@%s:5018' % GROUP, 'ts', winpath(blocker) + '\\x.ts', '0', 'Blocked',
+                   '127.0.0.1', '-1')
+        rec = wait_window('obj_Form', 'Background recording', 20)
+        self.assertIsNotNone(rec)
+        self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Error! cannot create the file\r'), 10),
+                        status(rec))
+
+
+if __name__ == '__main__':
+    unittest.main()

@@ -1,0 +1,170 @@
+"""Recording in the player: the record command records the playing channel
+from a multicast sender on the loopback interface to a file named by the
+channel, date and time; the recording line shows over the video; the command
+again ends it and the channel plays on. A Capture folder that cannot be
+written is told, not shown as a size that stays 0.
+
+Commands go to the main window as the menu sends them (WM_COMMAND 40000 +
+item: 31 record, 32 snapshot).
+"""
+import datetime
+import os
+import re
+import shutil
+import subprocess
+import time
+import unittest
+
+from harness import BUILD, RUN_DIR, E2ETestCase, children, wait_until, windows, winauto, winpath
+from multicast import Sender, sent_run
+from test_playback import PLAYER_COMMAND, SELECT, Trace
+
+ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
+MENU_BASE = 40000
+MENU_RECORD, MENU_SNAPSHOT = 31, 32
+GROUP = '239.255.12.1'
+
+
+def recording_globals(playlist, capdir, fmt):
+    """A "?Globals" record: the video window undocked at 360 x 288, the
+    interface 127.0.0.1, the list, the Capture folder and the format index."""
+    f = [''] * 35
+    f[0] = '?Globals'
+    f[1], f[2], f[3] = '15', '15', '70'
+    f[4], f[5], f[6], f[7] = '420', '5', '360', '288'
+    f[9] = '1'
+    f[10] = '?'
+    f[11] = '50'
+    f[13] = '127.0.0.1'
+    f[14] = str(fmt)
+    f[15] = capdir
+    f[24] = playlist
+    f[25] = '0'
+    f[29] = '0'
+    f[30] = '0'
+    return '|'.join(f) + '|'
+
+
+def save_png(name):
+    bmp = os.path.join(BUILD, 'e2e', name + '.bmp')
+    code, _ = winauto('screenshot', winpath(bmp))
+    if code == 0 and shutil.which('convert'):
+        subprocess.run(['convert', bmp, os.path.join(BUILD, 'e2e', name + '.png')], check=False)
+
+
+@unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
+class RecordingInThePlayer(E2ETestCase):
+    def setup_player(self, port, capdir, fmt=2):
+        inst = self.install()
+        inst.enable_log()
+        m3u = inst.path('channels.m3u8')
+        with open(m3u, 'w', encoding='cp1251', newline='\r\n') as f:
+            f.write('#EXTM3U\n#EXTINF:0,News/Sport: 1\nudp://@%s:%d\n' % (GROUP, port))
+        with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
+            f.write(recording_globals(winpath(m3u), capdir, fmt) + '\n')
+        trace = Trace(inst.path('engine-trace.txt'))
+        self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
+        main = windows('StrevoMain', 'Strevo')[0].hwnd
+        ends = inst.log_messages().count('end goplaymrl')
+        winauto('post', main, PLAYER_COMMAND, SELECT, 1)
+        self.assertTrue(wait_until(lambda: inst.log_messages().count('end goplaymrl') > ends, 20))
+        return inst, trace, main
+
+    def video(self):
+        return windows('StrevoVideo', 'Strevo')[0].hwnd
+
+    def playing(self):
+        return [w for w in children(self.video()) if w.cls == 'VLC DirectX' and w.visible]
+
+    def recording_line(self):
+        lines = [w for w in children(self.video()) if w.visible and w.text.startswith('REC - ')]
+        return lines[0].text if lines else ''
+
+    def record(self, inst, main):
+        begins = inst.log_messages().count('begin btnrec')
+        winauto('command', main, MENU_BASE + MENU_RECORD)
+        self.assertTrue(wait_until(lambda: inst.log_messages().count('begin btnrec') > begins, 20))
+
+    def test_records_from_the_command_to_the_command_and_plays_on(self):
+        port = 5012
+        sender = Sender(GROUP, port)
+        sender.start()
+        self.addCleanup(sender.stop)
+        capture = os.path.join(BUILD, 'e2e', 'test_recording', 'captures')
+        shutil.rmtree(capture, ignore_errors=True)
+        os.makedirs(capture)
+        # Without its closing backslash: the player adds it.
+        inst, trace, main = self.setup_player(port, winpath(capture))
+        self.assertTrue(wait_until(self.playing, 15), 'the channel does not play')
+
+        sent_before = sender.sent
+        before = datetime.datetime.now().replace(microsecond=0)
+        self.record(inst, main)
+        self.assertTrue(wait_until(lambda: 'end btnrec' in inst.log_messages(), 20))
+        after = datetime.datetime.now()
+        names = wait_until(lambda: os.listdir(capture), 10)
+        self.assertEqual(len(names), 1, names)
+        m = re.fullmatch(r'News_Sport_ 1-(\d{8}-\d{6})\.ts', names[0])
+        self.assertIsNotNone(m, names[0])
+        started = datetime.datetime.strptime(m.group(1), '%Y%m%d-%H%M%S')
+        self.assertTrue(before <= started <= after, (before, started, after))
+        path = os.path.join(capture, names[0])
+        chain = ('#duplicate{dst=display,dst=std{access=file,mux=ts,url=\\"%s/%s\\"}}'
+                 % (winpath(capture).replace('\\', '/'), names[0]))
+        self.assertIn('VLC_VariableSet 0 conf::sout string "%s"' % chain, trace.lines())
+
+        # The line over the video, the size growing.
+        self.assertTrue(wait_until(lambda: re.fullmatch(r'REC - 00:00:0\d - \d+ Mb \(\d+ Mb free\)',
+                                                        self.recording_line()), 10), self.recording_line())
+        self.assertTrue(wait_until(lambda: os.path.getsize(path) > 100 * 1316, 15), 'the file does not grow')
+        save_png('recording-player')
+
+        trace.set_mark()
+        self.record(inst, main)
+        self.assertTrue(wait_until(lambda: any(l.startswith('VLC_AddTarget') for l in trace.since_mark()), 20),
+                        'the channel was not played again')
+        again = trace.since_mark()
+        self.assertIn('VLC_VariableSet 0 conf::sout string ""', again)
+        self.assertLess(again.index('VLC_VariableSet 0 conf::sout string ""'),
+                        [i for i, l in enumerate(again) if l.startswith('VLC_AddTarget')][0])
+        self.assertTrue(wait_until(self.playing, 15), 'the channel does not play on')
+        self.assertTrue(wait_until(lambda: self.recording_line() == '', 5), 'the recording line stayed')
+
+        # Exactly what was sent, without a gap, from a datagram sent after the command.
+        with open(path, 'rb') as f:
+            data = f.read()
+        run = sent_run(data)
+        self.assertIsNotNone(run, 'the file is not a gapless run of what was sent (%d bytes)' % len(data))
+        first, count = run
+        self.assertGreaterEqual(first, sent_before)
+        self.assertGreater(count, 100)
+        time.sleep(1)
+        self.assertEqual(os.path.getsize(path), len(data), 'the file grew after the recording ended')
+
+        # A snapshot: the engine's video output writes its picture to the Capture folder.
+        winauto('command', main, MENU_BASE + MENU_SNAPSHOT)
+        snap = os.path.join(capture, 'vlcsnap-00001.jpg')
+        self.assertTrue(wait_until(lambda: os.path.exists(snap) and os.path.getsize(snap) > 0, 10), 'no snapshot')
+        with open(snap, 'rb') as f:
+            self.assertEqual(f.read(2), b'\xff\xd8')
+
+    def test_a_capture_folder_that_cannot_be_written_is_told(self):
+        port = 5013
+        sender = Sender(GROUP, port)
+        sender.start()
+        self.addCleanup(sender.stop)
+        # A folder inside a file cannot exist.
+        blocker = os.path.join(BUILD, 'e2e', 'test_recording', 'not-a-folder')
+        os.makedirs(os.path.dirname(blocker), exist_ok=True)
+        with open(blocker, 'wb'):
+            pass
+        inst, trace, main = self.setup_player(port, winpath(blocker) + '\\rec\\', fmt=0)
+        self.assertTrue(wait_until(self.playing, 15), 'the channel does not play')
+        self.record(inst, main)
+        self.assertTrue(wait_until(lambda: re.fullmatch(r'REC - 00:00:\d\d - Error! cannot create the file',
+                                                        self.recording_line()), 10), self.recording_line())
+
+
+if __name__ == '__main__':
+    unittest.main()
