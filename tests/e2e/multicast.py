@@ -66,13 +66,13 @@ class Sender(threading.Thread):
         self.sent = 0
         self.failed = 0
         self.started_at = None
-        self._stop = threading.Event()
+        self._halt = threading.Event()
 
     def run(self):
         self.started_at = time.monotonic()
-        while not self._stop.is_set():
+        while not self._halt.is_set():
             due = int((time.monotonic() - self.started_at) * self.per_second)
-            while self.sent < due and not self._stop.is_set():
+            while self.sent < due and not self._halt.is_set():
                 try:
                     self.sock.sendto(datagram(self.sent), self.target)
                 except OSError:
@@ -84,6 +84,14 @@ class Sender(threading.Thread):
             time.sleep(0.002)
 
     def stop(self):
-        self._stop.set()
+        self._halt.set()
         self.join(5)
         self.sock.close()
+
+
+def start_sender(test, group, port, rate=2_000_000):
+    """A Sender started for a test and stopped when the test ends."""
+    sender = Sender(group, port, rate)
+    sender.start()
+    test.addCleanup(sender.stop)
+    return sender

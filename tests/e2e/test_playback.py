@@ -27,9 +27,10 @@ SELECT, NEXT, PREVIOUS, BACK, STOP = 1, 2, 3, 4, 7
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 
 
-def globals_record(playlist, iface=''):
-    """A "?Globals" record: the video window undocked at 360 x 288, the list
-    and the interface setting as given."""
+def globals_record(playlist, iface='', capdir='C:\\', fmt=''):
+    """A "?Globals" record: the video window undocked at 360 x 288, the list,
+    the interface setting, the Capture folder and the recording format's
+    index as given."""
     f = [''] * 35
     f[0] = '?Globals'
     f[1], f[2], f[3] = '15', '15', '70'
@@ -38,7 +39,8 @@ def globals_record(playlist, iface=''):
     f[10] = '?'
     f[11] = '50'
     f[13] = iface
-    f[15] = 'C:\\'
+    f[14] = str(fmt)
+    f[15] = capdir
     f[16] = ''
     f[24] = playlist
     f[25] = '0'

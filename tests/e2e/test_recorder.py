@@ -13,9 +13,8 @@ import unittest
 
 from harness import BUILD, RUN_DIR, E2ETestCase, children, press, wait_gone, wait_until, wait_window, windows, \
     winauto, winpath
-from multicast import Sender, sent_run
-from test_playback import Trace
-from test_recording import recording_globals
+from multicast import SIZE, sent_run, start_sender
+from test_playback import Trace, globals_record
 
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 LIST_MENU_BASE = 41000
@@ -33,10 +32,7 @@ def status(hwnd):
 @unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
 class BackgroundRecorder(E2ETestCase):
     def sender(self, port):
-        s = Sender(GROUP, port)
-        s.start()
-        self.addCleanup(s.stop)
-        return s
+        return start_sender(self, GROUP, port)
 
     def folder(self, name):
         path = os.path.join(BUILD, 'e2e', 'test_recorder', name)
@@ -63,7 +59,7 @@ class BackgroundRecorder(E2ETestCase):
         own = ['udp://@%s:5015' % GROUP, '1', '100', '100', '0', '100', '100', '0', 'None', '0', '', '', '', '', '0',
                '', '0', '2', '0']
         with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
-            f.write(recording_globals(winpath(m3u), winpath(capture), 2) + '\n' + '|'.join(own) + '|\n')
+            f.write(globals_record(winpath(m3u), '127.0.0.1', winpath(capture), 2) + '\n' + '|'.join(own) + '|\n')
         trace = Trace(inst.path('engine-trace.txt'))
         self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
         main = windows('StrevoMain', 'Strevo')[0].hwnd
@@ -120,6 +116,23 @@ class BackgroundRecorder(E2ETestCase):
         # A minute of the stream, give or take the start.
         self.assertGreater(count, 0.9 * sender.per_second * 60)
         self.assertLessEqual(first + count, sent_after)
+
+    def test_a_killed_recorder_leaves_what_it_received(self):
+        sender = self.sender(5019)
+        target = os.path.join(self.folder('killed'), 'killed.ts')
+        inst = self.install()
+        sent_before = sender.sent
+        proc = self.start(inst, '/bgrec', 'udp://@%s:5019' % GROUP, 'ts', winpath(target), '0', 'Killed',
+                          '127.0.0.1', '-1')
+        self.assertIsNotNone(wait_window('obj_Form', 'Background recording', 20))
+        self.assertTrue(wait_until(lambda: os.path.exists(target) and os.path.getsize(target) > 200 * SIZE, 15))
+        time.sleep(1)
+        sent_at_kill = sender.sent
+        proc.kill()
+        proc.wait(10)
+        first, count = self.check_recording(target, sent_before)
+        # No more than a second of the stream goes with the process.
+        self.assertGreaterEqual(first + count, sent_at_kill - sender.per_second)
 
     def test_stand_by_closes_without_asking_and_seven_arguments_do(self):
         folder = self.folder('standby')

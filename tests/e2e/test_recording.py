@@ -11,45 +11,18 @@ import datetime
 import os
 import re
 import shutil
-import subprocess
 import time
 import unittest
 
 from harness import BUILD, RUN_DIR, E2ETestCase, children, wait_until, windows, winauto, winpath
-from multicast import Sender, sent_run
-from test_playback import PLAYER_COMMAND, SELECT, Trace
+from multicast import sent_run, start_sender
+from test_channel_controls import save_png
+from test_playback import PLAYER_COMMAND, SELECT, Trace, globals_record
 
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 MENU_BASE = 40000
 MENU_RECORD, MENU_SNAPSHOT = 31, 32
 GROUP = '239.255.12.1'
-
-
-def recording_globals(playlist, capdir, fmt):
-    """A "?Globals" record: the video window undocked at 360 x 288, the
-    interface 127.0.0.1, the list, the Capture folder and the format index."""
-    f = [''] * 35
-    f[0] = '?Globals'
-    f[1], f[2], f[3] = '15', '15', '70'
-    f[4], f[5], f[6], f[7] = '420', '5', '360', '288'
-    f[9] = '1'
-    f[10] = '?'
-    f[11] = '50'
-    f[13] = '127.0.0.1'
-    f[14] = str(fmt)
-    f[15] = capdir
-    f[24] = playlist
-    f[25] = '0'
-    f[29] = '0'
-    f[30] = '0'
-    return '|'.join(f) + '|'
-
-
-def save_png(name):
-    bmp = os.path.join(BUILD, 'e2e', name + '.bmp')
-    code, _ = winauto('screenshot', winpath(bmp))
-    if code == 0 and shutil.which('convert'):
-        subprocess.run(['convert', bmp, os.path.join(BUILD, 'e2e', name + '.png')], check=False)
 
 
 @unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
@@ -61,7 +34,7 @@ class RecordingInThePlayer(E2ETestCase):
         with open(m3u, 'w', encoding='cp1251', newline='\r\n') as f:
             f.write('#EXTM3U\n#EXTINF:0,News/Sport: 1\nudp://@%s:%d\n' % (GROUP, port))
         with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
-            f.write(recording_globals(winpath(m3u), capdir, fmt) + '\n')
+            f.write(globals_record(winpath(m3u), '127.0.0.1', capdir, fmt) + '\n')
         trace = Trace(inst.path('engine-trace.txt'))
         self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
         self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
@@ -88,9 +61,7 @@ class RecordingInThePlayer(E2ETestCase):
 
     def test_records_from_the_command_to_the_command_and_plays_on(self):
         port = 5012
-        sender = Sender(GROUP, port)
-        sender.start()
-        self.addCleanup(sender.stop)
+        sender = start_sender(self, GROUP, port)
         capture = os.path.join(BUILD, 'e2e', 'test_recording', 'captures')
         shutil.rmtree(capture, ignore_errors=True)
         os.makedirs(capture)
@@ -151,9 +122,7 @@ class RecordingInThePlayer(E2ETestCase):
 
     def test_a_capture_folder_that_cannot_be_written_is_told(self):
         port = 5013
-        sender = Sender(GROUP, port)
-        sender.start()
-        self.addCleanup(sender.stop)
+        sender = start_sender(self, GROUP, port)
         # A folder inside a file cannot exist.
         blocker = os.path.join(BUILD, 'e2e', 'test_recording', 'not-a-folder')
         os.makedirs(os.path.dirname(blocker), exist_ok=True)
