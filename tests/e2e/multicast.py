@@ -66,11 +66,21 @@ class Sender(threading.Thread):
         self.sent = 0
         self.failed = 0
         self.started_at = None
+        self.paused = False
         self._halt = threading.Event()
+
+    def pause(self, paused):
+        """Stops sending for a while; the numbers go on where they stopped."""
+        self.paused = paused
 
     def run(self):
         self.started_at = time.monotonic()
         while not self._halt.is_set():
+            if self.paused:
+                time.sleep(0.01)
+                # Resumes at the steady rate, without a burst for the pause.
+                self.started_at = time.monotonic() - self.sent / self.per_second
+                continue
             due = int((time.monotonic() - self.started_at) * self.per_second)
             while self.sent < due and not self._halt.is_set():
                 try:

@@ -117,15 +117,23 @@ class BackgroundRecorder(E2ETestCase):
         self.assertGreater(count, 0.9 * sender.per_second * 60)
         self.assertLessEqual(first + count, sent_after)
 
-    def test_a_killed_recorder_leaves_what_it_received(self):
+    def test_a_stream_that_pauses_goes_on_in_the_same_file_and_a_kill_keeps_it(self):
         sender = self.sender(5019)
         target = os.path.join(self.folder('killed'), 'killed.ts')
         inst = self.install()
         sent_before = sender.sent
         proc = self.start(inst, '/bgrec', 'udp://@%s:5019' % GROUP, 'ts', winpath(target), '0', 'Killed',
                           '127.0.0.1', '-1')
-        self.assertIsNotNone(wait_window('obj_Form', 'Background recording', 20))
+        rec = wait_window('obj_Form', 'Background recording', 20)
+        self.assertIsNotNone(rec)
         self.assertTrue(wait_until(lambda: os.path.exists(target) and os.path.getsize(target) > 200 * SIZE, 15))
+        # The stream stops until the recorder stands by, then comes back.
+        sender.pause(True)
+        self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Stand by\r'), 10), status(rec))
+        paused_at = os.path.getsize(target)
+        sender.pause(False)
+        self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Recording'), 10), status(rec))
+        self.assertTrue(wait_until(lambda: os.path.getsize(target) > paused_at + 200 * SIZE, 10))
         time.sleep(1)
         sent_at_kill = sender.sent
         proc.kill()
@@ -161,6 +169,20 @@ class BackgroundRecorder(E2ETestCase):
         self.assertIsNotNone(rec)
         self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Error! cannot create the file\r'), 10),
                         status(rec))
+
+
+class RecorderWithoutEngine(E2ETestCase):
+    def test_says_error_and_ends(self):
+        inst = self.install()
+        for dll in ('libvlc.dll',):
+            if os.path.exists(inst.path(dll)):
+                os.remove(inst.path(dll))
+        proc = self.start(inst, '/bgrec', 'udp://@%s:5020' % GROUP, 'ts', 'C:\\x.ts', '0', 'None', '127.0.0.1', '-1')
+        box = wait_window('#32770', 'Background recording', 20)
+        self.assertIsNotNone(box, 'no message box')
+        self.assertIn('Error!', [w.text for w in children(box)])
+        self.assertTrue(press(box, 'OK', 'ОК'))
+        self.assertEqual(self.wait_exit(proc, 20), 0)
 
 
 if __name__ == '__main__':
