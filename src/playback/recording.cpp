@@ -50,7 +50,7 @@ void TakeSnapshot(PlayerState& st) {
   if (st.directShowMode || !st.engine) return;
   void* root = st.engine->CurrentObject();
   if (!root) return;
-  if (void* vout = st.engine->FindObject(root, kVideoOutput))
+  if (void* vout = st.engine->FindObject(root, engine_abi::kObjectVideoOutput))
     st.engine->ObjectVariableSet(vout, "video-snapshot", EngineValue::Int(1));
 }
 
