@@ -1,7 +1,15 @@
 // Placing, cropping and colouring the picture, and the stream clock's pace.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "support/jpeg_encoder.h"
 #include "support/video_display.h"
+#include "support/video_pipeline.h"
 
 namespace strevo::engine {
 namespace {
@@ -79,6 +87,57 @@ TEST(StreamClock, FramesAreDueByTheirTimeAgainstThePcr) {
   EXPECT_EQ(d.Due(90 * 100040, 110, 200), 340);
   // Far off the clock (a loop back to the start): due after the delay again.
   EXPECT_EQ(d.Due(0, 400, 200), 600);
+}
+
+}  // namespace
+}  // namespace strevo::engine
+
+namespace strevo::engine {
+namespace {
+
+std::string Capture(const std::string& cmd) {
+  std::string out;
+  if (FILE* p = popen(cmd.c_str(), "r")) {
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+// A snapshot is the frame converted and encoded: read back by ffmpeg it must
+// resemble ffmpeg's own decode of that frame in RGB.
+TEST(Snapshot, TheJpegOfAFrameResemblesTheReferenceFrame) {
+  std::string clip = std::string(STREVO_VIDEO_CLIPS) + "/mpeg2_interlaced.ts";
+  std::ifstream in(clip, std::ios::binary);
+  std::vector<uint8_t> ts((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(ts.empty());
+  VideoPipeline p;
+  p.Push(ts.data(), ts.size());
+  p.Flush();
+  std::vector<VideoFrame> frames;
+  while (auto f = p.Pop()) frames.push_back(std::move(*f));
+  ASSERT_GE(frames.size(), 5u);
+  const VideoFrame& f = frames[4];
+  std::vector<uint8_t> rgb = ConvertToRgb(f);
+  std::vector<uint8_t> jpg = EncodeJpeg(rgb.data(), f.width, f.height, f.width * 3, 90);
+  std::string path = ::testing::TempDir() + "strevo_snapshot_test.jpg";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(jpg.data()), std::streamsize(jpg.size()));
+  }
+  std::string back = Capture("ffmpeg -nostdin -v error -i '" + path + "' -f rawvideo -pix_fmt rgb24 -");
+  std::string ref = Capture("ffmpeg -nostdin -v error -i '" + clip +
+                            "' -vf 'select=eq(n\\,4)' -fps_mode passthrough -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+  std::remove(path.c_str());
+  size_t n = size_t(f.width) * f.height * 3;
+  ASSERT_EQ(back.size(), n);
+  ASSERT_EQ(ref.size(), n);
+  double se = 0;
+  for (size_t i = 0; i < n; ++i) se += double(uint8_t(back[i]) - uint8_t(ref[i])) * (uint8_t(back[i]) - uint8_t(ref[i]));
+  double psnr = 10 * std::log10(255.0 * 255.0 * n / se);
+  EXPECT_GE(psnr, 30.0);
 }
 
 }  // namespace
