@@ -12,3 +12,6 @@
 #define IDS_NEW_CHANNEL_LIST 65404
 #define IDS_CONFIRM_STOP_RECORDING 65405
 #define IDS_BACKGROUND_RECORDING 65435
+// Download addresses; a configuration record may name another (config/presets.h).
+#define IDS_PRESETS_URL 65440
+#define IDS_COMPONENTS_URL 65441

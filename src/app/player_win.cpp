@@ -11,6 +11,7 @@
 #include "../../resources/resource.h"
 #include "app/config_win.h"
 #include "base/eventlog.h"
+#include "app/preset_win.h"
 #include "app/splash_win.h"
 #include "guide/guide_files_win.h"
 #include "guide/netif_win.h"
@@ -254,7 +255,7 @@ int RunPlayer(const Args& args) {
   BuildMainForm(mw);
   BuildSettingsWindow(mw);
 
-  // The preset installer ends the process itself (built with the presets).
+  if (mw.args.First() == "/preconf") RunPresetInstaller(mw);
 
   LogLine("begin formcreate");
   mw.tempFolder = TempWorkFolder(SystemTempPath(), mw.exePath);
@@ -312,8 +313,10 @@ int RunPlayer(const Args& args) {
     if (mw.enginePanel)
       SetWindowLongPtrW(mw.enginePanel, GWL_STYLE, GetWindowLongPtrW(mw.enginePanel, GWL_STYLE) | WS_CLIPSIBLINGS);
     LogLine("ivlc assigned");
-    LogLine("vlc checked");
-  } else {
+    // "Нет" in the engine check goes on in DirectShow mode.
+    if (!mw.directShowMode) LogLine("vlc checked");
+  }
+  if (mw.directShowMode) {
     CoInitialize(nullptr);
     LogLine("coinit - usedx");
   }

@@ -3,8 +3,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "base/cmdline.h"
 #include "ui/command_dispatch_win.h"
 #include "ui/commands.h"
+#include "ui/engine_check_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"
 #include "ui/settings_binding_win.h"
@@ -137,6 +139,23 @@ void HandleSettingsCommand(MainWindow& mw, int id, int code) {
     case IDCANCEL:
       ShowSettingsWindow(mw, false);
       SetFocus(mw.form.Control(kEbHotkey));
+      break;
+    case kIdEngineSwitch:
+      if (code == BN_CLICKED) SwitchEngine(mw);
+      break;
+    case kIdRefreshGuide:
+      if (code == BN_CLICKED) RunCommand(mw, Command::Of(CommandId::UpdateGuide));
+      break;
+    case kIdPreset:
+      // The installer passes the single-instance check only once our mutex
+      // is gone; the shut-down then saves the configuration it replaces.
+      if (code != BN_CLICKED) break;
+      if (mw.playerMutex) {
+        CloseHandle(mw.playerMutex);
+        mw.playerMutex = nullptr;
+      }
+      StartProcessShown(OwnCommandLine(mw.exePath, "/preconf /fromplayer"));
+      PostMessageW(mw.hwnd, WM_CLOSE, 0, 0);
       break;
     case kIdHomePage:
     case kIdSupportPage:

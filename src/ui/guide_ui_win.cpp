@@ -142,7 +142,8 @@ void ShowOsd(MainWindow& mw, std::string_view request) {
   HWND label = mw.overlays.lbcursub;
   if (!label) return;
   SetWindowTextUtf8(label, text);
-  if (!IsWindowVisible(label)) ShowWindow(label, SW_SHOWNA);
+  // Above the engine's picture, which is a sibling in the video window.
+  SetWindowPos(label, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   KillTimer(mw.hwnd, kOsdTimer);
   SetTimer(mw.hwnd, kOsdTimer, kOsdHideMs, nullptr);
 }

@@ -6,6 +6,7 @@
 #include "base/eventlog.h"
 #include "playback/channel_switch.h"
 #include "playback/vlclib_win.h"
+#include "ui/engine_check_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_binding_win.h"
 #include "win/file_win.h"
@@ -143,10 +144,6 @@ void FitEngineHost(MainWindow& mw) {
   MoveWindow(mw.enginePanel, 0, 0, rc.right, rc.bottom, TRUE);
 }
 
-// The engine dialog (download the engine, or use DirectShow) comes with the
-// engine presence check; until then a missing engine means no engine.
-static bool EngineDialogInstalledModules(MainWindow&) { return false; }
-
 void CreateEngineObject(MainWindow& mw) {
   for (int attempt = 0; attempt < 16; ++attempt) {
     if (!mw.enginePanel) {
@@ -160,7 +157,7 @@ void CreateEngineObject(MainWindow& mw) {
     delete mw.vlc;
     mw.vlcEngine = nullptr;
     mw.vlc = new TVLCPlugin(mw.enginePanel);
-    if (mw.vlc->Loaded() || !EngineDialogInstalledModules(mw)) break;
+    if (mw.vlc->Loaded() || !EngineCheck(mw)) break;
   }
   if (mw.vlc->Loaded()) {
     mw.vlcEngine = new VlcEngine(*mw.vlc);

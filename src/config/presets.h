@@ -1,0 +1,25 @@
+// Provider presets (complete configuration files, numbered "0.ini" to
+// "99.ini" in an archive on the program's web site) and the other archives
+// the program downloads from its site.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "config/config.h"
+
+namespace strevo {
+
+inline constexpr int kPresetCount = 100;
+// Records naming another address for a download than the built-in one (an
+// installation pointing at its own server): the key, then the address.
+inline constexpr std::string_view kPresetsKey = "?Presets";
+inline constexpr std::string_view kComponentsKey = "?Components";
+
+// What the installer's list shows of a preset file: its text from the eighth
+// character up to the next "|" (empty when there is none).
+std::string PresetCaption(std::string_view fileText);
+
+// Field 1 of the first record keyed `key` when it is not empty, else `builtIn`.
+std::string DownloadAddress(const ConfigList& list, std::string_view key, std::string_view builtIn);
+
+}  // namespace strevo

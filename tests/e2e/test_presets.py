@@ -1,0 +1,75 @@
+"""The preset installer ("/preconf") answered through window messages: it
+asks, lists the presets of a served archive and puts the chosen one in place
+of the configuration file."""
+import io
+import os
+import unittest
+import zipfile
+
+from harness import E2ETestCase, children, press, wait_until, wait_window, windows, winauto
+from test_channel_controls import save_png
+from test_guide_update import serve
+
+QUESTION = 'Загрузить список предустановок провайдеров IPTV с сайта программы?'
+
+
+def preset(name, playlist):
+    return ('PRESET:%s|\r\n?Globals|15|15|70|420|5|360|288|0|1|?|50|0||0|C:\\|||||||||%s|\r\n' %
+            (name, playlist)).encode('cp1251')
+
+
+class PresetInstaller(E2ETestCase):
+    def test_preset_one_replaces_the_configuration(self):
+        presets = {'1.ini': preset('Первый провайдер', 'http://one/list.m3u'),
+                   '2.ini': preset('Second', 'http://two/list.m3u'),
+                   'readme.txt': b'not a preset'}
+        archive = io.BytesIO()
+        with zipfile.ZipFile(archive, 'w', zipfile.ZIP_DEFLATED) as z:
+            for name, data in presets.items():
+                z.writestr(name, data)
+        base, requests = serve(self, {'/presets.zip': archive.getvalue()})
+        inst = self.install()
+        old = ('?Globals|15|15|\r\n?Presets|%s/presets.zip|\r\n' % base).encode('cp1251')
+        with open(inst.sibling('.ini'), 'wb') as f:
+            f.write(old)
+
+        proc = self.start(inst, '/preconf')
+        box = wait_window('#32770', 'Strevo', 30)
+        self.assertIsNotNone(box, 'no question was asked')
+        self.assertIn(QUESTION, [w.text for w in children(box)])
+        self.assertTrue(press(box, 'Да', 'Yes'))
+
+        dialog = wait_window('StrevoPresets', 'Выбор предустановки', 30)
+        self.assertIsNotNone(dialog, 'the preset list never showed')
+        self.assertEqual(requests, ['/presets.zip'])
+        kids = children(dialog)
+        self.assertEqual([w.text for w in kids if w.cls.lower() == 'button'], ['OK'])
+        with open(inst.sibling('.ini'), 'rb') as f:
+            self.assertEqual(f.read(), old, 'the configuration changed before a preset was chosen')
+        save_png('preset-dialog')
+        winauto('click', [w for w in kids if w.cls.lower() == 'button'][0].hwnd)
+
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        with open(inst.sibling('.ini'), 'rb') as f:
+            self.assertEqual(f.read(), presets['1.ini'])
+        self.assertFalse(os.path.exists(inst.sibling('.PreConf')))
+
+    def test_no_keeps_the_configuration_and_asks_nothing_of_the_server(self):
+        base, requests = serve(self, {})
+        inst = self.install()
+        old = ('?Globals|15|15|\r\n?Presets|%s/presets.zip|\r\n' % base).encode('cp1251')
+        with open(inst.sibling('.ini'), 'wb') as f:
+            f.write(old)
+        proc = self.start(inst, '/preconf')
+        box = wait_window('#32770', 'Strevo', 30)
+        self.assertIsNotNone(box)
+        self.assertTrue(press(box, 'Нет', 'No'))
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        self.assertEqual(requests, [])
+        with open(inst.sibling('.ini'), 'rb') as f:
+            self.assertEqual(f.read(), old)
+        self.assertFalse(windows('StrevoMain'))
+
+
+if __name__ == '__main__':
+    unittest.main()
