@@ -19,6 +19,18 @@ def preset(name, playlist):
 
 
 class PresetInstaller(E2ETestCase):
+    def asking(self, base):
+        """An installation whose presets come from `base`, started and asking."""
+        inst = self.install()
+        old = ('?Globals|15|15|\r\n?Presets|%s/presets.zip|\r\n' % base).encode('cp1251')
+        with open(inst.sibling('.ini'), 'wb') as f:
+            f.write(old)
+        proc = self.start(inst, '/preconf')
+        box = wait_window('#32770', 'Strevo', 30)
+        self.assertIsNotNone(box, 'no question was asked')
+        self.assertIn(QUESTION, [w.text for w in children(box)])
+        return inst, old, proc, box
+
     def test_preset_one_replaces_the_configuration(self):
         presets = {'1.ini': preset('Первый провайдер', 'http://one/list.m3u'),
                    '2.ini': preset('Second', 'http://two/list.m3u'),
@@ -28,15 +40,7 @@ class PresetInstaller(E2ETestCase):
             for name, data in presets.items():
                 z.writestr(name, data)
         base, requests = serve(self, {'/presets.zip': archive.getvalue()})
-        inst = self.install()
-        old = ('?Globals|15|15|\r\n?Presets|%s/presets.zip|\r\n' % base).encode('cp1251')
-        with open(inst.sibling('.ini'), 'wb') as f:
-            f.write(old)
-
-        proc = self.start(inst, '/preconf')
-        box = wait_window('#32770', 'Strevo', 30)
-        self.assertIsNotNone(box, 'no question was asked')
-        self.assertIn(QUESTION, [w.text for w in children(box)])
+        inst, old, proc, box = self.asking(base)
         self.assertTrue(press(box, 'Да', 'Yes'))
 
         dialog = wait_window('StrevoPresets', 'Выбор предустановки', 30)
@@ -56,13 +60,7 @@ class PresetInstaller(E2ETestCase):
 
     def test_no_keeps_the_configuration_and_asks_nothing_of_the_server(self):
         base, requests = serve(self, {})
-        inst = self.install()
-        old = ('?Globals|15|15|\r\n?Presets|%s/presets.zip|\r\n' % base).encode('cp1251')
-        with open(inst.sibling('.ini'), 'wb') as f:
-            f.write(old)
-        proc = self.start(inst, '/preconf')
-        box = wait_window('#32770', 'Strevo', 30)
-        self.assertIsNotNone(box)
+        inst, old, proc, box = self.asking(base)
         self.assertTrue(press(box, 'Нет', 'No'))
         self.assertEqual(self.wait_exit(proc, 30), 0)
         self.assertEqual(requests, [])
