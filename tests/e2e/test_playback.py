@@ -304,11 +304,17 @@ class WithoutEngine(E2ETestCase):
             if os.path.exists(inst.path(dll)):
                 os.remove(inst.path(dll))
         inst.enable_log()
-        self.start_player(inst, '/nologo')
+        # The engine check asks first; "Нет" goes on without the engine.
+        self.start(inst, '/nologo')
+        box = wait_window('#32770', 'Strevo', 30)
+        self.assertIsNotNone(box, 'the engine check did not ask')
+        self.assertTrue(press(box, 'Нет', 'No'))
         self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30))
         log = inst.log_messages()
-        self.assertLess(log.index('ivlc assigned'), log.index('vlc checked'))
-        self.assertLess(log.index('vlc checked'), log.index('mode mnu done'))
+        self.assertLess(log.index('switched to dx'), log.index('ivlc assigned'))
+        self.assertLess(log.index('ivlc assigned'), log.index('coinit - usedx'))
+        self.assertLess(log.index('coinit - usedx'), log.index('mode mnu done'))
+        self.assertNotIn('vlc checked', log)
         hwnd = windows('StrevoMain', 'Strevo')[0].hwnd
         winauto('post', hwnd, PLAYER_COMMAND, STOP, 0)
         self.assertTrue(wait_until(lambda: 'player_stop' in inst.log_messages(), 10))
