@@ -3,8 +3,12 @@
 
 #include "sources_win.h"
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "session_win.h"
@@ -101,7 +105,43 @@ void RunUdp(Session& s) {
     }
   }
   s.opened = true;
-  std::vector<uint8_t> buf(65536);
+  // This thread only reads the socket and copies; the recordings and the
+  // picture get the data on a thread of their own, so a slow disk or decoder
+  // never leaves the socket unread. Datagrams that came together are read
+  // without waiting in between and handed on as one piece of at most 256 KB.
+  constexpr size_t kDatagramMax = 65536, kPiece = 256 * 1024, kPiecesQueued = 1024;
+  struct Pieces {
+    std::mutex mu;
+    std::condition_variable cv;
+    std::deque<std::vector<uint8_t>> queue;
+    bool done = false;
+  } pieces;
+  std::thread consumer([&] {
+    for (;;) {
+      std::vector<uint8_t> piece;
+      {
+        std::unique_lock<std::mutex> lock(pieces.mu);
+        pieces.cv.wait(lock, [&] { return pieces.done || !pieces.queue.empty(); });
+        if (pieces.queue.empty()) return;
+        piece = std::move(pieces.queue.front());
+        pieces.queue.pop_front();
+      }
+      pieces.cv.notify_all();
+      s.Deliver(piece.data(), piece.size());
+    }
+  });
+  auto handOn = [&](std::vector<uint8_t>& piece) {
+    s.lastDataMs = NowMs();
+    std::unique_lock<std::mutex> lock(pieces.mu);
+    // A backlog of a quarter of a gigabyte: the reader waits rather than grow it.
+    pieces.cv.wait(lock, [&] { return pieces.queue.size() < kPiecesQueued || s.stop; });
+    pieces.queue.push_back(std::move(piece));
+    pieces.cv.notify_all();
+    piece = std::vector<uint8_t>();
+  };
+  u_long nonBlocking = 1;
+  ioctlsocket(sock, FIONBIO, &nonBlocking);
+  std::vector<uint8_t> datagram(kDatagramMax), piece;
   while (!s.stop) {
     s.SampleRate();
     if (s.paused) {
@@ -111,9 +151,25 @@ void RunUdp(Session& s) {
     bool ready = false;
     if (!WaitReadable(s, sock, ready)) break;
     if (!ready) continue;
-    int n = recv(sock, reinterpret_cast<char*>(buf.data()), static_cast<int>(buf.size()), 0);
-    if (n > 0) s.Deliver(buf.data(), static_cast<size_t>(n));
+    for (;;) {
+      int n = recv(sock, reinterpret_cast<char*>(datagram.data()), static_cast<int>(datagram.size()), 0);
+      // Nothing left (or an error the next wait reports).
+      if (n <= 0) break;
+      if (piece.capacity() < kPiece) piece.reserve(kPiece + kDatagramMax);
+      piece.insert(piece.end(), datagram.data(), datagram.data() + n);
+      if (piece.size() >= kPiece) {
+        handOn(piece);
+        if (s.stop || s.paused) break;
+      }
+    }
+    if (!piece.empty()) handOn(piece);
   }
+  {
+    std::lock_guard<std::mutex> lock(pieces.mu);
+    pieces.done = true;
+  }
+  pieces.cv.notify_all();
+  consumer.join();
   closesocket(sock);
 }
 

@@ -50,6 +50,24 @@ def file_run(path, chunk=4096):
     return None if first is None else (first, count)
 
 
+def file_numbers(path):
+    """(first, last, datagrams) of the numbers a recording holds, read at every
+    datagram's place: how much of the stream is there when the run has gaps."""
+    first = last = None
+    count = 0
+    with open(path, 'rb') as f:
+        while True:
+            data = f.read(SIZE * 4096)
+            if not data:
+                break
+            heads = b''.join(data[i:i + 8] for i in range(0, len(data) - 7, SIZE))
+            for (number,) in struct.iter_unpack('>Q', heads):
+                first = number if first is None else first
+                last = number
+                count += 1
+    return first, last, count
+
+
 class Sender(threading.Thread):
     """Sends to group:port on 127.0.0.1 only (IP_MULTICAST_IF, TTL 1) at
     `rate` bits per second until stopped; `sent` counts the datagrams."""
