@@ -81,21 +81,6 @@ class ShellApplyHost : public GlobalApplyHost {
 
 }  // namespace
 
-// The values playback reads live in the player state; the record holds them
-// too. Both records name them alike, so one copy serves both directions.
-template <class To, class From>
-static void CopyPlaybackValues(To& to, const From& from) {
-  to.iface = from.iface;
-  to.audioDevice = from.audioDevice;
-  to.capDir = from.capDir;
-  to.noDirectX = from.noDirectX;
-  to.noDeinterlace = from.noDeinterlace;
-  to.noCrop = from.noCrop;
-  to.recPriority = from.recPriority;
-  to.recMux = from.recMux;
-  to.volume = from.volume;
-}
-
 // Whether any part of the rectangle lies on one of the monitors.
 static bool OnSomeMonitor(int left, int top, int width, int height) {
   RECT r{left, top, left + std::max(width, 1), top + std::max(height, 1)};
@@ -103,13 +88,12 @@ static bool OnSomeMonitor(int left, int top, int width, int height) {
 }
 
 void ApplyGlobalConfiguration(MainWindow& mw) {
-  GlobalSettings& g = mw.config;
+  GlobalSettings& g = mw.globals;
   RECT client{};
   GetClientRect(mw.hwnd, &client);
   g.panelClientHeight = client.bottom - client.top;
   ShellApplyHost host(mw);
   ApplyGlobalRecord(mw.configList, g, host);
-  CopyPlaybackValues(mw.globals, g);
   mw.currentMrl = g.curMrl;
   // A window saved where no monitor is now (one taken away, or a minimised
   // window saved by an older version) comes back at its start position.
@@ -155,7 +139,7 @@ static bool ShownFlag(HWND h) { return (GetWindowLongPtrW(h, GWL_STYLE) & WS_VIS
 
 // Takes what the windows show now into the values the record is built from.
 static void TakeWindowState(MainWindow& mw, bool fullScreen) {
-  GlobalSettings& g = mw.config;
+  GlobalSettings& g = mw.globals;
   g.fullScreen = fullScreen;
   RECT r = NormalRect(mw.hwnd);
   g.panelLeft = r.left;
@@ -175,8 +159,7 @@ static void TakeWindowState(MainWindow& mw, bool fullScreen) {
 
 void StoreGlobalConfiguration(MainWindow& mw, bool fullScreen) {
   TakeWindowState(mw, fullScreen);
-  CopyPlaybackValues(mw.config, mw.globals);
-  StoreGlobalRecord(mw.configList, mw.config);
+  StoreGlobalRecord(mw.configList, mw.globals);
 }
 
 void SaveConfigurationFile(MainWindow& mw) {

@@ -196,7 +196,7 @@ static bool CheckSingleInstance(MainWindow& mw) {
 // The configuration's values in the controls of both windows.
 static void ShowGlobalsInControls(MainWindow& mw) {
   SetSliderPosition(mw.form.Control(kPbVolume), mw.globals.volume);
-  SetOnTopButton(mw, mw.config.panelOnTop);
+  SetOnTopButton(mw, mw.globals.panelOnTop);
   ShowMenuChecks(mw);
   ShowAllSettings(mw);
 }
@@ -357,7 +357,7 @@ int RunPlayer(const Args& args) {
     EndMaintenanceRun(mw);
   }
 
-  SetWindowPos(mw.hwnd, nullptr, mw.config.panelLeft, mw.config.panelTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(mw.hwnd, nullptr, mw.globals.panelLeft, mw.globals.panelTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(mw.frmVideo, SW_SHOWNA);
   RememberWindowPlacement(mw);
   SetWindowTextW(mw.app, Widen(WindowText(mw.hwnd)).c_str());

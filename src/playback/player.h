@@ -116,11 +116,12 @@ struct PlayerState {
   std::string recordingNamePrefix;  // the scheduler's addition, used by the next recording only
   RecordingWatch recordingWatch;
 
-  // The configuration list (one line per record) and the settings values
-  // the settings window shows.
+  // The configuration list (one line per record), the current channel's
+  // settings and the global record's values (window geometry, boxes, colours,
+  // addresses and what playback reads), all as the settings window shows them.
   ConfigList configList;
   ChannelSettingsValues channel;
-  GlobalSettingsValues globals;
+  GlobalSettings globals;
   bool desktopMode = false;     // the main menu's desktop mode item
 
   // Control bar.

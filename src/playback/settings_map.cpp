@@ -28,7 +28,7 @@ void VolumeSliderChanged(PlayerState& st, int position) {
 // The parts of the chain, each with its leading ":"; the tuner rule empties it.
 static std::string ChainParts(const PlayerState& st) {
   const ChannelSettingsValues& c = st.channel;
-  const GlobalSettingsValues& g = st.globals;
+  const GlobalSettings& g = st.globals;
   std::string chain;
   if (c.colorCorrection) chain += ":adjust";
   if (c.deinterlace != 0 && !g.noDeinterlace) chain += ":deinterlace";
@@ -87,7 +87,7 @@ static void LiveChanges(PlayerState& st, Sender sender) {
 
 void applysettings(PlayerState& st, Sender sender) {
   const ChannelSettingsValues& c = st.channel;
-  const GlobalSettingsValues& g = st.globals;
+  const GlobalSettings& g = st.globals;
   LogLine("begin applysettings " + Quoted(st.currentMrl));
   if (st.host) {
     st.host->RedrawControlBar();

@@ -1,6 +1,5 @@
-// The values the settings window shows: the current channel's picture and
-// sound settings, and the global settings that playback reads. Operations
-// work on these; the window binds its controls to them.
+// The current channel's picture and sound settings, as the settings window
+// shows them and the channel's record stores them.
 #pragma once
 #include <string>
 #include <vector>
@@ -31,18 +30,6 @@ struct ChannelSettingsValues {
   bool mono = false;
 
   bool operator==(const ChannelSettingsValues&) const = default;
-};
-
-struct GlobalSettingsValues {
-  std::string iface;          // "Auto", a local address, or host:port of a proxy
-  int audioDevice = 0;        // 0 = "Auto"
-  std::string capDir = "C:\\";
-  bool noDirectX = false;
-  bool noDeinterlace = false;
-  bool noCrop = false;
-  bool recPriority = false;  // while recording
-  int recMux = 0;             // index in the recording format list
-  int volume = 50;            // slider 0..100
 };
 
 // A per-channel record's fields into the values, as the controls would take

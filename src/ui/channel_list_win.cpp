@@ -46,7 +46,7 @@ void ReloadChannelList(MainWindow& mw, bool requested) {
     ~Running() { flag = false; }
   } running(reloading);
 
-  ChannelList list = reloadplaylist(mw.config.playlistUrl, SiblingPath(mw.exePath, ".m3u"), requested,
+  ChannelList list = reloadplaylist(mw.globals.playlistUrl, SiblingPath(mw.exePath, ".m3u"), requested,
                                     TranslateText(LoadStringUtf8(IDS_FILE_OR_STREAM), ExeSibling(".lng")),
                                     [&mw](const std::string& message) {
                                       MessageBoxUtf8(mw.hwnd, message, mw.productName, MB_OK | MB_ICONINFORMATION);

@@ -94,8 +94,8 @@ CommandState CommandStateOf(const MainWindow& mw) {
   s.videoShown = Visible(mw.frmVideo);
   s.channelListShown = Visible(mw.lstPlaylist);
   s.settingsShown = Visible(mw.frmCfg);
-  s.videoOnTop = mw.config.videoOnTop;
-  s.fullScreenOnTop = mw.config.fullScreenOnTop;
+  s.videoOnTop = mw.globals.videoOnTop;
+  s.fullScreenOnTop = mw.globals.fullScreenOnTop;
   s.panelOnTop = mw.form.onTop;
   s.channelCount = static_cast<int>(mw.channelTitles.size());
   s.currentChannel = mw.channelSelectorIndex;
@@ -122,11 +122,11 @@ void RunCommand(MainWindow& mw, const Command& command) {
       ShowMenuChecks(mw);
       break;
     case VideoOnTop:
-      mw.config.videoOnTop = !mw.config.videoOnTop;
+      mw.globals.videoOnTop = !mw.globals.videoOnTop;
       ShowMenuChecks(mw);
       break;
     case VideoOnTopFullScreen:
-      mw.config.fullScreenOnTop = !mw.config.fullScreenOnTop;
+      mw.globals.fullScreenOnTop = !mw.globals.fullScreenOnTop;
       ShowMenuChecks(mw);
       break;
     case ChannelList: ToggleChannelList(mw); break;
@@ -178,7 +178,7 @@ void RunCommand(MainWindow& mw, const Command& command) {
       break;
     case PanelOnTop:
       SetOnTopButton(mw, !mw.form.onTop);
-      mw.config.panelOnTop = mw.form.onTop;
+      mw.globals.panelOnTop = mw.form.onTop;
       break;
     case Minimise: ShowWindow(mw.hwnd, SW_MINIMIZE); break;
     case ToTray:

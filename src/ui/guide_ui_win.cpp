@@ -121,7 +121,7 @@ void ShowOsd(MainWindow& mw, std::string_view request) {
   std::string text;
   if (IsOsdMessage(request)) {
     text = OsdMessageText(request);
-  } else if (mw.config.noOsd) {
+  } else if (mw.globals.noOsd) {
     return;
   } else if (request == "$vol") {
     const SliderRange s = AdjustmentSlider(mw, mw.adjustSelector);

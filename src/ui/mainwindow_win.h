@@ -71,11 +71,8 @@ struct MainWindow : PlayerState {
   std::string engineVersion;  // "?" in DirectShow mode
   bool engineInterfaceButton = false;  // "Вызвать интерфейс VLC" is offered
 
-  // configuration: the values of the global record (window geometry, check
-  // boxes, boxes, colours, addresses). The controls show these values; the
-  // ones playback reads are copied into PlayerState::globals after loading
-  // and back before saving. The lines of the file are PlayerState::configList.
-  GlobalSettings config;
+  // configuration: the global record's values are PlayerState::globals and
+  // the lines of the file PlayerState::configList.
   bool configUnreadable = false;  // the file exists but could not be read: not saved over
 
   // channel list: the channel selector's items (the titles, index-aligned with

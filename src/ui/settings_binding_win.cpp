@@ -5,18 +5,15 @@
 #include <shlobj.h>
 
 #include <optional>
-#include <span>
-#include <variant>
 
 #include "base/codepage.h"
 #include "base/text_helpers.h"
 #include "playback/audio_devices_win.h"
-#include "playback/settings_map.h"
 #include "playback/settings_values.h"
 #include "playback/vlclib_win.h"
 #include "ui/docking_win.h"
 #include "ui/mainwindow_win.h"
-#include "ui/settings_actions.h"
+#include "ui/settings_controls.h"
 #include "ui/settings_layout.h"
 #include "win/util_win.h"
 
@@ -35,106 +32,22 @@ struct Showing {
 
 std::string ShiftText(int hours) { return (hours > 0 ? "+" : "") + std::to_string(hours) + " hr."; }
 
-// How a control holds its value.
-enum class Held {
-  Check,
-  Slider,
-  NegatedSlider,  // the time-shift scroll bar's position is minus the correction
-  ListIndex,      // no selection is taken as the first entry
-  Text,
-  ShownText,      // shown, never taken back
+// The settings window's controls as the settings table reads and fills them.
+class WindowControlValues : public SettingsControlValues {
+ public:
+  explicit WindowControlValues(SettingsWindow& w) : w_(w) {}
+  bool Checked(int id) const override { return IsChecked(w_, id); }
+  void SetChecked(int id, bool checked) override { strevo::SetChecked(w_, id, checked); }
+  int Position(int id) const override { return SliderValue(w_, id); }
+  void SetPosition(int id, int position) override { SetSliderValue(w_, id, position); }
+  int ListIndex(int id) const override { return ComboIndex(w_, id); }
+  void SetListIndex(int id, int index) override { SetComboIndex(w_, id, index); }
+  std::string Text(int id) const override { return ControlText(w_, id); }
+  void SetText(int id, const std::string& text) override { SetControlText(w_, id, text); }
+
+ private:
+  SettingsWindow& w_;
 };
-
-// One row per settings control bound to a member of a settings struct; showing
-// and taking the values are loops over these rows.
-template <class S>
-struct ControlRow {
-  int id;
-  Held held;
-  std::variant<bool S::*, int S::*, std::string S::*> member;
-};
-
-template <class S>
-void ShowRows(SettingsWindow& w, std::span<const ControlRow<S>> rows, const S& s) {
-  for (const ControlRow<S>& r : rows) {
-    switch (r.held) {
-      case Held::Check: SetChecked(w, r.id, s.*std::get<bool S::*>(r.member)); break;
-      case Held::Slider: SetSliderValue(w, r.id, s.*std::get<int S::*>(r.member)); break;
-      case Held::NegatedSlider: SetSliderValue(w, r.id, -(s.*std::get<int S::*>(r.member))); break;
-      case Held::ListIndex: SetComboIndex(w, r.id, s.*std::get<int S::*>(r.member)); break;
-      case Held::Text:
-      case Held::ShownText: SetControlText(w, r.id, s.*std::get<std::string S::*>(r.member)); break;
-    }
-  }
-}
-
-template <class S>
-void TakeRows(SettingsWindow& w, std::span<const ControlRow<S>> rows, S& s) {
-  for (const ControlRow<S>& r : rows) {
-    switch (r.held) {
-      case Held::Check: s.*std::get<bool S::*>(r.member) = IsChecked(w, r.id); break;
-      case Held::Slider: s.*std::get<int S::*>(r.member) = SliderValue(w, r.id); break;
-      case Held::NegatedSlider: s.*std::get<int S::*>(r.member) = -SliderValue(w, r.id); break;
-      case Held::ListIndex: s.*std::get<int S::*>(r.member) = std::max(0, ComboIndex(w, r.id)); break;
-      case Held::Text: s.*std::get<std::string S::*>(r.member) = ControlText(w, r.id); break;
-      case Held::ShownText: break;
-    }
-  }
-}
-
-using C = ChannelSettingsValues;
-const ControlRow<C> kChannelControls[] = {
-    {kIdColourCorrection, Held::Check, &C::colorCorrection},
-    {kIdContrast, Held::Slider, &C::contrast},
-    {kIdBrightness, Held::Slider, &C::brightness},
-    {kIdHue, Held::Slider, &C::hue},
-    {kIdSaturation, Held::Slider, &C::saturation},
-    {kIdGamma, Held::Slider, &C::gamma},
-    {kIdDeinterlace, Held::ListIndex, &C::deinterlace},
-    {kIdAspect, Held::Text, &C::aspect},
-    {kIdCropManual, Held::Check, &C::cropManual},
-    {kIdCropWidth, Held::Text, &C::cropW},
-    {kIdCropHeight, Held::Text, &C::cropH},
-    {kIdCropLeft, Held::Text, &C::cropX},
-    {kIdCropTop, Held::Text, &C::cropY},
-    {kIdAutoCrop, Held::Check, &C::autoCrop},
-    {kIdGuideFile, Held::Text, &C::guideName},
-    {kIdTimeShift, Held::NegatedSlider, &C::guideShift},
-    {kIdAudioTrack, Held::ListIndex, &C::audioTrackIndex},
-    {kIdMono, Held::Check, &C::mono},
-};
-
-using G = GlobalSettingsValues;
-const ControlRow<G> kPlaybackControls[] = {
-    {kIdCaptureDir, Held::Text, &G::capDir},
-    {kIdInterface, Held::Text, &G::iface},
-    {kIdAudioDevice, Held::ListIndex, &G::audioDevice},
-    {kIdNoDirectX, Held::Check, &G::noDirectX},
-    {kIdRecPriority, Held::Check, &G::recPriority},
-    {kIdContainer, Held::ListIndex, &G::recMux},
-    {kIdNoDeinterlace, Held::Check, &G::noDeinterlace},
-    {kIdNoCrop, Held::Check, &G::noCrop},
-};
-
-using R = GlobalSettings;
-const ControlRow<R> kWindowControls[] = {
-    // The list's address changes only through its own dialog.
-    {kIdPlaylistUrl, Held::ShownText, &R::playlistUrl},
-    {kIdGuideUrl, Held::Text, &R::tvgUrl},
-    {kIdTaskbarButton, Held::Check, &R::taskbarButton},
-    {kIdOwnColours, Held::Check, &R::ownColors},
-    {kIdAutoSwitch, Held::Check, &R::autoSwitch},
-    {kIdSimpleList, Held::Check, &R::simpleList},
-    {kIdNoScreenSaver, Held::Check, &R::noScreenSaver},
-    {kIdNoOsd, Held::Check, &R::noOsd},
-};
-
-void TakeChannelValues(MainWindow& mw) { TakeRows<C>(mw.settings, kChannelControls, mw.channel); }
-
-void TakeGlobalValues(MainWindow& mw) {
-  TakeRows<G>(mw.settings, kPlaybackControls, mw.globals);
-  TakeRows<R>(mw.settings, kWindowControls, mw.config);
-}
 
 void PickCaptureFolder(MainWindow& mw) {
   BROWSEINFOW bi{};
@@ -169,7 +82,8 @@ void ShowChannelSettings(MainWindow& mw) {
   Showing showing;
   SettingsWindow& s = mw.settings;
   const ChannelSettingsValues& v = mw.channel;
-  ShowRows<C>(s, kChannelControls, v);
+  WindowControlValues values(s);
+  ShowSettingsValues(values, mw, SettingsHolder::Channel);
   EnableCropEdits(mw, v.cropManual);
   SetControlText(s, kIdTimeShiftValue, ShiftText(v.guideShift));
   // The bold label names the channel: its title and, in brackets, its MRL.
@@ -184,9 +98,9 @@ void ShowAllSettings(MainWindow& mw) {
     SettingsWindow& s = mw.settings;
     SetComboItems(s, kIdInterface, mw.interfaceItems);
     SetComboItems(s, kIdAudioDevice, AudioDevices());
-    ShowRows<R>(s, kWindowControls, mw.config);
-    ShowRows<G>(s, kPlaybackControls, mw.globals);
-    EnableWindow(s.Control(kIdColoursDialog), mw.config.ownColors);
+    WindowControlValues values(s);
+    ShowSettingsValues(values, mw, SettingsHolder::Globals);
+    EnableWindow(s.Control(kIdColoursDialog), mw.globals.ownColors);
     SetChecked(s, kIdUndocked, !mw.docked);
     EnableWindow(s.Control(kIdEngineInterface), mw.engineInterfaceButton);
   }
@@ -243,12 +157,8 @@ void SettingsControlChanged(MainWindow& mw, int id, int code) {
       if (clicked) OpenEngineInterface(mw);
       return;
   }
-  if (*event == SettingsEvent::MiddleClick) SetSliderValue(s, id, PictureSliderDefault(id));
-  // The values follow the controls on every change; the operation, if the
-  // control has one, then works on them.
-  TakeChannelValues(mw);
-  TakeGlobalValues(mw);
-  RunSettingsAction(mw, SettingsActionFor(id, *event));
+  WindowControlValues values(s);
+  SettingsControlEvent(values, mw, id, *event);
 }
 
 }  // namespace strevo

@@ -40,21 +40,21 @@ class Dispatch : public ::testing::Test {
 };
 
 TEST_F(Dispatch, OnTopItemsToggleTheirOwnFieldAndCheck) {
-  mw->config.videoOnTop = true;
-  mw->config.fullScreenOnTop = false;
+  mw->globals.videoOnTop = true;
+  mw->globals.fullScreenOnTop = false;
   ShowMenuChecks(*mw);
   EXPECT_TRUE(IsMenuItemChecked(mw->form.mainMenu, kMenuOnTop));
   EXPECT_FALSE(IsMenuItemChecked(mw->form.mainMenu, kMenuOnTopFullScreen));
 
   ASSERT_TRUE(HandleMainCommand(*mw, MenuItem(kMenuOnTop), 0));
-  EXPECT_FALSE(mw->config.videoOnTop);
+  EXPECT_FALSE(mw->globals.videoOnTop);
   EXPECT_FALSE(IsMenuItemChecked(mw->form.mainMenu, kMenuOnTop));
-  EXPECT_FALSE(mw->config.fullScreenOnTop);
+  EXPECT_FALSE(mw->globals.fullScreenOnTop);
 
   ASSERT_TRUE(HandleMainCommand(*mw, MenuItem(kMenuOnTopFullScreen), 0));
-  EXPECT_TRUE(mw->config.fullScreenOnTop);
+  EXPECT_TRUE(mw->globals.fullScreenOnTop);
   EXPECT_TRUE(IsMenuItemChecked(mw->form.mainMenu, kMenuOnTopFullScreen));
-  EXPECT_FALSE(mw->config.videoOnTop);
+  EXPECT_FALSE(mw->globals.videoOnTop);
 
   // The hidden mini-window item keeps a state of its own.
   ASSERT_TRUE(HandleMainCommand(*mw, MenuItem(kMenuMiniWindow), 0));

@@ -47,7 +47,7 @@ struct ListFixture {
     source = dir + "\\big.m3u";
     EXPECT_TRUE(WriteFileReplacing(source, list));
     mw.exePath = dir + "\\Player.exe";
-    mw.config.playlistUrl = source;
+    mw.globals.playlistUrl = source;
     mw.frmVideo = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
     selector = CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 130, 300, nullptr,
                                nullptr, nullptr, nullptr);
