@@ -49,7 +49,7 @@ def globals_record(playlist, iface='', capdir='C:\\', fmt=''):
     return '|'.join(f) + '|'
 
 
-def write_channels(inst, mrls, iface='', records=()):
+def write_channels(inst, mrls, iface='', records=(), capdir='C:\\'):
     """A channel list "Channel 1", ... with the given addresses, and a
     configuration holding its globals (see globals_record) and the records."""
     m3u = inst.path('channels.m3u8')
@@ -58,7 +58,7 @@ def write_channels(inst, mrls, iface='', records=()):
         for i, mrl in enumerate(mrls, 1):
             f.write('#EXTINF:0,Channel %d\n%s\n' % (i, mrl))
     with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
-        f.write(globals_record(winpath(m3u), iface) + '\n')
+        f.write(globals_record(winpath(m3u), iface, capdir) + '\n')
         for record in records:
             f.write(record + '\n')
 

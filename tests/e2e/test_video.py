@@ -7,6 +7,7 @@ import http.server
 import importlib.machinery
 import importlib.util
 import os
+import re
 import socketserver
 import struct
 import subprocess
@@ -16,6 +17,8 @@ import unittest
 
 from harness import BUILD, RUN_DIR, E2ETestCase, children, press, wait_window, wait_until, windows, winauto, winpath
 from test_playback import ENGINE, PLAYER_COMMAND, SELECT, Trace, write_channels
+
+MENU_BASE, MENU_SNAPSHOT = 40000, 32
 
 CLIP = os.path.join(RUN_DIR, 'demo', 'channel1.ts')
 SOURCE = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
@@ -81,6 +84,19 @@ def read_bmp(path):
     return width, abs(height), rows
 
 
+def best_psnr(clip, picture):
+    """The PSNR (RGB, dB) of the picture against the clip's frame it is
+    closest to, by ffmpeg's decode: the frame the snapshot was taken of is
+    not known here, but any other picture scores far below the 30 dB asked."""
+    stats = picture + '.psnr.txt'
+    subprocess.run(['ffmpeg', '-v', 'error', '-y', '-i', clip, '-framerate', '25', '-loop', '1', '-i', picture,
+                    '-lavfi', '[0:v]format=rgb24[r];[1:v]format=rgb24[s];[r][s]psnr=stats_file=%s:shortest=1'
+                    % stats.replace(':', '\\:'), '-f', 'null', '-'], check=True)
+    with open(stats) as f:
+        values = [float(m) for m in re.findall(r'psnr_avg:([0-9.]+|inf)', f.read())]
+    return max(values) if values else 0.0
+
+
 def region(bmp, x, y, w, h):
     _, _, rows = read_bmp(bmp)
     return [rows[y + j][x * 3:(x + w) * 3] for j in range(h)]
@@ -92,7 +108,9 @@ class VideoPicture(E2ETestCase):
         port = serve_clip(self)
         inst = self.install()
         inst.enable_log()
-        write_channels(inst, ['http://127.0.0.1:%d/demo.ts' % port])
+        capture = inst.path('Capture')
+        os.makedirs(capture)
+        write_channels(inst, ['http://127.0.0.1:%d/demo.ts' % port], capdir=winpath(capture) + '\\')
         trace = Trace(inst.path('engine-trace.txt'))
         self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
         self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
@@ -127,6 +145,18 @@ class VideoPicture(E2ETestCase):
             vivid = [s for s in samples if max(s) - min(s) > 100]
             self.assertGreater(len(vivid), len(samples) // 4, 'the window shows no colour bars')
         self.assertNotEqual(shots[0], shots[1], 'the picture does not move')
+
+        # The snapshot command: the decoded frame at the clip's own size, and
+        # a picture of the clip, not merely a JPEG.
+        winauto('command', main, MENU_BASE + MENU_SNAPSHOT)
+        snap = os.path.join(capture, 'vlcsnap-00001.jpg')
+        self.assertTrue(wait_until(lambda: os.path.exists(snap) and os.path.getsize(snap) > 0, 10), 'no snapshot')
+        time.sleep(0.5)
+        size = subprocess.run(['ffprobe', '-v', 'error', '-select_streams', 'v:0', '-show_entries',
+                               'stream=width,height', '-of', 'csv=p=0', snap],
+                              capture_output=True, text=True, check=True).stdout.strip()
+        self.assertEqual(size, '720,576')
+        self.assertGreaterEqual(best_psnr(CLIP, snap), 30.0, 'the snapshot does not resemble any frame of the clip')
 
 
     def test_a_ps_recording_is_a_program_stream_with_the_video_intact(self):
