@@ -4,7 +4,7 @@
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 set(STREVO_WIN_LIBS comctl32 wininet ws2_32 winmm ole32 oleaut32 uuid shell32 gdi32
-    user32 advapi32 comdlg32 version msimg32)
+    user32 advapi32 comdlg32 version msimg32 iphlpapi)
 add_compile_options(-O2)
 # No link time in the PE header: two builds of one commit give the same bytes.
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
@@ -13,6 +13,7 @@ add_link_options($<$<CONFIG:Release>:-s>)
 
 add_library(strevo_core STATIC ${STREVO_CORE_SOURCES})
 target_include_directories(strevo_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(strevo_core SYSTEM PUBLIC ${STREVO_LIBVLC_INCLUDE})
 target_compile_options(strevo_core PRIVATE ${STREVO_WARNINGS})
 target_link_libraries(strevo_core PUBLIC strevo_engine_abi)
 target_compile_definitions(strevo_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
@@ -102,7 +103,7 @@ if(STREVO_WIN_TEST_SOURCES)
   target_compile_definitions(win_tests PRIVATE STREVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   # iphlpapi: the tests' own list of the machine's addresses.
   target_link_libraries(win_tests PRIVATE strevo_shell strevo_engine_abi gtest_win iphlpapi)
-  add_dependencies(win_tests strevo_engine Strevo)
+  add_dependencies(win_tests strevo_engine strevo_engine3 Strevo)
   # One CTest entry: each start under Wine costs about a second.
   add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
   set_tests_properties(win_tests PROPERTIES LABELS wine TIMEOUT 600 ${STREVO_WINE_TEST_PROPERTIES})

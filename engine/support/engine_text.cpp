@@ -161,7 +161,9 @@ std::optional<RecordTarget> ParseRecordChain(std::string_view sout) {
         fileAccess = value == "file";
       } else if (key == "mux") {
         t.mux = std::string(value);
-      } else if (key == "url") {
+      } else if (key == "url" || key == "dst") {
+        // "url" in the 0.8 spelling, "dst" in the 3.x one; one destination.
+        if (haveUrl) return std::nullopt;
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
         if (value.find('"') != std::string_view::npos) return std::nullopt;
         t.path = std::string(value);

@@ -28,6 +28,7 @@ SourceAddress ParseSourceAddress(std::string_view mrl);
 // player and the background recorder build:
 //   #duplicate{dst=display,dst=std{access=file,mux=M,url="P"}}
 //   #duplicate{dst=std{access=file,mux=M,url="P"}}
+// with "dst=" in place of "url=" as the 3.x interface spells it.
 // Any other chain records nothing (nullopt).
 struct RecordTarget {
   std::string mux;

@@ -322,7 +322,7 @@ int RunPlayer(const Args& args) {
   }
 
   // The about text that shows it is built with the main menu.
-  mw.engineVersion = mw.directShowMode ? "?" : (mw.vlc ? mw.vlc->Version() : "");
+  mw.engineVersion = mw.directShowMode ? "?" : (mw.engine ? mw.engine->Version() : "");
   SetControlText(mw.settings, kIdAboutText,
                  CompleteAboutText(ControlText(mw.settings, kIdAboutText), mw.productName, mw.version,
                                    mw.directShowMode ? "DirectShow" : "VideoLAN LibVLC v" + mw.engineVersion));

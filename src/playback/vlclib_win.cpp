@@ -45,7 +45,10 @@ int VlcLoad() {
     g_library = LoadLibraryW(L"libvlc.dll");
     if (!g_library) {
       const std::string folder = VlcEngineFolder();
-      if (!folder.empty()) g_library = LoadLibraryW(Widen(folder + "libvlc.dll").c_str());
+      // The library's own folder first for what it loads: a 3.x engine's
+      // libvlc.dll needs libvlccore.dll beside it.
+      if (!folder.empty())
+        g_library = LoadLibraryExW(Widen(folder + "libvlc.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }
     if (!g_library) return g_lastError = kVlcNoLibrary;
   }
@@ -58,6 +61,7 @@ int VlcLoad() {
 }
 
 const VlcEntryPoints& Vlc() { return g_vlc; }
+HMODULE VlcLibrary() { return g_library; }
 
 static vlc_value_t IntValue(int v) {
   vlc_value_t value{};

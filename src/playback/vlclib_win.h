@@ -31,6 +31,8 @@ std::string VlcEngineFolder();
 // last error: kVlcLoaded, kVlcNoLibrary or kVlcMissingEntry.
 int VlcLoad();
 const VlcEntryPoints& Vlc();
+// The loaded library (null before VlcLoad found one), for the 3.x binding.
+HMODULE VlcLibrary();
 
 class TVLCPlugin {
  public:

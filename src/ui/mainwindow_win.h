@@ -19,6 +19,7 @@ namespace strevo {
 class Splash;
 class TVLCPlugin;
 class VlcEngine;
+class Libvlc3Engine;
 class PlayerHostWin;
 
 inline constexpr wchar_t kAppClass[] = L"StrevoApplication";
@@ -67,6 +68,7 @@ struct MainWindow : PlayerState {
   HWND enginePanel = nullptr;
   TVLCPlugin* vlc = nullptr;
   VlcEngine* vlcEngine = nullptr;
+  Libvlc3Engine* engine3 = nullptr;  // the 3.x engine, when the found library is one
   PlayerHostWin* playerHost = nullptr;
   std::string engineVersion;  // "?" in DirectShow mode
   bool engineInterfaceButton = false;  // "Вызвать интерфейс VLC" is offered

@@ -5,6 +5,7 @@
 
 #include "base/eventlog.h"
 #include "playback/channel_switch.h"
+#include "playback/libvlc3_win.h"
 #include "playback/vlclib_win.h"
 #include "ui/engine_check_win.h"
 #include "ui/mainwindow_win.h"
@@ -144,6 +145,13 @@ void FitEngineHost(MainWindow& mw) {
   MoveWindow(mw.enginePanel, 0, 0, rc.right, rc.bottom, TRUE);
 }
 
+// A library the 0.8 binding cannot bind may be a 3.x engine.
+static bool LoadEngine3(MainWindow& mw) {
+  delete mw.engine3;
+  mw.engine3 = LoadLibvlc3Engine(mw.enginePanel).release();
+  return mw.engine3 != nullptr;
+}
+
 void CreateEngineObject(MainWindow& mw) {
   for (int attempt = 0; attempt < 16; ++attempt) {
     if (!mw.enginePanel) {
@@ -157,9 +165,11 @@ void CreateEngineObject(MainWindow& mw) {
     delete mw.vlc;
     mw.vlcEngine = nullptr;
     mw.vlc = new TVLCPlugin(mw.enginePanel);
-    if (mw.vlc->Loaded() || !EngineCheck(mw)) break;
+    if (mw.vlc->Loaded() || LoadEngine3(mw) || !EngineCheck(mw)) break;
   }
-  if (mw.vlc->Loaded()) {
+  if (mw.engine3) {
+    mw.engine = mw.engine3;
+  } else if (mw.vlc->Loaded()) {
     mw.vlcEngine = new VlcEngine(*mw.vlc);
     mw.engine = mw.vlcEngine;
     const std::string folder = VlcEngineFolder();
@@ -171,9 +181,15 @@ void CreateEngineObject(MainWindow& mw) {
 }
 
 void ReleaseEngineObject(MainWindow& mw) {
-  if (!mw.vlc) return;
   // The engine's own stop, not player_stop: the shut-down's log lines are
   // fixed, and this is no playback command of the user's.
+  if (mw.engine3) {
+    mw.engine3->Stop();
+    mw.engine = nullptr;
+    delete mw.engine3;
+    mw.engine3 = nullptr;
+  }
+  if (!mw.vlc) return;
   if (mw.vlc->Loaded()) mw.vlc->Stop();
   mw.engine = nullptr;
   delete mw.vlcEngine;

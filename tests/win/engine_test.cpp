@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "engine_abi.h"
+#include "playback/libvlc3_engine.h"
+#include "playback/libvlc3_win.h"
 
 namespace {
 
@@ -578,3 +580,41 @@ TEST_F(Engine, VideoIsPlacedByAspectAndCropAndSnapshotAtItsOwnSize) {
 }
 
 }  // namespace
+
+// The same engine built with the 3.x interface alone, as the player meets a
+// 3.x engine: bound by the second binding, it records a file byte for byte
+// with the chain the player builds (in the 0.8 spelling the binding translates).
+TEST_F(Engine, TheThreeXBuildIsBoundByTheSecondBindingAndRecordsByteForByte) {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring path(exe);
+  path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"engine3\\libvlc.dll";
+  HMODULE dll3 = LoadLibraryW(path.c_str());
+  ASSERT_NE(dll3, nullptr) << "engine3\\libvlc.dll beside the test program did not load";
+  const auto lookup3 = [dll3](const char* n) { return reinterpret_cast<void*>(GetProcAddress(dll3, n)); };
+  const auto lookup08 = [](const char* n) { return reinterpret_cast<void*>(GetProcAddress(dll_, n)); };
+  EXPECT_TRUE(strevo::OffersLibvlc3(lookup3));
+  EXPECT_FALSE(strevo::OffersLibvlc3(lookup08));
+  EXPECT_EQ(lookup3("VLC_Create"), nullptr);  // only the one face
+  strevo::Libvlc3Api api;
+  ASSERT_TRUE(strevo::ResolveLibvlc3(api, lookup3));
+  {
+    strevo::Libvlc3Engine engine(api, {}, nullptr, strevo::InterfaceNameOfAddress);
+    ASSERT_TRUE(engine.Loaded());
+    const std::vector<uint8_t> clip = MakeTs(3, 0);
+    const std::string source = dir_ + "\\clip3.ts", record = dir_ + "\\record3.ts";
+    WriteAll(source, clip);
+    engine.VariableSet("conf::sout", strevo::EngineValue::Text("#duplicate{dst=display,dst=std{access=file,mux=ts,url=\"" +
+                                                               Slashes(record) + "\"}}"));
+    ASSERT_EQ(engine.AddTarget(source, strevo::engine_abi::kModeAppendAndGo, strevo::engine_abi::kEndOfList), 0);
+    ASSERT_TRUE(WaitFor([&] { return engine.IsPlaying() != 0; }, 5000));
+    EXPECT_EQ(engine.LengthGet(), 3);
+    // The file plays at its own pace to its end.
+    ASSERT_TRUE(WaitFor([&] { return engine.IsPlaying() == 0; }, 10000));
+    engine.Stop();
+    const std::vector<uint8_t> recorded = ReadAll(record);
+    ASSERT_EQ(recorded.size(), clip.size());
+    EXPECT_EQ(Fnv1a(recorded.data(), recorded.size()), Fnv1a(clip.data(), clip.size()));
+  }
+  FreeLibrary(dll3);
+}

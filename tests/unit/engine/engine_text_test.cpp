@@ -56,6 +56,10 @@ TEST(RecordChain, BothChainsOfThePlayerAndTheRecorderRecord) {
   ASSERT_TRUE(b);
   EXPECT_EQ(b->mux, "ps");
   EXPECT_EQ(b->path, "C:\\Rec\\Кино, {ночь}.mpg");
+  // The 3.x spelling of the destination.
+  auto c = ParseRecordChain("#duplicate{dst=display,dst=std{access=file,mux=ts,dst=\"D:/x.ts\"}}");
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->path, "D:/x.ts");
 }
 
 TEST(RecordChain, AnythingElseRecordsNothing) {
@@ -64,6 +68,7 @@ TEST(RecordChain, AnythingElseRecordsNothing) {
   EXPECT_FALSE(ParseRecordChain("#duplicate{dst=std{access=http,mux=ts,url=\":8080\"}}"));
   EXPECT_FALSE(ParseRecordChain("#duplicate{dst=std{access=file,mux=ts,url=\"\"}}"));
   EXPECT_FALSE(ParseRecordChain("#duplicate{dst=std{access=file,mux=ts}}"));
+  EXPECT_FALSE(ParseRecordChain("#duplicate{dst=std{access=file,mux=ts,url=\"a.ts\",dst=\"b.ts\"}}"));
   EXPECT_FALSE(ParseRecordChain("#duplicate{dst=std{access=file,mux=ts,url=\"a.ts\"}"));
   EXPECT_FALSE(ParseRecordChain("#transcode{vcodec=mp2v}:std{access=file,mux=ts,url=\"a.ts\"}"));
   EXPECT_FALSE(ParseRecordChain("#duplicate{dst=std{access=file,mux=ts,url=\"a.ts\"},dst=std{access=file,mux=ts,url=\"b.ts\"}}"));
