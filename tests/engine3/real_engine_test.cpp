@@ -273,15 +273,20 @@ TEST_F(RealEngine, TakesASnapshotOfADecodedFrameIntoTheFolder) {
   ASSERT_TRUE(WaitFor(
       [&] { return (vout = engine_->FindObject(engine_->CurrentObject(), engine_abi::kObjectVideoOutput)); },
       std::chrono::seconds(3)));
-  ASSERT_EQ(engine_->ObjectVariableSet(vout, "video-snapshot", EngineValue::Int(1)), 0);
   fs::path shot;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        for (const auto& e : fs::directory_iterator(folder))
-          if (e.path().extension() == ".png" && fs::file_size(e.path()) > 0) shot = e.path();
-        return !shot.empty();
-      },
-      std::chrono::seconds(3)));
+  const auto written = [&] {
+    for (const auto& e : fs::directory_iterator(folder))
+      if (e.path().extension() == ".png" && fs::file_size(e.path()) > 0) shot = e.path();
+    return !shot.empty();
+  };
+  // The engine takes the next picture it shows within half a second of the
+  // request; on a loaded machine that may not come, so ask again (bounded)
+  // while the clip still plays.
+  for (int attempt = 0; attempt < 4 && !written() && engine_->IsPlaying(); ++attempt) {
+    ASSERT_EQ(engine_->ObjectVariableSet(vout, "video-snapshot", EngineValue::Int(1)), 0);
+    WaitFor(written, std::chrono::milliseconds(500));
+  }
+  ASSERT_TRUE(written()) << "no snapshot in " << folder;
   EXPECT_EQ(PngSize(shot), std::make_pair(uint32_t(kWidth), uint32_t(kHeight)));
 }
 
