@@ -57,6 +57,15 @@ add_custom_command(
   COMMENT "Drawing the icon and the splash and logo pictures")
 add_custom_target(strevo_images DEPENDS ${CMAKE_BINARY_DIR}/generated/strevo.ico)
 
+# The demo's file channel and the DirectShow scenarios' picture: a moving test
+# pattern, MPEG-1 video in a program stream, 8 s.
+add_custom_command(
+  OUTPUT ${STREVO_RUN_DIR}/demo.mpg
+  COMMAND ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=s=320x240:r=25:d=8
+          -c:v mpeg1video -q:v 4 -f mpeg ${STREVO_RUN_DIR}/demo.mpg
+  COMMENT "Making the demo's test pattern")
+add_custom_target(strevo_demo_media ALL DEPENDS ${STREVO_RUN_DIR}/demo.mpg)
+
 add_executable(Strevo WIN32 ${STREVO_ENTRY} ${CMAKE_SOURCE_DIR}/resources/strevo.rc)
 target_include_directories(Strevo PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(Strevo PRIVATE strevo_shell)
@@ -114,7 +123,7 @@ add_executable(guide_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/fuzz/guide
 target_link_libraries(guide_bench PRIVATE strevo_shell)
 
 add_executable(winauto ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/winauto.cpp)
-target_link_libraries(winauto PRIVATE user32 gdi32)
+target_link_libraries(winauto PRIVATE user32 gdi32 ole32)
 target_link_options(winauto PRIVATE -municode)
 # Loaded by `winauto drop` into the program under test.
 add_library(winauto_drop SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/drop.cpp)

@@ -20,6 +20,7 @@
 #include "ui/channel_list_win.h"
 #include "ui/command_dispatch_win.h"
 #include "ui/commands_win.h"
+#include "ui/directshow_host_win.h"
 #include "ui/docking_win.h"
 #include "ui/geometry.h"
 #include "ui/settings_binding_win.h"
@@ -92,7 +93,10 @@ class MainPanelWindow : public PlayerWindow {
       case WM_TIMER:
         if (wp == kStartPlayTimer) OnStartPlayTimer(mw_);
         else if (wp == kOsdTimer) HideOsd(mw_);
-        else if (wp == kStatusTimer) ShowRecordingState(mw_);
+        else if (wp == kStatusTimer) {
+          ShowRecordingState(mw_);
+          DirectShowStatusTick(mw_);
+        }
         return 0;
       case kPlayerCommand:
         if (HandlePlayerCommand(mw_, wp, lp)) return 0;
@@ -112,6 +116,7 @@ class VideoWindow : public PlayerWindow {
     switch (msg) {
       case WM_SIZE:
         FitEngineHost(mw_);
+        FitDirectShowHost(mw_);
         LayoutPlaylistBox(mw_);
         return Default(msg, wp, lp);
       case WM_GETMINMAXINFO: {
@@ -318,6 +323,7 @@ int RunPlayer(const Args& args) {
   }
   if (mw.directShowMode) {
     CoInitialize(nullptr);
+    CreateDirectShowHost(mw);
     LogLine("coinit - usedx");
   }
 

@@ -10,6 +10,7 @@
 #include "playback/player.h"
 #include "ui/player_host_win.h"
 #include "playback/settings_map.h"
+#include "ui/directshow_host_win.h"
 #include "ui/docking_win.h"
 #include "ui/guide_ui_win.h"
 #include "ui/mainwindow_win.h"
@@ -116,6 +117,8 @@ void CloseRequest(MainWindow& mw, HWND sender) {
   if (!mw.directShowMode) {
     ReleaseEngineObject(mw);
     LogLine("axvlcplugin object destoyed");
+  } else {
+    ReleaseDirectShowHost(mw);
   }
   LogLine("halt now - exit 0");
   LogLine(kLogSeparator);

@@ -248,4 +248,10 @@ PositionDisplay UpdatePositionDisplay(PlayerState& st, int intervalMs) {
   return d;
 }
 
+bool DirectShowFileEnded(PlayerState& st) {
+  if (!st.directShowMode || !player_isplaying(st)) return false;
+  const int length = player_getlength(st);
+  return length != 0 && player_gettime(st) == length;
+}
+
 }  // namespace strevo

@@ -28,8 +28,8 @@ enum class Sender {
   Control,          // any other control
 };
 
-// The DirectShow playback path. Nobody provides it yet: in DirectShow mode
-// without it the operations only log.
+// The DirectShow playback path (the filter graph of the current address). In
+// DirectShow mode without one the operations only log.
 struct DirectShowGraph {
   virtual ~DirectShowGraph() = default;
   virtual void Run() = 0;
@@ -43,6 +43,10 @@ struct DirectShowGraph {
   virtual bool HasAudio() = 0;
   virtual int AudioVolume() = 0;  // hundredths of a decibel, -10000..0
   virtual void SetAudioVolume(int hundredthsDb) = 0;
+  // The source rectangle of the picture (the manual crop).
+  virtual bool HasVideo() = 0;
+  virtual void SetSourceRect(int left, int top, int width, int height) = 0;
+  virtual void ResetSourceRect() = 0;
 };
 
 // What the playback operations need from the windows around them. Every
@@ -176,5 +180,9 @@ struct PositionDisplay {
   std::string menuText;  // the main menu's position entry
 };
 PositionDisplay UpdatePositionDisplay(PlayerState& st, int intervalMs);
+// A file played through DirectShow has reached its end: something plays, its
+// length is known and the position has come to it. Live sources, of length
+// 0, never end by themselves.
+bool DirectShowFileEnded(PlayerState& st);
 
 }  // namespace strevo

@@ -143,7 +143,13 @@ void applysettings(PlayerState& st, Sender sender) {
   player_setvar(st, "conf::access-filter", "access_filter_timeshift");
   player_setvar(st, "conf::timeshift-dir", AsciiLower(g.capDir));
   player_setvar(st, "conf::timeshift-granularity", 1024);
-  // The DirectShow source rectangle belongs to the DirectShow path.
+  if (st.directShowMode && st.directShow && st.directShow->HasVideo()) {
+    if (c.cropManual)
+      st.directShow->SetSourceRect(StrToIntLenient(c.cropX), StrToIntLenient(c.cropY), StrToIntLenient(c.cropW),
+                                   StrToIntLenient(c.cropH));
+    else
+      st.directShow->ResetSourceRect();
+  }
   if ((sender == Sender::GuideNameBox || sender == Sender::GuideShiftBar) && st.host) st.host->RefreshOsdGuide();
   LogLine("end applysettings " + Quoted(st.currentMrl));
 }

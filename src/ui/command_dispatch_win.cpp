@@ -5,6 +5,7 @@
 #include "playback/player.h"
 #include "playback/recording.h"
 #include "ui/channel_list_win.h"
+#include "ui/channel_tester_win.h"
 #include "playback/settings_map.h"
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
@@ -88,6 +89,7 @@ CommandState CommandStateOf(const MainWindow& mw) {
   s.miniWindow = mw.miniWindow;
   s.directShowMode = mw.directShowMode;
   s.recording = mw.recording;
+  s.channelTestRunning = ChannelTestRunning();
   s.minimised = mw.hwnd && IsIconic(mw.hwnd);
   s.trayShown = mw.form.trayShown;
   s.panelShown = Visible(mw.hwnd);
@@ -199,10 +201,11 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case ListPlay: PlaySelectedListChannel(mw); break;
     case ListMenu: PopUp(mw, mw.form.listMenu.root, mw.frmVideo, command.a, command.b); break;
     case ListBackgroundRecord: StartSelectedBackgroundRecording(mw); break;
+    case ChannelTest: StartChannelTest(mw); break;
 
     // Full screen, desktop mode, the guide pages and their export, the
-    // scheduler window, the browser panel and the channel tester have no
-    // operation in the player yet.
+    // scheduler window and the browser panel have no operation in the
+    // player yet.
     case FullScreen:
     case DesktopMode:
     case GuideCurrent:
@@ -211,7 +214,6 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case Scheduler:
     case Browser:
     case ListGuide:
-    case ChannelTest:
     case None:
     case Count:
       break;

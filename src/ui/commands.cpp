@@ -24,6 +24,8 @@ bool InFullScreen(const C&, const S& s) { return s.fullScreen; }
 bool NotDocked(const C&, const S& s) { return !s.docked; }
 bool NeitherDockedNorFull(const C&, const S& s) { return !s.docked && !s.fullScreen; }
 bool NotDirectShow(const C&, const S& s) { return !s.directShowMode; }
+// One channel test at a time: its sockets would share the groups.
+bool NoChannelTest(const C&, const S& s) { return !s.channelTestRunning; }
 // Hiding the panel must leave a way back: the tray icon or the video window.
 bool PanelCanToggle(const C&, const S& s) { return !s.docked && (s.trayShown || s.videoShown); }
 bool VideoCanToggle(const C&, const S& s) { return !s.docked && (s.trayShown || s.panelShown); }
@@ -101,7 +103,7 @@ const std::array<CommandInfo, kCommandCount> kCommands = {{
     {ListMenu,             "list-menu",              A::Point,    nullptr,               nullptr,           nullptr},
     {ListGuide,            "list-guide",             A::None,     nullptr,               nullptr,           nullptr},
     {ListBackgroundRecord, "list-background-record", A::None,     nullptr,               nullptr,           nullptr},
-    {ChannelTest,          "channel-test",           A::None,     nullptr,               nullptr,           nullptr},
+    {ChannelTest,          "channel-test",           A::None,     NoChannelTest,         nullptr,           NoChannelTest},
 }};
 // clang-format on
 

@@ -104,6 +104,7 @@ struct CommandState {
   bool miniWindow = false;
   bool directShowMode = false;
   bool recording = false;
+  bool channelTestRunning = false;
   bool minimised = false;  // the application
   bool trayShown = false;
   bool panelShown = false;  // the main window is visible

@@ -207,6 +207,15 @@ TEST(CommandRules, DesktopModeIsIgnoredInDirectShowMode) {
   EXPECT_FALSE(Runs(Command::Of(DesktopMode), s));
 }
 
+TEST(CommandRules, TheChannelTestIsGreyedAndRefusedWhileOneRuns) {
+  CommandState s;
+  EXPECT_TRUE(IsEnabled(ListMenuCommand(kListTester), s));
+  EXPECT_TRUE(Runs(ListMenuCommand(kListTester), s));
+  s.channelTestRunning = true;
+  EXPECT_FALSE(IsEnabled(ListMenuCommand(kListTester), s));
+  EXPECT_FALSE(Runs(ListMenuCommand(kListTester), s));
+}
+
 TEST(CommandRules, PanelAndVideoWindowDoNothingWhileDocked) {
   CommandState s;
   s.trayShown = s.panelShown = s.videoShown = true;

@@ -6,6 +6,8 @@
 //   winauto gone <class|*> <caption|*> <ms>     waits until no such window exists
 //   winauto children <hwnd>                     all descendants: hwnd class text visible x y w h
 //   winauto text <hwnd>                         window text (WM_GETTEXT, so it works across processes)
+//   winauto items <hwnd>                        a list box's entries, one a line
+//   winauto rot                                 display names in the running object table, one a line
 //   winauto close <hwnd>                        posts WM_CLOSE
 //   winauto command <hwnd> <id>                 posts WM_COMMAND(id)
 //   winauto key <hwnd> <vk>                     posts WM_KEYDOWN and WM_KEYUP
@@ -40,6 +42,7 @@
 //                                               hwnd, icon id)
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -387,9 +390,49 @@ int wmain(int argc, wchar_t** wargv) {
                ? 0
                : 1;
   }
+  if (cmd == "rot") {
+    if (FAILED(CoInitialize(nullptr))) return 1;
+    IRunningObjectTable* rot = nullptr;
+    IEnumMoniker* monikers = nullptr;
+    IBindCtx* bind = nullptr;
+    if (FAILED(GetRunningObjectTable(0, &rot)) || FAILED(rot->EnumRunning(&monikers)) ||
+        FAILED(CreateBindCtx(0, &bind)))
+      return 1;
+    IMoniker* m = nullptr;
+    while (monikers->Next(1, &m, nullptr) == S_OK) {
+      LPOLESTR name = nullptr;
+      if (SUCCEEDED(m->GetDisplayName(bind, nullptr, &name))) {
+        printf("%s\n", Escape(name).c_str());
+        CoTaskMemFree(name);
+      }
+      m->Release();
+    }
+    bind->Release();
+    monikers->Release();
+    rot->Release();
+    CoUninitialize();
+    return 0;
+  }
   if (a.size() < 3 && cmd != "screenshot") return 2;
   if (cmd == "children") {
     EnumChildWindows(ParseHwnd(arg(2)), PrintChild, 0);
+    return 0;
+  }
+  if (cmd == "items") {
+    // A list box's entries, one a line.
+    HWND h = ParseHwnd(arg(2));
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(h, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count) || (LRESULT)count == LB_ERR)
+      return 1;
+    for (DWORD_PTR i = 0; i < count; ++i) {
+      DWORD_PTR len = 0;
+      SendMessageTimeoutW(h, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &len);
+      std::wstring w((LRESULT)len == LB_ERR ? 1 : len + 1, L'\0');
+      DWORD_PTR got = 0;
+      SendMessageTimeoutW(h, LB_GETTEXT, i, (LPARAM)w.data(), SMTO_ABORTIFHUNG, 2000, &got);
+      w.resize((LRESULT)got == LB_ERR ? 0 : got);
+      printf("%s\n", Escape(w).c_str());
+    }
     return 0;
   }
   if (cmd == "text") {

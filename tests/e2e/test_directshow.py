@@ -1,0 +1,125 @@
+"""DirectShow mode (the ".dx" marker beside the exe): the build's MPEG-1 test
+pattern plays through the system's graph into the video window, its position
+and length come from the graph, the picture moves, the end of the file stops
+playback, a stop leaves one registered empty graph, and a udp:// address
+without the multicast source filter plays nothing and shows nothing.
+"""
+import os
+import re
+import struct
+import time
+import unittest
+
+from harness import BUILD, RUN_DIR, E2ETestCase, children, wait_until, windows, winauto, winpath
+from test_playback import write_channels
+
+PLAYER_COMMAND = 0x8000 + 0x51
+SELECT = 1
+MEDIA = os.path.join(RUN_DIR, 'demo.mpg')
+RENDERER = 'ActiveMovie Window'
+CLOCK = re.compile(r'^\d+:\d\d:\d\d / \d+:\d\d:\d\d$')
+
+
+def read_bmp(path):
+    """A 24-bit bottom-up BMP as (width, height, rows of bytes, top row first)."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    offset = struct.unpack_from('<I', data, 10)[0]
+    width, height = struct.unpack_from('<ii', data, 18)
+    stride = (width * 3 + 3) & ~3
+    rows = [data[offset + (height - 1 - y) * stride:offset + (height - 1 - y) * stride + width * 3]
+            for y in range(height)]
+    return width, height, rows
+
+
+def region(path, x, y, w, h):
+    """The pixels of a screen rectangle as a list of (b, g, r)."""
+    width, height, rows = read_bmp(path)
+    out = []
+    for yy in range(max(y, 0), min(y + h, height)):
+        row = rows[yy]
+        for xx in range(max(x, 0), min(x + w, width)):
+            out.append(tuple(row[xx * 3:xx * 3 + 3]))
+    return out
+
+
+@unittest.skipUnless(os.path.exists(MEDIA), 'the test pattern (demo.mpg) is not built')
+class DirectShowPlayback(E2ETestCase):
+    def setUp(self):
+        super().setUp()
+        self.inst = self.install()
+        self.inst.enable_log()
+        open(self.inst.sibling('.dx'), 'wb').close()
+        write_channels(self.inst, [winpath(MEDIA), 'udp://239.255.15.9:5159'], iface='127.0.0.1')
+        self.start_player(self.inst, '/nologo')
+        self.assertTrue(wait_until(lambda: 'form created' in self.inst.log_messages(), 30), 'start-up did not finish')
+        self.assertIn('coinit - usedx', self.inst.log_messages())
+        self.main = windows('StrevoMain', 'Strevo')[0].hwnd
+        self.video = windows('StrevoVideo', 'Strevo')[0].hwnd
+
+    def renderer(self):
+        found = [w for w in children(self.video) if w.text == RENDERER]
+        return found[0] if found else None
+
+    def clock(self):
+        labels = [w.text for w in children(self.main) if CLOCK.match(w.text)]
+        return labels[0] if labels else ''
+
+    def graphs(self):
+        _, out = winauto('rot')
+        return [n for n in out.splitlines() if n.startswith('!FilterGraph ')]
+
+    def select(self, index):
+        self.assertEqual(winauto('post', self.main, PLAYER_COMMAND, SELECT, index)[0], 0)
+
+    def test_the_test_pattern_plays_moves_and_stops_at_its_end(self):
+        self.select(1)
+        self.assertTrue(wait_until(lambda: self.renderer() is not None, 20),
+                        'no renderer window in the video window:\n' + '\n'.join(self.inst.log_messages()[-20:]))
+        self.assertTrue(any(m.startswith('dxplaymrl "') and m.endswith('mc->run done') for m in self.inst.log_messages()))
+        # The renderer is a child of the panel, which fills the video window.
+        r = self.renderer()
+        panel = [w for w in children(self.video) if w.cls == 'StrevoDirectShowHost'][0]
+        self.assertTrue(r.visible)
+        self.assertEqual((r.w, r.h), (panel.w, panel.h))
+
+        # Position and length from the graph: 8 s of pattern.
+        self.assertTrue(wait_until(lambda: self.clock().endswith(' / 0:00:08') and self.clock() != '0:00:00 / 0:00:08', 8),
+                        'the clock shows ' + self.clock())
+        self.assertEqual(len(self.graphs()), 1, self.graphs())
+
+        # The picture is the pattern, and it moves.
+        shots = [self.inst.path('pattern-1.bmp'), self.inst.path('pattern-2.bmp')]
+        _, out = winauto('rect', r.hwnd)
+        x, y, w, h = (int(v) for v in out.split())
+        winauto('screenshot', winpath(shots[0]))
+        time.sleep(1)
+        winauto('screenshot', winpath(shots[1]))
+        first, second = region(shots[0], x, y, w, h), region(shots[1], x, y, w, h)
+        self.assertGreater(len(set(first)), 8, 'the panel shows no picture')
+        self.assertNotEqual(first, second, 'the picture does not move')
+
+        # The end of the file stops playback: the renderer goes, the clock
+        # returns to zero, and one empty graph stays registered.
+        playing = self.graphs()
+        self.assertTrue(wait_until(lambda: self.renderer() is None, 15), 'playback did not stop at the end of the file')
+        self.assertTrue(wait_until(lambda: self.clock() == '0:00:00 / 0:00:00', 3), self.clock())
+        self.assertIn('dxplaymrl "" init com done', self.inst.log_messages())
+        self.assertEqual(len(self.graphs()), 1, self.graphs())
+        self.assertNotEqual(self.graphs(), playing, 'the stop did not replace the graph')
+
+    def test_a_multicast_address_without_its_source_filter_plays_nothing_and_says_nothing(self):
+        self.select(2)
+        line = 'dxplaymrl "udp://239.255.15.9:5159" init com done'
+        self.assertTrue(wait_until(lambda: line in self.inst.log_messages(), 20), self.inst.log_messages()[-10:])
+        time.sleep(2)
+        self.assertFalse(any('mc->run done' in m for m in self.inst.log_messages()))
+        self.assertIsNone(self.renderer())
+        self.assertEqual(self.clock(), '0:00:00 / 0:00:00')
+        # No message box of any kind.
+        self.assertEqual(windows('#32770'), [])
+        self.assertEqual(len(self.graphs()), 1, self.graphs())
+
+
+if __name__ == '__main__':
+    unittest.main()

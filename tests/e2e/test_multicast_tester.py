@@ -1,0 +1,101 @@
+"""The channel list's multicast test against loopback senders: one group
+sending steadily, one silent and one sending a datagram every 100 ms. The
+test is started with the list menu's command (WM_COMMAND 41004 to the main
+window); the list box then shows which channels failed with a "$" in front,
+the OSD line says the test is over, and the window answers throughout.
+"""
+import socket
+import threading
+import time
+
+from harness import E2ETestCase, children, wait_until, windows, winauto
+from test_playback import write_channels
+
+TEST_CHANNELS = 41000 + 4
+
+STEADY = ('239.255.15.1', 5151)
+SILENT = ('239.255.15.2', 5152)
+SPARSE = ('239.255.15.3', 5153)
+
+
+def start_sender(test, group, period):
+    """Sends 1316-byte datagrams to `group` every `period` seconds, on the
+    loopback interface only, until the test ends."""
+    stop = threading.Event()
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM, socket.IPPROTO_UDP)
+    s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_IF, socket.inet_aton('127.0.0.1'))
+    s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, 1)
+    s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 1)
+    payload = b'\x47' + bytes(1315)
+
+    def run():
+        deadline = time.monotonic() + 120  # bounded even if the test hangs
+        while not stop.is_set() and time.monotonic() < deadline:
+            s.sendto(payload, group)
+            stop.wait(period)
+
+    thread = threading.Thread(target=run, daemon=True)
+    thread.start()
+
+    def end():
+        stop.set()
+        thread.join(5)
+        s.close()
+    test.addCleanup(end)
+
+
+class MulticastTester(E2ETestCase):
+    def test_marks_the_channels_that_deliver_too_little(self):
+        start_sender(self, STEADY, 0.002)
+        start_sender(self, SPARSE, 0.1)
+        inst = self.install()
+        inst.enable_log()
+        mrls = ['udp://@%s:%d' % STEADY, 'udp://@%s:%d' % SILENT, 'udp://@%s:%d' % SPARSE,
+                'http://127.0.0.1:9/radio', 'http://127.0.0.1:9/web']
+        write_channels(inst, mrls, iface='127.0.0.1')
+        # Titles: "$Channel 1" was marked by an earlier test and works now;
+        # "$Channel 4" is an HTTP channel, which no test touches.
+        m3u = inst.path('channels.m3u8')
+        with open(m3u, encoding='cp1251') as f:
+            text = f.read()
+        text = text.replace(',Channel 1\n', ',$Channel 1\n').replace(',Channel 4\n', ',$Channel 4\n')
+        with open(m3u, 'w', encoding='cp1251', newline='\r\n') as f:
+            f.write(text)
+        self.start_player(inst, '/nologo')
+        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
+        main = windows('StrevoMain', 'Strevo')[0].hwnd
+        video = windows('StrevoVideo', 'Strevo')[0].hwnd
+        box = [w for w in children(video) if w.cls.lower() == 'listbox'][0].hwnd
+
+        def items():
+            _, out = winauto('items', box)
+            return out.splitlines()
+
+        self.assertEqual(items(), ['$Channel 1', 'Channel 2', 'Channel 3', '$Channel 4', 'Channel 5'])
+
+        def osd_done():
+            return any(w.text.strip() == 'MultiCast testing finished!' and w.visible for w in children(video))
+
+        self.assertEqual(winauto('command', main, TEST_CHANNELS)[0], 0)
+        # Three groups: 2 s each and 2 s between them. The window answers
+        # meanwhile: the sockets are on a worker thread.
+        start = time.monotonic()
+        code, out = winauto('ping', main, 1000, 8, 300)
+        self.assertEqual(code, 0, 'the window did not answer within 1 s while the test ran:\n' + out)
+        self.assertFalse(osd_done(), 'the test was over before it could have listened')
+        self.assertTrue(wait_until(osd_done, 40), 'no closing message on the OSD line; the list shows %r, the '
+                        'video window %r' % (items(), [(w.cls, w.text, w.visible) for w in children(video)]))
+        self.assertGreater(time.monotonic() - start, 5.5)
+        self.assertEqual(items(), ['Channel 1', '$Channel 2', '$Channel 3', '$Channel 4', 'Channel 5'])
+
+        # Again with the silent group sending: its mark goes.
+        start_sender(self, SILENT, 0.002)
+        winauto('settext', [w for w in children(video) if w.text.strip() == 'MultiCast testing finished!'][0].hwnd, '')
+        self.assertEqual(winauto('command', main, TEST_CHANNELS)[0], 0)
+        self.assertTrue(wait_until(osd_done, 40), 'the second test did not end')
+        self.assertEqual(items(), ['Channel 1', 'Channel 2', '$Channel 3', '$Channel 4', 'Channel 5'])
+
+
+if __name__ == '__main__':
+    import unittest
+    unittest.main()
