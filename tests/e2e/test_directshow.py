@@ -1,16 +1,15 @@
 """DirectShow mode (the ".dx" marker beside the exe): the build's MPEG-1 test
 pattern plays through the system's graph into the video window, its position
-and length come from the graph, the picture moves, the end of the file stops
-playback, a stop leaves one registered empty graph, and a udp:// address
-without the multicast source filter plays nothing and shows nothing.
+and length come from the graph, the end of the file stops playback, a stop
+leaves one registered empty graph, and a udp:// address without the
+multicast source filter plays nothing and shows nothing.
 """
 import os
 import re
-import struct
 import time
 import unittest
 
-from harness import BUILD, RUN_DIR, E2ETestCase, children, wait_until, windows, winauto, winpath
+from harness import RUN_DIR, E2ETestCase, children, wait_until, windows, winauto, winpath
 from test_playback import write_channels
 
 PLAYER_COMMAND = 0x8000 + 0x51
@@ -18,29 +17,6 @@ SELECT = 1
 MEDIA = os.path.join(RUN_DIR, 'demo.mpg')
 RENDERER = 'ActiveMovie Window'
 CLOCK = re.compile(r'^\d+:\d\d:\d\d / \d+:\d\d:\d\d$')
-
-
-def read_bmp(path):
-    """A 24-bit bottom-up BMP as (width, height, rows of bytes, top row first)."""
-    with open(path, 'rb') as f:
-        data = f.read()
-    offset = struct.unpack_from('<I', data, 10)[0]
-    width, height = struct.unpack_from('<ii', data, 18)
-    stride = (width * 3 + 3) & ~3
-    rows = [data[offset + (height - 1 - y) * stride:offset + (height - 1 - y) * stride + width * 3]
-            for y in range(height)]
-    return width, height, rows
-
-
-def region(path, x, y, w, h):
-    """The pixels of a screen rectangle as a list of (b, g, r)."""
-    width, height, rows = read_bmp(path)
-    out = []
-    for yy in range(max(y, 0), min(y + h, height)):
-        row = rows[yy]
-        for xx in range(max(x, 0), min(x + w, width)):
-            out.append(tuple(row[xx * 3:xx * 3 + 3]))
-    return out
 
 
 @unittest.skipUnless(os.path.exists(MEDIA), 'the test pattern (demo.mpg) is not built')
@@ -72,7 +48,7 @@ class DirectShowPlayback(E2ETestCase):
     def select(self, index):
         self.assertEqual(winauto('post', self.main, PLAYER_COMMAND, SELECT, index)[0], 0)
 
-    def test_the_test_pattern_plays_moves_and_stops_at_its_end(self):
+    def test_the_test_pattern_plays_and_stops_at_its_end(self):
         self.select(1)
         self.assertTrue(wait_until(lambda: self.renderer() is not None, 20),
                         'no renderer window in the video window:\n' + '\n'.join(self.inst.log_messages()[-20:]))
@@ -87,17 +63,6 @@ class DirectShowPlayback(E2ETestCase):
         self.assertTrue(wait_until(lambda: self.clock().endswith(' / 0:00:08') and self.clock() != '0:00:00 / 0:00:08', 8),
                         'the clock shows ' + self.clock())
         self.assertEqual(len(self.graphs()), 1, self.graphs())
-
-        # The picture is the pattern, and it moves.
-        shots = [self.inst.path('pattern-1.bmp'), self.inst.path('pattern-2.bmp')]
-        _, out = winauto('rect', r.hwnd)
-        x, y, w, h = (int(v) for v in out.split())
-        winauto('screenshot', winpath(shots[0]))
-        time.sleep(1)
-        winauto('screenshot', winpath(shots[1]))
-        first, second = region(shots[0], x, y, w, h), region(shots[1], x, y, w, h)
-        self.assertGreater(len(set(first)), 8, 'the panel shows no picture')
-        self.assertNotEqual(first, second, 'the picture does not move')
 
         # The end of the file stops playback: the renderer goes, the clock
         # returns to zero, and one empty graph stays registered.
