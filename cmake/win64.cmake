@@ -58,10 +58,10 @@ add_custom_command(
 add_custom_target(strevo_images DEPENDS ${CMAKE_BINARY_DIR}/generated/strevo.ico)
 
 # The demo's file channel and the DirectShow scenarios' picture: a moving test
-# pattern, MPEG-1 video in a program stream, 8 s.
+# pattern, MPEG-1 video in a program stream, 20 s.
 add_custom_command(
   OUTPUT ${STREVO_RUN_DIR}/demo.mpg
-  COMMAND ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=s=320x240:r=25:d=8
+  COMMAND ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=s=320x240:r=25:d=20
           -c:v mpeg1video -q:v 4 -f mpeg ${STREVO_RUN_DIR}/demo.mpg
   COMMENT "Making the demo's test pattern")
 add_custom_target(strevo_demo_media ALL DEPENDS ${STREVO_RUN_DIR}/demo.mpg)

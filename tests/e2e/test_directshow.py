@@ -52,6 +52,11 @@ class DirectShowPlayback(E2ETestCase):
         self.select(1)
         self.assertTrue(wait_until(lambda: self.renderer() is not None, 20),
                         'no renderer window in the video window:\n' + '\n'.join(self.inst.log_messages()[-20:]))
+        # Position and length from the graph: 20 s of pattern.
+        self.assertTrue(wait_until(lambda: self.clock().endswith(' / 0:00:20') and self.clock() != '0:00:00 / 0:00:20', 15),
+                        'the clock shows ' + self.clock())
+        self.assertEqual(len(self.graphs()), 1, self.graphs())
+
         self.assertTrue(any(m.startswith('dxplaymrl "') and m.endswith('mc->run done') for m in self.inst.log_messages()))
         # The renderer is a child of the panel, which fills the video window.
         r = self.renderer()
@@ -59,16 +64,11 @@ class DirectShowPlayback(E2ETestCase):
         self.assertTrue(r.visible)
         self.assertEqual((r.w, r.h), (panel.w, panel.h))
 
-        # Position and length from the graph: 8 s of pattern.
-        self.assertTrue(wait_until(lambda: self.clock().endswith(' / 0:00:08') and self.clock() != '0:00:00 / 0:00:08', 8),
-                        'the clock shows ' + self.clock())
-        self.assertEqual(len(self.graphs()), 1, self.graphs())
-
         # The end of the file stops playback: the renderer goes, the clock
         # returns to zero, and one empty graph stays registered.
         playing = self.graphs()
-        self.assertTrue(wait_until(lambda: self.renderer() is None, 15), 'playback did not stop at the end of the file')
-        self.assertTrue(wait_until(lambda: self.clock() == '0:00:00 / 0:00:00', 3), self.clock())
+        self.assertTrue(wait_until(lambda: self.renderer() is None, 40), 'playback did not stop at the end of the file')
+        self.assertTrue(wait_until(lambda: self.clock() == '0:00:00 / 0:00:00', 10), self.clock())
         self.assertIn('dxplaymrl "" init com done', self.inst.log_messages())
         self.assertEqual(len(self.graphs()), 1, self.graphs())
         self.assertNotEqual(self.graphs(), playing, 'the stop did not replace the graph')
