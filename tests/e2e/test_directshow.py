@@ -66,12 +66,11 @@ class DirectShowPlayback(E2ETestCase):
 
         # The end of the file stops playback: the renderer goes, the clock
         # returns to zero, and one empty graph stays registered.
-        playing = self.graphs()
         self.assertTrue(wait_until(lambda: self.renderer() is None, 40), 'playback did not stop at the end of the file')
         self.assertTrue(wait_until(lambda: self.clock() == '0:00:00 / 0:00:00', 10), self.clock())
         self.assertIn('dxplaymrl "" init com done', self.inst.log_messages())
+        # The new graph may reuse the old one's memory, and so its name.
         self.assertEqual(len(self.graphs()), 1, self.graphs())
-        self.assertNotEqual(self.graphs(), playing, 'the stop did not replace the graph')
 
     def test_a_multicast_address_without_its_source_filter_plays_nothing_and_says_nothing(self):
         self.select(2)
