@@ -56,6 +56,7 @@ class SliceDecoder {
   Plane Reference(int s, int field, int plane) const;
   bool IntraBlock(int b, int16_t* blk);
   bool InterBlock(int16_t* blk);
+  bool ReadEscape(RunLevel& rl);
   void BlockTarget(int b, int mb_x, int mb_y, bool field_dct, uint8_t** dst, int* stride) const;
 
   const SliceContext& c_;
@@ -320,6 +321,26 @@ void SliceDecoder::BlockTarget(int b, int mb_x, int mb_y, bool field_dct, uint8_
   }
 }
 
+// An escaped coefficient carries its run and level in plain bits; the two
+// standards code the level differently. Other codes pass through untouched.
+bool SliceDecoder::ReadEscape(RunLevel& rl) {
+  if (rl.run != kRunEscape) return true;
+  rl.run = static_cast<int>(br_.Get(6));
+  int level;
+  if (seq_.mpeg2) {
+    level = static_cast<int>(br_.Get(12));
+    if ((level & 2047) == 0) return false;
+    if (level >= 2048) level -= 4096;
+  } else {
+    level = static_cast<int>(br_.Get(8));
+    if (level == 0) level = static_cast<int>(br_.Get(8));
+    else if (level == 128) level = static_cast<int>(br_.Get(8)) - 256;
+    else if (level > 128) level -= 256;
+  }
+  rl.level = level;
+  return true;
+}
+
 bool SliceDecoder::IntraBlock(int b, int16_t* blk) {
   std::memset(blk, 0, 64 * sizeof(int16_t));
   int cc = b < 4 ? 0 : b - 3;
@@ -338,23 +359,8 @@ bool SliceDecoder::IntraBlock(int b, int16_t* blk) {
   for (int i = 1;; ++i) {
     RunLevel rl = ReadRunLevel(br_, table_one, false);
     if (rl.run == kRunEob) break;
-    int level;
-    if (rl.run == kRunBad) return false;
-    if (rl.run == kRunEscape) {
-      rl.run = static_cast<int>(br_.Get(6));
-      if (seq_.mpeg2) {
-        level = static_cast<int>(br_.Get(12));
-        if ((level & 2047) == 0) return false;
-        if (level >= 2048) level -= 4096;
-      } else {
-        level = static_cast<int>(br_.Get(8));
-        if (level == 0) level = static_cast<int>(br_.Get(8));
-        else if (level == 128) level = static_cast<int>(br_.Get(8)) - 256;
-        else if (level > 128) level -= 256;
-      }
-    } else {
-      level = rl.level;
-    }
+    if (rl.run == kRunBad || !ReadEscape(rl)) return false;
+    const int level = rl.level;
     i += rl.run;
     if (i > 63 || br_.overrun) return false;
     int pos = scan_[i];
@@ -378,23 +384,8 @@ bool SliceDecoder::InterBlock(int16_t* blk) {
       if (i == 0) return false;
       break;
     }
-    int level;
-    if (rl.run == kRunBad) return false;
-    if (rl.run == kRunEscape) {
-      rl.run = static_cast<int>(br_.Get(6));
-      if (seq_.mpeg2) {
-        level = static_cast<int>(br_.Get(12));
-        if ((level & 2047) == 0) return false;
-        if (level >= 2048) level -= 4096;
-      } else {
-        level = static_cast<int>(br_.Get(8));
-        if (level == 0) level = static_cast<int>(br_.Get(8));
-        else if (level == 128) level = static_cast<int>(br_.Get(8)) - 256;
-        else if (level > 128) level -= 256;
-      }
-    } else {
-      level = rl.level;
-    }
+    if (rl.run == kRunBad || !ReadEscape(rl)) return false;
+    const int level = rl.level;
     i += rl.run;
     if (i > 63 || br_.overrun) return false;
     int pos = scan_[i];
