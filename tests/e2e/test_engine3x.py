@@ -2,13 +2,17 @@
 interface alone (build/win64/engine3/libvlc.dll) beside Strevo.exe, as a user
 with today's engine has it. The player binds it, draws into its video window
 through it, and a channel switch reaches it as a media with its options,
-which the engine plays (it fetches the channel from a local server)."""
+which the engine plays (it fetches the channel from a local server), and
+the record command records a multicast channel through it byte for byte."""
 import os
 import shutil
+import time
 import unittest
 
 from harness import BUILD, E2ETestCase, wait_until, windows, winauto, winpath
+from multicast import sent_run, start_sender
 from test_playback import PLAYER_COMMAND, SELECT, Trace, start_relay, write_channels
+from test_recording import GROUP, RecordingHelpers
 
 ENGINE3 = os.path.join(BUILD, 'engine3', 'libvlc.dll')
 
@@ -60,6 +64,64 @@ class ThreeXEngine(E2ETestCase):
                          if m.startswith('libvlc3: conf::vout=') and m.endswith(' ignored (no counterpart)')])
         # The engine really plays what it was handed.
         self.assertTrue(wait_until(lambda: '/two.ts' in requests, 20), 'the engine never fetched the channel')
+
+
+@unittest.skipUnless(os.path.exists(ENGINE3), 'the 3.x build of the stand-in engine is not built')
+class ThreeXRecording(RecordingHelpers, E2ETestCase):
+    def test_records_a_multicast_channel_byte_exact_through_the_three_x_interface(self):
+        port = 5037
+        sender = start_sender(self, GROUP, port)
+        capture = os.path.join(BUILD, 'e2e', 'test_engine3x', 'captures')
+        shutil.rmtree(capture, ignore_errors=True)
+        os.makedirs(capture)
+        inst, trace, main = self.setup_player(port, winpath(capture), engine=ENGINE3)
+        self.assertIn('libvlc3: engine 3.0.0-strevo', inst.log_messages())
+        self.assertTrue(wait_until(self.playing, 15), 'the channel does not play')
+        # The group is joined on the loopback interface the settings name.
+        self.assertIn('libvlc_media_add_option ":miface-addr=127.0.0.1"', trace.lines())
+
+        sent_before = sender.sent
+        trace.set_mark()
+        self.record(inst, main)
+        self.assertTrue(wait_until(lambda: 'end btnrec' in inst.log_messages(), 20))
+        names = wait_until(lambda: os.listdir(capture), 10)
+        self.assertEqual(len(names), 1, names)
+        path = os.path.join(capture, names[0])
+        self.assertTrue(wait_until(lambda: 'libvlc_media_player_play 0' in trace.since_mark(), 20),
+                        'no play after the record command:\n' + '\n'.join(trace.since_mark()))
+        lines = trace.since_mark()
+        # The player's chain in the 3.x spelling, on the media that is then played.
+        chain = ('#duplicate{dst=display,dst=std{access=file,mux=ts,dst=\\"%s/%s\\"}}'
+                 % (winpath(capture).replace('\\', '/'), names[0]))
+        option = 'libvlc_media_add_option ":sout=%s"' % chain
+        self.assertIn(option, lines)
+        media = [i for i, l in enumerate(lines) if l.startswith('libvlc_media_player_set_media 0 "udp://')]
+        self.assertTrue(media, lines)
+        self.assertLess(lines.index(option), media[-1])
+        self.assertLess(media[-1], lines.index('libvlc_media_player_play 0'))
+        self.assertFalse([l for l in lines if l.startswith('VLC_')], 'the 0.8 interface was called')
+
+        self.assertTrue(wait_until(lambda: os.path.getsize(path) > 100 * 1316, 15), 'the file does not grow')
+
+        trace.set_mark()
+        self.record(inst, main)
+        self.assertTrue(wait_until(lambda: 'libvlc_media_player_play 0' in trace.since_mark(), 20),
+                        'the channel was not played again')
+        again = trace.since_mark()
+        self.assertIn('libvlc_media_player_stop 0', again)
+        self.assertFalse([l for l in again if ':sout=' in l], 'the recording chain outlived the recording')
+        self.assertTrue(wait_until(self.playing, 15), 'the channel does not play on')
+
+        # Exactly what was sent, without a gap, from a datagram sent after the command.
+        with open(path, 'rb') as f:
+            data = f.read()
+        run = sent_run(data)
+        self.assertIsNotNone(run, 'the file is not a gapless run of what was sent (%d bytes)' % len(data))
+        first, count = run
+        self.assertGreaterEqual(first, sent_before)
+        self.assertGreater(count, 100)
+        time.sleep(1)
+        self.assertEqual(os.path.getsize(path), len(data), 'the file grew after the recording ended')
 
 
 if __name__ == '__main__':

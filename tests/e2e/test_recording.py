@@ -25,10 +25,14 @@ MENU_RECORD, MENU_SNAPSHOT = 31, 32
 GROUP = '239.255.12.1'
 
 
-@unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
-class RecordingInThePlayer(E2ETestCase):
-    def setup_player(self, port, capdir, fmt=2):
+class RecordingHelpers:
+    """Starting the player on one multicast channel and driving its record
+    command; shared with the scenarios of other engine builds."""
+
+    def setup_player(self, port, capdir, fmt=2, engine=None):
         inst = self.install()
+        if engine:
+            shutil.copy2(engine, inst.path('libvlc.dll'))
         inst.enable_log()
         m3u = inst.path('channels.m3u8')
         with open(m3u, 'w', encoding='cp1251', newline='\r\n') as f:
@@ -59,6 +63,9 @@ class RecordingInThePlayer(E2ETestCase):
         winauto('command', main, MENU_BASE + MENU_RECORD)
         self.assertTrue(wait_until(lambda: inst.log_messages().count('begin btnrec') > begins, 20))
 
+
+@unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
+class RecordingInThePlayer(RecordingHelpers, E2ETestCase):
     def test_records_from_the_command_to_the_command_and_plays_on(self):
         port = 5012
         sender = start_sender(self, GROUP, port)
