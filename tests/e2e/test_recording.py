@@ -29,6 +29,13 @@ class RecordingHelpers:
     """Starting the player on one multicast channel and driving its record
     command; shared with the scenarios of other engine builds."""
 
+    def empty_capture_folder(self, module):
+        """A Capture folder of its own for the scenario, emptied."""
+        capture = os.path.join(BUILD, 'e2e', module, 'captures')
+        shutil.rmtree(capture, ignore_errors=True)
+        os.makedirs(capture)
+        return capture
+
     def setup_player(self, port, capdir, fmt=2, engine=None):
         inst = self.install()
         if engine:
@@ -63,15 +70,26 @@ class RecordingHelpers:
         winauto('command', main, MENU_BASE + MENU_RECORD)
         self.assertTrue(wait_until(lambda: inst.log_messages().count('begin btnrec') > begins, 20))
 
+    def assert_recorded_exactly(self, path, sent_before):
+        """The ended recording is exactly what was sent, without a gap, from a
+        datagram sent after the command, and no longer grows."""
+        with open(path, 'rb') as f:
+            data = f.read()
+        run = sent_run(data)
+        self.assertIsNotNone(run, 'the file is not a gapless run of what was sent (%d bytes)' % len(data))
+        first, count = run
+        self.assertGreaterEqual(first, sent_before)
+        self.assertGreater(count, 100)
+        time.sleep(1)
+        self.assertEqual(os.path.getsize(path), len(data), 'the file grew after the recording ended')
+
 
 @unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
 class RecordingInThePlayer(RecordingHelpers, E2ETestCase):
     def test_records_from_the_command_to_the_command_and_plays_on(self):
         port = 5012
         sender = start_sender(self, GROUP, port)
-        capture = os.path.join(BUILD, 'e2e', 'test_recording', 'captures')
-        shutil.rmtree(capture, ignore_errors=True)
-        os.makedirs(capture)
+        capture = self.empty_capture_folder('test_recording')
         # Without its closing backslash: the player adds it.
         inst, trace, main = self.setup_player(port, winpath(capture))
         self.assertTrue(wait_until(self.playing, 15), 'the channel does not play')
@@ -109,16 +127,7 @@ class RecordingInThePlayer(RecordingHelpers, E2ETestCase):
         self.assertTrue(wait_until(self.playing, 15), 'the channel does not play on')
         self.assertTrue(wait_until(lambda: self.recording_line() == '', 5), 'the recording line stayed')
 
-        # Exactly what was sent, without a gap, from a datagram sent after the command.
-        with open(path, 'rb') as f:
-            data = f.read()
-        run = sent_run(data)
-        self.assertIsNotNone(run, 'the file is not a gapless run of what was sent (%d bytes)' % len(data))
-        first, count = run
-        self.assertGreaterEqual(first, sent_before)
-        self.assertGreater(count, 100)
-        time.sleep(1)
-        self.assertEqual(os.path.getsize(path), len(data), 'the file grew after the recording ended')
+        self.assert_recorded_exactly(path, sent_before)
 
         # A snapshot: the engine's video output writes its picture to the Capture folder.
         winauto('command', main, MENU_BASE + MENU_SNAPSHOT)
