@@ -3,20 +3,24 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "win/util_win.h"
 
 namespace strevo {
 
-bool ReadFileBytes(std::string_view path, std::string& bytes, int64_t maxBytes) {
+// Reads at most `limit` bytes from the start of the file; with `whole`, a file
+// longer than that (or than a string may hold) is refused instead of cut.
+static bool ReadStart(std::string_view path, std::string& bytes, int64_t limit, bool whole) {
   bytes.clear();
   HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (int64_t{1} << 31) && size.QuadPart <= maxBytes;
+  bool ok = GetFileSizeEx(h, &size) != 0;
+  if (ok && whole) ok = size.QuadPart < (int64_t{1} << 31) && size.QuadPart <= limit;
   if (ok) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
+    bytes.resize(static_cast<size_t>(std::min<int64_t>(size.QuadPart, limit)));
     size_t done = 0;
     while (ok && done < bytes.size()) {
       DWORD got = 0;
@@ -27,6 +31,10 @@ bool ReadFileBytes(std::string_view path, std::string& bytes, int64_t maxBytes) 
   }
   CloseHandle(h);
   return ok;
+}
+
+bool ReadFileBytes(std::string_view path, std::string& bytes, int64_t maxBytes) {
+  return ReadStart(path, bytes, maxBytes, true);
 }
 
 bool WriteFileReplacing(std::string_view path, std::string_view bytes) {
@@ -56,24 +64,7 @@ int64_t FileSizeOf(std::string_view path) {
 }
 
 bool ReadFilePrefix(std::string_view path, size_t limit, std::string& bytes) {
-  bytes.clear();
-  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(h, &size) != 0;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(std::min<int64_t>(size.QuadPart, static_cast<int64_t>(limit))));
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-      DWORD got = 0;
-      ok = ReadFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr) && got > 0;
-      done += got;
-    }
-    bytes.resize(done);
-  }
-  CloseHandle(h);
-  return ok;
+  return ReadStart(path, bytes, static_cast<int64_t>(std::min<size_t>(limit, INT64_MAX)), false);
 }
 
 // Calls `visit` with the name and whether it is a folder for every entry of a
