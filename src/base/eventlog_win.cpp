@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/eventlog.h"
+#include "win/clock_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
@@ -11,9 +12,7 @@ static std::wstring g_logPath;
 
 static void WriteToFile(std::string_view message) {
   if (g_logPath.empty()) return;
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  DateTime now = EncodeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
+  const DateTime now = ClockNow();
   std::string line = Utf8ToAnsi(FormatLogLine(now, message)) + "\r\n";
   // OPEN_EXISTING: the program never creates the log.
   HANDLE h = CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

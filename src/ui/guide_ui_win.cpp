@@ -17,6 +17,7 @@
 #include "ui/menus_win.h"
 #include "ui/settings_layout.h"
 #include "win/util_win.h"
+#include "win/clock_win.h"
 #include "win/window_win.h"
 
 namespace strevo {
@@ -24,12 +25,6 @@ namespace strevo {
 namespace {
 
 constexpr UINT kOsdHideMs = 5000;
-
-DateTime LocalNow() {
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  return EncodeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
-}
 
 std::string MenuCaption(const MainWindow& mw, int number) {
   const PopupMenu& menu = mw.form.mainMenu;
@@ -113,7 +108,7 @@ void RunUpdate(GuideUpdateRequest request, GuideUpdateUi ui, HWND progressBar) {
 std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextMode mode) {
   GuideContext ctx{mw.channelTitles,      mw.channelMrls, mw.channelSelectorIndex, mw.configList,
                    GuideFolder() + "\\", mw.guideCache,  GuideFilesOnDisk(),                    static_cast<int>(GetACP()),
-                   LocalNow(),             MenuCaption(mw, kMenuUpdateGuide)};
+                   ClockNow(),             MenuCaption(mw, kMenuUpdateGuide)};
   return GuideNowText(ctx, channel, mode);
 }
 
@@ -137,7 +132,7 @@ void ShowOsd(MainWindow& mw, std::string_view request) {
       number = it == mw.channelTitles.end() ? -1 : static_cast<int>(it - mw.channelTitles.begin());
       name = std::string(request);
     }
-    text = OsdChannelText(number, name, LocalNow(), GuideNowTextFor(mw, request, GuideTextMode::Osd));
+    text = OsdChannelText(number, name, ClockNow(), GuideNowTextFor(mw, request, GuideTextMode::Osd));
   }
   HWND label = mw.overlays.lbcursub;
   if (!label) return;

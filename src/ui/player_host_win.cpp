@@ -10,6 +10,7 @@
 #include "ui/engine_check_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_binding_win.h"
+#include "win/clock_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 
@@ -37,11 +38,7 @@ void PlayerHostWin::WaitForMessages(int ms) {
   MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
-DateTime PlayerHostWin::LocalNow() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  return EncodeDateTime({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds});
-}
+DateTime PlayerHostWin::LocalNow() { return ClockNow(); }
 
 void PlayerHostWin::ShowInformation(const std::string& text) {
   MessageBoxUtf8(mw_.hwnd, text, mw_.productName, MB_OK | MB_ICONINFORMATION);

@@ -1,0 +1,12 @@
+// The program's one reading of the local wall clock (see base/clock.h for the
+// test variable that shifts and speeds it up).
+#pragma once
+#include "base/datetime.h"
+
+namespace strevo {
+
+DateTime ClockNow();
+// A timer interval in real milliseconds for `ms` of the program's clock.
+unsigned ClockInterval(unsigned ms);
+
+}  // namespace strevo
