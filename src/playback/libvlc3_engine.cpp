@@ -133,7 +133,9 @@ int Libvlc3Engine::IsPlaying() {
 }
 
 int Libvlc3Engine::TimeGet() {
-  return Loaded() ? SecondsFromMs(api_.libvlc_media_player_get_time(player_)) : kNoInput;
+  if (!Loaded()) return kNoInput;
+  KeepVolume();  // the player asks the time on every status tick
+  return SecondsFromMs(api_.libvlc_media_player_get_time(player_));
 }
 
 int Libvlc3Engine::LengthGet() {
@@ -151,8 +153,21 @@ int Libvlc3Engine::TimeSet(int seconds, bool relative) {
   return engine_abi::kSuccess;
 }
 
+// An audio output that starts or restarts under a playing media comes up at
+// its own level (100), not at the one the player set before; the player's
+// level is the one it shows, so it is set again.
+void Libvlc3Engine::KeepVolume() {
+  if (volume_ < 0) return;
+  const int v = api_.libvlc_audio_get_volume(player_);
+  if (v < 0 || v == volume_) return;
+  LogLine("libvlc3: the audio output came up at " + std::to_string(v) + "; volume " + std::to_string(volume_) +
+          " set again");
+  api_.libvlc_audio_set_volume(player_, volume_);
+}
+
 int Libvlc3Engine::VolumeGet() {
   if (!Loaded()) return 0;
+  KeepVolume();
   const int v = api_.libvlc_audio_get_volume(player_);
   return v >= 0 ? v : std::max(volume_, 0);
 }

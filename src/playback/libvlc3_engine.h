@@ -64,6 +64,7 @@ class Libvlc3Engine : public Engine {
   int SetAudioTrack(int index);
   int TakeSnapshot();
   bool HasInput();
+  void KeepVolume();
 
   const Libvlc3Api& api_;
   InterfaceNamer interfaceOf_;

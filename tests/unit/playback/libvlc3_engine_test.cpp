@@ -390,6 +390,16 @@ TEST(Libvlc3Binding, PlayAfterStopRestartsWithTheOptionsOfNowAndKeepsTheUnits) {
   player_setvolume(r.st, 40);
   EXPECT_EQ(r.fake.volume, 80);
   EXPECT_EQ(player_getvolume(r.st), 80);
+  // An audio output that restarts comes up at its own level; the next status
+  // tick (which asks the time) sets the player's level again.
+  r.fake.volume = 100;
+  r.fake.time = 5000;
+  r.Take();
+  EXPECT_EQ(player_gettime(r.st), 5);
+  EXPECT_EQ(r.Take(), (std::vector<std::string>{"set volume 80"}));
+  EXPECT_EQ(r.fake.volume, 80);
+  r.fake.volume = 100;
+  EXPECT_EQ(player_getvolume(r.st), 80);
   SpeedFaster(r.st);
   EXPECT_FLOAT_EQ(r.fake.rate, 2);
 }
