@@ -2,10 +2,13 @@
 // others through its window (class "obj_Form", caption "Background recording").
 #include <windows.h>
 
+#include <memory>
+
 #include "../../resources/resource.h"
 #include "base/cmdline.h"
 #include "base/text_helpers.h"
 #include "playback/bgrec_status.h"
+#include "playback/libvlc3_win.h"
 #include "playback/recording_rules.h"
 #include "playback/vlclib_win.h"
 #include "win/file_win.h"
@@ -26,7 +29,10 @@ class Recorder : public Window {
   HWND label = nullptr;
   HFONT font = nullptr;
   HWND enginePanel = nullptr;
-  TVLCPlugin* vlc = nullptr;
+  // The 0.8 engine through its plugin, else the 3.x engine; `engine` is the
+  // one the recording talks to.
+  std::unique_ptr<TVLCPlugin> plugin;
+  std::unique_ptr<Engine> engine;
   ULONGLONG startTick = 0;
   RecorderArgs a;          // taken from args once they are known to be complete
   RecordingWatch watch;    // what the engine does not tell about the file
@@ -94,9 +100,21 @@ static void CreateRecorderWindow(Recorder& r) {
 // Ending the process under the engine's running threads can crash it in its
 // own unloading: the engine is released first.
 static void EndRecorder(Recorder& r) {
-  delete r.vlc;
-  r.vlc = nullptr;
+  r.engine.reset();
+  r.plugin.reset();
   ExitProcess(0);
+}
+
+// The same engines as the player's, in the same order.
+static bool LoadRecorderEngine(Recorder& r) {
+  r.plugin = std::make_unique<TVLCPlugin>(r.enginePanel);
+  if (r.plugin->Loaded()) {
+    r.engine = std::make_unique<VlcEngine>(*r.plugin);
+    return true;
+  }
+  r.plugin.reset();
+  r.engine = LoadLibvlc3Engine(r.enginePanel);
+  return r.engine != nullptr;
 }
 
 static void RecorderRun(Recorder& r) {
@@ -114,53 +132,44 @@ static void RecorderRun(Recorder& r) {
     }
     r.a = *given;
   }
-  if (!r.vlc) {
+  if (!r.engine) {
     r.enginePanel = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, r.hwnd(), nullptr,
                                     GetModuleHandleW(nullptr), nullptr);
-    r.vlc = new TVLCPlugin(r.enginePanel);
-    if (!r.vlc->Loaded()) {
+    if (!LoadRecorderEngine(r)) {
       MessageBoxUtf8(r.hwnd(), "Error!", r.title, MB_OK | MB_ICONERROR);
       ExitProcess(0);
     }
     Sleep(300);
-    vlc_value_t v{};
-    std::string iface = r.a.iface;
-    v.psz_string = iface.data();
-    r.vlc->VariableSet("conf::miface-addr", v);
-    v = {};
-    v.i_int = StrToIntLenient(r.a.audioTrack);
-    r.vlc->VariableSet("conf::audio-track", v);
-    std::string chain = RecorderSoutChain(r.a.format, r.a.file);
-    v = {};
-    v.psz_string = chain.data();
-    r.vlc->VariableSet("conf::sout", v);
+    r.engine->VariableSet("conf::miface-addr", EngineValue::Text(r.a.iface));
+    r.engine->VariableSet("conf::audio-track", EngineValue::Int(StrToIntLenient(r.a.audioTrack)));
+    r.engine->VariableSet("conf::sout", EngineValue::Text(RecorderSoutChain(r.a.format, r.a.file)));
     Sleep(300);
     // The engine keeps a file it cannot create to itself: learn it here.
     if (!CanCreateFile(r.a.file)) r.watch.CreateFailed();
-    r.vlc->AddTarget(r.a.address, engine_abi::kModeAppendAndGo, 0);
+    r.engine->AddTarget(r.a.address, engine_abi::kModeAppendAndGo, 0);
     r.startTick = GetTickCount64();
     Sleep(300);
   }
   const ULONGLONG now = GetTickCount64();
   const int64_t elapsed = static_cast<int64_t>((now - r.startTick) / 1000);
   const int64_t bytes = FileSizeOf(r.a.file);
-  const bool playing = r.vlc->IsPlaying() != 0;
+  const bool playing = r.engine->IsPlaying() != 0;
   r.watch.Observe(playing, bytes, FreeBytesOfDrive(r.a.file), static_cast<int64_t>(now));
   SetWindowTextUtf8(r.label, RecorderStatusText(r.a, playing, bytes, elapsed, r.watch.Fault()));
   if (RecorderDone(r.a.minutes, elapsed)) {
     ShowWindow(r.hwnd(), SW_HIDE);
-    r.vlc->Stop();
+    r.engine->Stop();
     Sleep(300);
     EndRecorder(r);
   }
 }
 
 static void RecorderCloseQuery(Recorder& r) {
-  if (r.vlc && r.vlc->IsPlaying() != 0 &&
+  if (r.engine && r.engine->IsPlaying() != 0 &&
       MessageBoxUtf8(r.hwnd(), LoadStringUtf8(IDS_CONFIRM_STOP_RECORDING), r.title, MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   ShowWindow(r.hwnd(), SW_HIDE);
-  if (r.vlc) r.vlc->Stop();
+  if (r.engine) r.engine->Stop();
   Sleep(300);
   EndRecorder(r);
 }

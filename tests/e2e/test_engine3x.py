@@ -3,14 +3,18 @@ interface alone (build/win64/engine3/libvlc.dll) beside Strevo.exe, as a user
 with today's engine has it. The player binds it, draws into its video window
 through it, and a channel switch reaches it as a media with its options,
 which the engine plays (it fetches the channel from a local server), and
-the record command records a multicast channel through it byte for byte."""
+the record command records a multicast channel through it byte for byte, as
+does a background recorder that finds only the 3.x interface."""
 import os
+import re
 import shutil
 import unittest
 
-from harness import BUILD, E2ETestCase, wait_until, windows, winauto, winpath
-from multicast import start_sender
+from harness import BUILD, E2ETestCase, children, press, wait_gone, wait_until, wait_window, windows, winauto, \
+    winpath
+from multicast import SIZE, sent_run, start_sender
 from test_playback import PLAYER_COMMAND, SELECT, Trace, start_relay, write_channels
+from test_recorder import QUESTION, status
 from test_recording import GROUP, RecordingHelpers
 
 ENGINE3 = os.path.join(BUILD, 'engine3', 'libvlc.dll')
@@ -110,6 +114,51 @@ class ThreeXRecording(RecordingHelpers, E2ETestCase):
         self.assertTrue(wait_until(self.playing, 15), 'the channel does not play on')
 
         self.assert_recorded_exactly(path, sent_before)
+
+
+@unittest.skipUnless(os.path.exists(ENGINE3), 'the 3.x build of the stand-in engine is not built')
+class ThreeXBackgroundRecorder(E2ETestCase):
+    def test_a_background_recorder_records_through_the_three_x_interface(self):
+        port = 5038
+        sender = start_sender(self, GROUP, port)
+        folder = os.path.join(BUILD, 'e2e', 'test_engine3x', 'bgrec')
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        target = os.path.join(folder, 'three.ts')
+        inst = self.install()
+        shutil.copy2(ENGINE3, inst.path('libvlc.dll'))
+        trace = Trace(inst.path('engine-trace.txt'))
+        sent_before = sender.sent
+        proc = self.start(inst, '/bgrec', 'udp://@%s:%d' % (GROUP, port), 'ts', winpath(target), '0', 'Three',
+                          '127.0.0.1', '-1', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        rec = wait_window('obj_Form', 'Background recording', 20)
+        self.assertIsNotNone(rec, 'no recorder window: ' + status(rec) if rec else 'no recorder window')
+        self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Recording (TS format)\r'), 15),
+                        status(rec))
+        self.assertTrue(wait_until(lambda: os.path.exists(target) and os.path.getsize(target) > 200 * SIZE, 15),
+                        'the file does not grow')
+        lines = trace.lines()
+        self.assertFalse([l for l in lines if l.startswith('VLC_')], 'the 0.8 interface was called')
+        # The recorder's own options on the media that is then played.
+        self.assertIn('libvlc_media_add_option ":miface-addr=127.0.0.1"', lines)
+        sout = [l for l in lines if l.startswith('libvlc_media_add_option ":sout=')]
+        self.assertEqual(len(sout), 1, lines)
+        # The recorder's chain in the 3.x spelling: the std output's "dst".
+        self.assertIn('std{access=file,mux=ts,dst=\\"%s\\"}' % winpath(target).replace('\\', '\\\\'), sout[0])
+        media = [l for l in lines if l.startswith('libvlc_media_player_set_media 0 "udp://')]
+        self.assertEqual(media, ['libvlc_media_player_set_media 0 "udp://@%s:%d"' % (GROUP, port)])
+
+        winauto('close', rec)
+        box = wait_window('#32770', 'Background recording', 10)
+        self.assertIsNotNone(box, 'closing a running recording asked nothing')
+        self.assertIn(QUESTION, [w.text for w in children(box)])
+        self.assertTrue(press(box, 'Да', 'Yes'))
+        self.assertEqual(self.wait_exit(proc, 20), 0)
+        self.assertIn('libvlc_media_player_stop 0', trace.lines())
+        with open(target, 'rb') as f:
+            run = sent_run(f.read())
+        self.assertIsNotNone(run, 'the file is not a gapless run of what was sent')
+        self.assertGreaterEqual(run[0], sent_before)
 
 
 if __name__ == '__main__':
