@@ -1,0 +1,128 @@
+#include "scheduler/shed_runner.h"
+
+namespace strevo {
+
+int64_t MinuteNumber(DateTime value) {
+  const int64_t day = TaskDay(value);
+  const int minute = TaskMinuteOfDay(value);
+  if (day == INT64_MIN || minute < 0) return INT64_MIN;
+  return day * 1440 + minute;
+}
+
+// A moment inside minute `number`, clear of its edges.
+static DateTime MomentOf(int64_t number) { return (static_cast<double>(number) + 0.5) / 1440.0; }
+
+void ShedRunner::Check(DateTime now, ShedHost& host) {
+  const int64_t minute = MinuteNumber(now);
+  if (minute == INT64_MIN || (lastMinute_ && *lastMinute_ == minute)) return;
+  int64_t first = minute;
+  if (lastMinute_ && minute > *lastMinute_ && minute - *lastMinute_ <= kShedMaxCatchUpMinutes) first = *lastMinute_ + 1;
+  for (int64_t m = first; m <= minute; ++m) {
+    lastMinute_ = m;
+    ProcessMinute(m == minute ? now : MomentOf(m), host);
+  }
+}
+
+void ShedRunner::ProcessMinute(DateTime moment, ShedHost& host) {
+  if (deferredClose) {
+    deferredClose = false;
+    if (!host.IsPlaying()) host.ClosePlayer();
+  }
+  tasks_.clear();
+  if (!host.ReadTasks(tasks_) || tasks_.empty()) return;
+  for (const ShedTask& task : tasks_) {
+    const int minutes = TaskDurationMinutes(task);
+    const std::string capdir = host.CaptureFolder();
+    if (capdir.empty() || capdir.back() != '\\') host.SetCaptureFolder(capdir + "\\");
+    if (TaskDueAt(task, moment)) CarryOut(task, minutes, moment, host);
+    // A recording of no length runs until stopped: its end is not the minute
+    // it started in.
+    if (minutes > 0 && TaskEndsAt(task, moment) && host.RecordingShown()) AfterEnd(task, host);
+  }
+}
+
+void ShedRunner::CarryOut(const ShedTask& task, int minutes, DateTime moment, ShedHost& host) {
+  const ShedKind kind = TaskKind(task);
+  const int entry = task.ChannelIndex + 1;
+  const bool channelOk = task.ChannelIndex >= 0 && entry < host.ChannelEntries();
+  const bool usesChannel = kind == ShedKind::View || kind == ShedKind::Record ||
+                           (kind == ShedKind::Command && (task.CommandLine.find("%name%") != std::string::npos ||
+                                                          task.CommandLine.find("%mrl%") != std::string::npos));
+  if (usesChannel && !channelOk) {
+    host.Log("shed: no channel " + std::to_string(task.ChannelIndex) + ", task skipped: " + task.TaskName);
+    return;
+  }
+  host.Log("shed: task " + task.TaskName);
+  switch (kind) {
+    case ShedKind::View: host.PlayChannel(entry); break;
+    case ShedKind::Record:
+      switch (task.RecordMode) {
+        case kRecordInPlayer:
+          if (host.RecordingShown()) host.EndRecording();
+          host.SelectChannel(entry);
+          host.Record(task.FileSuffix);
+          break;
+        case kRecordBackgroundKeepWatching: host.StartBackgroundRecording(entry, minutes, task.FileSuffix); break;
+        case kRecordBackgroundWatchIt:
+          host.PlayChannel(entry);
+          host.StartBackgroundRecording(entry, minutes, task.FileSuffix);
+          break;
+        case kRecordBackgroundStopMinimise:
+          host.StopPlayback();
+          host.Minimise();
+          host.StartBackgroundRecording(entry, minutes, task.FileSuffix);
+          break;
+        case kRecordBackgroundStandby:
+          host.StartBackgroundRecording(entry, minutes, task.FileSuffix);
+          host.StartAgent();
+          host.StopPlayback();
+          host.Minimise();
+          deferredClose = true;
+          break;
+        default: break;  // a mode the window never writes does nothing
+      }
+      break;
+    case ShedKind::Command: {
+      const ShedCommand command = ClassifyShedCommand(task.CommandLine);
+      if (command == ShedCommand::Nothing) break;  // "$" and no command of ours
+      if (command != ShedCommand::RunProcess) {
+        host.RunPlayerCommand(command);
+        break;
+      }
+      MacroValues v;
+      v.tempFolder = host.TempFolder();
+      v.now = moment;
+      v.durationMinutes = minutes;
+      if (channelOk) {
+        v.channelName = host.ChannelTitle(entry);
+        v.channelMrl = host.ChannelMrl(entry);
+      }
+      v.iface = host.Interface();
+      v.capdir = host.CaptureFolder();
+      v.fileSuffix = task.FileSuffix;
+      v.self = host.SelfPath();
+      host.RunProcess(ExpandMacros(task.CommandLine, v));
+      break;
+    }
+    case ShedKind::None: break;
+  }
+}
+
+void ShedRunner::AfterEnd(const ShedTask& task, ShedHost& host) {
+  host.Log("shed: end of task " + task.TaskName);
+  switch (task.AfterEnd) {
+    case kAfterEndStop: host.EndRecording(); break;
+    case kAfterEndKeepWatching:
+      if (host.RecordingShown()) host.ToggleRecord();
+      break;
+    case kAfterEndStandby:
+      host.StartAgent();
+      host.ClosePlayer();
+      break;
+    case kAfterEndExit: host.ClosePlayer(); break;
+    case kAfterEndShutDown: host.ShutDownComputer(); break;
+    default: break;  // nothing, or a value the window never writes
+  }
+}
+
+}  // namespace strevo
