@@ -29,6 +29,7 @@
 #include "playback/channel_switch.h"
 #include "ui/player_host_win.h"
 #include "ui/recording_win.h"
+#include "ui/scheduler_run_win.h"
 #include "playback/vlclib_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
@@ -93,6 +94,7 @@ class MainPanelWindow : public PlayerWindow {
       case WM_TIMER:
         if (wp == kStartPlayTimer) OnStartPlayTimer(mw_);
         else if (wp == kOsdTimer) HideOsd(mw_);
+        else if (wp == kSchedulerTimer) SchedulerTimerTick(mw_);
         else if (wp == kStatusTimer) {
           ShowRecordingState(mw_);
           DirectShowStatusTick(mw_);
@@ -379,6 +381,7 @@ int RunPlayer(const Args& args) {
 
   FirstPlayback(mw, firstIsFile ? first : std::string());
   SetTimer(mw.hwnd, kStatusTimer, 800, nullptr);
+  StartSchedulerTimer(mw);
   LogLine("form created");
   mw.startupFinished = true;
   RefreshChannelCaptions(mw);

@@ -71,6 +71,7 @@ void CloseRequest(MainWindow& mw, HWND sender) {
   WaitForGuideUpdates();
   KillTimer(mw.hwnd, kStatusTimer);
   KillTimer(mw.hwnd, kChannelMenuTimer);
+  KillTimer(mw.hwnd, kSchedulerTimer);
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
 
   if (mw.engine && player_isplaying(mw)) {

@@ -13,6 +13,7 @@
 #include "ui/settings_win.h"
 #include "ui/video_overlay_win.h"
 #include "playback/player.h"
+#include "scheduler/shed_runner.h"
 
 namespace strevo {
 
@@ -92,6 +93,9 @@ struct MainWindow : PlayerState {
   GuideCache guideCache;
   int adjustSelector = 0;
   bool startupFinished = false;
+
+  // scheduler: the minutes processed and the close a recording task deferred.
+  ShedRunner shedRunner;
 
   // network interfaces: the items of the "Сетевой интерфейс" box ("Auto" first).
   std::vector<std::string> interfaceItems;

@@ -1,0 +1,98 @@
+#include "ui/scheduler_run_win.h"
+
+#include <windows.h>
+
+#include "base/cmdline.h"
+#include "base/eventlog.h"
+#include "scheduler/shed_file_win.h"
+#include "scheduler/shed_runner.h"
+#include "scheduler/shutdown_computer_win.h"
+#include "ui/command_dispatch_win.h"
+#include "ui/mainwindow_win.h"
+#include "ui/player_host_win.h"
+#include "ui/recording_win.h"
+#include "win/clock_win.h"
+#include "win/util_win.h"
+
+namespace strevo {
+
+namespace {
+
+// The player's side of carrying out a task: its actions are the player's
+// commands, run through the one dispatcher.
+class PlayerShedHost : public ShedHost {
+ public:
+  explicit PlayerShedHost(MainWindow& mw) : mw_(mw) {}
+
+  bool ReadTasks(std::vector<ShedTask>& tasks) override { return ReadShedTasksFile(ShedFilePath(), tasks); }
+  bool IsPlaying() override { return player_isplaying(mw_); }
+  bool RecordingShown() override { return mw_.recording; }
+  int ChannelEntries() override { return static_cast<int>(mw_.channelTitles.size()); }
+  std::string ChannelTitle(int entry) override { return mw_.channelTitles.at(entry); }
+  std::string ChannelMrl(int entry) override { return mw_.channelMrls.at(entry); }
+  std::string CaptureFolder() override { return mw_.globals.capDir; }
+  void SetCaptureFolder(const std::string& folder) override { mw_.globals.capDir = folder; }
+  std::string Interface() override { return mw_.globals.iface; }
+  std::string TempFolder() override { return SystemTempPath(); }
+  std::string SelfPath() override { return mw_.exePath; }
+
+  void PlayChannel(int entry) override { RunCommand(mw_, Command::Channel(entry)); }
+  void SelectChannel(int entry) override {
+    // Selected only: the recording that follows plays it.
+    mw_.channelSelectorIndex = entry;
+    if (mw_.host) {
+      mw_.host->ShowSelection(entry);
+      mw_.host->SetChannelLabel(mw_.channelTitles.at(entry));
+    }
+  }
+  void EndRecording() override { RunCommand(mw_, Command::Of(CommandId::Stop)); }
+  void Record(const std::string& fileSuffix) override {
+    mw_.recordingNamePrefix = fileSuffix;
+    RunCommand(mw_, Command::Of(CommandId::Record));
+  }
+  void ToggleRecord() override { RunCommand(mw_, Command::Of(CommandId::Record)); }
+  void StopPlayback() override { RunCommand(mw_, Command::Of(CommandId::Stop)); }
+  void Minimise() override { RunCommand(mw_, Command::Of(CommandId::Minimise)); }
+  void StartBackgroundRecording(int entry, int minutes, const std::string& fileSuffix) override {
+    strevo::StartBackgroundRecording(mw_, entry, minutes, fileSuffix);
+  }
+  void StartAgent() override { StartProcessShown(OwnCommandLine(mw_.exePath, "/agent")); }
+  void ClosePlayer() override { RunCommand(mw_, Command::Of(CommandId::Exit)); }
+  void RunProcess(const std::string& commandLine) override {
+    // An empty or wrong command line fails silently.
+    if (!commandLine.empty()) StartProcessShown(commandLine);
+  }
+  void RunPlayerCommand(ShedCommand command) override {
+    switch (command) {
+      case ShedCommand::UpdateGuide: RunCommand(mw_, Command::Of(CommandId::UpdateGuide)); break;
+      case ShedCommand::UpdateChannels: RunCommand(mw_, Command::Of(CommandId::UpdateChannels)); break;
+      case ShedCommand::Sleep: RunCommand(mw_, Command::Of(CommandId::Standby)); break;
+      case ShedCommand::Close: RunCommand(mw_, Command::Of(CommandId::Exit)); break;
+      case ShedCommand::RunProcess:
+      case ShedCommand::Nothing: break;
+    }
+  }
+  void ShutDownComputer() override { strevo::ShutDownComputer(); }
+  void Log(const std::string& line) override { LogLine(line); }
+
+ private:
+  MainWindow& mw_;
+};
+
+}  // namespace
+
+void StartSchedulerTimer(MainWindow& mw) { SetTimer(mw.hwnd, kSchedulerTimer, ClockInterval(8000), nullptr); }
+
+void SchedulerTimerTick(MainWindow& mw) {
+  if (!mw.startupFinished) return;
+  if (mw.globals.autoSwitch && player_isplaying(mw)) {
+    // The switch brings the video window forward; the user's window stays in front.
+    HWND front = GetForegroundWindow();
+    RunCommand(mw, Command::Of(CommandId::ChannelNext));
+    if (front) SetForegroundWindow(front);
+  }
+  PlayerShedHost host(mw);
+  mw.shedRunner.Check(ClockNow(), host);
+}
+
+}  // namespace strevo
