@@ -21,9 +21,10 @@ import struct
 import time
 import unittest
 
-from harness import BUILD, RUN_DIR, E2ETestCase, children, wait_until, windows, winpath
+from harness import BUILD, RUN_DIR, E2ETestCase, wait_until, windows, winpath
 from multicast import start_sender
 from test_playback import Trace, globals_record
+from test_recorder import status
 
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 GROUP = '239.255.12.7'
@@ -58,11 +59,6 @@ def shed_file(records):
     return struct.pack('<iii', 17, 1, len(records)) + b''.join(records)
 
 
-def status(hwnd):
-    labels = [w for w in children(hwnd) if w.cls == 'obj_STATIC']
-    return labels[0].text if labels else ''
-
-
 @unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
 class SchedulerRun(E2ETestCase):
     def setup_player(self, name):
@@ -74,7 +70,7 @@ class SchedulerRun(E2ETestCase):
         inst.enable_log()
         m3u = inst.path('channels.m3u8')
         with open(m3u, 'w', encoding='cp1251', newline='\r\n') as f:
-            f.write('#EXTM3U\n#EXTINF:0,Первый\nudp://@%s:5031\n#EXTINF:0,Second\nudp://@%s:5032\n' % (GROUP, GROUP))
+            f.write('#EXTM3U\n#EXTINF:0,First\nudp://@%s:5031\n#EXTINF:0,Second\nudp://@%s:5032\n' % (GROUP, GROUP))
         with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
             f.write(globals_record(winpath(m3u), '127.0.0.1', winpath(self.capture), 2) + '\n')
         self.trace = Trace(inst.path('engine-trace.txt'))
@@ -139,12 +135,12 @@ class SchedulerRun(E2ETestCase):
                         os.listdir(self.capture))
 
         # The recording in the player, named with its addition.
-        film = re.compile(r'^Film - Первый-20261208-%s\d\d\.ts$' % hhmm)
+        film = re.compile(r'^Film - First-20261208-%s\d\d\.ts$' % hhmm)
         names = wait_until(lambda: [n for n in os.listdir(self.capture) if film.match(n)], 15)
         self.assertTrue(names, os.listdir(self.capture))
-        url = os.path.join(winpath(self.capture), names[0]).replace('\\', '/')
-        self.assertTrue(any('mux=ts,url=\\"%s\\"' % url in line or 'url="%s"' % url in line
-                            for line in self.trace.lines()), 'no recording chain for %s' % url)
+        chain = ('#duplicate{dst=display,dst=std{access=file,mux=ts,url=\\"%s/%s\\"}}'
+                 % (winpath(self.capture).replace('\\', '/'), names[0]))
+        self.assertIn('VLC_VariableSet 0 conf::sout string "%s"' % chain, self.trace.lines())
 
         # At the end minute the end action reaches the shut-down call, traced.
         self.assertTrue(wait_until(lambda: os.path.exists(self.shutdown_trace), self.wait_for_minute(m + 1)),
