@@ -13,14 +13,19 @@ int64_t MinuteNumber(DateTime value) {
 static DateTime MomentOf(int64_t number) { return (static_cast<double>(number) + 0.5) / 1440.0; }
 
 void ShedRunner::Check(DateTime now, ShedHost& host) {
+  // Switching channels and recording pump messages, so the timer can strike
+  // again inside a task; the minutes it would process wait for the next check.
+  if (running_) return;
   const int64_t minute = MinuteNumber(now);
   if (minute == INT64_MIN || (lastMinute_ && *lastMinute_ == minute)) return;
+  running_ = true;
   int64_t first = minute;
-  if (lastMinute_ && minute > *lastMinute_ && minute - *lastMinute_ <= kShedMaxCatchUpMinutes) first = *lastMinute_ + 1;
+  if (lastMinute_ && minute > *lastMinute_ && minute - *lastMinute_ <= maxCatchUpMinutes) first = *lastMinute_ + 1;
   for (int64_t m = first; m <= minute; ++m) {
     lastMinute_ = m;
     ProcessMinute(m == minute ? now : MomentOf(m), host);
   }
+  running_ = false;
 }
 
 void ShedRunner::ProcessMinute(DateTime moment, ShedHost& host) {
@@ -28,9 +33,9 @@ void ShedRunner::ProcessMinute(DateTime moment, ShedHost& host) {
     deferredClose = false;
     if (!host.IsPlaying()) host.ClosePlayer();
   }
-  tasks_.clear();
-  if (!host.ReadTasks(tasks_) || tasks_.empty()) return;
-  for (const ShedTask& task : tasks_) {
+  std::vector<ShedTask> tasks;
+  if (!host.ReadTasks(tasks) || tasks.empty()) return;
+  for (const ShedTask& task : tasks) {
     const int minutes = TaskDurationMinutes(task);
     const std::string capdir = host.CaptureFolder();
     if (capdir.empty() || capdir.back() != '\\') host.SetCaptureFolder(capdir + "\\");

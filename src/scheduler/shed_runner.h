@@ -50,7 +50,8 @@ struct ShedHost {
 
 // A clock that jumps further than this (set forward, or the machine woke from
 // sleep) does not make the player run every task of the minutes it skipped:
-// only the minute it lands in is processed.
+// only the minute it lands in is processed. Minutes of a clock at normal
+// speed; a clock sped up for tests scales it.
 constexpr int64_t kShedMaxCatchUpMinutes = 10;
 
 class ShedRunner {
@@ -62,16 +63,15 @@ class ShedRunner {
   void Check(DateTime now, ShedHost& host);
 
   bool deferredClose = false;  // set by a recording that hands over to the agent
+  int64_t maxCatchUpMinutes = kShedMaxCatchUpMinutes;
 
-  // The minutes processed by the last Check (first and last), for logs and tests.
-  std::optional<int64_t> LastMinute() const { return lastMinute_; }
 
  private:
   void ProcessMinute(DateTime moment, ShedHost& host);
   void CarryOut(const ShedTask& task, int minutes, DateTime moment, ShedHost& host);
   void AfterEnd(const ShedTask& task, ShedHost& host);
   std::optional<int64_t> lastMinute_;
-  std::vector<ShedTask> tasks_;
+  bool running_ = false;
 };
 
 // Minutes since the start of the program's day scale; a minute's number

@@ -137,6 +137,16 @@ TEST(ShedRunner, OncePerMinuteAndEveryMinuteOfAFastClock) {
   run.Check(At(9, 5, 0, 0), host);
   EXPECT_EQ(host.reads, 1);
   EXPECT_TRUE(host.Actions().empty());
+  // A clock sped up for tests may catch up further.
+  run.maxCatchUpMinutes = 600;
+  t.StartTime = TimeOfDay(7, 0);
+  host.file = {t};
+  run.Check(At(9, 9, 0, 0), host);
+  EXPECT_EQ(host.Actions(), (Calls{"run x 930"}));
+  run.maxCatchUpMinutes = kShedMaxCatchUpMinutes;
+  t.StartTime = TimeOfDay(3, 0);
+  host.file = {t};
+  host.calls.clear();
   // A clock set back processes its new minute once, and no minute before it.
   host.reads = 0;
   run.Check(At(9, 2, 59, 59), host);
@@ -271,6 +281,43 @@ TEST(ShedRunner, CommandsMacrosAndChannelsThatDoNotExist) {
   int skipped = 0;
   for (const auto& line : host.calls) skipped += line.find("task skipped") != std::string::npos;
   EXPECT_EQ(skipped, 3);
+}
+
+// Switching pumps messages: the timer strikes again inside a task.
+struct ReenteringHost : FakeHost {
+  ShedRunner* run = nullptr;
+  DateTime nested = 0;
+  void PlayChannel(int entry) override {
+    FakeHost::PlayChannel(entry);
+    if (nested) {
+      const DateTime at = nested;
+      nested = 0;
+      file.clear();  // what the nested check would read is gone by then
+      run->Check(at, *this);
+    }
+  }
+};
+
+TEST(ShedRunner, AStrikeInsideATaskWaitsForTheNextCheck) {
+  ReenteringHost host;
+  ShedRunner run;
+  host.run = &run;
+  ShedTask a = Kind(Task("a", 22, 0, 23, 0), 1);
+  ShedTask b = a;
+  b.ChannelIndex = 1;
+  ShedTask next = Kind(Task("next", 22, 1, 23, 0), 3);
+  next.CommandLine = "x";
+  host.file = {a, b, next};
+  host.nested = At(8, 22, 1, 5);
+  run.Check(At(8, 22, 0, 58), host);
+  EXPECT_EQ(host.Actions(), (Calls{"play 1", "play 2"}));
+  EXPECT_EQ(host.reads, 1);
+  // 22:01 was not taken by the nested strike: the next check processes it.
+  host.file = {next};
+  run.Check(At(8, 22, 1, 13), host);
+  EXPECT_EQ(host.Actions(), (Calls{"play 1", "play 2", "run x"}));
+  run.Check(At(8, 22, 1, 21), host);
+  EXPECT_EQ(host.reads, 2);
 }
 
 TEST(ShedRunner, TasksOfOneMinuteRunInFileOrder) {
