@@ -26,6 +26,7 @@
 #include "ui/settings_binding_win.h"
 #include "ui/settings_layout.h"
 #include "ui/translate_win.h"
+#include "ui/video_input_win.h"
 #include "playback/channel_switch.h"
 #include "ui/player_host_win.h"
 #include "ui/recording_win.h"
@@ -75,6 +76,7 @@ class MainPanelWindow : public PlayerWindow {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (LRESULT result; HandlePanelInput(mw_, msg, wp, lp, result)) return result;
     switch (msg) {
       case WM_SIZE:
         if (mw_.form.topBar) LayoutMainForm(mw_);
@@ -115,6 +117,7 @@ class VideoWindow : public PlayerWindow {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (LRESULT result; HandleVideoInput(mw_, msg, wp, lp, result)) return result;
     switch (msg) {
       case WM_SIZE:
         FitEngineHost(mw_);
@@ -338,6 +341,7 @@ int RunPlayer(const Args& args) {
   Progress(mw, 15);
 
   CreateVideoOverlays(mw);
+  InstallInputHandlers(mw);
   LogLine("pnEmptyScr lbcursub lbinfo box lbrecbox ebhotkey created");
   Progress(mw, 20);
 

@@ -14,6 +14,7 @@
 #include "ui/recording_win.h"
 #include "ui/settings_layout.h"
 #include "ui/settings_win.h"
+#include "ui/video_input_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
@@ -203,10 +204,25 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case ListBackgroundRecord: StartSelectedBackgroundRecording(mw); break;
     case ChannelTest: StartChannelTest(mw); break;
 
-    // Full screen, desktop mode, the guide pages and their export, the
-    // scheduler window and the browser panel have no operation in the
-    // player yet.
     case FullScreen:
+    case StepUp:
+    case StepDown:
+    case Enter:
+    case EnterBack:
+    case ZoomIn:
+    case ZoomOut:
+    case ZoomReset:
+    case Guide:
+    case ScrollUp:
+    case ScrollDown:
+    case VideoLarger:
+    case VideoSmaller:
+    case WindowDrag:
+    case WindowResize:
+    case PanelDrag: RunInputCommand(mw, command); break;
+
+    // Desktop mode, the guide pages and their export, the scheduler window
+    // and the browser panel have no operation in the player yet.
     case DesktopMode:
     case GuideCurrent:
     case GuideAll:

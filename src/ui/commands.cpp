@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "ui/input.h"
 #include "ui/main_controls.h"
 
 namespace strevo {
@@ -104,6 +105,21 @@ const std::array<CommandInfo, kCommandCount> kCommands = {{
     {ListGuide,            "list-guide",             A::None,     nullptr,               nullptr,           nullptr},
     {ListBackgroundRecord, "list-background-record", A::None,     nullptr,               nullptr,           nullptr},
     {ChannelTest,          "channel-test",           A::None,     NoChannelTest,         nullptr,           NoChannelTest},
+    {StepUp,               "step-up",                A::None,     nullptr,               nullptr,           nullptr},
+    {StepDown,             "step-down",              A::None,     nullptr,               nullptr,           nullptr},
+    {Enter,                "enter",                  A::None,     nullptr,               nullptr,           nullptr},
+    {EnterBack,            "enter-back",             A::None,     nullptr,               nullptr,           nullptr},
+    {ZoomIn,               "zoom-in",                A::Amount,   nullptr,               nullptr,           nullptr},
+    {ZoomOut,              "zoom-out",               A::Amount,   nullptr,               nullptr,           nullptr},
+    {ZoomReset,            "zoom-reset",             A::None,     nullptr,               nullptr,           nullptr},
+    {Guide,                "guide",                  A::None,     nullptr,               nullptr,           nullptr},
+    {ScrollUp,             "scroll-up",              A::None,     nullptr,               nullptr,           nullptr},
+    {ScrollDown,           "scroll-down",            A::None,     nullptr,               nullptr,           nullptr},
+    {VideoLarger,          "video-larger",           A::None,     NotFullScreen,         nullptr,           NotFullScreen},
+    {VideoSmaller,         "video-smaller",          A::None,     NotFullScreen,         nullptr,           NotFullScreen},
+    {WindowDrag,           "window-drag",            A::None,     NotFullScreen,         nullptr,           NotFullScreen},
+    {WindowResize,         "window-resize",          A::Amount,   NeitherDockedNorFull,  nullptr,           NeitherDockedNorFull},
+    {PanelDrag,            "panel-drag",             A::None,     nullptr,               nullptr,           nullptr},
 }};
 // clang-format on
 
@@ -141,7 +157,8 @@ std::string FormatCommand(const Command& command) {
   switch (info.arg) {
     case A::None: break;
     case A::Channel:
-    case A::Position: text += " " + std::to_string(command.a); break;
+    case A::Position:
+    case A::Amount: text += " " + std::to_string(command.a); break;
     case A::Size: text += " " + std::to_string(command.a) + "x" + std::to_string(command.b); break;
     case A::Point: text += " " + std::to_string(command.a) + "," + std::to_string(command.b); break;
   }
@@ -158,7 +175,8 @@ std::optional<Command> ParseCommand(std::string_view text) {
   switch (InfoOf(*id).arg) {
     case A::None: ok = blank == std::string_view::npos; break;
     case A::Channel:
-    case A::Position: ok = ReadInt(argument, command.a); break;
+    case A::Position:
+    case A::Amount: ok = ReadInt(argument, command.a); break;
     case A::Size: ok = ReadPair(argument, 'x', command.a, command.b); break;
     case A::Point: ok = ReadPair(argument, ',', command.a, command.b); break;
   }
@@ -260,9 +278,14 @@ Command ButtonCommand(int controlId) {
 
 Command TrayCommand(TrayButton button, const CommandState& state, int x, int y) {
   switch (button) {
-    case TrayButton::Left: return Command::Of(Restore);
-    case TrayButton::Middle: return state.minimised ? Command{} : Command::Of(Mute);
-    case TrayButton::Right: return Command::MenuAt(x, y);
+    case TrayButton::Left: return MouseCommand(MouseAction::TrayLeft);
+    case TrayButton::Middle: return state.minimised ? Command{} : MouseCommand(MouseAction::TrayMiddle);
+    case TrayButton::Right: {
+      Command menu = MouseCommand(MouseAction::TrayRight);
+      menu.a = x;
+      menu.b = y;
+      return menu;
+    }
   }
   return {};
 }

@@ -75,13 +75,29 @@ enum class CommandId : int {
   ListGuide,
   ListBackgroundRecord,
   ChannelTest,
+  // The video window's keys, wheel and mouse (ui/input.h binds them).
+  StepUp,         // the guide list, the channel list or the current regulator one step up
+  StepDown,
+  Enter,          // the guide list, the channel list, or the next regulator
+  EnterBack,      // the same, or the previous regulator
+  ZoomIn,         // argument: the step
+  ZoomOut,        // argument: the step
+  ZoomReset,
+  Guide,          // the guide of the channel selected in lstPlaylist, else as GuideCurrent
+  ScrollUp,       // the list under the pointer, one line
+  ScrollDown,
+  VideoLarger,    // frmVideo 10 % larger
+  VideoSmaller,   // frmVideo 10 % smaller
+  WindowDrag,     // move the video (or, docked, the panel) with the pointer
+  WindowResize,   // argument: the sizing edge the pointer's corner starts from
+  PanelDrag,      // move the panel with the pointer
   Count
 };
 
-enum class ArgKind { None, Channel, Size, Position, Point };
+enum class ArgKind { None, Channel, Size, Position, Point, Amount };
 
 // A command with its argument: `a` is the channel index, the volume
-// position, a width or an x; `b` is a height or a y.
+// position, an amount, a width or an x; `b` is a height or a y.
 struct Command {
   CommandId id = CommandId::None;
   int a = 0;
@@ -93,6 +109,7 @@ struct Command {
   static Command Volume(int position) { return {CommandId::VolumeSet, position, 0}; }
   static Command MenuAt(int x, int y) { return {CommandId::Menu, x, y}; }
   static Command ListMenuAt(int x, int y) { return {CommandId::ListMenu, x, y}; }
+  static Command By(CommandId id, int amount) { return {id, amount, 0}; }
   bool operator==(const Command&) const = default;
 };
 
@@ -195,9 +212,8 @@ enum PostedCommand : int {
 };
 Command PostedPlayerCommand(long long number, long long argument);
 
-// Inputs still to be bound, each a table of the same shape beside these:
-// - keys of the video window and of the main window's key receiver: virtual
-//   key + exact modifier flags -> command;
+// Keys, the wheel, mouse actions and the control strip are bound in
+// ui/input.h. Inputs still to be bound, each a table of the same shape:
 // - the scheduler's "$" commands: the exact text -> command;
 // - the agent's tray menu and the scheduler window's recorder list menu,
 //   which run in their own windows over their own state.

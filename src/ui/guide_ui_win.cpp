@@ -13,6 +13,7 @@
 #include "guide/guide_files_win.h"
 #include "guide/guide_update.h"
 #include "ui/commands_win.h"
+#include "ui/input.h"
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"
 #include "ui/settings_layout.h"
@@ -63,8 +64,13 @@ SliderRange AdjustmentSlider(MainWindow& mw, int selector) {
     case 3: return ReadSlider(mw.settings.Control(kIdHue));
     case 4: return ReadSlider(mw.settings.Control(kIdSaturation));
     case 5: return ReadSlider(mw.settings.Control(kIdGamma));
-    case 6: return {};  // no zoom slider yet
-    default: return ReadSlider(mw.form.Control(kPbVolume));
+    case 6: return {mw.input.zoom, kZoomMax};
+    default: {
+      // The volume bar is a progress bar: a trackbar's messages would set it
+      // (TBM_GETRANGEMAX is PBM_SETPOS) instead of reading it.
+      HWND bar = mw.form.Control(kPbVolume);
+      return {SliderPosition(bar), static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0))};
+    }
   }
 }
 

@@ -215,10 +215,8 @@ LRESULT CALLBACK BarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY:
       return SendMessageW(GetAncestor(h, GA_ROOT), msg, wp, lp);
     case WM_LBUTTONDOWN:
-      // Dragging a bar moves the window.
-      ReleaseCapture();
-      SendMessageW(GetAncestor(h, GA_ROOT), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-      return 0;
+      // A press on a bar is a press on the panel, which moves it.
+      return SendMessageW(GetAncestor(h, GA_ROOT), msg, wp, lp);
   }
   return DefWindowProcW(h, msg, wp, lp);
 }
@@ -439,7 +437,8 @@ void BuildMainForm(MainWindow& mw) {
   f.controls[kLblTime] = Child(f.bottomBar, L"STATIC", L"0:00:00 / 0:00:00", WS_VISIBLE | SS_OWNERDRAW, 274,
                                28, 86, 14, kLblTime, f.timeFont);
   // The hidden key-capture field takes the keys while the main window has the focus.
-  f.controls[kEbHotkey] = Child(mw.hwnd, L"EDIT", L"", ES_AUTOHSCROLL, -100, -100, 10, 10, kEbHotkey, nullptr);
+  // Visible to take the focus, but outside the client area.
+  f.controls[kEbHotkey] = Child(mw.hwnd, L"EDIT", L"", WS_VISIBLE | ES_AUTOHSCROLL, -100, -100, 10, 10, kEbHotkey, nullptr);
 
   // Tray icon: the exe's small icon, the product name as tip.
   f.tray = TrayIconData(mw.hwnd, kTrayMessage,

@@ -11,6 +11,7 @@
 #include "guide/jtv.h"
 #include "ui/mainform_win.h"
 #include "ui/settings_win.h"
+#include "ui/video_input_win.h"
 #include "ui/video_overlay_win.h"
 #include "playback/player.h"
 #include "scheduler/shed_runner.h"
@@ -29,7 +30,9 @@ inline constexpr wchar_t kVideoClass[] = L"StrevoVideo";
 inline constexpr wchar_t kSettingsClass[] = L"StrevoSettings";
 
 // Main window timers.
-enum : UINT_PTR { kStatusTimer = 1, kChannelMenuTimer = 2, kSchedulerTimer = 3, kStartPlayTimer = 4, kOsdTimer = 5 };
+enum : UINT_PTR {
+  kStatusTimer = 1, kChannelMenuTimer = 2, kSchedulerTimer = 3, kStartPlayTimer = 4, kOsdTimer = 5, kCursorTimer = 6
+};
 
 // The playback state (current MRL, DirectShow mode, channel list, settings
 // values...) is the record's base, so the playback operations take it without
@@ -86,6 +89,8 @@ struct MainWindow : PlayerState {
 
   // frmVideo's overlay controls (pnEmptyScr, lbcursub, lbinfo, box, lbrecbox, ebhotkey...).
   VideoOverlays overlays;
+  // The zoom, the hidden cursor and the places full screen puts back.
+  VideoInputState input;
 
   // guide: the answers read so far (emptied by a guide update), the slider
   // the "$vol" OSD shows (1 contrast .. 6 zoom, else volume), and whether

@@ -8,6 +8,7 @@
 #include "playback/libvlc3_win.h"
 #include "playback/vlclib_win.h"
 #include "ui/engine_check_win.h"
+#include "ui/input.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_binding_win.h"
 #include "win/clock_win.h"
@@ -139,7 +140,9 @@ void FitEngineHost(MainWindow& mw) {
   if (!mw.enginePanel || !mw.frmVideo) return;
   RECT rc;
   GetClientRect(mw.frmVideo, &rc);
-  MoveWindow(mw.enginePanel, 0, 0, rc.right, rc.bottom, TRUE);
+  // Zoomed, the picture reaches past the window on every side, which crops it.
+  const Box b = ZoomedPicture(rc.right, rc.bottom, mw.input.zoom);
+  MoveWindow(mw.enginePanel, b.left, b.top, b.width, b.height, TRUE);
 }
 
 // A library the 0.8 binding cannot bind may be a 3.x engine.

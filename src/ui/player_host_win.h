@@ -44,7 +44,7 @@ void InitPlayback(MainWindow& mw);
 void CreateEngineObject(MainWindow& mw);
 // Closing: stops playback and destroys the engine object.
 void ReleaseEngineObject(MainWindow& mw);
-// Keeps the engine host filling the video window.
+// Keeps the engine host filling the video window, enlarged by the zoom.
 void FitEngineHost(MainWindow& mw);
 
 // Files dropped on the main window or the video window: the first one plays.

@@ -42,7 +42,8 @@ TEST(CommandTable, TextFormRoundTripsEveryCommandWithItsArgument) {
     switch (info.arg) {
       case ArgKind::None: break;
       case ArgKind::Channel:
-      case ArgKind::Position: c.a = 37; break;
+      case ArgKind::Position:
+      case ArgKind::Amount: c.a = 37; break;
       case ArgKind::Size: c.a = 640, c.b = 480; break;
       case ArgKind::Point: c.a = -12, c.b = 700; break;
     }

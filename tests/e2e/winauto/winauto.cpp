@@ -11,11 +11,17 @@
 //   winauto close <hwnd>                        posts WM_CLOSE
 //   winauto command <hwnd> <id>                 posts WM_COMMAND(id)
 //   winauto key <hwnd> <vk>                     posts WM_KEYDOWN and WM_KEYUP
+//   winauto keys <hwnd> <key>...                brings hwnd's top-level window to the front and types
+//                                               the keys as real input (SendInput), each a virtual-key
+//                                               number with optional "shift+", "ctrl+", "alt+" before
+//                                               it: "0x26", "ctrl+shift+0x50"; exit 1 when the window
+//                                               would not come to the front
 //   winauto post <hwnd> <msg> <wparam> <lparam> posts any message (numbers: decimal or 0x hex)
 //   winauto click <hwnd>                        tells the button's parent it was clicked
 //   winauto screenshot <file.bmp>               saves the whole screen as a 24-bit BMP
 //   winauto clickat <x> <y> [right]             a real mouse click at screen coordinates
 //   winauto rect <hwnd>                         screen rectangle: x y w h
+//   winauto client <hwnd>                       client size and whether maximised: w h 1|0
 //   winauto shown <class> <caption> <ms>        waits until such a window is visible on the screen
 //                                               (x, y >= 0); prints hwnd and the monotonic clock in ms
 //   winauto window <class> <caption> <ms>       creates a top-level window of that class for <ms>
@@ -193,6 +199,45 @@ static int Screenshot(const char* path) {
   DeleteObject(bmp);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
+  return 0;
+}
+
+static INPUT KeyInput(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.wScan = (WORD)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return in;
+}
+
+// Real key presses go to the window with the focus in the foreground window,
+// with the modifiers' state as the system keeps it.
+static int TypeKeys(HWND target, const std::vector<std::string>& keys) {
+  HWND top = GetAncestor(target, GA_ROOT);
+  for (int tries = 0; GetForegroundWindow() != top; ++tries) {
+    if (tries == 50) return 1;
+    SetForegroundWindow(top);
+    Sleep(40);
+  }
+  for (std::string key : keys) {
+    std::vector<WORD> held;
+    for (;;) {
+      const size_t plus = key.find('+');
+      if (plus == std::string::npos) break;
+      const std::string mod = key.substr(0, plus);
+      held.push_back(mod == "shift" ? VK_SHIFT : mod == "ctrl" ? VK_CONTROL : VK_MENU);
+      key = key.substr(plus + 1);
+    }
+    std::vector<INPUT> in;
+    for (WORD m : held) in.push_back(KeyInput(m, false));
+    const WORD vk = (WORD)strtoul(key.c_str(), nullptr, 0);
+    in.push_back(KeyInput(vk, false));
+    in.push_back(KeyInput(vk, true));
+    for (auto m = held.rbegin(); m != held.rend(); ++m) in.push_back(KeyInput(*m, true));
+    SendInput((UINT)in.size(), in.data(), sizeof(INPUT));
+    Sleep(30);
+  }
   return 0;
 }
 
@@ -454,6 +499,7 @@ int wmain(int argc, wchar_t** wargv) {
     PostMessageW(h, WM_KEYUP, vk, 0xC0000001);
     return 0;
   }
+  if (cmd == "keys") return TypeKeys(ParseHwnd(arg(2)), std::vector<std::string>(a.begin() + 3, a.end()));
   if (cmd == "click") {
     // What a click does, told to the owner: BM_CLICK would need real mouse input.
     HWND button = ParseHwnd(arg(2));
@@ -496,6 +542,13 @@ int wmain(int argc, wchar_t** wargv) {
     RECT r{};
     GetWindowRect(ParseHwnd(arg(2)), &r);
     printf("%ld\t%ld\t%ld\t%ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
+  if (cmd == "client") {
+    HWND h = ParseHwnd(arg(2));
+    RECT r{};
+    GetClientRect(h, &r);
+    printf("%ld\t%ld\t%d\n", r.right, r.bottom, IsZoomed(h) ? 1 : 0);
     return 0;
   }
   if (cmd == "send" && a.size() >= 6) {

@@ -1,0 +1,38 @@
+// The video window's and the panel's keys, mouse and wheel: the messages
+// are read here, turned into commands by the bindings of ui/input.h and run
+// through the one dispatcher; the commands that only input has (the
+// regulators, the zoom, full screen, the wheel's resizing, the drags) are
+// carried out here too.
+#pragma once
+#include <windows.h>
+
+namespace strevo {
+
+struct MainWindow;
+struct Command;
+
+struct VideoInputState {
+  int zoom = 0;               // 0..100: the picture enlarged by that many per cent on every side
+  bool cursorHidden = false;  // set by the cursor timer in full screen, cleared by a mouse move
+  bool rightButtonWheeled = false;  // the wheel turned while the right button was held
+  // The windows' places before full screen, put back exactly afterwards.
+  RECT videoBeforeFullScreen{};
+  RECT panelBeforeFullScreen{};
+};
+
+// The key handler on ebhotkey and on the panel's key receiver; the engine's
+// host panel lets the mouse through to the video window. After the overlays exist.
+void InstallInputHandlers(MainWindow& mw);
+
+// frmVideo's and the panel's input messages; true when handled (the message
+// then returns `result`).
+bool HandleVideoInput(MainWindow& mw, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+bool HandlePanelInput(MainWindow& mw, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+// A key with its modifier flags, as both key fields handle it: logged and run.
+void HandleKey(MainWindow& mw, int key, int modifiers);
+
+// The commands input carries out (the dispatcher calls them).
+void RunInputCommand(MainWindow& mw, const Command& command);
+
+}  // namespace strevo
