@@ -20,6 +20,7 @@
 //   winauto click <hwnd>                        tells the button's parent it was clicked
 //   winauto screenshot <file.bmp>               saves the whole screen as a 24-bit BMP
 //   winauto clickat <x> <y> [right]             a real mouse click at screen coordinates
+//   winauto pointer <x> <y>                     moves the mouse pointer to screen coordinates
 //   winauto rect <hwnd>                         screen rectangle: x y w h
 //   winauto client <hwnd>                       client size and whether maximised: w h 1|0
 //   winauto shown <class> <caption> <ms>        waits until such a window is visible on the screen
@@ -527,6 +528,15 @@ int wmain(int argc, wchar_t** wargv) {
     return missed ? 1 : 0;
   }
   if (cmd == "screenshot") return Screenshot(arg(2));
+  if (cmd == "pointer" && a.size() >= 4) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    // Absolute moves are in 1/65535 of the primary screen.
+    in.mi.dx = MulDiv(atoi(arg(2)), 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(atoi(arg(3)), 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return SendInput(1, &in, sizeof in) == 1 ? 0 : 1;
+  }
   if (cmd == "clickat" && a.size() >= 4) {
     const bool right = a.size() > 4 && a[4] == "right";
     SetCursorPos(atoi(arg(2)), atoi(arg(3)));
