@@ -7,6 +7,7 @@
 #include "playback/directshow/graph_win.h"
 #include "playback/settings_map.h"
 #include "ui/main_controls.h"
+#include "ui/input.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_layout.h"
 #include "win/util_win.h"
@@ -43,7 +44,9 @@ void FitDirectShowHost(MainWindow& mw) {
   if (!p || !mw.frmVideo) return;
   RECT rc;
   GetClientRect(mw.frmVideo, &rc);
-  MoveWindow(p->panel(), 0, 0, rc.right, rc.bottom, TRUE);
+  // Zoomed, the picture keeps its aspect in an area past the window's edges.
+  const Box b = ZoomedPicture(rc.right, rc.bottom, mw.input.zoom);
+  MoveWindow(p->panel(), b.left, b.top, b.width, b.height, TRUE);
   LayoutDirectShowVideo(mw);
 }
 

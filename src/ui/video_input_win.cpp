@@ -9,6 +9,7 @@
 
 #include "base/eventlog.h"
 #include "ui/command_dispatch_win.h"
+#include "ui/directshow_host_win.h"
 #include "ui/docking_win.h"
 #include "ui/guide_ui_win.h"
 #include "ui/input.h"
@@ -65,6 +66,7 @@ void SystemDrag(HWND window, WPARAM command) {
 void SetZoom(MainWindow& mw, int zoom) {
   mw.input.zoom = ClampZoom(zoom);
   FitEngineHost(mw);
+  FitDirectShowHost(mw);
   mw.adjustSelector = kRegulatorZoom;
   ShowOsd(mw, "$vol");
 }

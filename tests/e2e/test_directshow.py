@@ -63,6 +63,13 @@ class DirectShowPlayback(E2ETestCase):
         panel = [w for w in children(self.video) if w.cls == 'StrevoDirectShowHost'][0]
         self.assertTrue(r.visible)
         self.assertEqual((r.w, r.h), (panel.w, panel.h))
+        # Zoom (Shift+numeric-pad +: 10 %) lays the panel past the window's edges.
+        width, height, _ = (int(v) for v in winauto('client', self.video)[1].split())
+        self.assertEqual(winauto('keys', self.video, 'shift+0x6B')[0], 0)
+        zoomed = (width + 2 * round(width * 0.1), height + 2 * round(height * 0.1))
+        self.assertTrue(wait_until(lambda: [p for p in children(self.video)
+                                            if p.cls == 'StrevoDirectShowHost' and (p.w, p.h) == zoomed], 10),
+                        'the panel is not zoomed')
 
         # The end of the file stops playback: the renderer goes, the clock
         # returns to zero, and one empty graph stays registered.
