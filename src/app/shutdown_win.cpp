@@ -4,10 +4,10 @@
 // the agent first when background recordings still run.
 #include <windows.h>
 
-#include "../../resources/resource.h"
 #include "app/config_win.h"
 #include "base/eventlog.h"
 #include "playback/player.h"
+#include "playback/recorder_windows_win.h"
 #include "ui/player_host_win.h"
 #include "playback/settings_map.h"
 #include "ui/directshow_host_win.h"
@@ -18,16 +18,6 @@
 #include "win/window_win.h"
 
 namespace strevo {
-
-// Top-level windows of class "obj_Form" captioned like a background recorder.
-int CountBackgroundRecorders() {
-  const std::wstring caption = Widen(LoadStringUtf8(IDS_BACKGROUND_RECORDING));
-  int count = 0;
-  for (HWND h = FindWindowExW(nullptr, nullptr, L"obj_Form", caption.c_str()); h;
-       h = FindWindowExW(nullptr, h, L"obj_Form", caption.c_str()))
-    ++count;
-  return count;
-}
 
 static void PumpFor(int ms) {
   const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms);
