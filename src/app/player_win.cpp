@@ -31,6 +31,7 @@
 #include "ui/player_host_win.h"
 #include "ui/recording_win.h"
 #include "ui/scheduler_run_win.h"
+#include "ui/scheduler_window_win.h"
 #include "playback/vlclib_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
@@ -216,6 +217,7 @@ static void MessageLoop(MainWindow& mw) {
   while (!mw.terminated && GetMessageW(&msg, nullptr, 0, 0) > 0) {
     // Tab, Enter and Escape in the settings window.
     if (mw.frmCfg && IsWindowVisible(mw.frmCfg) && IsDialogMessageW(mw.frmCfg, &msg)) continue;
+    if (SchedulerWindowMessage(&msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -12,6 +12,7 @@
 #include "ui/guide_ui_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/recording_win.h"
+#include "ui/scheduler_window_win.h"
 #include "ui/settings_layout.h"
 #include "ui/settings_win.h"
 #include "ui/video_input_win.h"
@@ -97,6 +98,7 @@ CommandState CommandStateOf(const MainWindow& mw) {
   s.videoShown = Visible(mw.frmVideo);
   s.channelListShown = Visible(mw.lstPlaylist);
   s.settingsShown = Visible(mw.frmCfg);
+  s.schedulerOpen = IsSchedulerWindowOpen();
   s.videoOnTop = mw.globals.videoOnTop;
   s.fullScreenOnTop = mw.globals.fullScreenOnTop;
   s.panelOnTop = mw.form.onTop;
@@ -196,6 +198,11 @@ void RunCommand(MainWindow& mw, const Command& command) {
       break;
     case Exit: PostMessageW(mw.hwnd, WM_CLOSE, 0, 0); break;
 
+    case Scheduler:
+      // The menu item closes the window when it is open.
+      if (IsSchedulerWindowOpen()) CloseSchedulerWindow();
+      else OpenSchedulerWindow({mw.hwnd, true, nullptr});
+      break;
     case ShowOsd: strevo::ShowOsd(mw, "$cur"); break;
     case UpdateGuide: StartGuideUpdate(mw); break;
 
@@ -221,13 +228,12 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case WindowResize:
     case PanelDrag: RunInputCommand(mw, command); break;
 
-    // Desktop mode, the guide pages and their export, the scheduler window
-    // and the browser panel have no operation in the player yet.
+    // Desktop mode, the guide pages and their export and the browser panel
+    // have no operation in the player yet.
     case DesktopMode:
     case GuideCurrent:
     case GuideAll:
     case ExportHtml:
-    case Scheduler:
     case Browser:
     case ListGuide:
     case None:
