@@ -45,4 +45,9 @@ unsigned ClockInterval(unsigned ms) {
   return ms;
 }
 
+double ClockSpeed() {
+  if (const auto& warp = Warp()) return warp->speed;
+  return 1.0;
+}
+
 }  // namespace strevo

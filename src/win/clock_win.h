@@ -8,5 +8,7 @@ namespace strevo {
 DateTime ClockNow();
 // A timer interval in real milliseconds for `ms` of the program's clock.
 unsigned ClockInterval(unsigned ms);
+// How many times as fast as real time the program's clock runs (1 normally).
+double ClockSpeed();
 
 }  // namespace strevo
