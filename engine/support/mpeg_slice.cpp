@@ -21,6 +21,10 @@ struct Motion {
   int type = kMotionFrame;
   int mv[2][2][2] = {};        // [vector][direction][horizontal/vertical], half samples
   int field_select[2][2] = {};  // [vector][direction]
+  // Dual prime: the vector from the field of opposite parity to the one that
+  // mv[f][0] predicts from its own parity (f: the predicted field of a frame
+  // picture; 0 in field pictures).
+  int dual[2][2] = {};
 };
 
 class SliceDecoder {
@@ -49,7 +53,8 @@ class SliceDecoder {
   bool Macroblock(int addr);
   void Skipped(int addr);
   bool ReadVectors(int s, int type, bool dual_prime);
-  bool ReadVector(int r, int s, bool field_in_frame);
+  bool ReadVector(int r, int s, bool field_in_frame, int* dmvector = nullptr);
+  void DeriveDualPrime(Motion& m, const int dmvector[2]) const;
   bool Predict(int mb_x, int mb_y, const Motion& m);
   void PredictFromField(const Plane refs[3], int mb_x, int luma_y, int w, int h, const int mv[2],
                         Plane dst_field[3], bool average);
@@ -122,12 +127,13 @@ void SliceDecoder::Skipped(int addr) {
     m.type = frame_pic_ ? kMotionFrame : kMotionField;
     m.field_select[0][0] = parity_;
   } else {
-    // Same directions as the previous macroblock, predicted as a whole (one
-    // field in field pictures) with the vector predictors as vectors.
+    // Same directions as the previous macroblock, predicted as a whole with
+    // the vector predictors as vectors; in field pictures from the fields of
+    // the same parity, whatever the previous macroblock selected.
     m.flags = last_.flags;
     m.type = frame_pic_ ? kMotionFrame : kMotionField;
     for (int s = 0; s < 2; ++s) {
-      m.field_select[0][s] = last_.field_select[0][s];
+      m.field_select[0][s] = parity_;
       int scale = pic_.full_pel[s] ? 2 : 1;
       m.mv[0][s][0] = pmv_[0][s][0] * scale;
       m.mv[0][s][1] = pmv_[0][s][1] * scale;
@@ -175,9 +181,16 @@ bool SliceDecoder::Macroblock(int addr) {
     return true;
   }
   ResetDc();
-  bool dual_prime = m.type == kMotionDualPrime;
-  if (dual_prime) return false;  // dual prime is not decoded yet: the rest of the slice is lost
-  if (pic_.type == kPictureP && !(m.flags & kMbForward)) {
+  if (m.type == kMotionDualPrime) {
+    // Only P pictures without B pictures may use it; elsewhere the code is reserved.
+    if (pic_.type != kPictureP || m.flags != kMbForward) return false;
+    int dmvector[2];
+    if (!ReadVector(0, 0, frame_pic_, dmvector)) return false;
+    std::memcpy(pmv_[1][0], pmv_[0][0], sizeof pmv_[0][0]);
+    m.mv[0][0][0] = pmv_[0][0][0];
+    m.mv[0][0][1] = frame_pic_ ? pmv_[0][0][1] >> 1 : pmv_[0][0][1];
+    DeriveDualPrime(m, dmvector);
+  } else if (pic_.type == kPictureP && !(m.flags & kMbForward)) {
     // No motion: zero vector from the same parity, and the predictors restart.
     ResetVectors();
     m.flags = kMbForward;
@@ -228,8 +241,9 @@ bool SliceDecoder::ReadVectors(int s, int type, bool dual_prime) {
 }
 
 // One motion vector into pmv_[r][s], kept in frame units (vertical field
-// vectors of frame pictures doubled).
-bool SliceDecoder::ReadVector(int r, int s, bool field_in_frame) {
+// vectors of frame pictures doubled). Dual prime adds a small differential
+// after each component.
+bool SliceDecoder::ReadVector(int r, int s, bool field_in_frame, int* dmvector) {
   for (int t = 0; t < 2; ++t) {
     int f_code = pic_.f_code[s][t];
     if (f_code < 1 || f_code > 9) return false;
@@ -250,8 +264,38 @@ bool SliceDecoder::ReadVector(int r, int s, bool field_in_frame) {
     if (v < low) v += range;
     if (v > high) v -= range;
     pmv_[r][s][t] = (field_in_frame && t == 1) ? v * 2 : v;
+    if (dmvector) dmvector[t] = ReadDualPrimeVector(br_);
   }
   return true;
+}
+
+// Dual prime sends one field vector (m.mv[0][0], field units) and predicts each
+// field as the average of its own parity moved by that vector and the other
+// parity moved by the vector scaled by the fields' distance, plus the
+// differential, plus half a field line towards the predicted field.
+void SliceDecoder::DeriveDualPrime(Motion& m, const int dmvector[2]) const {
+  // Scaled by mult/2, halves rounded away from zero.
+  auto scale = [](int v, int mult) {
+    v *= mult;
+    return v >= 0 ? (v + 1) >> 1 : -((1 - v) >> 1);
+  };
+  const int* mv = m.mv[0][0];
+  if (frame_pic_) {
+    // Distances in field periods: from the bottom field to the top one and back.
+    bool tff = pic_.top_field_first;
+    const int mult[2] = {tff ? 1 : 3, tff ? 3 : 1};
+    for (int f = 0; f < 2; ++f) {
+      m.mv[f][0][0] = mv[0];
+      m.mv[f][0][1] = mv[1];
+      m.field_select[f][0] = f;
+      m.dual[f][0] = scale(mv[0], mult[f]) + dmvector[0];
+      m.dual[f][1] = scale(mv[1], mult[f]) + dmvector[1] + (f == 0 ? -1 : 1);
+    }
+  } else {
+    m.field_select[0][0] = parity_;
+    m.dual[0][0] = scale(mv[0], 1) + dmvector[0];
+    m.dual[0][1] = scale(mv[1], 1) + dmvector[1] + (parity_ == 0 ? -1 : 1);
+  }
 }
 
 Plane SliceDecoder::Reference(int s, int field, int plane) const {
@@ -275,6 +319,21 @@ void SliceDecoder::PredictFromField(const Plane refs[3], int mb_x, int luma_y, i
 }
 
 bool SliceDecoder::Predict(int mb_x, int mb_y, const Motion& m) {
+  if (m.type == kMotionDualPrime) {
+    if (!c_.forward.valid() && (frame_pic_ || !c_.second_field)) return false;
+    // Each field: its own parity, then the opposite parity averaged in.
+    for (int f = 0; f < (frame_pic_ ? 2 : 1); ++f) {
+      int same = frame_pic_ ? f : parity_;
+      Plane refs[3], dst[3];
+      for (int i = 0; i < 3; ++i) dst[i] = frame_pic_ ? FieldOf(dst_[i], f) : dst_[i];
+      int y = frame_pic_ ? mb_y * 8 : mb_y * 16, h = frame_pic_ ? 8 : 16;
+      for (int i = 0; i < 3; ++i) refs[i] = Reference(0, same, i);
+      PredictFromField(refs, mb_x, y, 16, h, m.mv[f][0], dst, false);
+      for (int i = 0; i < 3; ++i) refs[i] = Reference(0, 1 - same, i);
+      PredictFromField(refs, mb_x, y, 16, h, m.dual[f], dst, true);
+    }
+    return true;
+  }
   bool average = false;
   for (int s = 0; s < 2; ++s) {
     if (!(m.flags & (s == 0 ? kMbForward : kMbBackward))) continue;

@@ -1,6 +1,8 @@
-// The decoder against a reference no one here wrote: clips made by ffmpeg at
-// build time (scripts/make-video-clips), decoded from their transport stream,
-// compared frame by frame with ffmpeg's own decode.
+// The decoder against a reference no one here wrote: clips made at build time
+// (scripts/make-video-clips) by ffmpeg, by mpeg2enc (dual prime in frame
+// pictures) and by tests/streams (field pictures, dual prime in field and
+// frame pictures), decoded from their transport stream, compared frame by
+// frame with ffmpeg's own decode.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -73,7 +75,12 @@ INSTANTIATE_TEST_SUITE_P(Ffmpeg, ReferenceClip,
                          ::testing::Values(Clip{"mpeg1_cif", 352, 288}, Clip{"mpeg1_lowrate", 352, 288},
                                            Clip{"mpeg2_cif", 352, 288}, Clip{"mpeg2_pal", 720, 576},
                                            Clip{"mpeg2_interlaced", 720, 576}, Clip{"mpeg2_altscan", 720, 576},
-                                           Clip{"mpeg2_dc10", 352, 288}),
+                                           Clip{"mpeg2_dc10", 352, 288},
+                                           Clip{"mpeg2enc_dualprime_tff", 720, 576},
+                                           Clip{"mpeg2enc_dualprime_bff", 720, 576},
+                                           Clip{"mpeg2_field_ipb", 352, 288},
+                                           Clip{"mpeg2_field_dualprime", 352, 288},
+                                           Clip{"mpeg2_frame_dualprime", 352, 288}),
                          [](const ::testing::TestParamInfo<Clip>& i) { return std::string(i.param.name); });
 
 }  // namespace
