@@ -182,7 +182,7 @@ bool SliceDecoder::Macroblock(int addr) {
   }
   ResetDc();
   if (m.type == kMotionDualPrime) {
-    // Only P pictures without B pictures may use it; elsewhere the code is reserved.
+    // Only P pictures use it; in B pictures the code is reserved.
     if (pic_.type != kPictureP || m.flags != kMbForward) return false;
     int dmvector[2];
     if (!ReadVector(0, 0, frame_pic_, dmvector)) return false;

@@ -303,7 +303,11 @@ struct StreamWriter {
   Rng rng;
   Style style;
 
-  StreamWriter(uint64_t seed, const SequenceParams& sequence) : seq(sequence), rng(seed) {}
+  // Starts the stream: its sequence and a closed group.
+  StreamWriter(uint64_t seed, const SequenceParams& sequence) : seq(sequence), rng(seed) {
+    WriteSequence(w, seq);
+    WriteGroup(w, true);
+  }
 
   PictureParams Params(int temporal_reference, int type, int structure) {
     PictureParams p;
@@ -354,8 +358,6 @@ struct StreamWriter {
 // second open, its B frames referring back across the group boundary).
 bool FieldIpb(const std::string& dir, const SequenceParams& seq) {
   StreamWriter s(1, seq);
-  WriteSequence(s.w, s.seq);
-  WriteGroup(s.w, true);
   s.Fields(0, 1, 2, false, true);
   s.Fields(3, 2, 2, true);
   s.Fields(1, 3, 3, false);
@@ -377,8 +379,6 @@ bool FieldIpb(const std::string& dir, const SequenceParams& seq) {
 bool FieldDualPrime(const std::string& dir, const SequenceParams& seq) {
   StreamWriter s(2, seq);
   s.style.dual_prime = 60;
-  WriteSequence(s.w, s.seq);
-  WriteGroup(s.w, true);
   s.Fields(0, 1, 2, false, true);
   s.Fields(1, 2, 2, false);
   s.Fields(2, 2, 2, true);
@@ -395,8 +395,6 @@ bool FieldDualPrime(const std::string& dir, const SequenceParams& seq) {
 bool FrameDualPrime(const std::string& dir, const SequenceParams& seq) {
   StreamWriter s(3, seq);
   s.style.dual_prime = 60;
-  WriteSequence(s.w, s.seq);
-  WriteGroup(s.w, true);
   s.Frame(0, 1, true);
   for (int k = 1; k < 8; ++k) s.Frame(k, 2, k % 3 != 0);
   return s.Save(dir + "/frame_dualprime.m2v");
