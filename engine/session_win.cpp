@@ -6,7 +6,7 @@
 namespace strevo::engine {
 
 bool Session::Live() const {
-  if (!opened || ended) return false;
+  if (!opened || ended || reconnecting) return false;
   if (source.kind == SourceKind::Udp) {
     int64_t last = lastDataMs;
     return last >= 0 && NowMs() - last <= kUdpSilenceMs;

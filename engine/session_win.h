@@ -55,6 +55,7 @@ struct Session {
 
   std::thread thread;
   std::atomic<bool> stop{false}, paused{false}, opened{false}, ended{false};
+  std::atomic<bool> reconnecting{false};  // an HTTP source between a drop and its data again
   std::atomic<uint64_t> bytes{0}, bitsPerSecond{0};
   std::atomic<int64_t> lastDataMs{-1}, startMs{0};
   std::atomic<int64_t> lengthSeconds{0}, timeSeconds{0};

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "session_win.h"
+#include "support/http_stream.h"
 #include "support/ts_clock.h"
 #include "util_win.h"
 
@@ -173,17 +174,27 @@ void RunUdp(Session& s) {
   closesocket(sock);
 }
 
-void RunHttp(Session& s) {
+namespace {
+
+enum class HttpEnd { Stopped, Closed };
+
+// One connection of an HTTP source: the request, the head, then the body
+// delivered until the connection ends or the session stops.
+HttpEnd FetchHttp(Session& s, HttpStream& stream, bool& delivered) {
   SOCKET sock = ConnectTcp(s, s.source.host, s.source.port);
-  if (sock == INVALID_SOCKET) return;
-  std::string host = s.source.host + (s.source.port != 80 ? ":" + std::to_string(s.source.port) : "");
-  // HTTP/1.0: the body comes as it is, never in chunks, and ends with the connection.
-  std::string request = "GET " + s.source.query + " HTTP/1.0\r\nHost: " + host +
-                        "\r\nUser-Agent: Strevo-engine\r\nAccept: */*\r\n\r\n";
+  if (sock == INVALID_SOCKET) return s.stop ? HttpEnd::Stopped : HttpEnd::Closed;
+  const std::string request = stream.Request(s.source);
   send(sock, request.data(), static_cast<int>(request.size()), 0);
   std::string head;
   std::vector<uint8_t> buf(65536);
   bool inBody = false;
+  auto deliver = [&](const uint8_t* data, size_t n) {
+    const size_t had = stream.Received(n);
+    if (n == had) return;
+    s.Deliver(data + had, n - had);
+    delivered = true;
+    s.reconnecting = false;
+  };
   while (!s.stop) {
     s.SampleRate();
     if (s.paused && inBody) {
@@ -196,25 +207,41 @@ void RunHttp(Session& s) {
     int n = recv(sock, reinterpret_cast<char*>(buf.data()), static_cast<int>(buf.size()), 0);
     if (n <= 0) break;
     if (inBody) {
-      s.Deliver(buf.data(), static_cast<size_t>(n));
+      deliver(buf.data(), static_cast<size_t>(n));
       continue;
     }
     head.append(reinterpret_cast<char*>(buf.data()), static_cast<size_t>(n));
-    size_t end = head.find("\r\n\r\n");
-    if (end == std::string::npos) {
+    auto answer = ParseHttpHead(head);
+    if (!answer) {
       if (head.size() > 65536) break;
       continue;
     }
-    // "HTTP/1.x 2xx": anything else is no stream.
-    if (head.size() < 12 || head.compare(0, 5, "HTTP/") != 0 || head[9] != '2') break;
+    if (!stream.Answer(*answer)) break;
     inBody = true;
     s.opened = true;
-    size_t bodyStart = end + 4;
-    if (bodyStart < head.size())
-      s.Deliver(reinterpret_cast<const uint8_t*>(head.data()) + bodyStart, head.size() - bodyStart);
+    if (answer->size < head.size())
+      deliver(reinterpret_cast<const uint8_t*>(head.data()) + answer->size, head.size() - answer->size);
     head.clear();
   }
   closesocket(sock);
+  return s.stop ? HttpEnd::Stopped : HttpEnd::Closed;
+}
+
+}  // namespace
+
+void RunHttp(Session& s) {
+  // A stream that has played and whose connection ends is fetched again, its
+  // bytes going on into the same recordings; one that never answered is not.
+  HttpStream stream;
+  int failures = 0;
+  for (;;) {
+    bool delivered = false;
+    if (FetchHttp(s, stream, delivered) == HttpEnd::Stopped || !stream.Dropped()) break;
+    s.reconnecting = true;
+    failures = delivered ? 0 : failures + 1;
+    if (!s.Nap(HttpStream::RetryDelayMs(failures))) break;
+  }
+  s.reconnecting = false;
 }
 
 void RunFile(Session& s) {

@@ -2,18 +2,22 @@
 loopback interface: started from the player's channel list, it records the
 selected channel until its close query is answered "Да"; given a duration it
 ends by itself; in "Stand by" it closes without asking; the scheduler's form
-without the audio track is accepted; a target it cannot create is told.
+without the audio track is accepted; a target it cannot create is told; an
+HTTP stream whose connection drops goes on in the same file.
 Every recording is compared with exactly what was sent.
 """
+import http.server
 import os
 import re
 import shutil
+import socketserver
+import threading
 import time
 import unittest
 
 from harness import BUILD, RUN_DIR, E2ETestCase, children, press, wait_gone, wait_until, wait_window, windows, \
     winauto, winpath
-from multicast import SIZE, sent_run, start_sender
+from multicast import SIZE, datagram, sent_run, start_sender
 from test_playback import Trace, globals_record
 
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
@@ -169,6 +173,93 @@ class BackgroundRecorder(E2ETestCase):
         self.assertIsNotNone(rec)
         self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Error! cannot create the file\r'), 10),
                         status(rec))
+
+
+def serve_dropping_stream(test, drop_after):
+    """A live HTTP stream on 127.0.0.1 of numbered datagrams (multicast.py's)
+    at 2 Mbit/s: the first connection ends after `drop_after` of them, the
+    second is refused (503), the third goes on from where the first stopped.
+    Returns the port, the answers given and the datagrams sent so far."""
+    state = {'answers': [], 'next': 0}
+    stop = threading.Event()
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        protocol_version = 'HTTP/1.0'
+
+        def do_GET(self):
+            connection = len(state['answers'])
+            if connection == 1:
+                state['answers'].append(503)
+                self.send_error(503)
+                return
+            state['answers'].append(200)
+            self.send_response(200)
+            self.send_header('Content-Type', 'video/mp2t')
+            self.end_headers()
+            per_tick = 4  # every 20 ms: 2 Mbit/s
+            try:
+                while not stop.is_set() and (connection > 0 or state['next'] < drop_after):
+                    end = state['next'] + per_tick if connection > 0 else min(state['next'] + per_tick, drop_after)
+                    self.wfile.write(b''.join(datagram(n) for n in range(state['next'], end)))
+                    self.wfile.flush()
+                    state['next'] = end
+                    stop.wait(0.02)
+            except OSError:
+                pass
+
+        def log_message(self, *args):
+            pass
+
+    class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+        daemon_threads = True
+
+    server = Server(('127.0.0.1', 0), Handler)
+    threading.Thread(target=server.serve_forever, kwargs={'poll_interval': 0.1}, daemon=True).start()
+
+    def close():
+        stop.set()
+        server.shutdown()
+        server.server_close()
+    test.addCleanup(close)
+    return server.server_address[1], state
+
+
+@unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
+class RecorderOverHttp(E2ETestCase):
+    def test_a_stream_whose_connection_drops_goes_on_in_the_same_file(self):
+        drop_after = 400
+        port, state = serve_dropping_stream(self, drop_after)
+        folder = os.path.join(BUILD, 'e2e', 'test_recorder', 'http-drop')
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        target = os.path.join(folder, 'drop.ts')
+        inst = self.install()
+        proc = self.start(inst, '/bgrec', 'http://127.0.0.1:%d/live.ts' % port, 'ts', winpath(target), '0', 'Relay',
+                          '127.0.0.1', '-1')
+        rec = wait_window('obj_Form', 'Background recording', 20)
+        self.assertIsNotNone(rec)
+        self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Recording (TS format)\r'), 15),
+                        status(rec))
+        # Dropped, refused once, then served again: the engine asked three times.
+        self.assertTrue(wait_until(lambda: len(state['answers']) >= 3, 30), state['answers'])
+        self.assertEqual(state['answers'][:3], [200, 503, 200])
+        self.assertTrue(wait_until(lambda: os.path.getsize(target) > (drop_after + 200) * SIZE, 20),
+                        'the file did not grow after the stream came back')
+        self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Recording (TS format)\r'), 10),
+                        status(rec))
+        winauto('close', rec)
+        box = wait_window('#32770', 'Background recording', 10)
+        self.assertIsNotNone(box, 'closing a running recording asked nothing')
+        self.assertTrue(press(box, 'Да', 'Yes'))
+        self.assertEqual(self.wait_exit(proc, 20), 0)
+        with open(target, 'rb') as f:
+            data = f.read()
+        run = sent_run(data)
+        # One file: everything of the first connection, then the third's, without a gap.
+        self.assertIsNotNone(run, 'the file is not a gapless run of what was sent (%d bytes)' % len(data))
+        self.assertEqual(run[0], 0)
+        self.assertGreater(run[1], drop_after + 200)
+        self.assertLessEqual(run[1], state['next'])
 
 
 class RecorderWithoutEngine(E2ETestCase):
