@@ -80,6 +80,7 @@ struct PlayerHost {
   virtual void RefreshOsdGuide() {}
   // Settings window and control bar.
   virtual void ShowChannelSettings() {}  // the settings values changed: controls follow
+  virtual void ShowCaptureFolder(const std::string&) {}  // the setting was corrected: its box follows
   virtual void RedrawControlBar() {}
   virtual void EnableCropEdits(bool) {}
   virtual void SetVolumeTooltip(const std::string&) {}

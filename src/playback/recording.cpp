@@ -7,6 +7,21 @@
 
 namespace strevo {
 
+namespace {
+
+// The name rule may write the Capture folder's closing backslash back into
+// the setting; the settings window then shows the corrected folder, so that
+// what it shows is what is stored.
+std::string NameRecording(PlayerState& st, std::string_view prefix, std::string_view title, DateTime now) {
+  const std::string before = st.globals.capDir;
+  std::string name =
+      RecordingFileName(st.globals.capDir, prefix, title, RecordingFormat(st.globals.recMux), now);
+  if (st.globals.capDir != before && st.host) st.host->ShowCaptureFolder(st.globals.capDir);
+  return name;
+}
+
+}  // namespace
+
 void btnrec(PlayerState& st) {
   PlayerHost* host = st.host;
   if (st.directShowMode) {
@@ -30,8 +45,7 @@ void btnrec(PlayerState& st) {
   const std::string title =
       index >= 0 && index < static_cast<int>(st.channelTitles.size()) ? st.channelTitles[index] : std::string();
   const DateTime now = host ? host->LocalNow() : EncodeDate(2000, 1, 1);
-  st.recordingFile = RecordingFileName(st.globals.capDir, st.recordingNamePrefix, title,
-                                       RecordingFormat(st.globals.recMux), now);
+  st.recordingFile = NameRecording(st, st.recordingNamePrefix, title, now);
   st.recordingNamePrefix.clear();
   st.recordingWatch = RecordingWatch();
   // The engine keeps a file it cannot create to itself: learn it here.
@@ -65,7 +79,7 @@ RecorderArgs BackgroundRecordingArgs(PlayerState& st, int index, int minutes, st
   const std::string_view format = RecordingFormat(st.globals.recMux);
   a.address = MrlForRecorder(mrl, st.globals.iface);
   a.format = AsciiLower(format);
-  a.file = RecordingFileName(st.globals.capDir, prefix, title, format, now);
+  a.file = NameRecording(st, prefix, title, now);
   a.minutes = std::to_string(minutes);
   a.title = title;
   a.iface = InterfaceForRecorder(st.globals.iface);

@@ -83,6 +83,7 @@ void PlayerHostWin::FocusKeyControl() {
 void PlayerHostWin::SetChannelLabel(const std::string& text) { SetCurrentChannelText(mw_, text); }
 
 void PlayerHostWin::ShowChannelSettings() { strevo::ShowChannelSettings(mw_); }
+void PlayerHostWin::ShowCaptureFolder(const std::string&) { strevo::ShowCaptureFolder(mw_); }
 
 void PlayerHostWin::RedrawControlBar() {
   if (mw_.form.bottomBar) InvalidateRect(mw_.form.bottomBar, nullptr, TRUE);

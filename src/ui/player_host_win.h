@@ -29,6 +29,7 @@ class PlayerHostWin : public PlayerHost {
   void ArmStartPlayTimer() override;
   void AfterSwitch() override;
   void ShowChannelSettings() override;
+  void ShowCaptureFolder(const std::string& folder) override;
   void EnableCropEdits(bool enabled) override;
   void SetVolumeTooltip(const std::string& text) override;
   void FocusKeyControl() override;

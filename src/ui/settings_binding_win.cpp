@@ -74,6 +74,11 @@ void OpenEngineInterface(MainWindow& mw) {
 
 }  // namespace
 
+void ShowCaptureFolder(MainWindow& mw) {
+  Showing showing;
+  SetControlText(mw.settings, kIdCaptureDir, mw.globals.capDir);
+}
+
 void EnableCropEdits(MainWindow& mw, bool enabled) {
   for (int id : {kIdCropWidth, kIdCropHeight, kIdCropLeft, kIdCropTop}) EnableWindow(mw.settings.Control(id), enabled);
 }

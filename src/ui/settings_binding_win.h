@@ -16,6 +16,8 @@ void ShowAllSettings(MainWindow& mw);
 void ShowChannelSettings(MainWindow& mw);
 // A command of a settings control (the dispatcher's settings part).
 void SettingsControlChanged(MainWindow& mw, int id, int code);
+// The Capture folder's box, after the setting was corrected elsewhere.
+void ShowCaptureFolder(MainWindow& mw);
 // The crop edits can be typed into only while manual crop is on.
 void EnableCropEdits(MainWindow& mw, bool enabled);
 

@@ -99,6 +99,10 @@ class RecordingInThePlayer(RecordingHelpers, E2ETestCase):
         self.record(inst, main)
         self.assertTrue(wait_until(lambda: 'end btnrec' in inst.log_messages(), 20))
         after = datetime.datetime.now()
+        # The settings window's Capture box shows the setting as corrected.
+        boxes = [w.text for w in children(windows('StrevoSettings')[0].hwnd)
+                 if w.cls == 'Edit' and w.text.startswith(winpath(capture))]
+        self.assertEqual(boxes, [winpath(capture) + '\\'])
         names = wait_until(lambda: os.listdir(capture), 10)
         self.assertEqual(len(names), 1, names)
         m = re.fullmatch(r'News_Sport_ 1-(\d{8}-\d{6})\.ts', names[0])

@@ -140,6 +140,7 @@ struct FakeHost : PlayerHost {
   void ArmStartPlayTimer() override { events.push_back("start-play timer"); }
   void EnableCropEdits(bool on) override { events.push_back(on ? "crop edits on" : "crop edits off"); }
   void FocusKeyControl() override { events.push_back("focus keys"); }
+  void ShowCaptureFolder(const std::string& folder) override { events.push_back("capture folder " + folder); }
 };
 
 // Collects the event log while a test runs.

@@ -159,6 +159,29 @@ TEST(Btnrec, ThePrefixServesOneRecording) {
   EXPECT_EQ(r.st.recordingFile, "C:\\News-20261208-210509.mpg");
 }
 
+TEST(Btnrec, TheCorrectedCaptureFolderIsShownInItsBox) {
+  Rig r(2);
+  auto shown = [&] {
+    std::vector<std::string> folders;
+    for (const auto& e : r.host.events)
+      if (e.rfind("capture folder ", 0) == 0) folders.push_back(e.substr(15));
+    r.host.events.clear();
+    return folders;
+  };
+  r.st.channelSelectorIndex = 1;
+  r.st.globals.capDir = "D:\\Rec";
+  btnrec(r.st);
+  EXPECT_EQ(shown(), std::vector<std::string>{"D:\\Rec\\"});
+  btnrec(r.st);
+  // Already corrected: nothing to show.
+  btnrec(r.st);
+  EXPECT_EQ(shown(), std::vector<std::string>{});
+  // The background recorder's name corrects it too.
+  r.st.globals.capDir = "E:\\Tv";
+  BackgroundRecordingArgs(r.st, 2, 0, "", kEvening);
+  EXPECT_EQ(shown(), std::vector<std::string>{"E:\\Tv\\"});
+}
+
 TEST(Btnrec, ThePseudoChannelStopsAndSetsTheFlagButStartsNothing) {
   Rig r(2);
   r.engine.playing = 1;
