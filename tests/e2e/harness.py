@@ -6,6 +6,7 @@ import atexit
 import fcntl
 import glob
 import os
+import re
 import select
 import shutil
 import subprocess
@@ -131,11 +132,20 @@ def wait_until(predicate, timeout, step=0.1):
         time.sleep(step)
 
 
+_ESCAPES = {'r': '\r', 'n': '\n', 't': '\t', '\\': '\\'}
+
+
+def _unescape(text):
+    """winauto's escapes read left to right, so that a path's "\\t" stays a
+    backslash and a "t"."""
+    return re.sub(r'\\(.)', lambda m: _ESCAPES.get(m.group(1), m.group(0)), text)
+
+
 class Window:
     def __init__(self, fields):
         self.hwnd = fields[0]
         self.cls = fields[1]
-        self.text = fields[2].replace('\\r', '\r').replace('\\n', '\n').replace('\\t', '\t').replace('\\\\', '\\')
+        self.text = _unescape(fields[2])
         self.visible = fields[3] == '1'
         self.x, self.y, self.w, self.h = (int(v) for v in fields[4:8])
 
