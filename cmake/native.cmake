@@ -40,7 +40,7 @@ gtest_discover_tests(engine3_tests DISCOVERY_TIMEOUT 60
 # The engine's portable support code, a library of its own.
 add_subdirectory(engine)
 
-foreach(sub tests/fuzz tools)
+foreach(sub tests/fuzz tests/tools tools)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${sub}/CMakeLists.txt)
     add_subdirectory(${sub})
   endif()
