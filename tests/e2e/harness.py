@@ -5,12 +5,15 @@ processes). Standard library only. Every wait is bounded.
 import atexit
 import fcntl
 import glob
+import http.server
 import os
 import re
 import select
 import shutil
+import socketserver
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 
@@ -115,6 +118,25 @@ class FixedPort:
     def release(self):
         if not self.file.closed:
             self.file.close()
+
+
+class _StreamServer(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+
+
+def serve_http(test, handler, stop):
+    """Serves `handler` on 127.0.0.1 at a free port, on a thread of its own,
+    until the test ends; then `stop` (an Event the handler's streaming loop
+    waits on) is set first, so that no answer outlives the test. The port."""
+    server = _StreamServer(('127.0.0.1', 0), handler)
+    threading.Thread(target=server.serve_forever, kwargs={'poll_interval': 0.1}, daemon=True).start()
+
+    def close():
+        stop.set()
+        server.shutdown()
+        server.server_close()
+    test.addCleanup(close)
+    return server.server_address[1]
 
 
 def winpath(path):

@@ -10,12 +10,11 @@ import http.server
 import os
 import re
 import shutil
-import socketserver
 import threading
 import time
 import unittest
 
-from harness import BUILD, RUN_DIR, E2ETestCase, children, press, wait_gone, wait_until, wait_window, windows, \
+from harness import BUILD, RUN_DIR, E2ETestCase, children, press, serve_http, wait_gone, wait_until, wait_window, windows, \
     winauto, winpath
 from multicast import SIZE, datagram, sent_run, start_sender
 from test_playback import Trace, globals_record
@@ -210,18 +209,7 @@ def serve_dropping_stream(test, drop_after):
         def log_message(self, *args):
             pass
 
-    class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
-        daemon_threads = True
-
-    server = Server(('127.0.0.1', 0), Handler)
-    threading.Thread(target=server.serve_forever, kwargs={'poll_interval': 0.1}, daemon=True).start()
-
-    def close():
-        stop.set()
-        server.shutdown()
-        server.server_close()
-    test.addCleanup(close)
-    return server.server_address[1], state
+    return serve_http(test, Handler, stop), state
 
 
 @unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')

@@ -8,14 +8,13 @@ import importlib.machinery
 import importlib.util
 import os
 import re
-import socketserver
 import struct
 import subprocess
 import threading
 import time
 import unittest
 
-from harness import BUILD, RUN_DIR, E2ETestCase, children, press, wait_window, wait_until, windows, winauto, winpath
+from harness import BUILD, RUN_DIR, E2ETestCase, children, press, serve_http, wait_window, wait_until, windows, winauto, winpath
 from test_playback import ENGINE, PLAYER_COMMAND, SELECT, Trace, write_channels
 
 MENU_BASE, MENU_SNAPSHOT = 40000, 32
@@ -56,18 +55,7 @@ def serve_clip(test):
         def log_message(self, *args):
             pass
 
-    class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
-        daemon_threads = True
-
-    server = Server(('127.0.0.1', 0), Handler)
-    threading.Thread(target=server.serve_forever, kwargs={'poll_interval': 0.1}, daemon=True).start()
-
-    def close():
-        stop.set()
-        server.shutdown()
-        server.server_close()
-    test.addCleanup(close)
-    return server.server_address[1]
+    return serve_http(test, Handler, stop)
 
 
 def read_bmp(path):
