@@ -93,9 +93,27 @@ static void Pad(std::string& out, int v, int width) {
   out += s;
 }
 
+// Whether the picture holds a day number ("d" or "dd") outside quoted text.
+static bool HasDayNumber(std::string_view pic) {
+  for (size_t i = 0; i < pic.size();) {
+    if (pic[i] == '\'') {
+      const size_t e = pic.find('\'', i + 1);
+      if (e == std::string_view::npos) return false;
+      i = e + 1;
+      continue;
+    }
+    size_t n = 1;
+    while (i + n < pic.size() && pic[i + n] == pic[i]) ++n;
+    if (pic[i] == 'd' && n <= 2) return true;
+    i += n;
+  }
+  return false;
+}
+
 std::string FormatDateTime(std::string_view pic, DateTime value, const LocaleNames& names) {
   const DateTimeParts p = DecodeDateTime(value);
   const int dow = DayOfWeek(value) - 1;
+  const bool genitive = HasDayNumber(pic);
   std::string out;
   size_t i = 0;
   while (i < pic.size()) {
@@ -119,6 +137,7 @@ std::string FormatDateTime(std::string_view pic, DateTime value, const LocaleNam
       case 'M':
         if (n <= 2) Pad(out, p.month, static_cast<int>(n));
         else if (n == 3) out += names.shortMonths[p.month - 1];
+        else if (genitive && !names.genitiveMonths[p.month - 1].empty()) out += names.genitiveMonths[p.month - 1];
         else out += names.longMonths[p.month - 1];
         break;
       case 'y':

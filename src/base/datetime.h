@@ -31,9 +31,14 @@ int DayOfWeek(DateTime value);
 DateTime FileTimeToDateTime(uint64_t ticks);
 
 // Names for the "ddd"/"dddd"/"MMM"/"MMMM" pictures; index 0 is Monday / January.
+// Some languages name a month differently after a day number ("8 декабря"
+// but "декабрь"): "MMMM" takes `genitiveMonths` when the picture also holds a
+// day number ("d" or "dd"), as Windows does; empty entries fall back to
+// `longMonths`.
 struct LocaleNames {
   std::array<std::string, 7> shortDays, longDays;
   std::array<std::string, 12> shortMonths, longMonths;
+  std::array<std::string, 12> genitiveMonths;
   static const LocaleNames& English();
 };
 

@@ -76,11 +76,16 @@ std::string GuideNowTextOf(const ProgrammeList* list, DateTime now, int shiftHou
 
 ChannelGuide ChannelGuideOf(const std::vector<std::string>& titles, const std::vector<std::string>& mrls,
                             const ConfigList& config, std::string_view title, const std::string& guideFolder) {
-  ChannelGuide g;
   auto it = std::find(titles.begin(), titles.end(), title);
-  const size_t pos = static_cast<size_t>(it - titles.begin());
-  if (it == titles.end() || pos >= mrls.size()) return g;
-  const int record = FindRecordIndex(config, mrls[pos]);
+  if (it == titles.end()) return {};
+  return ChannelGuideAt(mrls, config, static_cast<size_t>(it - titles.begin()), guideFolder);
+}
+
+ChannelGuide ChannelGuideAt(const std::vector<std::string>& mrls, const ConfigList& config, size_t position,
+                            const std::string& guideFolder) {
+  ChannelGuide g;
+  if (position >= mrls.size()) return g;
+  const int record = FindRecordIndex(config, mrls[position]);
   if (record < 0) return g;
   const std::string& line = config[static_cast<size_t>(record)];
   const std::string name = ExtractField(line, "|", 15);

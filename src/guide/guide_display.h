@@ -43,6 +43,9 @@ struct ChannelGuide {
 };
 ChannelGuide ChannelGuideOf(const std::vector<std::string>& titles, const std::vector<std::string>& mrls,
                             const ConfigList& config, std::string_view title, const std::string& guideFolder);
+// The same for the channel at a position of the title list.
+ChannelGuide ChannelGuideAt(const std::vector<std::string>& mrls, const ConfigList& config, size_t position,
+                            const std::string& guideFolder);
 
 // Everything a guide look-up for a channel needs.
 struct GuideContext {
