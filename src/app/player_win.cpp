@@ -15,6 +15,7 @@
 #include "app/splash_win.h"
 #include "guide/guide_files_win.h"
 #include "guide/netif_win.h"
+#include "ui/guide_export_win.h"
 #include "ui/guide_ui_win.h"
 #include "base/text_helpers.h"
 #include "ui/channel_list_win.h"
@@ -290,10 +291,7 @@ int RunPlayer(const Args& args) {
   LogLine("end translate");
   {
     // The settings window takes the translated caption of "Настройки\t(Ctrl+P)" up to its tab.
-    wchar_t buf[256] = L"";
-    GetMenuStringW(mw.form.mainMenu.owner[kMenuSettings], mw.form.mainMenu.position[kMenuSettings], buf, 256,
-                   MF_BYPOSITION);
-    std::string caption = Narrow(buf);
+    const std::string caption = MenuItemCaption(mw.form.mainMenu, kMenuSettings);
     SetWindowTextUtf8(mw.frmCfg, caption.substr(0, caption.find('\t')));
   }
 
@@ -368,6 +366,7 @@ int RunPlayer(const Args& args) {
         (maintenance == Maintenance::UpdateGuide && args.Second() == "/updatem3u"))
       ReloadChannelList(mw, true);
     if (maintenance == Maintenance::UpdateGuide) RunGuideUpdateAndWait(mw);
+    if (maintenance == Maintenance::ExportGuide) ExportGuide(mw, "$all", args.Second(), nullptr);
     EndMaintenanceRun(mw);
   }
 

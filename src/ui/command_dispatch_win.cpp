@@ -9,6 +9,7 @@
 #include "playback/settings_map.h"
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
+#include "ui/guide_export_win.h"
 #include "ui/guide_ui_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/recording_win.h"
@@ -72,6 +73,14 @@ void PlaySelectedListChannel(MainWindow& mw) {
   const int sel = static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0));
   // lstPlaylist holds the channels without the pseudo-channel.
   if (sel >= 0) SelectChannel(mw, sel + 1, Sender::Control);
+}
+
+// The guide of the channel selected in the list, in the guide list.
+void ShowSelectedListGuide(MainWindow& mw) {
+  if (!mw.lstPlaylist) return;
+  const int sel = static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0));
+  if (sel >= 0 && static_cast<size_t>(sel) + 1 < mw.channelTitles.size())
+    ExportGuide(mw, mw.channelTitles[sel + 1], "$tmp", mw.overlays.box);
 }
 
 void RestoreWindows(MainWindow& mw) {
@@ -205,6 +214,10 @@ void RunCommand(MainWindow& mw, const Command& command) {
       break;
     case ShowOsd: strevo::ShowOsd(mw, "$cur"); break;
     case UpdateGuide: StartGuideUpdate(mw); break;
+    case GuideCurrent: ToggleGuideList(mw); break;
+    case GuideAll: ExportGuide(mw, "$all", "$tmp", nullptr); break;
+    case ExportHtml: ExportGuide(mw, "$all", "", nullptr); break;
+    case ListGuide: ShowSelectedListGuide(mw); break;
 
     case ListPlay: PlaySelectedListChannel(mw); break;
     case ListMenu: PopUp(mw, mw.form.listMenu.root, mw.frmVideo, command.a, command.b); break;
@@ -228,14 +241,9 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case WindowResize:
     case PanelDrag: RunInputCommand(mw, command); break;
 
-    // Desktop mode, the guide pages and their export and the browser panel
-    // have no operation in the player yet.
+    // Desktop mode and the browser panel have no operation in the player yet.
     case DesktopMode:
-    case GuideCurrent:
-    case GuideAll:
-    case ExportHtml:
     case Browser:
-    case ListGuide:
     case None:
     case Count:
       break;

@@ -27,21 +27,9 @@ namespace {
 
 constexpr UINT kOsdHideMs = 5000;
 
-std::string MenuCaption(const MainWindow& mw, int number) {
-  const PopupMenu& menu = mw.form.mainMenu;
-  if (static_cast<size_t>(number) >= menu.owner.size() || !menu.owner[number]) return {};
-  wchar_t buf[256] = L"";
-  GetMenuStringW(menu.owner[number], menu.position[number], buf, 256, MF_BYPOSITION);
-  return Narrow(buf);
-}
+std::string MenuCaption(const MainWindow& mw, int number) { return MenuItemCaption(mw.form.mainMenu, number); }
 
 std::string GuideFolder() { return ExeFolder() + "\\TVGuide"; }
-
-// The guide's files as the cache sees them; emptied with the cache.
-WinGuideFiles& GuideFilesOnDisk() {
-  static WinGuideFiles files;
-  return files;
-}
 
 // Updates running or waiting; the mutex lets them run one after the other.
 std::mutex g_updateRun;
@@ -110,6 +98,11 @@ void RunUpdate(GuideUpdateRequest request, GuideUpdateUi ui, HWND progressBar) {
 }
 
 }  // namespace
+
+WinGuideFiles& GuideFilesOnDisk() {
+  static WinGuideFiles files;
+  return files;
+}
 
 std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextMode mode) {
   GuideContext ctx{mw.channelTitles,      mw.channelMrls, mw.channelSelectorIndex, mw.configList,

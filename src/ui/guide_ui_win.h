@@ -9,6 +9,10 @@
 namespace strevo {
 
 struct MainWindow;
+class WinGuideFiles;
+
+// The guide's files as the cache sees them; forgotten with the cache.
+WinGuideFiles& GuideFilesOnDisk();
 
 // The guide text of a channel title or "$cur" (see GuideNowText).
 std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextMode mode);

@@ -79,4 +79,13 @@ void SetMenuItemCaption(const PopupMenu& menu, int number, const std::string& ca
   SetMenuItemInfoW(owner, pos, TRUE, &mi);
 }
 
+std::string MenuItemCaption(const PopupMenu& menu, int number) {
+  HMENU owner;
+  UINT pos;
+  if (!Locate(menu, number, owner, pos)) return {};
+  wchar_t buf[256] = L"";
+  GetMenuStringW(owner, pos, buf, 256, MF_BYPOSITION);
+  return Narrow(buf);
+}
+
 }  // namespace strevo

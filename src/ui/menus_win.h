@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "ui/menus.h"
@@ -31,5 +32,7 @@ void SetMenuItemChecked(const PopupMenu& menu, int number, bool checked);
 bool IsMenuItemChecked(const PopupMenu& menu, int number);
 void SetMenuItemEnabled(const PopupMenu& menu, int number, bool enabled);
 void SetMenuItemCaption(const PopupMenu& menu, int number, const std::string& caption);
+// The item's current caption (a translation may have changed it).
+std::string MenuItemCaption(const PopupMenu& menu, int number);
 
 }  // namespace strevo

@@ -8,6 +8,7 @@
 #include "playback/libvlc3_win.h"
 #include "playback/vlclib_win.h"
 #include "ui/engine_check_win.h"
+#include "ui/guide_export_win.h"
 #include "ui/input.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_binding_win.h"
@@ -119,6 +120,11 @@ void PlayerHostWin::ArmStartPlayTimer() { SetTimer(mw_.hwnd, kStartPlayTimer, 30
 void PlayerHostWin::AfterSwitch() {
   if (mw_.frmVideo && IsWindowVisible(mw_.frmVideo)) SetForegroundWindow(mw_.frmVideo);
 }
+
+bool PlayerHostWin::GuideWindowVisible() { return mw_.overlays.box && IsWindowVisible(mw_.overlays.box); }
+
+// The guide list follows the channel.
+void PlayerHostWin::RegenerateGuideWindow() { ExportGuide(mw_, "$cur", "$tmp", mw_.overlays.box); }
 
 int WindowsMajorVersion() {
   // GetVersionEx reports what the manifest allows; the kernel tells the truth.

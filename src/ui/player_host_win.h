@@ -33,6 +33,8 @@ class PlayerHostWin : public PlayerHost {
   void EnableCropEdits(bool enabled) override;
   void SetVolumeTooltip(const std::string& text) override;
   void FocusKeyControl() override;
+  bool GuideWindowVisible() override;
+  void RegenerateGuideWindow() override;
 
  private:
   MainWindow& mw_;
