@@ -122,6 +122,10 @@ endif()
 add_executable(guide_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/fuzz/guide_bench.cpp)
 target_link_libraries(guide_bench PRIVATE strevo_shell)
 
+# Used by scripts/bench-xmltv: reading a large XMLTV guide under Wine.
+add_executable(xmltv_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/fuzz/xmltv_bench.cpp)
+target_link_libraries(xmltv_bench PRIVATE strevo_shell psapi)
+
 add_executable(winauto ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/winauto.cpp)
 target_link_libraries(winauto PRIVATE user32 gdi32 ole32)
 target_link_options(winauto PRIVATE -municode)

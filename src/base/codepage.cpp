@@ -232,4 +232,85 @@ std::string Utf8ToCodePage(std::string_view utf8, int codepage, char fallback) {
   return out;
 }
 
+Utf8Kind ClassifyUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  bool wide = false;
+  size_t i = 0;
+  while (i < n) {
+    i += AsciiRun(p + i, n - i);
+    if (i >= n) break;
+    uint32_t cp = 0;
+    const size_t used = DecodeUtf8(p + i, n - i, &cp);
+    if (used == 0) return Utf8Kind::Invalid;
+    wide = true;
+    i += used;
+  }
+  return wide ? Utf8Kind::NonAscii : Utf8Kind::Ascii;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t units = bytes.size() / 2;
+  auto unit = [&](size_t k) -> uint32_t {
+    return bigEndian ? (p[2 * k] << 8 | p[2 * k + 1]) : (p[2 * k + 1] << 8 | p[2 * k]);
+  };
+  for (size_t k = 0; k < units; ++k) {
+    uint32_t u = unit(k);
+    if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
+      const uint32_t low = unit(k + 1);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+        ++k;
+      }
+    }
+    AppendUtf8(out, u);  // a lone surrogate becomes U+FFFD
+  }
+  return out;
+}
+
+std::string FoldCase(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const size_t n = utf8.size();
+  size_t i = 0;
+  while (i < n) {
+    uint32_t cp = 0;
+    size_t used = DecodeUtf8(p + i, n - i, &cp);
+    if (used == 0) {  // kept as it is: comparing such bytes exactly is all one can do
+      out.push_back(utf8[i++]);
+      continue;
+    }
+    i += used;
+    if (cp >= 'A' && cp <= 'Z') cp += 0x20;
+    else if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) cp += 0x20;  // Latin-1
+    else if (cp >= 0x410 && cp <= 0x42F) cp += 0x20;                // Cyrillic А..Я
+    else if (cp >= 0x400 && cp <= 0x40F) cp += 0x50;                // Ѐ..Џ, Ё among them
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
 }  // namespace strevo

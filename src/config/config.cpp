@@ -161,7 +161,33 @@ const O kGlobalFields[] = {
 };
 static_assert(std::size(kGlobalFields) + 1 == kGlobalFieldCount);
 
+const O kExtFields[] = {
+    {1, K::Flag, &S::readM3uTags},
+};
+
 }  // namespace
+
+void ReadExtRecord(const ConfigList& list, GlobalSettings& settings) {
+  const int at = FindRecordIndex(list, kExtKey);
+  ReadOptions<GlobalSettings>(kExtFields, at < 0 ? std::string_view(kExtKey) : list[static_cast<size_t>(at)],
+                              settings);
+}
+
+void StoreExtRecord(ConfigList& list, const GlobalSettings& settings) {
+  const int at = FindRecordIndex(list, kExtKey);
+  if (at < 0 && !settings.readM3uTags) return;
+  std::string record = WriteOptions<GlobalSettings>(kExtFields, kExtKey, settings);
+  if (at >= 0) {
+    // A newer version's fields after ours stay as they are.
+    std::string_view old = list[static_cast<size_t>(at)];
+    for (size_t n = 0; n <= std::size(kExtFields) && !old.empty(); ++n) {
+      const size_t bar = old.find('|');
+      old = bar == std::string_view::npos ? std::string_view() : old.substr(bar + 1);
+    }
+    record += old;
+  }
+  StoreRecord(list, record);
+}
 
 void ReadGlobalFields(std::string_view record, GlobalSettings& settings) {
   ReadOptions<GlobalSettings>(kGlobalFields, record, settings);
@@ -173,10 +199,13 @@ std::string BuildGlobalRecord(const GlobalSettings& settings) {
 
 void StoreGlobalRecord(ConfigList& list, const GlobalSettings& settings) {
   StoreRecord(list, BuildGlobalRecord(settings));
+  StoreExtRecord(list, settings);
   LogLine("сап saved");
 }
 
 bool ApplyGlobalRecord(const ConfigList& list, GlobalSettings& s, GlobalApplyHost& host) {
+  // Before the channel list, which it decides how to read.
+  ReadExtRecord(list, s);
   int at = FindRecordIndex(list, kGlobalsKey);
   if (at < 0) {
     s.playlistUrl.clear();

@@ -83,6 +83,9 @@ struct GlobalSettings {
   bool autoSwitch = false;
   bool noDeinterlace = false;
   bool noCrop = false;
+  // Kept in a record of its own, "?Ext", which older versions keep as an
+  // unknown line: read the channel list with its M3U tags.
+  bool readM3uTags = false;
 };
 
 // Number of fields of a global record, the key included.
@@ -117,6 +120,14 @@ void ReadGlobalFields(std::string_view record, GlobalSettings& settings);
 
 // "?Globals|" followed by the 34 fields, each followed by "|".
 std::string BuildGlobalRecord(const GlobalSettings& settings);
+
+inline constexpr std::string_view kExtKey = "?Ext";
+// Reads the "?Ext" record's fields; the defaults when the list has none.
+void ReadExtRecord(const ConfigList& list, GlobalSettings& settings);
+// Stores the "?Ext" record: replaced when the list has one (fields past the
+// ones this version knows are kept), added only when an option in it is on,
+// so a configuration that never used them stays byte for byte as it was.
+void StoreExtRecord(ConfigList& list, const GlobalSettings& settings);
 
 // Builds the global record and stores it into the list; logs "сап saved".
 void StoreGlobalRecord(ConfigList& list, const GlobalSettings& settings);

@@ -102,6 +102,11 @@ std::string GuideNowText(const GuideContext& ctx, std::string_view channel, Guid
     title = ctx.titles[static_cast<size_t>(ctx.currentIndex)];
   }
   const ChannelGuide g = ChannelGuideOf(ctx.titles, ctx.mrls, ctx.config, title, ctx.guideFolder);
+  if (ctx.listGuides) {
+    const size_t pos = static_cast<size_t>(std::find(ctx.titles.begin(), ctx.titles.end(), title) - ctx.titles.begin());
+    if (pos < ctx.listGuides->size() && (*ctx.listGuides)[pos])
+      return GuideNowTextOf((*ctx.listGuides)[pos].get(), ctx.now, g.shiftHours, mode, maxLength, ctx.updateCaption);
+  }
   if (g.basePath.empty()) return {};
   GuideAnswer answer;
   if (ctx.cache.Get(g.basePath, ctx.files, ctx.codepage, answer) != GuideStatus::Ok) return {};

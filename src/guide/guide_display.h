@@ -59,6 +59,9 @@ struct GuideContext {
   int codepage;
   DateTime now;
   std::string updateCaption;
+  // An XMLTV guide's lists, index-aligned with `titles` (null entries: none);
+  // a channel's list here is used before its JTV files.
+  const std::vector<GuideAnswer>* listGuides = nullptr;
 };
 
 // `channel` is a title or "$cur". Empty when the channel has no guide, the

@@ -19,37 +19,26 @@ HttpTarget SplitHttpAddress(std::string_view address) {
   return {std::string(rest.substr(0, slash)), std::string(rest.substr(slash))};
 }
 
-namespace {
-
-// Splits at CR LF, LF or a lone CR, as a text-file reader does; a line end at
-// the very end of the file opens no further line.
-class LineReader {
- public:
-  explicit LineReader(std::string_view text) : text_(text) {}
-  bool AtEnd() const { return pos_ >= text_.size(); }
-  std::string_view Next() {
-    if (AtEnd()) return {};
-    size_t start = pos_;
-    size_t end = text_.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      pos_ = text_.size();
-      return text_.substr(start);
-    }
-    pos_ = end + 1;
-    if (text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
-    return text_.substr(start, end - start);
+std::string_view ListLineReader::Next() {
+  if (AtEnd()) return {};
+  size_t start = pos_;
+  size_t end = text_.find_first_of("\r\n", start);
+  if (end == std::string_view::npos) {
+    pos_ = text_.size();
+    return text_.substr(start);
   }
+  pos_ = end + 1;
+  if (text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+  return text_.substr(start, end - start);
+}
 
- private:
-  std::string_view text_;
-  size_t pos_ = 0;
-};
-
-}  // namespace
+std::string SubmenuCaption(size_t number, std::string_view title) {
+  return std::to_string(number) + ". " + ReplaceAll("$$$", "&&", ReplaceAll("&", "$$$", title));
+}
 
 ChannelList ParsePlaylist(std::string_view bytes, std::string_view pseudoTitle, const TextConverter& ansiToUtf8) {
   ChannelList list;
-  LineReader reader(bytes);
+  ListLineReader reader(bytes);
   std::string_view first = reader.AtEnd() ? std::string_view("#") : reader.Next();
   list.utf8 = first.empty() || first[0] != '#';
   auto toText = [&](std::string_view raw) { return list.utf8 || !ansiToUtf8 ? std::string(raw) : ansiToUtf8(raw); };
@@ -65,7 +54,7 @@ ChannelList ParsePlaylist(std::string_view bytes, std::string_view pseudoTitle, 
     std::string_view address = reader.Next();
     list.mrls.push_back(TrimBlanks(toText(address)));
     const size_t n = list.titles.size();  // entries now in the channel list control, this one included
-    list.submenu.push_back(std::to_string(n) + ". " + ReplaceAll("$$$", "&&", ReplaceAll("&", "$$$", title)));
+    list.submenu.push_back(SubmenuCaption(n, title));
     list.titles.push_back(std::move(title));
   }
   return list;

@@ -30,6 +30,20 @@ inline constexpr int64_t kPlaylistMaxBytes = kChannelListLimits.maxBytes;
 
 using TextConverter = std::function<std::string(std::string_view)>;
 
+// What a list read with its tags says of a channel besides title and address.
+struct ChannelTags {
+  std::string tvgId;
+  std::string tvgName;
+  std::string tvgLogo;
+  std::string group;  // group-title, else the entry's #EXTGRP
+  // tvg-shift in minutes (the attribute is in hours and may hold a fraction);
+  // the list header's value for entries without their own.
+  int tvgShiftMinutes = 0;
+  // Engine options of the entry's #EXTVLCOPT lines, as "name=value", of the
+  // few names the player passes on (kPassedEntryOptions).
+  std::vector<std::string> options;
+};
+
 struct ChannelList {
   // Index-aligned; index 0 is the pseudo-channel with the address "?".
   std::vector<std::string> titles;
@@ -38,8 +52,27 @@ struct ChannelList {
   // every "&" doubled so the menu shows it as it is.
   std::vector<std::string> submenu;
   bool utf8 = false;
+  // Index-aligned with titles when the list was read with its tags (entry 0,
+  // the pseudo-channel's, is empty); empty otherwise.
+  std::vector<ChannelTags> tags;
   int ChannelCount() const { return static_cast<int>(titles.size()) - 1; }
 };
+
+// Splits at CR LF, LF or a lone CR, as a text-file reader does; a line end at
+// the very end of the file opens no further line.
+class ListLineReader {
+ public:
+  explicit ListLineReader(std::string_view text) : text_(text) {}
+  bool AtEnd() const { return pos_ >= text_.size(); }
+  std::string_view Next();
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+};
+
+// "n. title" with every "&" doubled once, so the menu shows the title as it is.
+std::string SubmenuCaption(size_t number, std::string_view title);
 
 // Parses the bytes of the local copy. The first line decides the encoding: a
 // list whose first line does not begin with "#" (a byte-order mark, say) is

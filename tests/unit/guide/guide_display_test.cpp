@@ -153,6 +153,17 @@ TEST(GuideNowText, ChannelsFindTheirGuideByTheirOwnRecord) {
   EXPECT_EQ(cache.size(), 1u);  // the empty name read nothing
   ctx.currentIndex = 7;
   EXPECT_EQ(GuideNowText(ctx, "$cur", GuideTextMode::Summary), "");
+
+  // An XMLTV guide's list comes first; the record's correction still counts.
+  auto xml = std::make_shared<ProgrammeList>(List({{At(17, 0), "From XMLTV"}, {At(19, 0), ""}}));
+  const std::vector<GuideAnswer> lists{nullptr, nullptr, xml, nullptr};
+  ctx.listGuides = &lists;
+  ctx.currentIndex = 1;
+  EXPECT_EQ(GuideNowText(ctx, "Two", GuideTextMode::Summary), "{19:00-21:00, 25% \"From XMLTV\"}");
+  EXPECT_EQ(GuideNowText(ctx, "One", GuideTextMode::Summary), "{19:00-20:00, 50% \"Shifted\"}");  // JTV still
+  const std::vector<GuideAnswer> shorter{nullptr};
+  ctx.listGuides = &shorter;
+  EXPECT_EQ(GuideNowText(ctx, "Two", GuideTextMode::Summary), "");
 }
 
 TEST(OsdText, MessagesAdjustmentsAndChannels) {

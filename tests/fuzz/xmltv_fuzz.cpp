@@ -1,0 +1,51 @@
+// libFuzzer target: an XMLTV guide from any bytes, gzip-packed or not, then
+// matched against a small channel list.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "guide/unzip/gzip.h"
+#include "guide/xmltv.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  std::string unpacked;
+  if (strevo::IsGzip(bytes)) {
+    const strevo::GunzipStatus status = strevo::Gunzip(bytes, 1 << 20, unpacked);
+    if (unpacked.size() > (1 << 20)) __builtin_trap();
+    if (status != strevo::GunzipStatus::Ok) return 0;
+    bytes = unpacked;
+  }
+  strevo::XmltvGuide guide;
+  const strevo::XmltvStatus status =
+      strevo::ParseXmltv(bytes, [](strevo::DateTime) { return 180; }, guide);
+  if (status != strevo::XmltvStatus::Ok) {
+    if (!guide.channels.empty() || guide.programmeCount != 0) __builtin_trap();
+    return 0;
+  }
+  size_t programmes = 0;
+  for (const strevo::XmltvChannel& c : guide.channels) {
+    for (size_t k = 0; k < c.programmes.size(); ++k) {
+      if (c.programmes[k].text.size() > strevo::kGuideTextMax) __builtin_trap();
+      if (k > 0 && c.programmes[k].start < c.programmes[k - 1].start) __builtin_trap();
+      if (!c.programmes[k].text.empty()) ++programmes;
+    }
+    if (c.programmes.size() > 2 * guide.programmeCount + 1) __builtin_trap();
+  }
+  if (programmes > guide.programmeCount) __builtin_trap();
+  std::vector<strevo::XmltvListChannel> list;
+  for (const strevo::XmltvChannel& c : guide.channels) {
+    list.push_back({c.names.empty() ? std::string() : c.names[0], "", "", ""});
+    list.push_back({"", c.id, "", ""});
+  }
+  const std::vector<int> matched = strevo::MatchXmltvChannels(guide, list);
+  if (matched.size() != list.size()) __builtin_trap();
+  for (size_t i = 0; i < matched.size(); ++i) {
+    // Every channel finds a guide channel by its own id.
+    if (i % 2 == 1 && matched[i] < 0) __builtin_trap();
+    if (matched[i] >= static_cast<int>(guide.channels.size())) __builtin_trap();
+  }
+  return 0;
+}
