@@ -353,6 +353,7 @@ int RunPlayer(const Args& args) {
 
   ApplyGlobalConfiguration(mw);  // also docks the video when the configuration says so
   ShowGlobalsInControls(mw);
+  LoadStoredXmltv(mw);  // after the channel list, which it is matched to
   Progress(mw, 40);
   Progress(mw, 45);
 

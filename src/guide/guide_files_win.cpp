@@ -27,6 +27,23 @@ static std::wstring UpperName(std::wstring name) {
   return name;
 }
 
+int LocalOffsetMinutesAt(DateTime utc) {
+  const DateTimeParts p = DecodeDateTime(utc);
+  SYSTEMTIME u{};
+  u.wYear = static_cast<WORD>(p.year);
+  u.wMonth = static_cast<WORD>(p.month);
+  u.wDay = static_cast<WORD>(p.day);
+  u.wHour = static_cast<WORD>(p.hour);
+  u.wMinute = static_cast<WORD>(p.minute);
+  SYSTEMTIME local{};
+  if (p.year < 1601 || !SystemTimeToTzSpecificLocalTime(nullptr, &u, &local)) return 0;
+  FILETIME fu{}, fl{};
+  SystemTimeToFileTime(&u, &fu);
+  SystemTimeToFileTime(&local, &fl);
+  const auto ticks = [](const FILETIME& f) { return static_cast<int64_t>(uint64_t{f.dwHighDateTime} << 32 | f.dwLowDateTime); };
+  return static_cast<int>((ticks(fl) - ticks(fu)) / (60LL * 10'000'000));
+}
+
 bool WinGuideFiles::Exists(const std::string& path) {
   const std::string folder = FolderOf(path);
   auto it = listings_.find(folder);
@@ -88,6 +105,15 @@ void WinGuideUpdateSystem::RemoveTree(const std::string& folder) { RemoveFolderT
 
 bool WinGuideUpdateSystem::MoveFilesInto(const std::string& from, const std::string& to) {
   return strevo::MoveFilesInto(from, to);
+}
+
+bool WinGuideUpdateSystem::ReadFile(const std::string& path, int64_t limit, std::string& bytes) {
+  return ReadFileBytes(path, bytes, limit);
+}
+
+bool WinGuideUpdateSystem::WriteFile(const std::string& path, const std::string& bytes) {
+  CreateDirectoryW(Widen(FolderOf(path)).c_str(), nullptr);
+  return WriteFileReplacing(path, bytes);
 }
 
 }  // namespace strevo

@@ -16,6 +16,10 @@ namespace strevo {
 // in the order the folder lists them.
 std::vector<std::string> GuideFileNames(const std::string& exeFolder);
 
+// The local zone's offset from UTC in minutes at a UTC moment, summer time
+// included, as Windows' zone rules say.
+int LocalOffsetMinutesAt(DateTime utc);
+
 // Answers Exists from one listing per folder: asking the file system for
 // every name costs more than reading the files themselves under Wine. Forget
 // the listings whenever the guide cache is emptied.
@@ -42,6 +46,8 @@ class WinGuideUpdateSystem : public GuideUpdateSystem {
   void RemoveFile(const std::string& path) override;
   void RemoveTree(const std::string& folder) override;
   bool MoveFilesInto(const std::string& from, const std::string& to) override;
+  bool ReadFile(const std::string& path, int64_t limit, std::string& bytes) override;
+  bool WriteFile(const std::string& path, const std::string& bytes) override;
 
  private:
   HWND progressBar_;

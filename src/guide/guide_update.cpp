@@ -1,8 +1,32 @@
 #include "guide/guide_update.h"
 
 #include "config/config.h"
+#include "guide/http.h"
+#include "guide/unzip/gzip.h"
 
 namespace strevo {
+
+namespace {
+
+// The download as an XMLTV guide: its document (unpacked when it came
+// gzip-packed) and what it holds. Null when it is none.
+std::shared_ptr<const XmltvGuide> ReadXmltvDownload(const std::string& path, GuideUpdateSystem& system,
+                                                    const LocalOffsetAt& localOffset, std::string& document) {
+  std::string bytes;
+  if (!system.ReadFile(path, kFileDownloadLimits.maxBytes, bytes)) return nullptr;
+  if (IsGzip(bytes)) {
+    // Unpacked within the downloads' ceiling: a small file must not fill the memory.
+    if (Gunzip(bytes, static_cast<uint64_t>(kFileDownloadLimits.maxBytes), document) != GunzipStatus::Ok)
+      return nullptr;
+  } else {
+    document = std::move(bytes);
+  }
+  auto guide = std::make_shared<XmltvGuide>();
+  if (ParseXmltv(document, localOffset, *guide) != XmltvStatus::Ok) return nullptr;
+  return guide;
+}
+
+}  // namespace
 
 long long GuideArchiveKb(int64_t bytes) { return RoundHalfEven(static_cast<double>(bytes) / 1024.0); }
 
@@ -13,7 +37,22 @@ GuideUpdateOutcome UpdateGuide(const GuideUpdateRequest& request, GuideUpdateSys
 
   GuideUpdateOutcome outcome = GuideUpdateOutcome::NotArchive;
   bool replaced = false;  // old files are gone: the cache and captions must follow
-  if (system.Download(request.url, archive) && system.IsArchive(archive)) {
+  const std::string xmltvPath = request.guideFolder + "\\" + kXmltvFileName;
+  bool xmltvChanged = false;
+  std::shared_ptr<const XmltvGuide> xmltv;
+  const bool downloaded = system.Download(request.url, archive);
+  std::string document;
+  if (downloaded && !system.IsArchive(archive) &&
+      (xmltv = ReadXmltvDownload(archive, system, request.localOffset, document))) {
+    // Kept unpacked, so the next start reads it without the archive step.
+    if (system.WriteFile(xmltvPath, document)) {
+      outcome = GuideUpdateOutcome::Updated;
+      replaced = xmltvChanged = true;
+    } else {
+      outcome = GuideUpdateOutcome::Damaged;
+      xmltv = nullptr;
+    }
+  } else if (downloaded && system.IsArchive(archive)) {
     // Unpacked apart first (beside the guide, so the moves are renames): a
     // damaged entry must not cost the user a channel's guide that the old
     // files still had.
@@ -27,6 +66,11 @@ GuideUpdateOutcome UpdateGuide(const GuideUpdateRequest& request, GuideUpdateSys
       }
       replaced = true;
       if (system.MoveFilesInto(staging, request.guideFolder)) outcome = GuideUpdateOutcome::Updated;
+      // The JTV files are the guide now, not an XMLTV file of an earlier update.
+      if (system.FileSize(xmltvPath) >= 0) {
+        system.RemoveFile(xmltvPath);
+        xmltvChanged = true;
+      }
     }
     system.RemoveTree(staging);
   }
@@ -35,7 +79,8 @@ GuideUpdateOutcome UpdateGuide(const GuideUpdateRequest& request, GuideUpdateSys
   const std::string message = outcome == GuideUpdateOutcome::Updated
                                   ? head + std::to_string(GuideArchiveKb(system.FileSize(archive))) + " Kb"
                                   : head + "Error!";
-  ui.toUi([ui, message, replaced] {
+  ui.toUi([ui, message, replaced, xmltvChanged, xmltv] {
+    if (xmltvChanged && ui.setXmltv) ui.setXmltv(xmltv);
     if (replaced) {
       ui.clearCache();
       ui.rebuildCaptions();

@@ -1,10 +1,15 @@
 // Fetching a new TV guide: download the archive, unpack it beside the old
-// guide, and only when every entry came out whole replace the old files.
+// guide, and only when every entry came out whole replace the old files. A
+// download that is no archive but an XMLTV guide (gzip-packed or not) is read
+// whole and kept in the guide folder as one file.
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "guide/xmltv.h"
 
 namespace strevo {
 
@@ -25,6 +30,10 @@ class GuideUpdateSystem {
   // Moves every file below `from` to the same place below `to`, replacing
   // files of the same name and creating folders; false when one could not be moved.
   virtual bool MoveFilesInto(const std::string& from, const std::string& to) = 0;
+  // The whole file when it is no larger than `limit`; false otherwise.
+  virtual bool ReadFile(const std::string& path, int64_t limit, std::string& bytes) = 0;
+  // Replaces the file as a whole (never leaves it half written).
+  virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
 };
 
 struct GuideUpdateRequest {
@@ -33,6 +42,7 @@ struct GuideUpdateRequest {
   std::string guideFolder;              // the exe's folder + "\\TVGuide"
   std::vector<std::string> knownNames;  // the guide names list: these pairs are replaced
   std::string updateCaption;            // the update command's current caption
+  LocalOffsetAt localOffset;            // for an XMLTV guide's times
 };
 
 // The update's effects on the windows and the guide cache, in this order:
@@ -45,6 +55,9 @@ struct GuideUpdateUi {
   std::function<void()> rebuildCaptions;
   std::function<void(const std::string& request)> showOsd;  // a "#" request
   std::function<void()> refillNames;
+  // A new XMLTV guide, or null when JTV files replaced it; runs before the
+  // cache is emptied.
+  std::function<void(std::shared_ptr<const XmltvGuide>)> setXmltv;
 };
 
 enum class GuideUpdateOutcome { NoAddress, Updated, NotArchive, Damaged };

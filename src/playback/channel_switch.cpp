@@ -82,7 +82,8 @@ void goplaymrl(PlayerState& st, Sender sender) {
     if (st.directShowMode) {
       if (st.directShow) st.directShow->PlayMrl(MrlForDirectShow(st.currentMrl, st.globals.iface, AsIs));
     } else if (st.engine) {
-      st.engine->AddTarget(MrlForEngine(st.currentMrl, st.globals.iface, AsIs), engine_abi::kModeAppendAndGo,
+      st.engine->AddTarget(MrlForEngine(st.currentMrl, st.globals.iface, AsIs), EntryOptions(st, index),
+                           engine_abi::kModeAppendAndGo,
                            engine_abi::kEndOfList);
       if (host) host->ArmStartPlayTimer();
     }
@@ -93,6 +94,16 @@ void goplaymrl(PlayerState& st, Sender sender) {
     host->RefreshOsdGuide();
   }
   LogLine("end goplaymrl");
+}
+
+std::vector<std::string> EntryOptions(const PlayerState& st, int index) {
+  std::vector<std::string> options;
+  // Only the list's own entry carries them; a file or address opened by hand has none.
+  if (index < 0 || index >= static_cast<int>(st.channelTags.size()) ||
+      index >= static_cast<int>(st.channelMrls.size()) || st.channelMrls[index] != st.currentMrl)
+    return options;
+  for (const std::string& option : st.channelTags[index].options) options.push_back(":" + option);
+  return options;
 }
 
 static int ChannelCount(const PlayerState& st) { return static_cast<int>(st.channelMrls.size()); }

@@ -9,6 +9,10 @@ namespace strevo {
 
 void goplaymrl(PlayerState& st, Sender sender);
 
+// The engine options of the list entry at `index` (":name=value"), when the
+// current address is that entry's; none for anything opened by hand.
+std::vector<std::string> EntryOptions(const PlayerState& st, int index);
+
 // The channel selector's selection handler, after the selection moved to
 // `index`. Ignored while recording (the selection stays where it was).
 void SelectChannel(PlayerState& st, int index, Sender sender);

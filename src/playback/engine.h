@@ -4,6 +4,7 @@
 // calls is checked without the library.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "engine_abi.h"
 
@@ -30,8 +31,11 @@ struct Engine {
   virtual int Stop() = 0;
   virtual int PlaylistClear() = 0;
   // Puts the address into the engine's playlist (engine_abi::kModeAppendAndGo
-  // at engine_abi::kEndOfList starts it).
-  virtual int AddTarget(const std::string& address, int mode, int position) = 0;
+  // at engine_abi::kEndOfList starts it), with the input options of that
+  // address alone (":name=value").
+  virtual int AddTarget(const std::string& address, const std::vector<std::string>& options, int mode,
+                        int position) = 0;
+  int AddTarget(const std::string& address, int mode, int position) { return AddTarget(address, {}, mode, position); }
   virtual int IsPlaying() = 0;
   virtual int TimeGet() = 0;
   virtual int LengthGet() = 0;

@@ -71,6 +71,7 @@ int Libvlc3Engine::StartMedia() {
     return engine_abi::kGeneric;
   }
   for (const auto& [key, text] : options_) api_.libvlc_media_add_option(media, text.c_str());
+  for (const std::string& text : targetOptions_) api_.libvlc_media_add_option(media, text.c_str());
   api_.libvlc_media_player_set_media(player_, media);
   api_.libvlc_media_release(media);  // the player holds its own reference
   return api_.libvlc_media_player_play(player_) == 0 ? engine_abi::kSuccess : engine_abi::kGeneric;
@@ -111,10 +112,12 @@ int Libvlc3Engine::PlaylistClear() {
   return engine_abi::kSuccess;
 }
 
-int Libvlc3Engine::AddTarget(const std::string& address, int mode, int position) {
+int Libvlc3Engine::AddTarget(const std::string& address, const std::vector<std::string>& options, int mode,
+                             int position) {
   if (!Loaded()) return engine_abi::kNoObject;
   // The 3.x player holds one media, so the position has no meaning here.
   target_ = address;
+  targetOptions_ = options;
   return (mode & engine_abi::kModeGo) ? StartMedia() : engine_abi::kSuccess;
 }
 

@@ -37,7 +37,9 @@ class Libvlc3Engine : public Engine {
   int Pause() override;
   int Stop() override;
   int PlaylistClear() override;
-  int AddTarget(const std::string& address, int mode, int position) override;
+  using Engine::AddTarget;
+  int AddTarget(const std::string& address, const std::vector<std::string>& options, int mode,
+                int position) override;
   int IsPlaying() override;
   int TimeGet() override;
   int LengthGet() override;
@@ -72,6 +74,7 @@ class Libvlc3Engine : public Engine {
   libvlc_media_player_t* player_ = nullptr;
   std::string target_;  // the address the player started last ("" after a clear)
   std::vector<std::pair<std::string, std::string>> options_;  // key, ":option"
+  std::vector<std::string> targetOptions_;                    // the address's own, ":option"
   Libvlc3Filters filters_;
   std::string deinterlaceMode_, cropGeometry_, snapshotFolder_;
   bool autoCrop_ = false;

@@ -9,6 +9,7 @@
 #include "base/datetime.h"
 #include "config/config.h"
 #include "playback/engine.h"
+#include "playback/playlist.h"
 #include "playback/recording_rules.h"
 #include "playback/settings_values.h"
 
@@ -106,6 +107,8 @@ struct PlayerState {
   // pseudo-channel with MRL "?". The selected index is the channel selector's.
   std::vector<std::string> channelTitles{"Файл или поток"};
   std::vector<std::string> channelMrls{"?"};
+  // Index-aligned too when the list was read with its tags; else empty.
+  std::vector<ChannelTags> channelTags;
   int channelSelectorIndex = 0;
 
   // Channel switching.

@@ -5,6 +5,7 @@
 #include "../../resources/resource.h"
 #include "base/eventlog.h"
 #include "guide/http_win.h"
+#include "playback/playlist_tags.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 
@@ -47,7 +48,7 @@ static int64_t FetchIntoCopy(const std::string& address, const std::string& copy
 
 ChannelList reloadplaylist(const std::string& address, const std::string& copy, bool requested,
                            const std::string& pseudoTitle,
-                           const std::function<void(const std::string& message)>& tell) {
+                           const std::function<void(const std::string& message)>& tell, bool readTags) {
   // Fetching.
   if (ClassifyPlaylistAddress(address) == PlaylistSource::None) {
     if (!FileExists(copy)) WriteFileReplacing(copy, "");
@@ -61,7 +62,8 @@ ChannelList reloadplaylist(const std::string& address, const std::string& copy, 
   // Parsing.
   std::string bytes;
   ReadListFile(copy, bytes);
-  return ParsePlaylist(bytes, pseudoTitle, [](std::string_view ansi) { return AnsiToUtf8(ansi); });
+  const TextConverter ansi = [](std::string_view text) { return AnsiToUtf8(text); };
+  return readTags ? ParseTaggedPlaylist(bytes, pseudoTitle, ansi) : ParsePlaylist(bytes, pseudoTitle, ansi);
 }
 
 }  // namespace strevo

@@ -107,8 +107,13 @@ TVLCPlugin::~TVLCPlugin() {
 int TVLCPlugin::AddIntf(const char* module, int block, int play) {
   return Loaded() ? g_vlc.VLC_AddIntf(id_, module, block, play) : -1;
 }
-int TVLCPlugin::AddTarget(const std::string& target, int mode, int position) {
-  return Loaded() ? g_vlc.VLC_AddTarget(id_, target.c_str(), nullptr, 0, mode, position) : -1;
+int TVLCPlugin::AddTarget(const std::string& target, const std::vector<std::string>& options, int mode,
+                          int position) {
+  if (!Loaded()) return -1;
+  std::vector<const char*> texts;
+  for (const std::string& option : options) texts.push_back(option.c_str());
+  return g_vlc.VLC_AddTarget(id_, target.c_str(), texts.empty() ? nullptr : texts.data(),
+                             static_cast<int>(texts.size()), mode, position);
 }
 int TVLCPlugin::IsPlaying() { return Loaded() ? g_vlc.VLC_IsPlaying(id_) : 0; }
 int TVLCPlugin::LengthGet() { return Loaded() ? g_vlc.VLC_LengthGet(id_) : 0; }

@@ -46,7 +46,8 @@ class TVLCPlugin {
   bool Loaded() const { return id_ != -1; }
 
   int AddIntf(const char* module, int block, int play);
-  int AddTarget(const std::string& target, int mode, int position);
+  int AddTarget(const std::string& target, const std::vector<std::string>& options, int mode, int position);
+  int AddTarget(const std::string& target, int mode, int position) { return AddTarget(target, {}, mode, position); }
   int IsPlaying();
   int LengthGet();
   int TimeGet();
@@ -81,7 +82,10 @@ class VlcEngine : public Engine {
   int Pause() override { return p_.Pause(); }
   int Stop() override { return p_.Stop(); }
   int PlaylistClear() override { return p_.PlaylistClear(); }
-  int AddTarget(const std::string& a, int mode, int pos) override { return p_.AddTarget(a, mode, pos); }
+  using Engine::AddTarget;
+  int AddTarget(const std::string& a, const std::vector<std::string>& options, int mode, int pos) override {
+    return p_.AddTarget(a, options, mode, pos);
+  }
   int IsPlaying() override { return p_.IsPlaying(); }
   int TimeGet() override { return p_.TimeGet(); }
   int LengthGet() override { return p_.LengthGet(); }

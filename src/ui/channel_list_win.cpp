@@ -6,6 +6,10 @@
 #include "base/eventlog.h"
 #include "base/text_helpers.h"
 #include "playback/playlist_win.h"
+#include "scheduler/shed_tasks.h"
+#include "ui/guide_ui_win.h"
+#include "ui/list_tags.h"
+#include "win/file_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/translate_win.h"
 #include "win/util_win.h"
@@ -50,14 +54,41 @@ void ReloadChannelList(MainWindow& mw, bool requested) {
                                     TranslateText(LoadStringUtf8(IDS_FILE_OR_STREAM), ExeSibling(".lng")),
                                     [&mw](const std::string& message) {
                                       MessageBoxUtf8(mw.hwnd, message, mw.productName, MB_OK | MB_ICONINFORMATION);
-                                    });
+                                    },
+                                    mw.globals.readM3uTags);
   mw.channelTitles = list.titles;
   mw.channelMrls = list.mrls;
+  mw.channelTags = list.tags;
   mw.channelSelectorIndex = 0;
   mw.channelSubmenuCaptions = list.submenu;
   FillChannelControls(mw, list);
+  MatchXmltvToList(mw);
   // Logged once the boxes show the list: whoever reads the log may look at them.
   LogLine(ReloadDoneLogLine(list));
+}
+
+void SetListTagsRead(MainWindow& mw, bool readTags) {
+  if (mw.globals.readM3uTags == readTags) return;
+  mw.globals.readM3uTags = readTags;
+  LogLine(std::string("m3u tags ") + (readTags ? "on" : "off"));
+  ChannelList before;
+  before.titles = mw.channelTitles;
+  before.mrls = mw.channelMrls;
+  ReloadChannelList(mw, false);  // the local copy, read the other way
+  ChannelList after;
+  after.titles = mw.channelTitles;
+  after.mrls = mw.channelMrls;
+
+  std::string bytes;
+  std::vector<ShedTask> tasks;
+  if (ReadFileBytes(SiblingPath(mw.exePath, ".Shed.ini"), bytes, kShedMaxFileSize))
+    ReadShedTasks(bytes, static_cast<int>(GetACP()), tasks);
+  const std::vector<std::string> moved = TasksOnMovedChannels(tasks, before, after);
+  for (const std::string& line : moved) LogLine("task may point elsewhere: " + line);
+  if (!moved.empty())
+    MessageBoxUtf8(mw.frmCfg ? mw.frmCfg : mw.hwnd,
+                   MovedTasksWarning(TranslateText(kMovedTasksHeading, ExeSibling(".lng")), moved), mw.productName,
+                   MB_OK | MB_ICONWARNING);
 }
 
 void CreatePlaylistBox(MainWindow& mw) {

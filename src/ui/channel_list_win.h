@@ -11,6 +11,10 @@ struct MainWindow;
 // `requested` as for `reloadplaylist`; its message box belongs to the main window.
 void ReloadChannelList(MainWindow& mw, bool requested);
 
+// Switches between reading the list in pairs of lines and reading it with
+// its tags, and reads the local copy again the chosen way.
+void SetListTagsRead(MainWindow& mw, bool readTags);
+
 // Creates the channel list box at the right side of the video window (hidden).
 void CreatePlaylistBox(MainWindow& mw);
 // Keeps the box at the right side when the video window is resized.

@@ -12,6 +12,9 @@
 #include "base/text_helpers.h"
 #include "guide/guide_files_win.h"
 #include "guide/guide_update.h"
+#include "guide/http.h"
+#include "base/eventlog.h"
+#include "win/file_win.h"
 #include "ui/commands_win.h"
 #include "ui/input.h"
 #include "ui/mainwindow_win.h"
@@ -70,6 +73,7 @@ GuideUpdateRequest RequestOf(MainWindow& mw) {
   const int count = static_cast<int>(SendMessageW(mw.settings.Control(kIdGuideFile), CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) r.knownNames.push_back(ComboItemText(mw.settings, kIdGuideFile, i));
   r.updateCaption = MenuCaption(mw, kMenuUpdateGuide);
+  r.localOffset = LocalOffsetMinutesAt;
   return r;
 }
 
@@ -84,6 +88,10 @@ GuideUpdateUi UiOf(MainWindow& mw) {
   ui.rebuildCaptions = [w] { RefreshChannelCaptions(*w); };
   ui.showOsd = [w](const std::string& request) { ShowOsd(*w, request); };
   ui.refillNames = [w] { SetComboItems(w->settings, kIdGuideFile, GuideFileNames(ExeFolder())); };
+  ui.setXmltv = [w](std::shared_ptr<const XmltvGuide> guide) {
+    w->xmltv = std::move(guide);
+    MatchXmltvToList(*w);
+  };
   return ui;
 }
 
@@ -107,8 +115,39 @@ WinGuideFiles& GuideFilesOnDisk() {
 std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextMode mode) {
   GuideContext ctx{mw.channelTitles,      mw.channelMrls, mw.channelSelectorIndex, mw.configList,
                    GuideFolder() + "\\", mw.guideCache,  GuideFilesOnDisk(),                    static_cast<int>(GetACP()),
-                   ClockNow(),             MenuCaption(mw, kMenuUpdateGuide)};
+                   ClockNow(),             MenuCaption(mw, kMenuUpdateGuide), &mw.xmltvListGuides};
   return GuideNowText(ctx, channel, mode);
+}
+
+void LoadStoredXmltv(MainWindow& mw) {
+  std::string document;
+  if (!ReadFileBytes(GuideFolder() + "\\" + kXmltvFileName, document, kFileDownloadLimits.maxBytes)) return;
+  auto guide = std::make_shared<XmltvGuide>();
+  const XmltvStatus status = ParseXmltv(document, LocalOffsetMinutesAt, *guide);
+  LogLine("xmltv guide read: " + std::to_string(guide->channels.size()) + " channels, " +
+          std::to_string(guide->programmeCount) + " programmes" + (status == XmltvStatus::Ok ? "" : ", unreadable"));
+  if (status == XmltvStatus::Ok) mw.xmltv = std::move(guide);
+  MatchXmltvToList(mw);
+}
+
+void MatchXmltvToList(MainWindow& mw) {
+  mw.xmltvListGuides.clear();
+  if (!mw.xmltv) return;
+  std::vector<XmltvListChannel> list(mw.channelTitles.size());
+  for (size_t i = 1; i < list.size(); ++i) {
+    XmltvListChannel& c = list[i];
+    c.title = mw.channelTitles[i];
+    if (i < mw.channelTags.size()) {
+      c.tvgId = mw.channelTags[i].tvgId;
+      c.tvgName = mw.channelTags[i].tvgName;
+      c.shiftMinutes = mw.channelTags[i].tvgShiftMinutes;
+    }
+    // The channel's own guide name in its settings names the guide channel outright.
+    const int record = i < mw.channelMrls.size() ? FindRecordIndex(mw.configList, mw.channelMrls[i]) : -1;
+    if (record >= 0) c.overrideName = ExtractField(mw.configList[static_cast<size_t>(record)], "|", 15);
+  }
+  mw.xmltvListGuides = XmltvListGuides(*mw.xmltv, list);
+  if (!mw.xmltvListGuides.empty()) mw.xmltvListGuides[0] = nullptr;  // the pseudo-channel has no guide
 }
 
 void ShowOsd(MainWindow& mw, std::string_view request) {

@@ -22,6 +22,12 @@ std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextM
 void ShowOsd(MainWindow& mw, std::string_view request);
 void HideOsd(MainWindow& mw);
 
+// Reads the XMLTV guide an update left in the guide folder (start-up).
+void LoadStoredXmltv(MainWindow& mw);
+// Matches the XMLTV guide's channels to the list's again (after the list or
+// the guide changed).
+void MatchXmltvToList(MainWindow& mw);
+
 // Every channel entry of the channel submenu gets its guide summary; nothing
 // before the player's start-up has finished.
 void RefreshChannelCaptions(MainWindow& mw);

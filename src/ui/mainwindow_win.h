@@ -9,6 +9,7 @@
 #include "base/cmdline.h"
 #include "config/config.h"
 #include "guide/jtv.h"
+#include "guide/xmltv.h"
 #include "ui/mainform_win.h"
 #include "ui/settings_win.h"
 #include "ui/video_input_win.h"
@@ -96,6 +97,10 @@ struct MainWindow : PlayerState {
   // the "$vol" OSD shows (1 contrast .. 6 zoom, else volume), and whether
   // start-up has finished (the channel menu shows the guide only then).
   GuideCache guideCache;
+  // An XMLTV guide, when the last update brought one, and its programme lists
+  // for the channels of the list (index-aligned with the titles).
+  std::shared_ptr<const XmltvGuide> xmltv;
+  std::vector<GuideAnswer> xmltvListGuides;
   int adjustSelector = 0;
   bool startupFinished = false;
 

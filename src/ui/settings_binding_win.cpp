@@ -11,6 +11,7 @@
 #include "playback/audio_devices_win.h"
 #include "playback/settings_values.h"
 #include "playback/vlclib_win.h"
+#include "ui/channel_list_win.h"
 #include "ui/docking_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_controls.h"
@@ -160,6 +161,9 @@ void SettingsControlChanged(MainWindow& mw, int id, int code) {
       return;
     case kIdEngineInterface:
       if (clicked) OpenEngineInterface(mw);
+      return;
+    case kIdReadM3uTags:
+      if (clicked) SetListTagsRead(mw, IsChecked(s, kIdReadM3uTags));
       return;
   }
   WindowControlValues values(s);

@@ -26,6 +26,8 @@ const SettingsControlRow kRows[] = {
     // "Общие"
     // The list's address changes only through its own dialog.
     {kIdPlaylistUrl,      Held::ShownText,     &G::playlistUrl},
+    // Reloads the list read the other way; the settings window does it.
+    {kIdReadM3uTags,      Held::Check,         &G::readM3uTags},
     {kIdGuideUrl,         Held::Text,          &G::tvgUrl},
     {kIdContainer,        Held::ListIndex,     &G::recMux,           Globals,     On(E::Selected)},
     {kIdVideoCodec,       Held::None,          {},                   Globals,     On(E::Selected)},

@@ -26,7 +26,8 @@ const std::vector<PageDef>& SettingsPages() {
   static const std::vector<PageDef> pages = {
       {"Общие", {
           {kIdPreset, K::Button, "Загрузить преднастройку из списка провайдеров", 8, 8, 404, 24},
-          {kIdListSourceLabel, K::Label, "Адрес списка каналов (файл M3U)", 8, 40, 300, 14},
+          {kIdListSourceLabel, K::Label, "Адрес списка каналов (файл M3U)", 8, 40, 250, 14},
+          {kIdReadM3uTags, K::Check, "Читать теги M3U", 262, 38, 150, 16},
           {kIdListSource, K::Combo, "", 8, 56, 378, 200, kListSources, -1},
           {kIdPlaylistUrl, K::Edit, "", 8, 56, 378, 21, {}, 0, true},
           {kIdRefreshList, K::GlyphButton, "q", 390, 55, 22, 22},

@@ -20,7 +20,7 @@ enum SettingsId : int {
   kIdPreset = 1100, kIdListSourceLabel, kIdListSource, kIdPlaylistUrl, kIdRefreshList, kIdGuideUrlLabel, kIdGuideUrl,
   kIdRefreshGuide, kIdRecordLabel, kIdContainer, kIdVideoLabel, kIdVideoCodec, kIdVideoBitrate, kIdAudioLabel,
   kIdAudioCodec, kIdAudioBitrate, kIdKbps1, kIdKbps2, kIdCaptureLabel, kIdCaptureDir, kIdCaptureBrowse,
-  kIdInterfaceLabel, kIdInterface, kIdAudioDeviceLabel, kIdAudioDevice,
+  kIdInterfaceLabel, kIdInterface, kIdAudioDeviceLabel, kIdAudioDevice, kIdReadM3uTags,
   // "Дополнительно"
   kIdTaskbarButton = 1200, kIdOwnColours, kIdColoursDialog, kIdAutoSwitch, kIdSimpleList, kIdAutoStart,
   kIdNoScreenSaver, kIdNoOsd, kIdNoDirectX, kIdRecPriority, kIdNoDeinterlace, kIdNoCrop, kIdUndocked,

@@ -4,6 +4,7 @@
 #include <set>
 #include <utility>
 
+#include "ui/list_tags.h"
 #include "ui/menus.h"
 #include "ui/settings_layout.h"
 
@@ -85,6 +86,10 @@ const std::pair<std::string_view, std::string_view> kEnglish[] = {
     {"Не использовать системные цвета", "Do not use the system colours"},
     {"Автоматическое переключение каналов", "Automatic channel switching"},
     {"Простой вид списка каналов", "Simple channel list"},
+    {"Читать теги M3U", "Read M3U tags"},
+    {kMovedTasksHeading,
+     "The channel list was read anew and channel numbers changed. These scheduler tasks may now point at other "
+     "channels:"},
     {"Загружаться с Windows", "Start with Windows"},
     {"Отключать хранитель экрана", "Disable the screen saver"},
     {"Отключить OSD", "Disable OSD"},

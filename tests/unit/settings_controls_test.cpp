@@ -138,6 +138,7 @@ void SetUnusualSettings(PlayerState& st) {
   g.recPriority = true;
   g.noDeinterlace = true;
   g.noCrop = true;
+  g.readM3uTags = true;
   ChannelSettingsValues& c = st.channel;
   c.colorCorrection = false;
   c.contrast = 150;

@@ -61,6 +61,17 @@ class FakeSystem : public GuideUpdateSystem {
     for (auto& [k, v] : moved) files[k] = v;
     return true;
   }
+  bool ReadFile(const std::string& path, int64_t limit, std::string& bytes) override {
+    if (!files.count(path) || static_cast<int64_t>(files[path].size()) > limit) return false;
+    bytes = files[path];
+    return true;
+  }
+  bool WriteFile(const std::string& path, const std::string& bytes) override {
+    if (path == failWriteOf) return false;
+    files[path] = bytes;
+    return true;
+  }
+  std::string failWriteOf;
   // Files below a folder, by their names relative to it.
   std::map<std::string, std::string> Below(const std::string& folder) const {
     std::map<std::string, std::string> r;
@@ -76,6 +87,7 @@ const std::string kUrl = "http://127.0.0.1/tv.zip";
 
 struct Recorder {
   std::vector<std::string> steps;
+  std::shared_ptr<const XmltvGuide> xmltv;
   int queued = 0;
   GuideUpdateUi Ui() {
     GuideUpdateUi ui;
@@ -88,6 +100,10 @@ struct Recorder {
     ui.rebuildCaptions = [this] { steps.push_back("captions"); };
     ui.showOsd = [this](const std::string& m) { steps.push_back("osd " + m); };
     ui.refillNames = [this] { steps.push_back("names"); };
+    ui.setXmltv = [this](std::shared_ptr<const XmltvGuide> guide) {
+      xmltv = guide;
+      steps.push_back(guide ? "xmltv " + std::to_string(guide->programmeCount) : "xmltv none");
+    };
     return ui;
   }
 };
@@ -165,6 +181,66 @@ TEST(GuideUpdate, AnEmptyAddressAsksNothingAndShowsNothing) {
   EXPECT_TRUE(f.fs.downloads.empty());
   EXPECT_TRUE(f.rec.steps.empty());
   EXPECT_EQ(f.fs.Below(kGuide), f.OldGuide());
+}
+
+// The same guide packed with gzip, as "guide.xml.gz" is served.
+const std::string kPackedGuide("\x1F\x8B\x08\x00\x00\x00\x00\x00\x02\x03\x55\x8E\x5D\x0A\x02\x31\x0C\x84\xAF\x52\xFA\x2A\xDA\xB4\x82\xAC\x90\xED\x1E\x41\xAF\x50\xB6\x41\x8B\xFD\xA3\x2D\x8B\xDE\xDE\x82\xAB\xAC\xF3\x94\xCC\x47\x32\x83\xD3\x33\x78\xB6\x50\xA9\x2E\xC5\x91\xCB\x03\xF0\x49\x63\x5B\x34\xCE\x77\x13\x23\x79\xE6\xEC\xC8\x53\x24\xAE\xD1\xBA\x9A\xBD\x79\xED\xA3\x09\xA4\x2F\x91\x50\xFC\x39\x28\xD6\x13\x8D\xB9\xA4\x5B\x31\x21\x10\xAB\xCD\x94\x36\x72\x05\xEA\x24\x15\x0C\x72\x80\x2E\xB6\x83\x23\x00\xEF\x30\xE5\x0D\x3B\x6F\xD9\xFA\xEB\x9B\xDD\x5C\xF3\xA4\xAF\x66\x7E\x90\x45\xF1\xD9\x50\xFC\x72\xFA\xDC\x3B\xBF\x01\xF2\x18\xA2\x58\xCD\x00\x00\x00", 155);
+const size_t kPackedGuideXmlSize = 205;
+
+TEST(GuideUpdate, AnXmltvGuideIsReadWholeAndKeptBesideTheJtvFiles) {
+  const std::string plain =
+      "<?xml version=\"1.0\"?>\n<tv><channel id=\"one\"><display-name>One</display-name></channel>"
+      "<programme start=\"20261208180000 +0300\" stop=\"20261208190000 +0300\" channel=\"one\">"
+      "<title>Plain</title></programme></tv>\n";
+  for (const std::string& body : {plain, kPackedGuide}) {
+    Fixture f;
+    f.req.localOffset = [](DateTime) { return 180; };
+    f.fs.served[kUrl] = body;
+    EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Updated);
+    // Detected by what came, whatever the address says; kept unpacked.
+    std::map<std::string, std::string> expected = f.OldGuide();
+    const std::string& kept = f.fs.files[kGuide + "\\xmltv.xml"];
+    expected["xmltv.xml"] = kept;
+    EXPECT_EQ(f.fs.Below(kGuide), expected);
+    EXPECT_TRUE(kept.starts_with("<?xml"));
+    EXPECT_EQ(kept.size(), body == plain ? plain.size() : kPackedGuideXmlSize);
+    EXPECT_EQ(f.rec.steps, (std::vector<std::string>{"xmltv 1", "cache", "captions",
+                                                     "osd #Обновить телепрограмму : " +
+                                                         std::to_string(GuideArchiveKb(static_cast<int64_t>(body.size()))) + " Kb",
+                                                     "names"}));
+    ASSERT_TRUE(f.rec.xmltv);
+    EXPECT_EQ(f.rec.xmltv->channels[0].programmes[0].text, body == plain ? "Plain" : "Packed");
+    EXPECT_TRUE(f.fs.Below(kTemp).empty());
+
+    // A JTV archive afterwards takes the guide back from the XMLTV file.
+    f.rec.steps.clear();
+    f.fs.served[kUrl] = "PKFirst.ndx=new1\nFirst.pdt=new1\n";
+    EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Updated);
+    EXPECT_EQ(f.fs.files.count(kGuide + "\\xmltv.xml"), 0u);
+    EXPECT_EQ(f.rec.steps.front(), "xmltv none");
+    EXPECT_FALSE(f.rec.xmltv);
+  }
+}
+
+TEST(GuideUpdate, ABrokenXmltvGuideChangesNothing) {
+  const std::string cut = "<?xml version=\"1.0\"?><tv><channel id=\"one\"><display-name>One</display-name></channel><progr";
+  std::string badGzip = kPackedGuide;
+  badGzip[badGzip.size() - 5] ^= 0x40;  // the length in the trailer
+  for (const std::string& body : {cut, badGzip, std::string("\x1F\x8B\x08garbage")}) {
+    Fixture f;
+    f.fs.files[kGuide + "\\xmltv.xml"] = "earlier";
+    f.fs.served[kUrl] = body;
+    EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::NotArchive);
+    EXPECT_EQ(f.fs.files[kGuide + "\\xmltv.xml"], "earlier");
+    EXPECT_EQ(f.rec.steps, (std::vector<std::string>{"osd #Обновить телепрограмму : Error!", "names"}));
+  }
+  // A guide that cannot be kept is not taken either.
+  Fixture f;
+  f.fs.served[kUrl] = kPackedGuide;
+  f.fs.failWriteOf = kGuide + "\\xmltv.xml";
+  EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Damaged);
+  EXPECT_EQ(f.rec.steps, (std::vector<std::string>{"osd #Обновить телепрограмму : Error!", "names"}));
+  EXPECT_FALSE(f.rec.xmltv);
 }
 
 TEST(GuideUpdate, KilobytesRoundHalvesToEven) {

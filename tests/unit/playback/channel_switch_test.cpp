@@ -259,3 +259,28 @@ TEST(GoPlayMrl, AnEmptyAddressStopsAndPlaysNothing) {
 
 }  // namespace
 }  // namespace strevo
+
+namespace strevo {
+namespace {
+
+TEST(GoPlayMrl, ListEntryOptionsGoWithTheirAddressOnly) {
+  test::Rig r(3);
+  r.st.channelTags.resize(4);
+  r.st.channelTags[2].options = {"http-user-agent=Box/1.0 (TV)", "network-caching=3000"};
+  SelectChannel(r.st, 2, Sender::Control);
+  EXPECT_EQ(r.engine.calls.back(),
+            "VLC_AddTarget udp://@239.0.0.2:1234 12 -666 :http-user-agent=Box/1.0 (TV) :network-caching=3000");
+  SelectChannel(r.st, 3, Sender::Control);
+  EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget udp://@239.0.0.3:1234 12 -666");
+  // A file opened through the pseudo-channel has no options, and a list read
+  // without its tags has none at all.
+  r.st.pendingAddress = "C:\\clip.ts";
+  SelectChannel(r.st, 0, Sender::MainWindow);
+  EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget C:\\clip.ts 12 -666");
+  r.st.channelTags.clear();
+  SelectChannel(r.st, 2, Sender::Control);
+  EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget udp://@239.0.0.2:1234 12 -666");
+}
+
+}  // namespace
+}  // namespace strevo

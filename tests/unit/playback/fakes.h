@@ -32,8 +32,11 @@ struct FakeEngine : Engine {
   int Pause() override { calls.push_back("VLC_Pause"); return 0; }
   int Stop() override { calls.push_back("VLC_Stop"); return 0; }
   int PlaylistClear() override { calls.push_back("VLC_PlaylistClear"); return 0; }
-  int AddTarget(const std::string& a, int mode, int pos) override {
-    calls.push_back("VLC_AddTarget " + a + " " + std::to_string(mode) + " " + std::to_string(pos));
+  using Engine::AddTarget;
+  int AddTarget(const std::string& a, const std::vector<std::string>& options, int mode, int pos) override {
+    std::string call = "VLC_AddTarget " + a + " " + std::to_string(mode) + " " + std::to_string(pos);
+    for (const std::string& option : options) call += " " + option;
+    calls.push_back(call);
     return 0;
   }
   int IsPlaying() override { return playing; }

@@ -1,0 +1,111 @@
+"""A channel list in today's common form, read with its tags: a served list in
+UTF-8 without a byte-order mark, with tvg-* attributes, Cyrillic titles and
+#EXTVLCOPT lines. The user agent of its entry goes to the engine with the
+channel's address, and a served XMLTV guide packed with gzip gives the OSD the
+programme on air of the channel it matches by tvg-id."""
+import datetime
+import gzip
+import os
+import unittest
+
+import test_guide_update as guide_e2e
+from harness import E2ETestCase, wait_until, winauto, winpath
+from test_channel_controls import save_png
+from test_config_channels import globals_record, write_ini
+from test_guide_update import MENU_BASE, MENU_SHOW_OSD, MENU_UPDATE_GUIDE, UPDATE, serve
+from test_playback import ENGINE, Trace, start_relay
+
+USER_AGENT = 'StrevoTest/1.0 (Box; TV)'
+
+
+def channel_list(relay):
+    return ('#EXTM3U url-tvg="http://127.0.0.1/unused.xml.gz"\n'
+            '\n'
+            '#EXTINF:-1 tvg-id="perviy.ru" tvg-name="Первый" tvg-logo="http://127.0.0.1/1.png" '
+            'group-title="Эфир, федеральные",Первый канал\n'
+            '#EXTVLCOPT:http-user-agent=%s\n'
+            '#EXTVLCOPT:http-referrer=http://127.0.0.1/\n'
+            'http://127.0.0.1:%d/one.ts\n'
+            '# a comment line of the provider\n'
+            '#EXTINF:-1 tvg-id="sport",Спорт\n'
+            '#EXTGRP:Спорт\n'
+            'http://127.0.0.1:%d/two.ts\n' % (USER_AGENT, relay, relay)).encode('utf-8')
+
+
+def xmltv(channel_id, label):
+    """Programmes of an hour each from two hours ago, in UTC with their offset."""
+    top = datetime.datetime.now(datetime.timezone.utc).replace(minute=0, second=0, microsecond=0)
+    out = ['<?xml version="1.0" encoding="UTF-8"?>', '<tv>',
+           '<channel id="%s"><display-name>Первый канал</display-name></channel>' % channel_id]
+    for h in range(-2, 3):
+        start = top + datetime.timedelta(hours=h)
+        stop = start + datetime.timedelta(hours=1)
+        out.append('<programme start="%s +0000" stop="%s +0000" channel="%s"><title>%s %+d &amp; co</title>'
+                   '</programme>' % (start.strftime('%Y%m%d%H%M%S'), stop.strftime('%Y%m%d%H%M%S'),
+                                     channel_id, label, h))
+    out.append('</tv>')
+    return '\n'.join(out).encode('utf-8')
+
+
+@unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
+class TaggedChannelList(E2ETestCase):
+    # The OSD as the guide update's scenarios read it.
+    osd_texts = guide_e2e.GuideUpdate.osd_texts
+    wait_osd = guide_e2e.GuideUpdate.wait_osd
+
+    def test_user_agent_goes_to_the_engine_and_an_xmltv_guide_fills_the_osd(self):
+        relay, _ = start_relay(self)
+        guide = gzip.compress(xmltv('perviy.ru', 'Новости'))
+        base, requests = serve(self, {'/list.m3u': channel_list(relay), '/epg.xml.gz': guide})
+        inst = self.install()
+        inst.enable_log()
+        first = 'http://127.0.0.1:%d/one.ts' % relay
+        write_ini(inst, [globals_record(base + '/list.m3u', f10=first, f27=base + '/epg.xml.gz'), '?Ext|1|'])
+        trace = Trace(inst.path('engine-trace.txt'))
+        proc, main = self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
+        self.assertIn('/list.m3u', requests)
+        # Both channels, whatever lines stand between them, read as UTF-8.
+        self.assertIn('reloadplaylist done =2ch, utf=1', inst.log_messages())
+
+        # The first channel plays with its own options, which reach the engine.
+        self.assertTrue(wait_until(lambda: any(l.startswith('VLC_AddTarget') for l in trace.lines()), 20),
+                        '\n'.join(trace.lines()))
+        add = [l for l in trace.lines() if l.startswith('VLC_AddTarget')][0]
+        self.assertIn(first, add)
+        self.assertIn(':http-user-agent=' + USER_AGENT, add)
+        self.assertIn(':http-referrer=http://127.0.0.1/', add)
+        self.assertIn(' 2 ', add)  # the option count
+
+        winauto('command', main, MENU_BASE + MENU_UPDATE_GUIDE)
+        message = '\r  %s : %d Kb' % (UPDATE, round(len(guide) / 1024))
+        self.wait_osd(main, lambda t: t == message, 30)
+        self.assertTrue(os.path.exists(inst.path('TVGuide', 'xmltv.xml')))
+
+        winauto('command', main, MENU_BASE + MENU_SHOW_OSD)
+        osd = self.wait_osd(main, lambda t: t.startswith('  №'), 10)
+        self.assertIn('Первый канал', osd)
+        self.assertIn('Новости +0 & co', osd)
+        save_png('m3u-tags-osd')
+
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        # The option is kept in its own record; the global one is as ever.
+        with open(inst.sibling('.ini'), 'rb') as f:
+            lines = f.read().decode('cp1251').split('\r\n')
+        self.assertIn('?Ext|1|', lines)
+
+        # The next start reads the kept guide without asking for it again.
+        del requests[:]
+        proc, main = self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        self.assertTrue(wait_until(lambda: inst.log_messages().count('form created') >= 2, 30))
+        winauto('command', main, MENU_BASE + MENU_SHOW_OSD)
+        osd = self.wait_osd(main, lambda t: t.startswith('  №'), 10)
+        self.assertIn('Новости +0 & co', osd)
+        self.assertEqual(requests, [])
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+
+
+if __name__ == '__main__':
+    unittest.main()
