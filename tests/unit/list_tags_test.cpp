@@ -27,9 +27,9 @@ TEST(ListTagsWarning, TasksWhoseChannelNumberNowNamesAnotherChannel) {
   const std::vector<ShedTask> tasks = {Task("Morning news", 0), Task("Film", 1), Task("Late", 3),
                                        Task("Update guide", 2, true), Task("Nothing chosen", -1)};
   const std::vector<std::string> lines = TasksOnMovedChannels(tasks, plain, tagged);
-  EXPECT_EQ(lines, (std::vector<std::string>{"Film: 2. \"Two\" -> \"Two\"", "Late: 4. \"#EXTINF:-1,Three\" -> -"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"Film: 2. \"Two\" -> \"Two\"", "Late: 4. \"udp://three\" -> -"}));
   EXPECT_EQ(MovedTasksWarning("Heading:", lines),
-            "Heading:\r\nFilm: 2. \"Two\" -> \"Two\"\r\nLate: 4. \"#EXTINF:-1,Three\" -> -");
+            "Heading:\r\nFilm: 2. \"Two\" -> \"Two\"\r\nLate: 4. \"udp://three\" -> -");
   EXPECT_EQ(MovedTasksWarning("Heading:", {}), "");
   EXPECT_TRUE(TasksOnMovedChannels(tasks, tagged, tagged).empty());
 }
