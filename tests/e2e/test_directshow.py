@@ -1,11 +1,14 @@
 """DirectShow mode (the ".dx" marker beside the exe): the build's MPEG-1 test
-pattern plays through the system's graph into the video window, its position
-and length come from the graph, the end of the file stops playback, a stop
-leaves one registered empty graph, and a udp:// address without the
-multicast source filter plays nothing and shows nothing.
+pattern plays through the system's graph into the video window, where a
+screenshot shows it moving, its position and length come from the graph, the
+end of the file stops playback, a stop leaves one registered empty graph, and
+a udp:// address without the multicast source filter plays nothing and
+shows nothing.
 """
 import os
 import re
+import struct
+import tempfile
 import time
 import unittest
 
@@ -19,14 +22,36 @@ RENDERER = 'ActiveMovie Window'
 CLOCK = re.compile(r'^\d+:\d\d:\d\d / \d+:\d\d:\d\d$')
 
 
+def screen_pixels(left, top, width, height):
+    """The screen's pixels in a rectangle, row by row, as (r, g, b)."""
+    with tempfile.TemporaryDirectory() as work:
+        bmp = os.path.join(work, 'screen.bmp')
+        code, _ = winauto('screenshot', winpath(bmp))
+        assert code == 0, 'no screenshot'
+        with open(bmp, 'rb') as f:
+            data = f.read()
+    offset = struct.unpack_from('<I', data, 10)[0]
+    w, h = struct.unpack_from('<ii', data, 18)
+    stride = (w * 3 + 3) & ~3
+    rows = []
+    for y in range(top, top + height):
+        at = offset + (h - 1 - y) * stride  # bottom-up
+        rows.append([(data[at + 3 * x + 2], data[at + 3 * x + 1], data[at + 3 * x]) for x in range(left, left + width)])
+    return rows
+
+
+def window_rect(hwnd):
+    _, out = winauto('rect', hwnd)
+    return tuple(int(v) for v in out.split())
+
+
 @unittest.skipUnless(os.path.exists(MEDIA), 'the test pattern (demo.mpg) is not built')
 class DirectShowPlayback(E2ETestCase):
-    def setUp(self):
-        super().setUp()
+    def open_player(self, records=()):
         self.inst = self.install()
         self.inst.enable_log()
         open(self.inst.sibling('.dx'), 'wb').close()
-        write_channels(self.inst, [winpath(MEDIA), 'udp://239.255.15.9:5159'], iface='127.0.0.1')
+        write_channels(self.inst, [winpath(MEDIA), 'udp://239.255.15.9:5159'], iface='127.0.0.1', records=records)
         self.start_player(self.inst, '/nologo')
         self.assertTrue(wait_until(lambda: 'form created' in self.inst.log_messages(), 30), 'start-up did not finish')
         self.assertIn('coinit - usedx', self.inst.log_messages())
@@ -48,7 +73,11 @@ class DirectShowPlayback(E2ETestCase):
     def select(self, index):
         self.assertEqual(winauto('post', self.main, PLAYER_COMMAND, SELECT, index)[0], 0)
 
+    def picture(self):
+        return screen_pixels(*window_rect(self.renderer().hwnd))
+
     def test_the_test_pattern_plays_and_stops_at_its_end(self):
+        self.open_player()
         self.select(1)
         self.assertTrue(wait_until(lambda: self.renderer() is not None, 20),
                         'no renderer window in the video window:\n' + '\n'.join(self.inst.log_messages()[-20:]))
@@ -63,6 +92,12 @@ class DirectShowPlayback(E2ETestCase):
         panel = [w for w in children(self.video) if w.cls == 'StrevoDirectShowHost'][0]
         self.assertTrue(r.visible)
         self.assertEqual((r.w, r.h), (panel.w, panel.h))
+        # The pattern itself is seen in the panel, and it moves.
+        first = self.picture()
+        colours = {p for row in first for p in row}
+        self.assertGreater(len(colours), 8, 'the panel shows %d colours' % len(colours))
+        time.sleep(1)
+        self.assertNotEqual(self.picture(), first, 'the picture in the panel does not move')
         # Zoom (Shift+numeric-pad +: 10 %) lays the panel past the window's edges.
         width, height, _ = (int(v) for v in winauto('client', self.video)[1].split())
         self.assertEqual(winauto('keys', self.video, 'shift+0x6B')[0], 0)
@@ -80,6 +115,7 @@ class DirectShowPlayback(E2ETestCase):
         self.assertEqual(len(self.graphs()), 1, self.graphs())
 
     def test_a_multicast_address_without_its_source_filter_plays_nothing_and_says_nothing(self):
+        self.open_player()
         self.select(2)
         line = 'dxplaymrl "udp://239.255.15.9:5159" init com done'
         self.assertTrue(wait_until(lambda: line in self.inst.log_messages(), 20), self.inst.log_messages()[-10:])

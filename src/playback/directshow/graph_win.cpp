@@ -28,6 +28,8 @@ constexpr GUID kIidBaseFilter = {0x56A86895, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 
 constexpr GUID kIidFileSourceFilter = {0x56A868A6, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 // The multicast source filter: installed on its own, not part of the program.
 constexpr GUID kClsidMulticastSource = {0xE2B7DF17, 0x38C5, 0x11D5, {0x91, 0xF6, 0x00, 0x10, 0x4B, 0xDB, 0x8F, 0xF9}};
+// The plain video renderer, which draws its window with GDI or DirectDraw.
+constexpr GUID kClsidVideoRenderer = {0x70E102B0, 0x5556, 0x11CE, {0x97, 0xC0, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
 
 template <typename T>
 void Drop(T*& p) {
@@ -67,6 +69,44 @@ void RevokeGraph(DWORD cookie) {
   rot->Release();
 }
 
+// The renderer a graph would pick by itself draws through Direct3D, and where
+// that cannot reach a child window (Wine's) the panel stays black while the
+// graph runs. The plain renderer is offered before the graph is built, so
+// the build connects the picture to it whenever it can; null when there is
+// no such renderer.
+IBaseFilter* OfferVideoRenderer(IGraphBuilder* graph) {
+  void* made = nullptr;
+  if (FAILED(CoCreateInstance(kClsidVideoRenderer, nullptr, CLSCTX_INPROC_SERVER, kIidBaseFilter, &made))) return nullptr;
+  auto* renderer = static_cast<IBaseFilter*>(made);
+  if (FAILED(graph->AddFilter(renderer, L"Video Renderer"))) {
+    renderer->Release();
+    return nullptr;
+  }
+  return renderer;
+}
+
+// An offered renderer that nothing was connected to (no picture, or a build
+// that failed) leaves the graph again: its window would pass for a picture.
+void KeepRendererIfUsed(IGraphBuilder* graph, IBaseFilter* renderer) {
+  if (!renderer) return;
+  bool used = false;
+  IEnumPins* pins = nullptr;
+  if (SUCCEEDED(renderer->EnumPins(&pins)) && pins) {
+    IPin* pin = nullptr;
+    while (!used && pins->Next(1, &pin, nullptr) == S_OK) {
+      IPin* other = nullptr;
+      if (SUCCEEDED(pin->ConnectedTo(&other)) && other) {
+        used = true;
+        other->Release();
+      }
+      pin->Release();
+    }
+    pins->Release();
+  }
+  if (!used) graph->RemoveFilter(renderer);
+  renderer->Release();
+}
+
 // The multicast filter loads the address and renders its "Output" pin; the
 // load's result is the build's.
 HRESULT BuildMulticast(IGraphBuilder* graph, const std::wstring& address) {
@@ -83,7 +123,9 @@ HRESULT BuildMulticast(IGraphBuilder* graph, const std::wstring& address) {
   }
   IPin* pin = nullptr;
   if (SUCCEEDED(source->FindPin(L"Output", &pin)) && pin) {
+    IBaseFilter* renderer = OfferVideoRenderer(graph);
     graph->Render(pin);
+    KeepRendererIfUsed(graph, renderer);
     pin->Release();
   }
   source->Release();
@@ -137,8 +179,14 @@ void DirectShowPlayer::PlayMrl(const std::string& address) {
   if (address.empty()) return;
 
   const std::wstring wide = Widen(address);
-  const HRESULT built =
-      address.rfind("udp://", 0) == 0 ? BuildMulticast(graph_, wide) : graph_->RenderFile(wide.c_str(), nullptr);
+  HRESULT built;
+  if (address.rfind("udp://", 0) == 0) {
+    built = BuildMulticast(graph_, wide);
+  } else {
+    IBaseFilter* renderer = OfferVideoRenderer(graph_);
+    built = graph_->RenderFile(wide.c_str(), nullptr);
+    KeepRendererIfUsed(graph_, renderer);
+  }
   if (FAILED(built)) return;
   if (control_) control_->Stop();
   if (window_) {
