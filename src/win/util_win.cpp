@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/colour.h"
 #include "base/text_helpers.h"
 
 namespace strevo {
@@ -183,10 +184,7 @@ void SetTrayIconShown(NOTIFYICONDATAW& tray, bool& shown, bool show) {
   shown = show;
 }
 
-COLORREF MixColours(COLORREF a, COLORREF b) {
-  return RGB((GetRValue(a) >> 1) + (GetRValue(b) >> 1), (GetGValue(a) >> 1) + (GetGValue(b) >> 1),
-             (GetBValue(a) >> 1) + (GetBValue(b) >> 1));
-}
+COLORREF MixColours(COLORREF a, COLORREF b) { return MixRgb(a, b); }
 
 int DeleteFilesIn(std::string_view folder) {
   std::wstring base = Widen(folder);
