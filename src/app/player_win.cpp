@@ -18,14 +18,19 @@
 #include "ui/guide_export_win.h"
 #include "ui/guide_ui_win.h"
 #include "base/text_helpers.h"
+#include "ui/channel_list_paint_win.h"
 #include "ui/channel_list_win.h"
+#include "ui/colours_win.h"
 #include "ui/command_dispatch_win.h"
 #include "ui/commands_win.h"
+#include "ui/desktop_mode_win.h"
 #include "ui/directshow_host_win.h"
 #include "ui/docking_win.h"
 #include "ui/geometry.h"
+#include "ui/list_source_win.h"
 #include "ui/settings_binding_win.h"
 #include "ui/settings_layout.h"
+#include "ui/status_tick_win.h"
 #include "ui/translate_win.h"
 #include "ui/video_input_win.h"
 #include "playback/channel_switch.h"
@@ -35,6 +40,7 @@
 #include "ui/scheduler_window_win.h"
 #include "playback/vlclib_win.h"
 #include "ui/mainwindow_win.h"
+#include "win/clock_win.h"
 #include "win/util_win.h"
 #include "win/window_win.h"
 
@@ -99,10 +105,8 @@ class MainPanelWindow : public PlayerWindow {
         if (wp == kStartPlayTimer) OnStartPlayTimer(mw_);
         else if (wp == kOsdTimer) HideOsd(mw_);
         else if (wp == kSchedulerTimer) SchedulerTimerTick(mw_);
-        else if (wp == kStatusTimer) {
-          ShowRecordingState(mw_);
-          DirectShowStatusTick(mw_);
-        }
+        else if (wp == kStatusTimer) StatusTick(mw_);
+        else if (wp == kChannelMenuTimer) RefreshChannelCaptions(mw_);
         return 0;
       case kPlayerCommand:
         if (HandlePlayerCommand(mw_, wp, lp)) return 0;
@@ -125,6 +129,7 @@ class VideoWindow : public PlayerWindow {
         FitEngineHost(mw_);
         FitDirectShowHost(mw_);
         LayoutPlaylistBox(mw_);
+        LayOutVideoWindow(mw_);
         return Default(msg, wp, lp);
       case WM_GETMINMAXINFO: {
         auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
@@ -139,6 +144,12 @@ class VideoWindow : public PlayerWindow {
       case WM_CTLCOLORSTATIC:
         if (HBRUSH brush = OverlayColours(mw_, reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
           return reinterpret_cast<LRESULT>(brush);
+        return Default(msg, wp, lp);
+      case WM_CTLCOLORLISTBOX:
+        // The lists lie on the video window's black.
+        return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
+      case WM_DRAWITEM:
+        if (DrawChannelListEntry(mw_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
         return Default(msg, wp, lp);
       case WM_COMMAND:
         HandleVideoCommand(mw_, wp, lp);
@@ -252,6 +263,7 @@ int RunPlayer(const Args& args) {
                                          WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                                          -1024, -1024, kBarWidth, 80));
   if (!CheckSingleInstance(mw)) ExitProcess(0);
+  RestoreDesktopColourLeftBehind(mw);
 
   ShowWindow(mw.hwnd, SW_HIDE);
   Window::RegisterClassOnce(kVideoClass, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), CS_DBLCLKS);
@@ -342,6 +354,7 @@ int RunPlayer(const Args& args) {
 
   CreateVideoOverlays(mw);
   InstallInputHandlers(mw);
+  LayOutVideoWindow(mw);
   LogLine("pnEmptyScr lbcursub lbinfo box lbrecbox ebhotkey created");
   Progress(mw, 20);
 
@@ -349,12 +362,14 @@ int RunPlayer(const Args& args) {
   ListLocalAddresses(mw.interfaceItems);
   LogLine("tooltips created");
   Progress(mw, 25);
+  ListSourceChanged(mw, true);
   Progress(mw, 30);
 
   ApplyGlobalConfiguration(mw);  // also docks the video when the configuration says so
   ShowGlobalsInControls(mw);
   LoadStoredXmltv(mw);  // after the channel list, which it is matched to
   Progress(mw, 40);
+  ApplyInterfaceColours(mw, false);
   Progress(mw, 45);
 
   // Maintenance runs.
@@ -386,7 +401,9 @@ int RunPlayer(const Args& args) {
   }
 
   FirstPlayback(mw, firstIsFile ? first : std::string());
-  SetTimer(mw.hwnd, kStatusTimer, 800, nullptr);
+  SetTimer(mw.hwnd, kStatusTimer, kStatusTickMs, nullptr);
+  // On the program's clock: the guide it shows follows that clock.
+  SetTimer(mw.hwnd, kChannelMenuTimer, ClockInterval(kChannelMenuRefreshMs), nullptr);
   StartSchedulerTimer(mw);
   LogLine("form created");
   mw.startupFinished = true;

@@ -10,6 +10,7 @@
 #include "playback/recorder_windows_win.h"
 #include "ui/player_host_win.h"
 #include "playback/settings_map.h"
+#include "ui/desktop_mode_win.h"
 #include "ui/directshow_host_win.h"
 #include "ui/docking_win.h"
 #include "ui/guide_ui_win.h"
@@ -101,6 +102,8 @@ void CloseRequest(MainWindow& mw, HWND sender) {
   if (mw.form.tooltip) DestroyWindow(mw.form.tooltip);
   mw.form.tooltip = nullptr;
   LogLine("forms and tray hidden, temp cleaned");
+
+  if (mw.desktopMode) ToggleDesktopMode(mw, false);
 
   PostMessageW(mw.frmVideo, WM_CLOSE, 0, 0);
   LogLine("frmvideo closed");

@@ -10,13 +10,12 @@
 #include "ui/guide_ui_win.h"
 #include "ui/list_tags.h"
 #include "win/file_win.h"
+#include "ui/channel_list_paint_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/translate_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
-
-static constexpr int kPlaylistBoxWidth = 240;
 
 // Fills a list box or a combo box with titles[first..] in one redraw.
 static void FillBox(HWND box, const ChannelList& list, size_t first, bool combo) {
@@ -36,7 +35,10 @@ static void FillChannelControls(MainWindow& mw, const ChannelList& list) {
     FillBox(selector, list, 0, true);
     SendMessageW(selector, CB_SETCURSEL, 0, 0);
   }
-  if (mw.lstPlaylist) FillBox(mw.lstPlaylist, list, 1, false);
+  if (mw.lstPlaylist) {
+    FillBox(mw.lstPlaylist, list, 1, false);
+    ApplyChannelListStyle(mw);
+  }
 }
 
 void ReloadChannelList(MainWindow& mw, bool requested) {
@@ -95,15 +97,16 @@ void CreatePlaylistBox(MainWindow& mw) {
   if (mw.lstPlaylist || !mw.frmVideo) return;
   RECT r{};
   GetClientRect(mw.frmVideo, &r);
-  mw.lstPlaylist = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+  mw.lstPlaylist = CreateWindowExW(0, L"LISTBOX", L"",
+                                   WS_CHILD | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED |
+                                       LBS_HASSTRINGS,
                                    r.right - kPlaylistBoxWidth, 0, kPlaylistBoxWidth, r.bottom, mw.frmVideo, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
-  HDC dc = GetDC(mw.frmVideo);
-  int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(mw.frmVideo, dc);
-  HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+  HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
   SendMessageW(mw.lstPlaylist, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  ApplyChannelListStyle(mw);
+  HookChannelListMouse(mw);
 }
 
 void LayoutPlaylistBox(MainWindow& mw) {

@@ -6,6 +6,9 @@ namespace strevo {
 
 struct MainWindow;
 
+// The channel list's width at the right side of the video window.
+inline constexpr int kPlaylistBoxWidth = 240;
+
 // Runs `reloadplaylist` on the configured address and shows the result: the
 // record's lists, the channel selector (first entry chosen) and the list box.
 // `requested` as for `reloadplaylist`; its message box belongs to the main window.

@@ -8,6 +8,7 @@
 #include "ui/channel_tester_win.h"
 #include "playback/settings_map.h"
 #include "ui/commands_win.h"
+#include "ui/desktop_mode_win.h"
 #include "ui/docking_win.h"
 #include "ui/guide_export_win.h"
 #include "ui/guide_ui_win.h"
@@ -32,6 +33,9 @@ void ToggleChannelList(MainWindow& mw) {
   ToggleWindow(mw.lstPlaylist);
   // Above the engine's picture.
   if (IsWindowVisible(mw.lstPlaylist)) SetWindowPos(mw.lstPlaylist, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  // The list has no pseudo-channel: channel i is its entry i - 1.
+  SendMessageW(mw.lstPlaylist, LB_SETCURSEL, static_cast<WPARAM>(mw.channelSelectorIndex - 1), 0);
+  LayOutVideoWindow(mw);
 }
 
 void ShowSettings(MainWindow& mw, bool show) {
@@ -108,6 +112,7 @@ CommandState CommandStateOf(const MainWindow& mw) {
   s.channelListShown = Visible(mw.lstPlaylist);
   s.settingsShown = Visible(mw.frmCfg);
   s.schedulerOpen = IsSchedulerWindowOpen();
+  s.guideBoxShown = Visible(mw.overlays.box);
   s.videoOnTop = mw.globals.videoOnTop;
   s.fullScreenOnTop = mw.globals.fullScreenOnTop;
   s.panelOnTop = mw.form.onTop;
@@ -123,8 +128,16 @@ CommandState CommandStateOf(const MainWindow& mw) {
 
 void ShowMenuChecks(MainWindow& mw) {
   const CommandState state = CommandStateOf(mw);
-  for (int number : {kMenuMiniWindow, kMenuOnTop, kMenuOnTopFullScreen})
-    SetMenuItemChecked(mw.form.mainMenu, number, MainMenuItemLook(number, state).checked);
+  for (int number = 0; number < kMainMenuCount; ++number) {
+    // Separators, submenus and the placeholder keep what the menu made them.
+    if (kMainMenu[number].caption == "-" || kMainMenu[number].disabled ||
+        (kMainMenu[number].submenu && number != kMenuVideoSize))
+      continue;
+    const MenuItemLook look = MainMenuItemLook(number, state);
+    if (IsMenuItemChecked(mw.form.mainMenu, number) != look.checked)
+      SetMenuItemChecked(mw.form.mainMenu, number, look.checked);
+    SetMenuItemEnabled(mw.form.mainMenu, number, look.enabled);
+  }
 }
 
 void RunCommand(MainWindow& mw, const Command& command) {
@@ -181,7 +194,7 @@ void RunCommand(MainWindow& mw, const Command& command) {
 
     case UpdateChannels:
       ReloadChannelList(mw, true);
-      BuildChannelEntries(mw);
+      RefreshChannelCaptions(mw);
       break;
     case Settings: ShowSettings(mw, !IsWindowVisible(mw.frmCfg)); break;
     case SettingsShow: ShowSettings(mw, true); break;
@@ -241,8 +254,9 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case WindowResize:
     case PanelDrag: RunInputCommand(mw, command); break;
 
-    // Desktop mode and the browser panel have no operation in the player yet.
-    case DesktopMode:
+    case DesktopMode: ToggleDesktopMode(mw, true); break;
+
+    // The browser panel has no operation in the player yet.
     case Browser:
     case None:
     case Count:

@@ -73,14 +73,6 @@ void DirectShowStatusTick(MainWindow& mw) {
   if (!mw.directShowMode) return;
   // The end of a file: the graph would otherwise hold its last picture.
   if (DirectShowFileEnded(mw)) player_stop(mw);
-  const PositionDisplay d = UpdatePositionDisplay(mw, 800);
-  if (HWND bar = mw.form.Control(kPbPosition)) {
-    SendMessageW(bar, PBM_SETRANGE32, 0, d.barRange);
-    SendMessageW(bar, PBM_SETPOS, d.barPosition, 0);
-  }
-  if (HWND label = mw.form.Control(kLblTime)) {
-    if (WindowText(label) != d.label) SetWindowTextUtf8(label, d.label);
-  }
 }
 
 void ReleaseDirectShowHost(MainWindow& mw) {

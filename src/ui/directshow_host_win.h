@@ -13,8 +13,7 @@ void CreateDirectShowHost(MainWindow& mw);
 void FitDirectShowHost(MainWindow& mw);
 // The renderer window and the picture in the panel's current size.
 void LayoutDirectShowVideo(MainWindow& mw);
-// The status tick: position and length on the bar and label, and a file
-// that has reached its end stops.
+// The status tick's last step: a file that has reached its end stops.
 void DirectShowStatusTick(MainWindow& mw);
 // Shut-down: the graph and its registration go before COM does.
 void ReleaseDirectShowHost(MainWindow& mw);

@@ -15,6 +15,8 @@
 #include "guide/http.h"
 #include "base/eventlog.h"
 #include "win/file_win.h"
+#include "playback/playlist.h"
+#include "ui/channel_list_paint_win.h"
 #include "ui/commands_win.h"
 #include "ui/input.h"
 #include "ui/mainwindow_win.h"
@@ -189,13 +191,22 @@ void HideOsd(MainWindow& mw) {
 
 void RefreshChannelCaptions(MainWindow& mw) {
   if (!mw.startupFinished) return;
-  // Entry 0 is the pseudo-channel, which has no guide.
-  for (size_t k = 1; k < mw.channelTitles.size() && k < mw.channelSubmenuCaptions.size(); ++k) {
+  // Entry 0, the pseudo-channel, is numbered too: "0. Файл или поток".
+  for (size_t k = 0; k < mw.channelTitles.size() && k < mw.channelSubmenuCaptions.size(); ++k) {
     const std::string& title = mw.channelTitles[k];
-    mw.channelSubmenuCaptions[k] = std::to_string(k) + ". " + ReplaceAll("$$$", "&&", ReplaceAll("&", "$$$", title)) +
-                                   " " + GuideNowTextFor(mw, title, GuideTextMode::Summary);
+    mw.channelSubmenuCaptions[k] =
+        SubmenuCaption(k, title) + " " + GuideNowTextFor(mw, title, GuideTextMode::Summary);
   }
   BuildChannelEntries(mw);
+  const size_t current = static_cast<size_t>(std::max(0, mw.channelSelectorIndex));
+  if (current < mw.channelSubmenuCaptions.size()) {
+    static bool tipAdded = false;
+    HWND label = mw.form.Control(kLblCurrentChannel);
+    if (!tipAdded) AddToolTip(mw, label, mw.channelSubmenuCaptions[current]);
+    else SetToolTip(mw, label, mw.channelSubmenuCaptions[current]);
+    tipAdded = label != nullptr;
+  }
+  RedrawVisibleChannelEntries(mw);
 }
 
 void StartGuideUpdate(MainWindow& mw) {

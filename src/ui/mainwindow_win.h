@@ -34,6 +34,7 @@ inline constexpr wchar_t kSettingsClass[] = L"StrevoSettings";
 enum : UINT_PTR {
   kStatusTimer = 1, kChannelMenuTimer = 2, kSchedulerTimer = 3, kStartPlayTimer = 4, kOsdTimer = 5, kCursorTimer = 6
 };
+inline constexpr UINT kChannelMenuRefreshMs = 100000;
 
 // The playback state (current MRL, DirectShow mode, channel list, settings
 // values...) is the record's base, so the playback operations take it without
@@ -65,6 +66,7 @@ struct MainWindow : PlayerState {
   bool miniWindow = false;  // the hidden "Режим мини-окна" item's check
   bool dockedBeforeFullScreen = false;  // full screen entered from the docked state
   bool restartAfterEngineSwitch = false;  // shut-down restarts with "/nologo"
+  COLORREF savedDesktopColour = 0;  // the desktop's colour before desktop mode
   bool terminated = false;
 
   // playback: the engine object on its host panel inside frmVideo (null in

@@ -12,7 +12,10 @@
 #include "playback/settings_values.h"
 #include "playback/vlclib_win.h"
 #include "ui/channel_list_win.h"
+#include "ui/channel_list_paint_win.h"
+#include "ui/colours_win.h"
 #include "ui/docking_win.h"
+#include "ui/list_source_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_controls.h"
 #include "ui/settings_layout.h"
@@ -152,7 +155,16 @@ void SettingsControlChanged(MainWindow& mw, int id, int code) {
       if (clicked) PickCaptureFolder(mw);
       return;
     case kIdOwnColours:
-      if (clicked) EnableWindow(s.Control(kIdColoursDialog), IsChecked(s, kIdOwnColours));
+    case kIdColoursDialog:
+      if (clicked) ApplyInterfaceColours(mw, id == kIdColoursDialog);
+      break;
+    case kIdListSource:
+      if (*event == SettingsEvent::Selected) ListSourceChanged(mw, false);
+      return;
+    case kIdSimpleList:
+      if (!clicked) break;
+      mw.globals.simpleList = IsChecked(s, kIdSimpleList);
+      ApplyChannelListStyle(mw);
       break;
     case kIdUndocked:
       if (!clicked) return;

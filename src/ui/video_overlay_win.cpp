@@ -13,7 +13,6 @@ const wchar_t kEmptyScreenClass[] = L"StrevoEmptyScreen";
 
 constexpr COLORREF kLogoColour = RGB(192, 192, 192);
 constexpr COLORREF kRecordColour = RGB(255, 0, 0);
-constexpr COLORREF kOsdColour = RGB(255, 255, 255);
 constexpr int kOverlayFontHeight = 23;  // until the first layout sizes them to the window
 
 // The empty-screen panel paints in the colour of the channel list (the video
@@ -21,7 +20,8 @@ constexpr int kOverlayFontHeight = 23;  // until the first layout sizes them to 
 LRESULT CALLBACK EmptyScreenProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_CTLCOLORSTATIC) {
     HDC dc = reinterpret_cast<HDC>(wp);
-    SetTextColor(dc, kLogoColour);
+    const LONG_PTR colour = GetWindowLongPtrW(hwnd, GWLP_USERDATA);
+    SetTextColor(dc, colour & kColourSet ? static_cast<COLORREF>(colour & 0xFFFFFF) : kLogoColour);
     SetBkColor(dc, RGB(0, 0, 0));
     return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
   }
@@ -101,7 +101,7 @@ void CreateVideoOverlays(MainWindow& mw) {
 HBRUSH OverlayColours(MainWindow& mw, HWND control, HDC dc) {
   const VideoOverlays& o = mw.overlays;
   COLORREF text;
-  if (control == o.lbcursub || control == o.lbControls) text = kOsdColour;
+  if (control == o.lbcursub || control == o.lbControls) text = o.text;
   else if (control == o.lbrecbox || control == o.lbmute) text = kRecordColour;
   else return nullptr;
   static HBRUSH keyBrush[2] = {};

@@ -18,7 +18,15 @@ struct VideoOverlays {
   HWND lbControls = nullptr;  // the control strip
   HWND box = nullptr;         // the guide list
   HWND ebhotkey = nullptr;    // holds the video window's keyboard focus
+  // The fonts the layout sized to the window, and the size they were made for.
+  int fontSize = 0;
+  COLORREF text = RGB(255, 255, 255);  // the OSD's and the control strip's (the palette's seventh)
+  HFONT osdFont = nullptr, glyphFont = nullptr, boxFont = nullptr;
 };
+
+// The empty-screen panel's user data: the logo's colour with this bit, or
+// nothing for the logo's own silver.
+inline constexpr LONG_PTR kColourSet = 0x1000000;
 
 // The overlay colour key: text on it shows over the engine's picture.
 COLORREF OverlayKeyColour(bool directShowMode);
@@ -30,5 +38,9 @@ void CreateVideoOverlays(MainWindow& mw);
 // WM_CTLCOLORSTATIC of the video window: the overlay labels' colours on the
 // colour key; null for any other control.
 HBRUSH OverlayColours(MainWindow& mw, HWND control, HDC dc);
+
+// Places and sizes the overlays for the video window's client area, with
+// fonts that follow its width.
+void LayOutVideoWindow(MainWindow& mw);
 
 }  // namespace strevo

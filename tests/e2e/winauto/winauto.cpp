@@ -576,5 +576,15 @@ int wmain(int argc, wchar_t** wargv) {
     return 0;
   }
   if (cmd == "drop" && a.size() >= 4) return Drop(ParseHwnd(arg(2)), Wide(arg(3)));
+  if (cmd == "syscolor" && a.size() >= 3) {
+    // Reads a system colour (0x00BBGGRR, decimal), or sets it first when a value follows.
+    const int index = atoi(arg(2));
+    if (a.size() >= 4) {
+      const COLORREF value = (COLORREF)strtoul(arg(3), nullptr, 0);
+      if (!SetSysColors(1, &index, &value)) return 1;
+    }
+    printf("%lu\n", (unsigned long)GetSysColor(index));
+    return 0;
+  }
   return 2;
 }

@@ -1,0 +1,179 @@
+#include "ui/channel_list_paint_win.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <map>
+#include <string>
+
+#include "base/eventlog.h"
+#include "ui/channel_list_draw.h"
+#include "ui/guide_ui_win.h"
+#include "ui/mainwindow_win.h"
+#include "ui/status_tick_win.h"
+#include "win/util_win.h"
+
+namespace strevo {
+
+namespace {
+
+constexpr COLORREF kListBackground = RGB(0, 0, 0);  // the video window's
+
+struct ListFonts {
+  HFONT title, second, times;
+};
+
+const ListFonts& Fonts() {
+  static const ListFonts fonts = [] {
+    auto make = [](int height, int weight) {
+      return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
+    };
+    return ListFonts{make(13, FW_BOLD), make(11, FW_NORMAL), make(8, FW_NORMAL)};
+  }();
+  return fonts;
+}
+
+// Icons by file: looked for once, so a repaint touches no disk.
+HBITMAP IconOf(const std::string& path) {
+  static std::map<std::string, HBITMAP> icons;
+  auto it = icons.find(path);
+  if (it != icons.end()) return it->second;
+  HBITMAP bmp = nullptr;
+  if (FileExists(path))
+    bmp = static_cast<HBITMAP>(LoadImageW(nullptr, Widen(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  return icons.emplace(path, bmp).first->second;
+}
+
+void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
+  SetDCBrushColor(dc, colour);
+  RECT r{left, top, right, bottom};
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+void FillGradient(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
+  const std::vector<Rgb> rows = GradientRows(colour, bottom - top);
+  for (size_t l = 0; l < rows.size(); ++l) Fill(dc, left, top + static_cast<int>(l), right, top + static_cast<int>(l) + 1, rows[l]);
+}
+
+void Text(HDC dc, HFONT font, COLORREF colour, int x, int y, const std::string& text) {
+  SelectObject(dc, font);
+  SetTextColor(dc, colour);
+  const std::wstring w = Widen(text);
+  TextOutW(dc, x, y, w.c_str(), static_cast<int>(w.size()));
+}
+
+LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+  auto& mw = *reinterpret_cast<MainWindow*>(data);
+  switch (msg) {
+    case WM_PAINT:
+      if (ViewTimingWanted()) {
+        const long long started = MicrosecondsNow();
+        const LRESULT result = DefSubclassProc(h, msg, wp, lp);
+        LogLine("list paint " + std::to_string(MicrosecondsNow() - started) + " us");
+        return result;
+      }
+      break;
+    case WM_RBUTTONDOWN: {
+      const LRESULT hit = SendMessageW(h, LB_ITEMFROMPOINT, 0, lp);
+      if (!HIWORD(hit)) SendMessageW(h, LB_SETCURSEL, LOWORD(hit), 0);
+      break;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: {
+      const LRESULT result = DefSubclassProc(h, msg, wp, lp);
+      const int sel = static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0));
+      if (sel >= 0 && static_cast<size_t>(sel) + 1 < mw.channelTitles.size())
+        ShowOsd(mw, mw.channelTitles[static_cast<size_t>(sel) + 1]);
+      return result;
+    }
+  }
+  return DefSubclassProc(h, msg, wp, lp);
+}
+
+}  // namespace
+
+bool DrawChannelListEntry(MainWindow& mw, const DRAWITEMSTRUCT& item) {
+  if (!mw.lstPlaylist || item.hwndItem != mw.lstPlaylist) return false;
+  HDC dc = item.hDC;
+  const RECT& r = item.rcItem;
+  const int i = static_cast<int>(item.itemID);
+  const size_t channel = static_cast<size_t>(i) + 1;
+  if (i < 0 || channel >= mw.channelTitles.size()) {
+    Fill(dc, r.left, r.top, r.right, r.bottom, kListBackground);
+    return true;
+  }
+  const bool simple = mw.globals.simpleList;
+  const bool selected = item.itemState & ODS_SELECTED;
+  const COLORREF text = mw.overlays.text;
+  const std::string& title = mw.channelTitles[channel];
+  const int left = r.left, top = r.top, width = r.right - r.left;
+
+  HBITMAP icon = simple ? nullptr : IconOf(ChannelIconPath(ExeFolder(), title));
+  const int iconOffset = icon ? 28 : 0;
+
+  if (selected) FillGradient(dc, r.left, r.top, r.right, r.bottom, text);
+  else Fill(dc, r.left, r.top, r.right, r.bottom, !simple && i % 2 == 0 ? kListSecondColour : kListBackground);
+
+  const int saved = SaveDC(dc);
+  SetBkMode(dc, TRANSPARENT);
+  const COLORREF first = IsRedEntry(title) ? kRedEntry : selected ? kListBackground : text;
+  Text(dc, Fonts().title, first, left + iconOffset + 2, top + 1, ListEntryTitle(i, title));
+
+  if (!simple) {
+    const COLORREF half = MixRgb(text, kListBackground);
+    const std::string& caption = channel < mw.channelSubmenuCaptions.size() ? mw.channelSubmenuCaptions[channel] : title;
+    if (const std::optional<GuideLine> guide = SplitGuideCaption(caption)) {
+      Text(dc, Fonts().second, half, left + iconOffset + 3, top + 18, guide->text);
+      Text(dc, Fonts().times, half, left + 3, top + 32, guide->start);
+      Text(dc, Fonts().times, half, left + width - 22, top + 32, guide->end);
+      RECT outline{left + 23, top + 34, left + width - 24, top + 40};
+      SetDCBrushColor(dc, half);
+      FrameRect(dc, &outline, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+      FillGradient(dc, left + 24, top + 35, ProgressFillRight(left, width, guide->percent), top + 39, half);
+    } else if (channel < mw.channelMrls.size()) {
+      Text(dc, Fonts().second, half, left + iconOffset + 3, top + 18, AddressLine(mw.channelMrls[channel]));
+    }
+    if (icon) {
+      BITMAP info{};
+      GetObjectW(icon, sizeof info, &info);
+      HDC mem = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(mem, icon);
+      SetStretchBltMode(dc, HALFTONE);
+      StretchBlt(dc, left + 3, top + 3, 24, 24, mem, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+      SelectObject(mem, old);
+      DeleteDC(mem);
+      RECT frame{left + 2, top + 2, left + 28, top + 28};
+      SetDCBrushColor(dc, text);
+      FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
+  }
+  RestoreDC(dc, saved);
+  return true;
+}
+
+void ApplyChannelListStyle(MainWindow& mw) {
+  if (!mw.lstPlaylist) return;
+  SendMessageW(mw.lstPlaylist, LB_SETITEMHEIGHT, 0, mw.globals.simpleList ? kSimpleListItemHeight : kListItemHeight);
+  InvalidateRect(mw.lstPlaylist, nullptr, TRUE);
+}
+
+void HookChannelListMouse(MainWindow& mw) {
+  if (mw.lstPlaylist) SetWindowSubclass(mw.lstPlaylist, ListProc, 1, reinterpret_cast<DWORD_PTR>(&mw));
+}
+
+void RedrawVisibleChannelEntries(MainWindow& mw) {
+  if (!mw.lstPlaylist || !IsWindowVisible(mw.lstPlaylist) || mw.globals.simpleList) return;
+  RECT client{};
+  GetClientRect(mw.lstPlaylist, &client);
+  const int count = static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETCOUNT, 0, 0));
+  const int first = static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETTOPINDEX, 0, 0));
+  const EntryRange range = VisibleEntries(first, client.bottom, count);
+  for (int i = range.first; i <= range.last; ++i) {
+    RECT r{};
+    if (SendMessageW(mw.lstPlaylist, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)) != LB_ERR)
+      InvalidateRect(mw.lstPlaylist, &r, FALSE);
+  }
+}
+
+}  // namespace strevo
