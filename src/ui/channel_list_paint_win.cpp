@@ -1,6 +1,5 @@
 #include "ui/channel_list_paint_win.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <map>
@@ -63,13 +62,18 @@ void Text(HDC dc, HFONT font, COLORREF colour, int x, int y, const std::string& 
   TextOutW(dc, x, y, w.c_str(), static_cast<int>(w.size()));
 }
 
-LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
-  auto& mw = *reinterpret_cast<MainWindow*>(data);
+// The list box's own procedure, which ListProc hands everything on to. A
+// plain replacement rather than a comctl32 subclass: under Wine that one made
+// each of the 20 000 additions of a long list cost a third of a millisecond.
+WNDPROC g_listBoxProc = nullptr;
+
+LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* mw = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   switch (msg) {
     case WM_PAINT:
       if (ViewTimingWanted()) {
         const long long started = MicrosecondsNow();
-        const LRESULT result = DefSubclassProc(h, msg, wp, lp);
+        const LRESULT result = CallWindowProcW(g_listBoxProc, h, msg, wp, lp);
         LogLine("list paint " + std::to_string(MicrosecondsNow() - started) + " us");
         return result;
       }
@@ -81,14 +85,14 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWOR
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP: {
-      const LRESULT result = DefSubclassProc(h, msg, wp, lp);
+      const LRESULT result = CallWindowProcW(g_listBoxProc, h, msg, wp, lp);
       const int sel = static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0));
-      if (sel >= 0 && static_cast<size_t>(sel) + 1 < mw.channelTitles.size())
-        ShowOsd(mw, mw.channelTitles[static_cast<size_t>(sel) + 1]);
+      if (mw && sel >= 0 && static_cast<size_t>(sel) + 1 < mw->channelTitles.size())
+        ShowOsd(*mw, mw->channelTitles[static_cast<size_t>(sel) + 1]);
       return result;
     }
   }
-  return DefSubclassProc(h, msg, wp, lp);
+  return CallWindowProcW(g_listBoxProc, h, msg, wp, lp);
 }
 
 }  // namespace
@@ -159,7 +163,11 @@ void ApplyChannelListStyle(MainWindow& mw) {
 }
 
 void HookChannelListMouse(MainWindow& mw) {
-  if (mw.lstPlaylist) SetWindowSubclass(mw.lstPlaylist, ListProc, 1, reinterpret_cast<DWORD_PTR>(&mw));
+  if (!mw.lstPlaylist) return;
+  SetWindowLongPtrW(mw.lstPlaylist, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&mw));
+  const auto previous =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(mw.lstPlaylist, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
+  if (!g_listBoxProc) g_listBoxProc = previous;
 }
 
 void RedrawVisibleChannelEntries(MainWindow& mw) {

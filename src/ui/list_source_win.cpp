@@ -1,7 +1,6 @@
 #include "ui/list_source_win.h"
 
 #include <windows.h>
-#include <commdlg.h>
 
 #include "base/eventlog.h"
 #include "ui/list_source.h"
@@ -12,15 +11,8 @@
 namespace strevo {
 
 static std::string AskPlaylistFile(MainWindow& mw) {
-  wchar_t file[MAX_PATH * 4] = {};
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = mw.frmCfg;
-  ofn.lpstrFilter = L"Playlist M3U (*.m3u)\0*.m3u\0";
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = static_cast<DWORD>(std::size(file));
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-  return GetOpenFileNameW(&ofn) ? Narrow(file) : std::string();
+  std::string chosen;
+  return AskOpenFileName(mw.frmCfg, L"Playlist M3U (*.m3u)\0*.m3u\0", chosen) ? chosen : std::string();
 }
 
 void ListSourceChanged(MainWindow& mw, bool startup) {

@@ -1,6 +1,5 @@
 #include "ui/player_host_win.h"
 
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include "base/eventlog.h"
@@ -91,17 +90,7 @@ void PlayerHostWin::RedrawControlBar() {
 }
 
 bool PlayerHostWin::AskOpenFile(std::string& chosen) {
-  wchar_t file[MAX_PATH * 4] = {};
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = mw_.hwnd;
-  ofn.lpstrFilter = L"All files (*)\0*\0";
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = static_cast<DWORD>(std::size(file));
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return false;
-  chosen = Narrow(file);
-  return true;
+  return AskOpenFileName(mw_.hwnd, L"All files (*)\0*\0", chosen);
 }
 
 bool PlayerHostWin::FileExists(const std::string& path) { return strevo::FileExists(path); }

@@ -24,6 +24,10 @@ std::string_view BeforeTab(std::string_view caption) { return caption.substr(0, 
 
 // clang-format off
 const std::pair<std::string_view, std::string_view> kEnglish[] = {
+    // the list-source box
+    {"Я сам составлю список каналов...", "I will make the channel list myself..."},
+    {"Выбрать файл со списком каналов...", "Choose a channel list file..."},
+    {"Указать адрес списка каналов...", "Give the channel list's address..."},
     // main menu
     {"На полный экран", "Full screen"},
     {"Режим мини-окна", "Mini window mode"},
@@ -161,7 +165,10 @@ std::vector<std::string> TranslatableTexts() {
   for (const ControlDef& c : SettingsPanelControls()) add(c.text);
   for (const PageDef& page : SettingsPages()) {
     add(page.caption);
-    for (const ControlDef& c : page.controls) add(c.text);
+    for (const ControlDef& c : page.controls) {
+      add(c.text);
+      for (std::string_view item : c.items) add(item);  // the list-source box's entries
+    }
   }
   add("Файл или поток");  // the pseudo-channel's title, a string resource
   // Several lines: the file holds it with its line breaks escaped.

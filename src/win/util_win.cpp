@@ -1,5 +1,7 @@
 #include "win/util_win.h"
 
+#include <commdlg.h>
+
 #include <vector>
 
 #include "base/colour.h"
@@ -182,6 +184,20 @@ void SetTrayIconShown(NOTIFYICONDATAW& tray, bool& shown, bool show) {
   if (show == shown) return;
   Shell_NotifyIconW(show ? NIM_ADD : NIM_DELETE, &tray);
   shown = show;
+}
+
+bool AskOpenFileName(HWND owner, const wchar_t* filter, std::string& chosen) {
+  wchar_t file[MAX_PATH * 4] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = static_cast<DWORD>(std::size(file));
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&ofn)) return false;
+  chosen = Narrow(file);
+  return true;
 }
 
 COLORREF MixColours(COLORREF a, COLORREF b) { return MixRgb(a, b); }

@@ -51,6 +51,10 @@ std::string LoadStringUtf8(UINT id);
 // Shows a message box (UTF-8 texts).
 int MessageBoxUtf8(HWND owner, std::string_view text, std::string_view caption, UINT flags);
 
+// The system's open-file dialog owned by `owner`, with a filter of
+// "description\0pattern\0" pairs; false when it was cancelled.
+bool AskOpenFileName(HWND owner, const wchar_t* filter, std::string& chosen);
+
 // Registers a window class once (later calls with the same name do nothing).
 void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style = 0,
                              HICON icon = nullptr);

@@ -110,7 +110,9 @@ class SavedSettings(E2ETestCase):
 
     def test_hidden_panel_and_a_list_in_a_hidden_video_window_are_kept(self):
         inst = self.install()
-        write_ini(inst, [globals_record('', f9='1', f12='1')])
+        # Without a taskbar button the tray icon is the way back to hidden
+        # windows; with one and no tray icon the panel could not be hidden too.
+        write_ini(inst, [globals_record('', f9='1', f12='1', f18='0')])
         proc, main = self.start_player(inst, '/nologo')
         winauto('command', main, MENU_BASE + MENU_VIDEO_WINDOW)
         self.assertTrue(wait_until(lambda: not windows('StrevoVideo', 'Strevo')[0].visible, 10))

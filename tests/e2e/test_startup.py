@@ -118,16 +118,21 @@ class MaintenanceRuns(E2ETestCase):
 
 
 class VideoOverlays(E2ETestCase):
-    """The video window's overlay controls exist from the start, hidden, with
-    the logo in the empty-screen panel and a one-pixel key-capture field."""
+    """The video window's overlay controls exist from the start, hidden but for
+    the empty-screen panel over the idle picture area with the logo in its
+    middle, and a one-pixel key-capture field."""
 
     CONTROL_STRIP = ''.join(chr(c) for c in (0x34, 0x20, 0x3C, 0x20, 0x3D, 0x20, 0x39, 0x20, 0x3A, 0x20, 0x9D, 0x20,
                                               0x69, 0x20, 0x58, 0xF0, 0x35, 0x20, 0x36))
 
     def overlays(self, inst):
         proc, main = self.start_player(inst, '/nologo')
-        # Docked (the default) it is a child of the main window.
+        # Docked (the default) it is a child of the main window, without a
+        # frame: its size is its client area's.
         video = (windows('StrevoVideo') + [w for w in children(main) if w.cls == 'StrevoVideo'])[0]
+        self.video = video
+        # The status tick shows the empty screen: nothing is playing.
+        wait_until(lambda: [w for w in children(video.hwnd) if w.cls == 'StrevoEmptyScreen' and w.visible], 5)
         kids = children(video.hwnd)
         panels = [w for w in kids if w.cls == 'StrevoEmptyScreen']
         logo = children(panels[0].hwnd) if panels else []
@@ -149,11 +154,12 @@ class VideoOverlays(E2ETestCase):
         edits = by_class('edit')
         self.assertEqual([(w.visible, w.w, w.h) for w in edits], [(True, 1, 1)], kids)
         panels = by_class('strevoemptyscreen')
-        self.assertEqual([(w.visible, w.w, w.h) for w in panels], [(False, 360, 288)], kids)
+        # Laid over the whole picture area and shown while nothing plays.
+        self.assertEqual([(w.visible, w.w, w.h) for w in panels], [(True, self.video.w, self.video.h)], kids)
         self.assertEqual(len(logo), 1, logo)
         # Centred in the panel.
-        self.assertEqual((logo[0].x - panels[0].x, logo[0].y - panels[0].y), ((360 - logo[0].w) // 2,
-                                                                             (288 - logo[0].h) // 2))
+        self.assertEqual((logo[0].x - panels[0].x, logo[0].y - panels[0].y), ((panels[0].w - logo[0].w) // 2,
+                                                                             (panels[0].h - logo[0].h) // 2))
         return logo[0]
 
     def test_controls_exist_with_the_picture_logo(self):
@@ -166,7 +172,9 @@ class VideoOverlays(E2ETestCase):
 
     def test_without_the_picture_the_logo_is_a_glyph(self):
         logo = self.check_common(self.overlays(self.install(images=False)))
-        self.assertEqual((logo.text, logo.w, logo.h), ('\u00b7', 200, 200))
+        # Its glyph grows with the picture area: 50 pixels over a font of (w + h) * 160 / 1296.
+        side = 50 + (self.video.w + self.video.h) * 160 // 1296
+        self.assertEqual((logo.text, logo.w, logo.h), ('\u00b7', side, side))
 
 
 class RecorderArguments(E2ETestCase):

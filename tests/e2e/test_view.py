@@ -48,6 +48,28 @@ def save_windows_png(name, *hwnds):
                     os.path.join(BUILD, 'e2e', name + '-cut.png')], check=False)
 
 
+def screen_pixel(name, x, y):
+    """(r, g, b) at a screen point of the screenshot saved as `name`."""
+    import struct
+    with open(os.path.join(BUILD, 'e2e', name + '.bmp'), 'rb') as f:
+        data = f.read()
+    offset, = struct.unpack_from('<I', data, 10)
+    width, height, _, bpp = struct.unpack_from('<iiHH', data, 18)
+    step = bpp // 8
+    stride = (width * step + 3) & ~3
+    row = y if height < 0 else abs(height) - 1 - y
+    b, g, r = data[offset + row * stride + x * step:offset + row * stride + x * step + 3]
+    return r, g, b
+
+
+def top_bar_colour(main, name):
+    """The first row of the main window's top bar: the gradient's top colour."""
+    _, out = winauto('rect', main)
+    x, y, _, _ = (int(v) for v in out.split())
+    # One pixel of frame, the bar two pixels in; clear of the buttons and labels.
+    return screen_pixel(name, x + 1 + 2 + 200, y + 1 + 2)
+
+
 def syscolor(index, value=None):
     code, out = winauto('syscolor', index, *([value] if value is not None else []))
     return int(out.strip()) if code == 0 and out.strip().isdigit() else None
@@ -146,23 +168,25 @@ class DesktopMode(E2ETestCase):
             self.assertEqual(f.read(), b'%d\r\n' % self.ORIGINAL)
         return inst, proc, main
 
-    def test_shut_down_in_desktop_mode_gives_the_exact_colour_back(self):
+    def test_menu_and_shut_down_give_the_exact_colour_back(self):
         inst, proc, main = self.start_in_desktop_mode()
-        winauto('close', main)
-        self.assertEqual(self.wait_exit(proc, 30), 0)
-        self.assertEqual(syscolor(COLOR_BACKGROUND), self.ORIGINAL)
-        log = inst.log_messages()
-        self.assertIn('on desktop off', log)
-        self.assertLess(log.index('forms and tray hidden, temp cleaned'), log.index('on desktop off'))
-        self.assertLess(log.index('on desktop off'), log.index('frmvideo closed'))
-        self.assertFalse(os.path.exists(inst.sibling('.Desktop')))
-
-    def test_menu_turns_it_off_and_shows_the_video_again(self):
-        inst, proc, main = self.start_in_desktop_mode()
+        # Off from the menu: the colour back, the video window shown again.
         winauto('command', main, MENU_BASE + MENU_DESKTOP)
         self.assertTrue(wait_until(lambda: 'on desktop off' in inst.log_messages(), 10))
         self.assertEqual(syscolor(COLOR_BACKGROUND), self.ORIGINAL)
         self.assertTrue(wait_until(lambda: video_window().visible, 5), 'the video window stays hidden')
+        self.assertFalse(os.path.exists(inst.sibling('.Desktop')))
+        # On again, then the player closes in desktop mode.
+        winauto('command', main, MENU_BASE + MENU_DESKTOP)
+        self.assertTrue(wait_until(lambda: inst.log_messages().count('on desktop done') == 2, 10))
+        self.assertEqual(syscolor(COLOR_BACKGROUND), KEY_COLOUR)
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        self.assertEqual(syscolor(COLOR_BACKGROUND), self.ORIGINAL)
+        log = inst.log_messages()
+        self.assertEqual(log.count('on desktop off'), 2)
+        closing = log.index('forms and tray hidden, temp cleaned')
+        self.assertEqual(log[closing + 1:closing + 3], ['on desktop off', 'frmvideo closed'])
         self.assertFalse(os.path.exists(inst.sibling('.Desktop')))
 
     def test_a_killed_player_leaves_the_colour_to_the_next_start(self):
@@ -284,6 +308,8 @@ class ChannelListView(E2ETestCase):
         self.assertTrue(osd)
         self.assertIn('Утренний эфир 0', osd[0].text)
         save_windows_png('view-osd-guide', main, video_window().hwnd)
+        # The default palette's first colour, 16314867.
+        self.assertLess(max(abs(a - b) for a, b in zip(top_bar_colour(main, 'view-osd-guide'), (243, 241, 248))), 4)
 
     def test_simple_view_has_short_rows(self):
         inst, main = self.launch(simple=True)
@@ -295,8 +321,9 @@ class ChannelListView(E2ETestCase):
         colours = [rgb(20, 40, 90), rgb(10, 90, 110), rgb(235, 240, 250), rgb(250, 160, 40), rgb(5, 20, 40),
                    rgb(250, 160, 40), rgb(255, 230, 160)]
         inst, main = self.launch(colours=''.join('%d;' % c for c in colours))
-        self.assertIn('usercolors applied', inst.log_messages())
+        time.sleep(1)
         save_windows_png('view-user-palette', main, video_window().hwnd)
+        self.assertLess(max(abs(a - b) for a, b in zip(top_bar_colour(main, 'view-user-palette'), (20, 40, 90))), 4)
 
     def test_channel_menu_follows_the_guide_every_hundred_seconds(self):
         # The program's clock runs 100 times as fast: a refresh every second.
