@@ -146,7 +146,7 @@ static void StatusTickSteps(MainWindow& mw) {
     MapWindowPoints(nullptr, mw.frmVideo, reinterpret_cast<POINT*>(&strip), 2);
     GetClientRect(o.pnEmptyScr, &panel);
     const OverlayRect r{strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top};
-    SetShown(o.lbControls, ControlStripWanted(false, p.x, p.y, r, panel.bottom, 0));
+    SetShown(o.lbControls, ControlStripWanted(mw.input.cursorHidden, p.x, p.y, r, panel.bottom, 0));
   }
 
   if (mw.frmVideo && GetForegroundWindow() == mw.frmVideo && o.ebhotkey && GetFocus() != o.ebhotkey)
