@@ -71,6 +71,7 @@ void TranslateUi(HWND control, const PopupMenu* menu, const std::string& languag
     for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
       std::string text = WindowText(child);
       if (!text.empty()) SetWindowTextUtf8(child, lng.Translate(text));
+      TranslateItems(child, lng);  // a page's boxes and their entries
     }
     TranslateItems(control, lng);
   }
