@@ -41,7 +41,7 @@ static void FillChannelControls(MainWindow& mw, const ChannelList& list) {
   }
 }
 
-void ReloadChannelList(MainWindow& mw, bool requested) {
+void ReloadChannelList(MainWindow& mw, bool requested, bool quietly) {
   // The transfer keeps the windows alive, so a second reload can be asked
   // for while one waits for its list: the running one is enough.
   static bool reloading = false;
@@ -54,8 +54,9 @@ void ReloadChannelList(MainWindow& mw, bool requested) {
 
   ChannelList list = reloadplaylist(mw.globals.playlistUrl, SiblingPath(mw.exePath, ".m3u"), requested,
                                     TranslateText(LoadStringUtf8(IDS_FILE_OR_STREAM), ExeSibling(".lng")),
-                                    [&mw](const std::string& message) {
-                                      MessageBoxUtf8(mw.hwnd, message, mw.productName, MB_OK | MB_ICONINFORMATION);
+                                    [&mw, quietly](const std::string& message) {
+                                      if (quietly) LogLine("shed: " + message);
+                                      else MessageBoxUtf8(mw.hwnd, message, mw.productName, MB_OK | MB_ICONINFORMATION);
                                     },
                                     mw.globals.readM3uTags);
   mw.channelTitles = list.titles;

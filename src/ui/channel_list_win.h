@@ -11,8 +11,10 @@ inline constexpr int kPlaylistBoxWidth = 240;
 
 // Runs `reloadplaylist` on the configured address and shows the result: the
 // record's lists, the channel selector (first entry chosen) and the list box.
-// `requested` as for `reloadplaylist`; its message box belongs to the main window.
-void ReloadChannelList(MainWindow& mw, bool requested);
+// `requested` as for `reloadplaylist`; its message box belongs to the main
+// window, and goes to the log instead when `quietly` (a scheduled reload must
+// not wait for someone to press OK: the tasks after it would not run).
+void ReloadChannelList(MainWindow& mw, bool requested, bool quietly = false);
 
 // Switches between reading the list in pairs of lines and reading it with
 // its tags, and reads the local copy again the chosen way.

@@ -7,7 +7,9 @@
 #include "scheduler/shed_file_win.h"
 #include "scheduler/shed_runner.h"
 #include "scheduler/shutdown_computer_win.h"
+#include "ui/channel_list_win.h"
 #include "ui/command_dispatch_win.h"
+#include "ui/commands_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/player_host_win.h"
 #include "ui/recording_win.h"
@@ -65,7 +67,11 @@ class PlayerShedHost : public ShedHost {
   void RunPlayerCommand(ShedCommand command) override {
     switch (command) {
       case ShedCommand::UpdateGuide: RunCommand(mw_, Command::Of(CommandId::UpdateGuide)); break;
-      case ShedCommand::UpdateChannels: RunCommand(mw_, Command::Of(CommandId::UpdateChannels)); break;
+      case ShedCommand::UpdateChannels:
+        // As the menu's command, but told in the log instead of a message box.
+        ReloadChannelList(mw_, true, true);
+        BuildChannelEntries(mw_);
+        break;
       case ShedCommand::Sleep: RunCommand(mw_, Command::Of(CommandId::Standby)); break;
       case ShedCommand::Close: RunCommand(mw_, Command::Of(CommandId::Exit)); break;
       case ShedCommand::RunProcess:

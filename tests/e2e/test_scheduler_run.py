@@ -11,7 +11,8 @@ file-name addition, and at its end minute its end action, the computer's
 shut-down, reaches the system call (a trace file instead of the call); a
 disabled task, "$Close" and a task on a channel past the list do nothing.
 A recording task that hands over to the agent starts it and the player
-closes at the next minute.
+closes at the next minute. A scheduled reload of the channel list tells its
+result in the log, not in a message box that would hold up the next task.
 """
 import datetime
 import os
@@ -174,6 +175,21 @@ class SchedulerRun(E2ETestCase):
         self.assertIsNone(self.proc.poll())
         self.assertIsNotNone(self.wait_exit(self.proc, self.wait_for_minute(m + 1) + 20),
                              'the player did not close at the next minute')
+
+    def test_a_scheduled_list_reload_does_not_hold_up_the_next_task(self):
+        inst = self.setup_player('reload')
+        out = os.path.join(self.capture, 'after.txt')
+        log_start = len(inst.log_messages())
+        m = self.next_minute()
+        with open(inst.sibling('.Shed.ini'), 'wb') as f:
+            f.write(shed_file([shed_record('Reload', m, m + 1, 3, command='$updatem3u'),
+                               shed_record('After', m + 1, m + 2, 3,
+                                           command='cmd.exe /c echo done> "%s"' % winpath(out))]))
+        self.assertTrue(wait_until(lambda: os.path.exists(out), self.wait_for_minute(m + 1)),
+                        'the task after the reload did not run')
+        log = self.log_after(inst, log_start)
+        self.assertTrue([l for l in log if l.startswith('shed: Новый список каналов загружен из "')], log)
+        self.assertEqual(windows('#32770', 'Strevo'), [])
 
 
 if __name__ == '__main__':
