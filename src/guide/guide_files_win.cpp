@@ -4,6 +4,7 @@
 #include "guide/http_win.h"
 #include "guide/unzip/zip.h"
 #include "guide/unzip/zip_host_win.h"
+#include "win/clock_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 
@@ -28,15 +29,11 @@ static std::wstring UpperName(std::wstring name) {
 }
 
 int LocalOffsetMinutesAt(DateTime utc) {
-  const DateTimeParts p = DecodeDateTime(utc);
-  SYSTEMTIME u{};
-  u.wYear = static_cast<WORD>(p.year);
-  u.wMonth = static_cast<WORD>(p.month);
-  u.wDay = static_cast<WORD>(p.day);
-  u.wHour = static_cast<WORD>(p.hour);
-  u.wMinute = static_cast<WORD>(p.minute);
+  // To the minute: zones differ in whole minutes.
+  SYSTEMTIME u = ToSystemTime(utc);
+  u.wSecond = u.wMilliseconds = 0;
   SYSTEMTIME local{};
-  if (p.year < 1601 || !SystemTimeToTzSpecificLocalTime(nullptr, &u, &local)) return 0;
+  if (u.wYear < 1601 || !SystemTimeToTzSpecificLocalTime(nullptr, &u, &local)) return 0;
   FILETIME fu{}, fl{};
   SystemTimeToFileTime(&u, &fu);
   SystemTimeToFileTime(&local, &fl);

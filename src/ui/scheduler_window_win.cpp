@@ -32,24 +32,6 @@ const wchar_t kSchedulerClass[] = L"StrevoScheduler";
 enum : UINT_PTR { kClockTimer = 1, kRecordersTimer = 2 };
 constexpr unsigned kClockMs = 100, kRecordersMs = 1500;
 
-SYSTEMTIME ToSystemTime(DateTime value) {
-  const DateTimeParts p = DecodeDateTime(value);
-  SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(p.year);
-  st.wMonth = static_cast<WORD>(p.month);
-  st.wDay = static_cast<WORD>(p.day);
-  st.wHour = static_cast<WORD>(p.hour);
-  st.wMinute = static_cast<WORD>(p.minute);
-  st.wSecond = static_cast<WORD>(p.second);
-  st.wMilliseconds = static_cast<WORD>(p.millisecond);
-  st.wDayOfWeek = static_cast<WORD>(DayOfWeek(value) % 7);  // Sunday 0
-  return st;
-}
-
-DateTime FromSystemTime(const SYSTEMTIME& st) {
-  return EncodeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
-}
-
 // The range a picker can show; a date outside it is shown as today.
 bool PickerCanShow(DateTime value) { return value >= EncodeDate(1753, 1, 1) && value < EncodeDate(9999, 12, 31); }
 

@@ -37,7 +37,7 @@ DateTime ClockNow() {
   if (const auto& warp = Warp()) return WarpedTime(*warp, RealUnixMs());
   SYSTEMTIME st;
   GetLocalTime(&st);
-  return EncodeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
+  return FromSystemTime(st);
 }
 
 unsigned ClockInterval(unsigned ms) {
@@ -48,6 +48,24 @@ unsigned ClockInterval(unsigned ms) {
 double ClockSpeed() {
   if (const auto& warp = Warp()) return warp->speed;
   return 1.0;
+}
+
+SYSTEMTIME ToSystemTime(DateTime value) {
+  const DateTimeParts p = DecodeDateTime(value);
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(p.year);
+  st.wMonth = static_cast<WORD>(p.month);
+  st.wDay = static_cast<WORD>(p.day);
+  st.wHour = static_cast<WORD>(p.hour);
+  st.wMinute = static_cast<WORD>(p.minute);
+  st.wSecond = static_cast<WORD>(p.second);
+  st.wMilliseconds = static_cast<WORD>(p.millisecond);
+  st.wDayOfWeek = static_cast<WORD>(DayOfWeek(value) % 7);  // Sunday 0
+  return st;
+}
+
+DateTime FromSystemTime(const SYSTEMTIME& st) {
+  return EncodeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
 }
 
 }  // namespace strevo

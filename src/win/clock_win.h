@@ -1,6 +1,8 @@
 // The program's one reading of the local wall clock (see base/clock.h for the
 // test variable that shifts and speeds it up).
 #pragma once
+#include <windows.h>
+
 #include "base/datetime.h"
 
 namespace strevo {
@@ -8,6 +10,10 @@ namespace strevo {
 DateTime ClockNow();
 // A timer interval in real milliseconds for `ms` of the program's clock.
 unsigned ClockInterval(unsigned ms);
+
+// The program's date-time as the system's calendar record and back.
+SYSTEMTIME ToSystemTime(DateTime value);
+DateTime FromSystemTime(const SYSTEMTIME& st);
 // How many times as fast as real time the program's clock runs (1 normally).
 double ClockSpeed();
 

@@ -14,16 +14,12 @@
 #include "guide/netif_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
+#include "temp_dir_win.h"
 
 namespace strevo {
 namespace {
 
-std::string TempDir(const char* name) {
-  std::string dir = SystemTempPath() + name;
-  CreateDirectoryW(Widen(dir).c_str(), nullptr);
-  DeleteFilesIn(dir);
-  return dir;
-}
+using test::TempDir;
 
 TEST(ConfigFile, SavedAsAnsiWithCrLfAndReadBackAsUtf8) {
   std::string dir = TempDir("strevo-cfg-test");

@@ -10,16 +10,12 @@
 #include "scheduler/shutdown_computer_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
+#include "temp_dir_win.h"
 
 namespace strevo {
 namespace {
 
-std::string TempDir(const char* name) {
-  std::string dir = SystemTempPath() + name;
-  CreateDirectoryW(Widen(dir).c_str(), nullptr);
-  DeleteFilesIn(dir);
-  return dir;
-}
+using test::TempDir;
 
 TEST(ShedFileOnDisk, WrittenWholeReadBackAndDeletedWhenEmpty) {
   const std::string dir = TempDir("strevo-shed-test");
