@@ -61,7 +61,8 @@ bool PictureShown(MainWindow& mw) {
   if (mw.directShowMode) {
     HWND host = mw.directShow ? GetWindow(mw.frmVideo, GW_CHILD) : nullptr;
     for (; host; host = GetWindow(host, GW_HWNDNEXT))
-      if (HasChildOfClass(host, L"VideoRenderer", L"ActiveMovie Window")) return true;
+      // By the renderer's caption: Wine's renderers have class names of their own.
+      if (HasChildOfClass(host, nullptr, L"ActiveMovie Window")) return true;
     return false;
   }
   // The 3.x engine draws into the panel without a window of those classes.
