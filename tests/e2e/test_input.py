@@ -6,11 +6,11 @@ full screen and back to the exact window rectangles, docked or not.
 """
 import os
 import shutil
-import subprocess
 import unittest
 
 from harness import BUILD, RUN_DIR, E2ETestCase, children, wait_until, wait_window, windows, winauto, winpath
 from multicast import start_sender
+from test_channel_controls import save_png
 from test_playback import PLAYER_COMMAND, Trace, globals_record, write_channels
 from test_video import CLIP, serve_clip
 
@@ -26,13 +26,6 @@ GROUP = '239.255.14.1'
 
 def wheel(distance, flags=0):
     return ((distance & 0xFFFF) << 16) | flags
-
-
-def save_png(name):
-    bmp = os.path.join(BUILD, 'e2e', name + '.bmp')
-    code, _ = winauto('screenshot', winpath(bmp))
-    if code == 0 and shutil.which('convert'):
-        subprocess.run(['convert', bmp, os.path.join(BUILD, 'e2e', name + '.png')], check=False)
 
 
 @unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
