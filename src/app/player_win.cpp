@@ -387,6 +387,7 @@ int RunPlayer(const Args& args) {
   }
 
   SetWindowPos(mw.hwnd, nullptr, mw.globals.panelLeft, mw.globals.panelTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyTaskbarState(mw);
   ShowWindow(mw.frmVideo, SW_SHOWNA);
   RememberWindowPlacement(mw);
   SetWindowTextW(mw.app, Widen(WindowText(mw.hwnd)).c_str());

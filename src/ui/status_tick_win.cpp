@@ -49,8 +49,22 @@ void SetTaskbarButton(HWND h, bool button) {
   const bool shown = IsWindowVisible(h);
   if (shown) ShowWindow(h, SW_HIDE);
   SetWindowLongPtrW(h, GWL_EXSTYLE, button ? ex & ~WS_EX_TOOLWINDOW : ex | WS_EX_TOOLWINDOW);
+  // A tool window's caption is lower: without this the client area keeps the
+  // old frame until the window is next sized.
+  SetWindowPos(h, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   if (shown) ShowWindow(h, SW_SHOWNA);
 }
+
+}  // namespace
+
+void ApplyTaskbarState(MainWindow& mw) {
+  ShowTrayIcon(mw, !mw.globals.taskbarButton);
+  SetTaskbarButton(mw.hwnd, !mw.form.trayShown);
+  SetTaskbarButton(mw.docked ? nullptr : mw.frmVideo, !mw.form.trayShown);
+}
+
+namespace {
 
 bool HasChildOfClass(HWND parent, const wchar_t* cls, const wchar_t* title = nullptr) {
   return parent && FindWindowExW(parent, nullptr, cls, title);
@@ -131,9 +145,7 @@ static void StatusTickSteps(MainWindow& mw) {
     mw.form.videoOffsetX = m.left - v.left;
   }
 
-  ShowTrayIcon(mw, !mw.globals.taskbarButton);
-  SetTaskbarButton(mw.hwnd, !mw.form.trayShown);
-  SetTaskbarButton(mw.docked ? nullptr : mw.frmVideo, !mw.form.trayShown);
+  ApplyTaskbarState(mw);
 
   ShowRecordingState(mw);
   SetShown(o.lbmute, mw.muteIndicatorVisible);

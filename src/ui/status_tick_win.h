@@ -10,6 +10,9 @@ struct MainWindow;
 inline constexpr unsigned kStatusTickMs = 800;
 
 void StatusTick(MainWindow& mw);
+// The taskbar button or tray icon the settings ask for; the tick keeps it so,
+// start-up applies it before the windows are first shown.
+void ApplyTaskbarState(MainWindow& mw);
 
 // When the environment variable STREVO_VIEW_TIMING is "1", the status tick
 // and the channel list's repaints write their durations to the event log

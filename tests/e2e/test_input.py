@@ -191,7 +191,8 @@ class VideoInput(E2ETestCase):
         self.keys(NUM_MUL, *(['shift+' + NUM_ADD] * 9 + [NUM_ADD] * 8))
         self.assertTrue(wait_until(lambda: self.osd().endswith(' 98%') and 'Масштаб' in self.osd(), 15), self.osd())
         panel = self.engine_panel()
-        self.assertEqual((panel.w, panel.h), (width + 2 * round(width * 0.98), height + 2 * round(height * 0.98)))
+        # Enlarged by 98 % on every side: w + round(2 × w × 0.98), rounded once.
+        self.assertEqual((panel.w, panel.h), (width + round(2 * width * 0.98), height + round(2 * height * 0.98)))
         self.keys('shift+' + NUM_ADD)
         self.assertTrue(wait_until(lambda: self.osd().endswith(' 100%'), 10), self.osd())
         self.keys(NUM_ADD)
