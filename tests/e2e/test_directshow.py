@@ -101,7 +101,7 @@ class DirectShowPlayback(E2ETestCase):
         # Zoom (Shift+numeric-pad +: 10 %) lays the panel past the window's edges.
         width, height, _ = (int(v) for v in winauto('client', self.video)[1].split())
         self.assertEqual(winauto('keys', self.video, 'shift+0x6B')[0], 0)
-        zoomed = (width + 2 * round(width * 0.1), height + 2 * round(height * 0.1))
+        zoomed = (width + round(2 * width * 0.1), height + round(2 * height * 0.1))
         self.assertTrue(wait_until(lambda: [p for p in children(self.video)
                                             if p.cls == 'StrevoDirectShowHost' and (p.w, p.h) == zoomed], 10),
                         'the panel is not zoomed')
