@@ -18,10 +18,10 @@ import datetime
 import os
 import re
 import shutil
-import struct
 import time
 import unittest
 
+import shedfile
 from harness import BUILD, RUN_DIR, E2ETestCase, wait_until, windows, winpath
 from multicast import start_sender
 from test_playback import Trace, globals_record
@@ -31,33 +31,13 @@ ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 GROUP = '239.255.12.7'
 SPEED = 6
 DAY = datetime.date(2026, 12, 8)
-DAY_ZERO = datetime.date(1899, 12, 30)  # day 0 of the task file's day numbers
-
-
-def shed_string(text):
-    data = text.encode('cp1251')[:255]
-    return bytes([len(data)]) + data + bytes(255 - len(data))
 
 
 def shed_record(name, start, end, kind, channel=0, mode=0, command='', suffix='', after=5, enabled=1):
-    """A task record as the scheduler window writes it; start and end are
-    minutes of DAY."""
-    day = (DAY - DAY_ZERO).days
-    r = bytearray(832)
-    r[0] = enabled
-    struct.pack_into('<dd', r, 8, start / 1440.0, day)
-    r[31:34] = bytes([kind == 1, kind == 2, kind == 3])
-    struct.pack_into('<i', r, 36, channel)
-    r[40:296] = shed_string(suffix)
-    struct.pack_into('<i', r, 296, mode)
-    r[300:556] = shed_string(command)
-    struct.pack_into('<di', r, 560, end / 1440.0, after)
-    r[572:828] = shed_string(name)
-    return bytes(r)
-
-
-def shed_file(records):
-    return struct.pack('<iii', 17, 1, len(records)) + b''.join(records)
+    """A task on DAY as the scheduler window writes it; start and end are minutes of the day."""
+    return shedfile.Task(name=name, enabled=enabled, start=divmod(start, 60), date=DAY, kind=kind,
+                         channel=channel, suffix=suffix, mode=mode, command=command, end=divmod(end, 60),
+                         after_end=after)
 
 
 @unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
@@ -114,8 +94,7 @@ class SchedulerRun(E2ETestCase):
             shed_record('Background', m, m + 1, 2, channel=1, mode=1, suffix='Bg'),
             shed_record('Film', m, m + 1, 2, channel=0, mode=0, suffix='Film', after=4),
         ]
-        with open(inst.sibling('.Shed.ini'), 'wb') as f:
-            f.write(shed_file(records))
+        shedfile.write(inst.sibling('.Shed.ini'), records)
 
         # The command line, its variables expanded.
         self.assertTrue(wait_until(lambda: os.path.exists(out) and os.path.getsize(out) > 0, self.wait_for_minute(m)),
@@ -166,8 +145,7 @@ class SchedulerRun(E2ETestCase):
     def test_a_recording_that_hands_over_to_the_agent_closes_the_player_at_the_next_minute(self):
         inst = self.setup_player('standby')
         m = self.next_minute()
-        with open(inst.sibling('.Shed.ini'), 'wb') as f:
-            f.write(shed_file([shed_record('Sleep', m, m + 1, 2, channel=0, mode=4)]))
+        shedfile.write(inst.sibling('.Shed.ini'), [shed_record('Sleep', m, m + 1, 2, channel=0, mode=4)])
         self.assertTrue(wait_until(lambda: windows('obj_Form', 'Background recording'), self.wait_for_minute(m)),
                         'no recorder started')
         self.assertTrue(wait_until(lambda: windows('StrevoAgent', 'Strevo (Sleep)'), 20), 'no agent started')
@@ -181,10 +159,9 @@ class SchedulerRun(E2ETestCase):
         out = os.path.join(self.capture, 'after.txt')
         log_start = len(inst.log_messages())
         m = self.next_minute()
-        with open(inst.sibling('.Shed.ini'), 'wb') as f:
-            f.write(shed_file([shed_record('Reload', m, m + 1, 3, command='$updatem3u'),
-                               shed_record('After', m + 1, m + 2, 3,
-                                           command='cmd.exe /c echo done> "%s"' % winpath(out))]))
+        shedfile.write(inst.sibling('.Shed.ini'), [shed_record('Reload', m, m + 1, 3, command='$updatem3u'),
+                                                   shed_record('After', m + 1, m + 2, 3,
+                                                               command='cmd.exe /c echo done> "%s"' % winpath(out))])
         self.assertTrue(wait_until(lambda: os.path.exists(out), self.wait_for_minute(m + 1)),
                         'the task after the reload did not run')
         log = self.log_after(inst, log_start)
