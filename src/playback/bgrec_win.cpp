@@ -11,6 +11,7 @@
 #include "playback/libvlc3_win.h"
 #include "playback/recording_rules.h"
 #include "playback/vlclib_win.h"
+#include "win/clock_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 #include "win/window_win.h"
@@ -33,7 +34,7 @@ class Recorder : public Window {
   // one the recording talks to.
   std::unique_ptr<TVLCPlugin> plugin;
   std::unique_ptr<Engine> engine;
-  ULONGLONG startTick = 0;
+  int64_t startTicks = 0;  // the program's clock, so a test's faster clock ends it sooner
   RecorderArgs a;          // taken from args once they are known to be complete
   RecordingWatch watch;    // what the engine does not tell about the file
 
@@ -94,7 +95,7 @@ static void CreateRecorderWindow(Recorder& r) {
                             r.hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(r.label, WM_SETFONT, reinterpret_cast<WPARAM>(r.font), FALSE);
   if (r.args.At(5) != "0") ShowWindow(r.hwnd(), SW_SHOWMINNOACTIVE), ShowWindow(r.hwnd(), SW_HIDE);
-  SetTimer(r.hwnd(), kRecorderTimer, 500, nullptr);
+  SetTimer(r.hwnd(), kRecorderTimer, ClockInterval(500), nullptr);
 }
 
 // Ending the process under the engine's running threads can crash it in its
@@ -147,14 +148,15 @@ static void RecorderRun(Recorder& r) {
     // The engine keeps a file it cannot create to itself: learn it here.
     if (!CanCreateFile(r.a.file)) r.watch.CreateFailed();
     r.engine->AddTarget(r.a.address, engine_abi::kModeAppendAndGo, 0);
-    r.startTick = GetTickCount64();
+    r.startTicks = ClockTicks();
     Sleep(300);
   }
-  const ULONGLONG now = GetTickCount64();
-  const int64_t elapsed = static_cast<int64_t>((now - r.startTick) / 1000);
+  const int64_t now = ClockTicks();
+  const int64_t elapsed = (now - r.startTicks) / 1000;
   const int64_t bytes = FileSizeOf(r.a.file);
   const bool playing = r.engine->IsPlaying() != 0;
-  r.watch.Observe(playing, bytes, FreeBytesOfDrive(r.a.file), static_cast<int64_t>(now));
+  // The engine writes at the stream's real pace, whatever the program's clock.
+  r.watch.Observe(playing, bytes, FreeBytesOfDrive(r.a.file), static_cast<int64_t>(GetTickCount64()));
   SetWindowTextUtf8(r.label, RecorderStatusText(r.a, playing, bytes, elapsed, r.watch.Fault()));
   if (RecorderDone(r.a.minutes, elapsed)) {
     ShowWindow(r.hwnd(), SW_HIDE);

@@ -50,6 +50,10 @@ double ClockSpeed() {
   return 1.0;
 }
 
+int64_t ClockTicks() {
+  return static_cast<int64_t>(static_cast<double>(GetTickCount64()) * ClockSpeed());
+}
+
 SYSTEMTIME ToSystemTime(DateTime value) {
   const DateTimeParts p = DecodeDateTime(value);
   SYSTEMTIME st{};
