@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/text_helpers.h"
+#include "playback/playlist_tags.h"
 
 namespace strevo {
 
@@ -44,9 +45,15 @@ std::string RecorderSoutChain(const std::string& format, const std::string& utf8
 
 std::optional<RecorderArgs> RecorderArgsOf(const Args& args) {
   const size_t count = args.Count();
-  if ((count != 9 && count != 8) || args.First() != "/bgrec") return std::nullopt;
-  return RecorderArgs{args.At(2), args.At(3), args.At(4), args.At(5), args.At(6), args.At(7),
-                      count == 9 ? args.At(8) : "0"};
+  if (count < 8 || args.First() != "/bgrec") return std::nullopt;
+  RecorderArgs a{args.At(2), args.At(3), args.At(4), args.At(5), args.At(6), args.At(7),
+                 count >= 9 ? args.At(8) : "0"};
+  // The options follow the full eight: the shorter form has no room for them.
+  for (size_t i = 9; i < count; ++i) {
+    if (!IsPassedEngineOption(args.At(i))) return std::nullopt;
+    a.options.push_back(args.At(i));
+  }
+  return a;
 }
 
 std::string QuotedArgument(std::string_view text) {
@@ -70,6 +77,7 @@ std::string RecorderCommandLine(std::string_view exePath, const RecorderArgs& a)
   std::string line = "\"" + std::string(exePath) + "\" /bgrec";
   for (const std::string* arg : {&a.address, &a.format, &a.file, &a.minutes, &a.title, &a.iface, &a.audioTrack})
     line += " " + QuotedArgument(*arg);
+  for (const std::string& option : a.options) line += " " + QuotedArgument(option);
   return line;
 }
 

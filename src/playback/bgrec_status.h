@@ -4,14 +4,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/cmdline.h"
 
 namespace strevo {
 
-// What the recorder was started with (arguments 2 to 8 of its command line).
+// What the recorder was started with (arguments 2 to 8 of its command line),
+// and the channel's engine options (":name=value") that may follow them.
 struct RecorderArgs {
   std::string address, format, file, minutes, title, iface, audioTrack;
+  std::vector<std::string> options;
 };
 
 // "HH:mm:ss" of a number of seconds, wrapping at 24 hours.
@@ -27,13 +30,14 @@ std::string RecorderStatusText(const RecorderArgs& a, bool recording, int64_t fi
 std::string RecorderSoutChain(const std::string& format, const std::string& utf8Path);
 // The arguments of a recorder's command line: "/bgrec" and seven more, or
 // six more (a command line without the audio track, as the scheduler's preset
-// writes it: audio track "0"). Nothing for any other count.
+// writes it: audio track "0"). After the seven, only engine options the
+// player passes on may follow. Nothing for any other count.
 std::optional<RecorderArgs> RecorderArgsOf(const Args& args);
 // One argument in double quotes, read back whole by the system's parser (a
 // quote inside, or backslashes before the closing quote, are escaped).
 std::string QuotedArgument(std::string_view text);
-// The exe in double quotes, " /bgrec ", then the seven arguments quoted and
-// separated by single blanks.
+// The exe in double quotes, " /bgrec ", then the seven arguments and the
+// options, each quoted, separated by single blanks.
 std::string RecorderCommandLine(std::string_view exePath, const RecorderArgs& a);
 // Whether a limited recording has run its length ("0": never by itself).
 bool RecorderDone(const std::string& minutes, int64_t elapsedSeconds);

@@ -147,7 +147,7 @@ static void RecorderRun(Recorder& r) {
     Sleep(300);
     // The engine keeps a file it cannot create to itself: learn it here.
     if (!CanCreateFile(r.a.file)) r.watch.CreateFailed();
-    r.engine->AddTarget(r.a.address, engine_abi::kModeAppendAndGo, 0);
+    r.engine->AddTarget(r.a.address, r.a.options, engine_abi::kModeAppendAndGo, 0);
     r.startTicks = ClockTicks();
     Sleep(300);
   }

@@ -44,6 +44,18 @@ void AddAttribute(InfoLine& info, std::string name, std::string value) {
 
 }  // namespace
 
+bool IsPassedEngineOption(std::string_view option) {
+  if (option.empty() || option[0] != ':') return false;
+  const size_t eq = option.find('=');
+  if (eq == std::string_view::npos) return false;
+  const std::string_view name = option.substr(1, eq - 1);
+  bool known = false;
+  for (std::string_view passed : kPassedEntryOptions) known = known || name == passed;
+  for (char c : option.substr(eq + 1))
+    if (static_cast<unsigned char>(c) < 32) return false;
+  return known;
+}
+
 InfoLine ParseInfoLine(std::string_view line) {
   InfoLine info;
   std::string_view rest = line;

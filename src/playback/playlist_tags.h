@@ -16,6 +16,9 @@ namespace strevo {
 // Nothing else is: a downloaded list must not set the engine's output chain
 // or any file the engine writes.
 inline constexpr std::string_view kPassedEntryOptions[] = {"http-user-agent", "http-referrer", "network-caching"};
+// Whether ":name=value" is such an option as the engine takes it: a passed
+// name in lower case, "=", and a value without control characters.
+bool IsPassedEngineOption(std::string_view option);
 
 enum class ListEncoding { Utf8Bom, Utf16Le, Utf16Be, Utf8, Ansi };
 

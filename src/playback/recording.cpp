@@ -84,6 +84,10 @@ RecorderArgs BackgroundRecordingArgs(PlayerState& st, int index, int minutes, st
   a.title = title;
   a.iface = InterfaceForRecorder(st.globals.iface);
   a.audioTrack = std::to_string(track);
+  // The tags are there only when the list was read with them, as for playing.
+  if (index < static_cast<int>(st.channelTags.size()))
+    for (const std::string& option : st.channelTags[static_cast<size_t>(index)].options)
+      a.options.push_back(":" + option);
   return a;
 }
 

@@ -9,11 +9,12 @@ import os
 import unittest
 
 import test_guide_update as guide_e2e
-from harness import E2ETestCase, wait_until, winauto, winpath
+from harness import E2ETestCase, children, press, wait_gone, wait_until, wait_window, windows, winauto, winpath
 from test_channel_controls import save_png
 from test_config_channels import globals_record, write_ini
 from test_guide_update import MENU_BASE, MENU_SHOW_OSD, MENU_UPDATE_GUIDE, UPDATE, serve
 from test_playback import ENGINE, Trace, start_relay
+from test_recorder import LB_GETCOUNT, LB_SETCURSEL, LIST_BACKGROUND_RECORDING, LIST_MENU_BASE, QUESTION
 
 USER_AGENT = 'StrevoTest/1.0 (Box; TV)'
 
@@ -112,3 +113,40 @@ class TaggedChannelList(E2ETestCase):
 
 if __name__ == '__main__':
     unittest.main()
+
+    def test_a_background_recording_of_the_channel_gets_its_options(self):
+        relay, _ = start_relay(self)
+        inst = self.install()
+        with open(inst.path('channels.m3u'), 'wb') as f:
+            f.write(channel_list(relay))
+        first = 'http://127.0.0.1:%d/one.ts' % relay
+        write_ini(inst, [globals_record(winpath(inst.path('channels.m3u')), f15=winpath(inst.dir) + '\\'),
+                         '?Ext|1|'])
+        trace = Trace(inst.path('engine-trace.txt'))
+        proc, main = self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        video = windows('StrevoVideo', 'Strevo')[0].hwnd
+        self.assertTrue(wait_until(lambda: [w for w in children(video) if w.cls == 'ListBox' and
+                                            int(winauto('send', w.hwnd, LB_GETCOUNT, 0, 0)[1].strip()) == 2], 20))
+        listbox = [w for w in children(video) if w.cls == 'ListBox'
+                   and int(winauto('send', w.hwnd, LB_GETCOUNT, 0, 0)[1].strip()) == 2][0]
+        winauto('send', listbox.hwnd, LB_SETCURSEL, 0, 0)
+        winauto('command', main, LIST_MENU_BASE + LIST_BACKGROUND_RECORDING)
+        rec = wait_window('obj_Form', 'Background recording', 20)
+        self.assertIsNotNone(rec, 'no recorder started')
+
+        # The recorder's own target, at the head of its playlist.
+        def recorder_add():
+            return [l for l in trace.lines() if l.startswith('VLC_AddTarget') and first in l and l.endswith(' 12 0')]
+        self.assertTrue(wait_until(recorder_add, 20), '\n'.join(trace.lines()))
+        add = recorder_add()[0]
+        self.assertIn(':http-user-agent=' + USER_AGENT, add)
+        self.assertIn(':http-referrer=http://127.0.0.1/', add)
+
+        winauto('close', rec)
+        box = wait_window('#32770', 'Background recording', 10)
+        if box is not None:  # still playing: it asks first
+            self.assertIn(QUESTION, [w.text for w in children(box)])
+            self.assertTrue(press(box, 'Да', 'Yes'))
+        self.assertTrue(wait_gone('obj_Form', 'Background recording', 20), 'the recorder did not end')
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)

@@ -68,6 +68,41 @@ TEST(RecorderArguments, EightOrTheSchedulersSevenWithoutAudioTrack) {
   EXPECT_FALSE(RecorderArgsOf(ArgsOf({"C:\\S.exe", "/bgrek", "a", "ts", "f", "5", "One", "i", "0"})));
 }
 
+TEST(RecorderArguments, TheChannelsEngineOptionsFollowTheEight) {
+  RecorderArgs a{"http://127.0.0.1:8080/live", "ts", "C:\\Rec\\a.ts", "0", "One", "0.0.0.0", "0",
+                 {":http-user-agent=Box \"7\" (Linux)", ":http-referrer=http://site/", ":network-caching=3000"}};
+  const std::string eightQuoted =
+      "\"C:\\S.exe\" /bgrec \"http://127.0.0.1:8080/live\" \"ts\" \"C:\\Rec\\a.ts\" \"0\" \"One\" \"0.0.0.0\" \"0\"";
+  EXPECT_EQ(RecorderCommandLine("C:\\S.exe", a),
+            eightQuoted + " \":http-user-agent=Box \\\"7\\\" (Linux)\" \":http-referrer=http://site/\" "
+                          "\":network-caching=3000\"");
+  std::vector<std::string> items = {"C:\\S.exe", "/bgrec", a.address, a.format, a.file, a.minutes, a.title, a.iface,
+                                    a.audioTrack};
+  items.insert(items.end(), a.options.begin(), a.options.end());
+  const auto back = RecorderArgsOf(ArgsOf(items));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->audioTrack, "0");
+  EXPECT_EQ(back->options, a.options);
+  // Without options the line is the eight arguments as before.
+  a.options.clear();
+  EXPECT_EQ(RecorderCommandLine("C:\\S.exe", a), eightQuoted);
+
+  // Anything else after the eight is refused, so a command line cannot set
+  // the engine's output chain or a file it writes.
+  const std::vector<std::string> eight = {"C:\\S.exe", "/bgrec", "a", "ts", "f", "5", "One", "i", "0"};
+  auto with = [&](std::string extra) {
+    std::vector<std::string> extended = eight;
+    extended.push_back(std::move(extra));
+    return RecorderArgsOf(ArgsOf(extended));
+  };
+  EXPECT_TRUE(with(":network-caching=1000"));
+  EXPECT_FALSE(with(":sout=#std{access=file,url=C:\\x}"));
+  EXPECT_FALSE(with("http-user-agent=no colon"));
+  EXPECT_FALSE(with(":HTTP-USER-AGENT=upper"));
+  EXPECT_FALSE(with(":http-user-agent"));
+  EXPECT_FALSE(with(":http-user-agent=a\nb"));
+}
+
 TEST(RecorderArguments, TheCommandLineQuotesEachArgument) {
   RecorderArgs a{"udp://@239.1.1.1:1234", "ps", "C:\\Rec\\News-20261208-210509.mpg", "0", "News", "0.0.0.0", "2"};
   EXPECT_EQ(RecorderCommandLine("C:\\Program Files\\Strevo\\Strevo.exe", a),

@@ -268,5 +268,24 @@ TEST(BackgroundRecording, ArgumentsOfTheChannel) {
   EXPECT_EQ(BackgroundRecordingArgs(r.st, 2, 0, "", EncodeDateTime({2026, 12, 8, 21, 5, 9})).audioTrack, "-1");
 }
 
+TEST(BackgroundRecording, TheChannelsTagOptionsGoAlong) {
+  test::Rig r(2);
+  const DateTime now = EncodeDateTime({2026, 12, 8, 21, 5, 9});
+  // A list read without its tags has none: nothing goes along.
+  EXPECT_TRUE(BackgroundRecordingArgs(r.st, 2, 0, "", now).options.empty());
+  r.st.channelTags.resize(3);
+  r.st.channelTags[2].options = {"http-user-agent=Box/1.0", "network-caching=2000"};
+  EXPECT_EQ(BackgroundRecordingArgs(r.st, 2, 0, "", now).options,
+            (std::vector<std::string>{":http-user-agent=Box/1.0", ":network-caching=2000"}));
+  // Each channel its own.
+  EXPECT_TRUE(BackgroundRecordingArgs(r.st, 1, 0, "", now).options.empty());
+  // The recorder reads back what the player wrote.
+  const RecorderArgs a = BackgroundRecordingArgs(r.st, 2, 0, "", now);
+  std::vector<std::string> items = {"x.exe", "/bgrec", a.address, a.format, a.file, a.minutes, a.title, a.iface,
+                                    a.audioTrack};
+  items.insert(items.end(), a.options.begin(), a.options.end());
+  EXPECT_EQ(RecorderArgsOf(Args{items})->options, a.options);
+}
+
 }  // namespace
 }  // namespace strevo
