@@ -73,6 +73,7 @@ void DirectShowStatusTick(MainWindow& mw) {
   if (!mw.directShowMode) return;
   // The end of a file: the graph would otherwise hold its last picture.
   if (DirectShowFileEnded(mw)) player_stop(mw);
+  else if (DirectShowPlayer* p = PlayerOf(mw)) p->ClearBars();
 }
 
 void ReleaseDirectShowHost(MainWindow& mw) {

@@ -12,7 +12,8 @@ import tempfile
 import time
 import unittest
 
-from harness import RUN_DIR, E2ETestCase, children, wait_until, windows, winauto, winpath
+from harness import RUN_DIR, E2ETestCase, children, press, wait_gone, wait_until, wait_window, windows, winauto, winpath
+from test_channel_controls import channel_record, save_png
 from test_playback import write_channels
 
 PLAYER_COMMAND = 0x8000 + 0x51
@@ -20,6 +21,8 @@ SELECT = 1
 MEDIA = os.path.join(RUN_DIR, 'demo.mpg')
 RENDERER = 'ActiveMovie Window'
 CLOCK = re.compile(r'^\d+:\d\d:\d\d / \d+:\d\d:\d\d$')
+F2 = '0x71'
+BLACK = (0, 0, 0)
 
 
 def screen_pixels(left, top, width, height):
@@ -47,11 +50,12 @@ def window_rect(hwnd):
 
 @unittest.skipUnless(os.path.exists(MEDIA), 'the test pattern (demo.mpg) is not built')
 class DirectShowPlayback(E2ETestCase):
-    def open_player(self, records=()):
+    def open_player(self, records=(), capdir='C:\\'):
         self.inst = self.install()
         self.inst.enable_log()
         open(self.inst.sibling('.dx'), 'wb').close()
-        write_channels(self.inst, [winpath(MEDIA), 'udp://239.255.15.9:5159'], iface='127.0.0.1', records=records)
+        write_channels(self.inst, [winpath(MEDIA), 'udp://239.255.15.9:5159'], iface='127.0.0.1', records=records,
+                       capdir=capdir)
         self.start_player(self.inst, '/nologo')
         self.assertTrue(wait_until(lambda: 'form created' in self.inst.log_messages(), 30), 'start-up did not finish')
         self.assertIn('coinit - usedx', self.inst.log_messages())
@@ -113,6 +117,59 @@ class DirectShowPlayback(E2ETestCase):
         self.assertIn('dxplaymrl "" init com done', self.inst.log_messages())
         # The new graph may reuse the old one's memory, and so its name.
         self.assertEqual(len(self.graphs()), 1, self.graphs())
+
+    def test_a_forced_aspect_leaves_black_bars_around_the_picture(self):
+        self.open_player(records=[channel_record(winpath(MEDIA), aspect='16:9')])
+        self.select(1)
+        self.assertTrue(wait_until(lambda: self.renderer() is not None, 20), 'no renderer window')
+        self.assertTrue(wait_until(lambda: self.clock().endswith(' / 0:00:20') and self.clock() != '0:00:00 / 0:00:20', 15),
+                        'the clock shows ' + self.clock())
+        r = self.renderer()
+        w, h = r.w, r.h
+        # The widest 16:9 rectangle, centred; the renderer rounds its own way.
+        v = round(w * 9 / 16)
+        top = (h - v) // 2
+        self.assertGreater(top, 8, 'the window is too wide for bars above and below: %d x %d' % (w, h))
+
+        def bars_and_picture():
+            rows = self.picture()
+            bars = rows[:top - 1] + rows[top + v + 1:]
+            dirty = sum(1 for row in bars for p in row if p != BLACK)
+            inside = rows[top + 1:top + v - 1]
+            # The picture reaches the top and bottom of its rectangle.
+            edges = all(any(p != BLACK for p in row) for row in (inside[0], inside[-1]))
+            return dirty, len({p for row in inside for p in row}), edges
+
+        # The layout comes after the first frames were drawn over the whole window.
+        seen = []
+        black = wait_until(lambda: seen.append(bars_and_picture()) or seen[-1][0] == 0, 10)
+        save_png('directshow-16-9')
+        self.assertTrue(black, '%d pixels of the bars are not black' % seen[-1][0])
+        # Still black a little later, and the picture in its rectangle plays.
+        time.sleep(1)
+        dirty, colours, edges = bars_and_picture()
+        self.assertEqual(dirty, 0, '%d pixels of the bars are not black' % dirty)
+        self.assertGreater(colours, 8, 'the picture rectangle shows %d colours' % colours)
+        self.assertTrue(edges, 'the picture does not reach the edges of its rectangle')
+
+    def test_the_record_command_refuses_with_a_message_and_writes_nothing(self):
+        capture = os.path.join(tempfile.mkdtemp(prefix='strevo-dxcap-'), '')
+        self.addCleanup(os.rmdir, capture)
+        self.open_player(capdir=winpath(capture))
+        self.select(1)
+        self.assertTrue(wait_until(lambda: self.renderer() is not None, 20), 'no renderer window')
+        # The record button is disabled in this mode; its key still reaches the command.
+        self.assertEqual(winauto('keys', self.video, F2)[0], 0)
+        box = wait_window('#32770', 'Strevo', 20)
+        self.assertIsNotNone(box, 'no message box')
+        texts = [w.text for w in children(box) if w.cls.lower() == 'static' and w.text]
+        self.assertEqual(texts, ['Recording with DirectShow is not supported yet !'])
+        self.assertTrue(press(box, 'OK', 'ОК'))
+        self.assertTrue(wait_gone('#32770', 'Strevo', 10), 'the message box stays')
+        # Playback goes on, and nothing was recorded.
+        self.assertIsNotNone(self.renderer())
+        self.assertFalse([m for m in self.inst.log_messages() if 'btnrec' in m])
+        self.assertEqual(os.listdir(capture), [])
 
     def test_a_multicast_address_without_its_source_filter_plays_nothing_and_says_nothing(self):
         self.open_player()

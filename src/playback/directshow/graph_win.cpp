@@ -152,6 +152,7 @@ void DirectShowPlayer::ReleaseInterfaces() {
   Drop(audio_);
   Drop(video_);
   Drop(position_);
+  area_ = picture_ = VideoRect{};
   Drop(graph_);
 }
 
@@ -193,6 +194,7 @@ void DirectShowPlayer::PlayMrl(const std::string& address) {
     window_->put_Owner(reinterpret_cast<OAHWND>(panel_));
     // A child of the panel, not a window of its own beside it.
     window_->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
+  window_->put_BorderColor(RGB(0, 0, 0));
   }
   if (control_) control_->Run();
   LogLine("dxplaymrl " + Quoted(address) + " mc->run done");
@@ -261,6 +263,7 @@ void DirectShowPlayer::Layout(int w, int h, int zoomPercent, std::optional<Aspec
   const VideoRect area = ZoomedVideoArea(w, h, zoomPercent);
   window_->SetWindowPosition(area.left, area.top, area.width, area.height);
   window_->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
+  window_->put_BorderColor(RGB(0, 0, 0));
   if (!video_) return;
   AspectRatio ratio{};
   if (forced) {
@@ -271,6 +274,28 @@ void DirectShowPlayer::Layout(int w, int h, int zoomPercent, std::optional<Aspec
   }
   const VideoRect picture = FittedPicture(area.width, area.height, ratio);
   video_->SetDestinationPosition(picture.left, picture.top, picture.width, picture.height);
+  area_ = area;
+  picture_ = picture;
+  ClearBars();
+}
+
+void DirectShowPlayer::ClearBars() {
+  if (!video_ || !VideoWindowExists() || picture_ == VideoRect{0, 0, area_.width, area_.height}) return;
+  // The panel's one child is the renderer window.
+  HWND renderer = GetWindow(panel_, GW_CHILD);
+  if (!renderer) return;
+  // Not every renderer paints the border colour around its picture, and a
+  // frame already on its way may still be drawn at the old size: the bars are
+  // painted black here, again on every status tick. The picture is not touched.
+  HRGN bars = CreateRectRgn(0, 0, area_.width, area_.height);
+  HRGN picture = CreateRectRgn(picture_.left, picture_.top, picture_.left + picture_.width, picture_.top + picture_.height);
+  CombineRgn(bars, bars, picture, RGN_DIFF);
+  if (HDC dc = GetDC(renderer)) {
+    FillRgn(dc, bars, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    ReleaseDC(renderer, dc);
+  }
+  DeleteObject(picture);
+  DeleteObject(bars);
 }
 
 }  // namespace strevo

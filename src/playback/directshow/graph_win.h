@@ -48,6 +48,8 @@ class DirectShowPlayer : public DirectShowGraph {
   // The renderer window over a w x h area enlarged by `zoomPercent`, and the
   // picture fitted in it at `forced` or else at the source's own size.
   void Layout(int w, int h, int zoomPercent, std::optional<AspectRatio> forced);
+  // Erases the bars around a picture smaller than the renderer window.
+  void ClearBars();
   // Drops the graph and its registration (the shut-down).
   void Release();
 
@@ -65,6 +67,7 @@ class DirectShowPlayer : public DirectShowGraph {
   IBasicVideo* video_ = nullptr;
   IMediaPosition* position_ = nullptr;
   DWORD rotCookie_ = 0;
+  VideoRect area_, picture_;  // the last layout, in the panel and in the renderer window
 };
 
 }  // namespace strevo
