@@ -95,6 +95,11 @@ ChannelGuide ChannelGuideAt(const std::vector<std::string>& mrls, const ConfigLi
   return g;
 }
 
+GuideAnswer ListGuideAt(const GuideContext& ctx, size_t position) {
+  if (!ctx.listGuides || position >= ctx.listGuides->size()) return nullptr;
+  return (*ctx.listGuides)[position];
+}
+
 std::string GuideNowText(const GuideContext& ctx, std::string_view channel, GuideTextMode mode, size_t maxLength) {
   std::string_view title = channel;
   if (channel == "$cur") {
@@ -102,11 +107,9 @@ std::string GuideNowText(const GuideContext& ctx, std::string_view channel, Guid
     title = ctx.titles[static_cast<size_t>(ctx.currentIndex)];
   }
   const ChannelGuide g = ChannelGuideOf(ctx.titles, ctx.mrls, ctx.config, title, ctx.guideFolder);
-  if (ctx.listGuides) {
-    const size_t pos = static_cast<size_t>(std::find(ctx.titles.begin(), ctx.titles.end(), title) - ctx.titles.begin());
-    if (pos < ctx.listGuides->size() && (*ctx.listGuides)[pos])
-      return GuideNowTextOf((*ctx.listGuides)[pos].get(), ctx.now, g.shiftHours, mode, maxLength, ctx.updateCaption);
-  }
+  const size_t pos = static_cast<size_t>(std::find(ctx.titles.begin(), ctx.titles.end(), title) - ctx.titles.begin());
+  if (GuideAnswer list = ListGuideAt(ctx, pos))
+    return GuideNowTextOf(list.get(), ctx.now, g.shiftHours, mode, maxLength, ctx.updateCaption);
   if (g.basePath.empty()) return {};
   GuideAnswer answer;
   if (ctx.cache.Get(g.basePath, ctx.files, ctx.codepage, answer) != GuideStatus::Ok) return {};

@@ -64,6 +64,9 @@ struct GuideContext {
   const std::vector<GuideAnswer>* listGuides = nullptr;
 };
 
+// The XMLTV list of the channel at `position` of the title list, or null.
+GuideAnswer ListGuideAt(const GuideContext& ctx, size_t position);
+
 // `channel` is a title or "$cur". Empty when the channel has no guide, the
 // guide holds no programme or its files cannot be read.
 std::string GuideNowText(const GuideContext& ctx, std::string_view channel, GuideTextMode mode,

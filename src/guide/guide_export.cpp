@@ -54,17 +54,9 @@ ChannelPage BuildChannelPage(const ProgrammeList& list, std::string_view title, 
   const auto& items = list.items;
   std::string previousDay;
   bool marked = false;
+  bool first = true;
   for (size_t k = 1; k < items.size(); ++k) {
     if (perProgramme) perProgramme();
-    const DateTime at = items[k].start + shift;
-    const std::string day = FormatDateTime("dd-MM-yyyy", at);
-    if (k == 1 || day != previousDay) {
-      const std::string heading =
-          FormatDateTime("dddd", at, looks.names) + " " + FormatDateTime("dd MMMM yyyy г.", at, looks.names);
-      h += "<tr><td colspan=2 style=\"font-size:12pt;\"><br><b>" + HtmlText(heading) + "</b></td></tr>\r\n";
-      page.lines.insert(page.lines.end(), {"", " " + heading, ""});
-    }
-    previousDay = day;
     std::string_view mark;
     if (marked) {
       mark = " ";
@@ -72,6 +64,19 @@ ChannelPage BuildChannelPage(const ProgrammeList& list, std::string_view title, 
       mark = kMarked;
       marked = true;
     }
+    // An end marker still ends the programme before it, and a gap marked on
+    // air shows nothing on air.
+    if (list.endMarkers && items[k].text.empty()) continue;
+    const DateTime at = items[k].start + shift;
+    const std::string day = FormatDateTime("dd-MM-yyyy", at);
+    if (first || day != previousDay) {
+      const std::string heading =
+          FormatDateTime("dddd", at, looks.names) + " " + FormatDateTime("dd MMMM yyyy г.", at, looks.names);
+      h += "<tr><td colspan=2 style=\"font-size:12pt;\"><br><b>" + HtmlText(heading) + "</b></td></tr>\r\n";
+      page.lines.insert(page.lines.end(), {"", " " + heading, ""});
+    }
+    first = false;
+    previousDay = day;
     const std::string clock = FormatDateTime("HH:mm", at);
     h += "<tr";
     h += mark;
@@ -117,12 +122,17 @@ std::string IndexPageLink(int number, std::string_view title) {
 
 std::string_view IndexPageTail() { return "</div></td></tr>\r\n</table></body></html>"; }
 
-std::optional<ChannelPage> ChannelPageOf(const GuideContext& ctx, const ChannelGuide& guide, std::string_view title,
+std::optional<ChannelPage> ChannelPageOf(const GuideContext& ctx, size_t position, std::string_view title,
                                          const GuidePageLooks& looks, const std::function<void()>& perProgramme) {
-  if (guide.basePath.empty()) return std::nullopt;
-  GuideAnswer answer;
-  if (ctx.cache.Get(guide.basePath, ctx.files, ctx.codepage, answer) != GuideStatus::Ok || !answer)
-    return std::nullopt;
+  // The correction comes from the channel's record with either guide, as on the screen.
+  const ChannelGuide guide = ChannelGuideAt(ctx.mrls, ctx.config, position, ctx.guideFolder);
+  // Held here: the list stays alive while the windows run, whatever replaces it.
+  GuideAnswer answer = ListGuideAt(ctx, position);
+  if (!answer) {
+    if (guide.basePath.empty()) return std::nullopt;
+    if (ctx.cache.Get(guide.basePath, ctx.files, ctx.codepage, answer) != GuideStatus::Ok || !answer)
+      return std::nullopt;
+  }
   return BuildChannelPage(*answer, title, guide.shiftHours, ctx.now, looks, perProgramme);
 }
 
@@ -135,14 +145,16 @@ void ExportAllChannels(const GuideContext& ctx, const GuidePageLooks& looks, Exp
   std::string index = IndexPageHead(looks, openPage);
   files.WriteWhole(folder + "\\empty.htm", kEmptyPage);
   // Copies: the windows run between programmes, and a command run then may
-  // replace the channel list.
+  // replace the channel list or its XMLTV lists.
   const std::vector<std::string> titles = ctx.titles;
   const std::vector<std::string> mrls = ctx.mrls;
+  const std::vector<GuideAnswer> listGuides = ctx.listGuides ? *ctx.listGuides : std::vector<GuideAnswer>();
+  const GuideContext own{titles,    mrls,      ctx.currentIndex, ctx.config,        ctx.guideFolder, ctx.cache,
+                         ctx.files, ctx.codepage, ctx.now,       ctx.updateCaption, &listGuides};
   for (size_t n = 1; n < titles.size(); ++n) {
     const std::string path = pagePath(n);
     // By position: two channels of one title may have guides of their own.
-    const ChannelGuide guide = ChannelGuideAt(mrls, ctx.config, n, ctx.guideFolder);
-    if (auto page = ChannelPageOf(ctx, guide, titles[n], looks, perProgramme)) files.WriteWhole(path, page->html);
+    if (auto page = ChannelPageOf(own, n, titles[n], looks, perProgramme)) files.WriteWhole(path, page->html);
     if (files.FileExists(path)) index += IndexPageLink(static_cast<int>(n), titles[n]);
   }
   index += IndexPageTail();

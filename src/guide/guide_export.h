@@ -58,9 +58,11 @@ class ExportFiles {
   virtual bool WriteWhole(const std::string& path, std::string_view bytes) = 0;
 };
 
-// The channel's page and list lines, or nothing when it has no guide (no
-// record, no guide name, no files, or files that cannot be read).
-std::optional<ChannelPage> ChannelPageOf(const GuideContext& ctx, const ChannelGuide& guide, std::string_view title,
+// The page and list lines of the channel at `position` of the title list,
+// from its XMLTV list when it has one, else from its guide files; nothing when
+// it has neither (no record, no guide name, no files, or files that cannot be
+// read).
+std::optional<ChannelPage> ChannelPageOf(const GuideContext& ctx, size_t position, std::string_view title,
                                          const GuidePageLooks& looks, const std::function<void()>& perProgramme = {});
 
 // Every channel of the title list (positions 1 on) into `folder` as N.htm,

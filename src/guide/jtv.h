@@ -24,6 +24,9 @@ struct ProgrammeList {
   // The starts never decrease from element 1 on, so the programme on air can
   // be found by binary search.
   bool ascending = true;
+  // Programmes of empty text only mark where the one before ends (XMLTV stop
+  // times): the pages do not list them.
+  bool endMarkers = false;
 };
 
 // Null means the channel has no guide.

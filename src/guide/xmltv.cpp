@@ -271,6 +271,7 @@ GuideAnswer XmltvProgrammeList(const XmltvChannel& channel, const std::string& h
   const double shift = shiftMinutes / kMinutesPerDay;
   for (const GuideProgramme& p : channel.programmes) list->items.push_back({p.text, p.start + shift});
   list->ascending = true;  // sorted on reading; one shift keeps the order
+  list->endMarkers = true;
   return list;
 }
 

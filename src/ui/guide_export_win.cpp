@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 
 #include "guide/guide_export.h"
@@ -35,7 +36,7 @@ GuidePageLooks LooksOf(MainWindow& mw) {
 GuideContext ContextOf(MainWindow& mw) {
   return GuideContext{mw.channelTitles, mw.channelMrls, mw.channelSelectorIndex, mw.configList,
                       ExeFolder() + "\\TVGuide\\", mw.guideCache, GuideFilesOnDisk(), static_cast<int>(GetACP()),
-                      ClockNow(), std::string()};
+                      ClockNow(), std::string(), &mw.xmltvListGuides};
 }
 
 // The windows stay alive while a long guide is walked. Looking for messages
@@ -109,9 +110,14 @@ void ExportGuide(MainWindow& mw, std::string_view channel, std::string_view targ
     return;
   }
   std::string title(channel);
+  size_t position = static_cast<size_t>(std::find(mw.channelTitles.begin(), mw.channelTitles.end(), title) -
+                                        mw.channelTitles.begin());
   if (channel == "$cur") {
+    // By position: another channel may bear the same title.
     const int k = mw.channelSelectorIndex;
-    title = k >= 0 && static_cast<size_t>(k) < mw.channelTitles.size() ? mw.channelTitles[k] : std::string();
+    const bool known = k >= 0 && static_cast<size_t>(k) < mw.channelTitles.size();
+    title = known ? mw.channelTitles[k] : std::string();
+    position = known ? static_cast<size_t>(k) : mw.channelTitles.size();
   }
   const std::string path = target == "$tmp" ? mw.tempFolder + "\\TVGuide.hta" : std::string(target);
   if (guideList) {
@@ -119,8 +125,7 @@ void ExportGuide(MainWindow& mw, std::string_view channel, std::string_view targ
     ShowWindow(guideList, SW_HIDE);
   }
   const GuideContext ctx = ContextOf(mw);
-  const ChannelGuide guide = ChannelGuideOf(ctx.titles, ctx.mrls, ctx.config, title, ctx.guideFolder);
-  if (auto page = ChannelPageOf(ctx, guide, title, LooksOf(mw), KeepWindowsAlive())) {
+  if (auto page = ChannelPageOf(ctx, position, title, LooksOf(mw), KeepWindowsAlive())) {
     if (guideList) {
       for (const std::string& line : page->lines)
         SendMessageW(guideList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(line).c_str()));

@@ -1,9 +1,11 @@
 """The guide as HTML pages: "/exporttvg folder" writes a page per channel with
 a guide, "empty.htm" and the index, with the day headings of the user's
 (Russian) locale; the pages open in a browser; the "Для текущего канала"
-command fills and hides the video window's guide list."""
+command fills and hides the video window's guide list. A served XMLTV guide,
+once an update has kept it, is what the pages show."""
 import datetime
 import glob
+import gzip
 import os
 import shutil
 import subprocess
@@ -12,7 +14,7 @@ import unittest
 
 from harness import BUILD, PREFIX, E2ETestCase, children, wait_until, winauto, windows, winpath
 from test_config_channels import globals_record
-from test_guide_update import jtv
+from test_guide_update import jtv, serve
 
 MENU_BASE = 40000
 MENU_GUIDE_CURRENT = 42
@@ -85,6 +87,30 @@ def index(exe, links):
             '</div></td></tr>\r\n</table></body></html>')
 
 
+# Local wall-clock times of the XMLTV guide: {channel id: (display name, [(start, stop, title)])}.
+XMLTV = {
+    'first.tv': ('First', [(D(2026, 12, 7, 22, 0), D(2026, 12, 8, 0, 30), 'Вечер XML'),
+                           (D(2026, 12, 8, 0, 30), D(2026, 12, 8, 2, 0), 'Ночь <![CDATA[& день]]>'),
+                           (D(2026, 12, 8, 2, 0), D(2026, 12, 8, 3, 0), 'Утро XML')]),
+    'kino': ('КИНО &amp; &lt;HD&gt;', [(D(2026, 12, 7, 23, 0), D(2026, 12, 8, 0, 0), 'Фильм &lt;18+&gt; &amp; co'),
+                                       (D(2026, 12, 8, 1, 0), D(2026, 12, 8, 2, 0), 'Конец XML')]),
+}
+
+
+def xmltv_time(local):
+    """A local wall-clock time as XMLTV writes it in another zone (+0300)."""
+    return local.astimezone().astimezone(datetime.timezone(datetime.timedelta(hours=3))).strftime('%Y%m%d%H%M%S %z')
+
+
+def xmltv_document():
+    out = ['<?xml version="1.0" encoding="UTF-8"?>', '<tv generator-info-name="test">']
+    out += ['<channel id="%s"><display-name>%s</display-name></channel>' % (i, c[0]) for i, c in XMLTV.items()]
+    for channel_id, (_, programmes) in XMLTV.items():
+        out += ['<programme start="%s" stop="%s" channel="%s"><title lang="ru">%s</title><desc>x</desc></programme>' %
+                (xmltv_time(start), xmltv_time(stop), channel_id, title) for start, stop, title in programmes]
+    return ('\n'.join(out + ['</tv>'])).encode('utf-8')
+
+
 MONDAY = 'понедельник 07 декабря 2026 г.'
 TUESDAY = 'вторник 08 декабря 2026 г.'
 
@@ -141,6 +167,37 @@ class GuideExport(E2ETestCase):
         self.export(inst, inst.path('missing'))
         self.assertFalse(os.path.exists(inst.path('missing')))
         self.assertEqual(sorted(os.listdir(out)), sorted(written))
+
+    def test_an_xmltv_guide_kept_by_the_update_gives_the_pages(self):
+        # The channels' records name "First" and "Second", whose guide files
+        # are there too: the XMLTV programmes come first. The first channel is
+        # matched by its record's guide name (and keeps its -1 h correction),
+        # the second by its title; the third has no guide of either kind.
+        base, requests = serve(self, {'/tv.xml.gz': gzip.compress(xmltv_document())})
+        inst = self.prepare()
+        with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
+            f.write(globals_record(winpath(inst.path('channels.m3u8')), f10=CHANNELS[0][1],
+                                   f27=base + '/tv.xml.gz') + '\n')
+            f.write(channel_record(CHANNELS[0][1], 'First', -1) + '\n')
+            f.write(channel_record(CHANNELS[1][1], 'Second', 0) + '\n')
+        proc = self.start(inst, '/updatetvg')
+        self.assertEqual(self.wait_exit(proc, 60), 0)
+        self.assertEqual(requests, ['/tv.xml.gz'])
+        self.assertTrue(os.path.exists(inst.path('TVGuide', 'xmltv.xml')))
+
+        out = inst.path('pages')
+        os.makedirs(out)
+        self.export(inst, out)
+        exe = winpath(inst.exe)
+        written = {name: open(os.path.join(out, name), 'rb').read().decode('utf-8') for name in os.listdir(out)}
+        self.assertEqual(sorted(written), ['1.htm', '2.htm', 'empty.htm', 'index.htm'])
+        # Stop times mark ends, not programmes: no row for them.
+        self.assertEqual(written['1.htm'], page(exe, 'Первый канал', [
+            MONDAY, ('', '21:00', 'Вечер XML'), (MARK, '23:30', 'Ночь &amp; день'), TUESDAY,
+            (' ', '01:00', 'Утро XML')]))
+        self.assertEqual(written['2.htm'], page(exe, 'Кино &amp; &lt;HD&gt;', [
+            MONDAY, (MARK, '23:00', 'Фильм &lt;18+&gt; &amp; co'), TUESDAY, (' ', '01:00', 'Конец XML')]))
+        self.assertEqual(written['index.htm'], index(exe, [(1, 'Первый канал'), (2, 'Кино &amp; &lt;HD&gt;')]))
 
     def show_in_browser(self, out):
         """Opens the index in headless Chromium, follows the first channel's

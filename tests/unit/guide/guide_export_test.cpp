@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 #include "base/codepage.h"
 #include "jtv_fakes.h"
@@ -254,6 +255,50 @@ TEST_F(ExportAll, UnreadableGuideFilesGiveNoPage) {
   guide.unreadable.clear();
   ExportAllChannels(Context(1), Looks(), out, dest, false);
   EXPECT_EQ(out.files.count(dest + "\\2.htm"), 1u);
+}
+
+// An XMLTV guide's lists come before the guide files, for channels with a
+// record and without one, and keep the record's correction.
+TEST_F(ExportAll, XmltvListsComeBeforeGuideFiles) {
+  auto xml = [](std::vector<std::pair<DateTime, std::string>> programmes) {
+    auto l = std::make_shared<ProgrammeList>(List(std::move(programmes)));
+    l->endMarkers = true;
+    return l;
+  };
+  std::vector<GuideAnswer> lists(titles.size());
+  // Empty texts mark stop times: the end of a programme before a gap, and of the last one.
+  lists[1] = xml({{At(7, 20, 0), "Xml news"}, {At(7, 20, 20), ""}, {At(8, 0, 30), "Xml night"}, {At(8, 1, 0), ""}});
+  lists[3] = xml({{At(7, 19, 0), "Film & more"}, {At(7, 21, 0), "Late"}, {At(7, 22, 0), ""}});
+  GuideContext ctx = Context(2);
+  ctx.listGuides = &lists;
+  // A list replaced while the windows run changes nothing of this export.
+  bool replaced = false;
+  ExportAllChannels(ctx, Looks(), out, dest, false, [&] {
+    if (!replaced) lists.assign(titles.size(), nullptr);
+    replaced = true;
+  });
+  EXPECT_EQ(Page(1), PageHead("Первый") + Heading("понедельник 07 декабря 2026 г.") + Row("", "20:00", "Xml news") +
+                         Heading("вторник 08 декабря 2026 г.") + Row(" ", "00:30", "Xml night") + kPageEnd);
+  // Channel 2 has no list: its files, shifted by its record, as before.
+  EXPECT_NE(Page(2).find(Row(kMark, "23:30", "Ночь")), std::string::npos);
+  EXPECT_EQ(Page(3), PageHead("Без записи") + Heading("понедельник 07 декабря 2026 г.") +
+                         Row(kMark, "19:00", "Film &amp; more") + Row(" ", "21:00", "Late") + kPageEnd);
+  EXPECT_EQ(out.files.at(dest + "\\index.htm"), IndexHead() + Link(1, "Первый") + Link(2, "Второй") +
+                                                     Link(3, "Без записи") + Link(5, "Первый") + kIndexEnd);
+
+  // One channel's page and list lines, by position, take the same list.
+  lists[2] = xml({{At(8, 0, 30), "Xml two"}, {At(8, 2, 0), "x"}, {At(8, 3, 0), ""}});
+  const auto page = ChannelPageOf(ctx, 2, "Второй", Looks());
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->lines, (std::vector<std::string>{"", " понедельник 07 декабря 2026 г.", "", "   23:30  Xml two",
+                                                   "", " вторник 08 декабря 2026 г.", "", "   01:00  x"}));
+  EXPECT_EQ(page->selectedLine, 3);
+  // The last programme is on air until its stop, and nothing after it.
+  ctx.now = At(8, 1, 30);
+  EXPECT_EQ(ChannelPageOf(ctx, 2, "Второй", Looks())->selectedLine, 7);
+  ctx.now = At(8, 2, 30);
+  EXPECT_EQ(ChannelPageOf(ctx, 2, "Второй", Looks())->selectedLine, -1);
+  EXPECT_FALSE(ChannelPageOf(ctx, 4, "Третий", Looks()));  // neither a list nor files
 }
 
 }  // namespace
