@@ -1,6 +1,7 @@
 #include "guide/xmltv.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "base/codepage.h"
@@ -225,7 +226,20 @@ XmltvStatus ReadXmltv(std::string_view bytes, const LocalOffsetAt& localOffset, 
 
 XmltvStatus ParseXmltv(std::string_view bytes, const LocalOffsetAt& localOffset, XmltvGuide& guide) {
   guide = XmltvGuide();
-  const XmltvStatus status = ReadXmltv(bytes, localOffset, guide);
+  // The zone is asked once per minute of the guide: a week holds ten thousand
+  // minutes against hundreds of thousands of times, and asking the system
+  // costs more than reading a programme.
+  std::unordered_map<long long, int> minutes;
+  LocalOffsetAt memo;
+  if (localOffset) {
+    memo = [&](DateTime utc) {
+      const long long minute = static_cast<long long>(std::floor(std::round(utc * 86400.0) / 60.0));
+      auto [it, added] = minutes.try_emplace(minute, 0);
+      if (added) it->second = localOffset(utc);
+      return it->second;
+    };
+  }
+  const XmltvStatus status = ReadXmltv(bytes, memo, guide);
   if (status != XmltvStatus::Ok) guide = XmltvGuide();
   return status;
 }

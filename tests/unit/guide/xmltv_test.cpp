@@ -169,6 +169,34 @@ TEST(XmltvGuides, ProgrammesSortedWithStopMarkers) {
   EXPECT_TRUE(list->ascending);
 }
 
+// The zone's rules are asked once per minute, yet every time gets the
+// offset in force at its own moment, a change of rules within the guide too.
+TEST(XmltvGuides, TheZoneIsAskedOncePerMinute) {
+  const DateTime change = At(2026, 3, 29, 1, 0);
+  std::vector<DateTime> asked;
+  const LocalOffsetAt summer = [&](DateTime utc) {
+    asked.push_back(utc);
+    return utc >= change - kSecond / 2 ? 60 : 0;
+  };
+  std::string doc = "<tv>";
+  for (const char* start : {"20260329005900", "20260329005930", "20260329010000", "20260329010030", "20260329005915",
+                            "20260329010000"})
+    doc += std::string("<programme channel=\"c\" start=\"") + start + " +0000\"><title>" + start + "</title></programme>";
+  doc += "</tv>";
+  XmltvGuide guide;
+  ASSERT_EQ(ParseXmltv(doc, summer, guide), XmltvStatus::Ok);
+  ASSERT_EQ(asked.size(), 2u);  // 00:59 and 01:00
+  std::vector<std::pair<std::string, DateTime>> local;
+  for (const GuideProgramme& p : guide.channels.at(0).programmes)
+    if (!p.text.empty()) local.emplace_back(p.text, p.start);
+  ASSERT_EQ(local.size(), 6u);
+  for (const auto& [text, at] : local) {
+    DateTime utc = 0;
+    ASSERT_TRUE(ParseXmltvTime(text + " +0000", nullptr, utc));
+    EXPECT_NEAR(at, utc + (utc >= change - kSecond / 2 ? 1.0 / 24 : 0), kSecond) << text;
+  }
+}
+
 TEST(XmltvGuides, WhatIsNotAGuide) {
   XmltvGuide guide;
   EXPECT_EQ(ParseXmltv("<html><body>Not found</body></html>", kMoscow, guide), XmltvStatus::NotXmltv);
