@@ -21,7 +21,11 @@ namespace {
 class WinExportFiles : public ExportFiles {
  public:
   bool FileExists(const std::string& path) override { return strevo::FileExists(path); }
-  bool WriteWhole(const std::string& path, std::string_view bytes) override { return WriteFileReplacing(path, bytes); }
+  // Pages are made again by every export: waiting for each to reach the disk
+  // would cost more than the whole export.
+  bool WriteWhole(const std::string& path, std::string_view bytes) override {
+    return WriteFileReplacing(path, bytes, false);
+  }
 };
 
 GuidePageLooks LooksOf(MainWindow& mw) {

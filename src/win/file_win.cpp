@@ -37,7 +37,7 @@ bool ReadFileBytes(std::string_view path, std::string& bytes, int64_t maxBytes) 
   return ReadStart(path, bytes, maxBytes, true);
 }
 
-bool WriteFileReplacing(std::string_view path, std::string_view bytes) {
+bool WriteFileReplacing(std::string_view path, std::string_view bytes, bool flush) {
   std::wstring target = Widen(path);
   std::wstring temp = target + L".new";
   HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -50,9 +50,10 @@ bool WriteFileReplacing(std::string_view path, std::string_view bytes) {
     ok = WriteFile(h, bytes.data() + done, chunk, &put, nullptr) && put == chunk;
     done += put;
   }
-  ok = FlushFileBuffers(h) && ok;
+  if (flush) ok = FlushFileBuffers(h) && ok;
   CloseHandle(h);
-  if (ok) ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (ok)
+    ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0)) != 0;
   if (!ok) DeleteFileW(temp.c_str());
   return ok;
 }

@@ -14,8 +14,11 @@ namespace strevo {
 bool ReadFileBytes(std::string_view path, std::string& bytes, int64_t maxBytes = INT64_MAX);
 
 // Writes `bytes` as the file's whole content, or leaves the old file untouched
-// and returns false.
-bool WriteFileReplacing(std::string_view path, std::string_view bytes);
+// and returns false. Either way a reader sees the old or the new file whole.
+// `flush`: the bytes reach the disk before the old file is replaced; without
+// it a crash of the system may cost the new content (for files that are made
+// again at will).
+bool WriteFileReplacing(std::string_view path, std::string_view bytes, bool flush = true);
 
 // Size in bytes, -1 when the file cannot be opened.
 int64_t FileSizeOf(std::string_view path);
