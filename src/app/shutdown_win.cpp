@@ -14,6 +14,7 @@
 #include "ui/directshow_host_win.h"
 #include "ui/docking_win.h"
 #include "ui/guide_ui_win.h"
+#include "ui/logos_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
 #include "win/window_win.h"
@@ -57,6 +58,7 @@ void CloseRequest(MainWindow& mw, HWND sender) {
   closing = true;
   // What workers still hand over would act on a player that is going away.
   StopUiDispatcher();
+  StopLogoFetcher();
 
   // A guide update replacing files must end before the process does.
   WaitForGuideUpdates();

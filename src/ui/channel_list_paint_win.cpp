@@ -8,6 +8,8 @@
 #include "base/eventlog.h"
 #include "ui/channel_list_draw.h"
 #include "ui/guide_ui_win.h"
+#include "ui/logos.h"
+#include "ui/logos_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/status_tick_win.h"
 #include "win/util_win.h"
@@ -80,19 +82,62 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_RBUTTONDOWN: {
       const LRESULT hit = SendMessageW(h, LB_ITEMFROMPOINT, 0, lp);
-      if (!HIWORD(hit)) SendMessageW(h, LB_SETCURSEL, LOWORD(hit), 0);
+      if (!HIWORD(hit) && !(mw && mw->listRows.IsHeader(LOWORD(hit)))) SendMessageW(h, LB_SETCURSEL, LOWORD(hit), 0);
       break;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      // A group header is no channel: a click on it chooses nothing.
+      const LRESULT hit = SendMessageW(h, LB_ITEMFROMPOINT, 0, lp);
+      if (mw && !HIWORD(hit) && mw->listRows.IsHeader(LOWORD(hit))) {
+        SetFocus(h);
+        return 0;
+      }
+      break;
+    }
+    case WM_KEYDOWN:
+    case WM_CHAR: {
+      // The keys move the selection past headers, in the direction they went.
+      const LRESULT result = CallWindowProcW(g_listBoxProc, h, msg, wp, lp);
+      const int sel = static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0));
+      if (mw && mw->listRows.IsHeader(sel)) {
+        const bool up = msg == WM_KEYDOWN && (wp == VK_UP || wp == VK_PRIOR || wp == VK_HOME || wp == VK_LEFT);
+        SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(mw->listRows.SelectableRow(sel, up ? -1 : 1)), 0);
+      }
+      return result;
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP: {
       const LRESULT result = CallWindowProcW(g_listBoxProc, h, msg, wp, lp);
-      const int sel = static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0));
-      if (mw && sel >= 0 && static_cast<size_t>(sel) + 1 < mw->channelTitles.size())
-        ShowOsd(*mw, mw->channelTitles[static_cast<size_t>(sel) + 1]);
+      const int channel = mw ? mw->listRows.ChannelOfRow(static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0))) : -1;
+      if (channel > 0 && static_cast<size_t>(channel) < mw->channelTitles.size())
+        ShowOsd(*mw, mw->channelTitles[static_cast<size_t>(channel)]);
       return result;
     }
   }
   return CallWindowProcW(g_listBoxProc, h, msg, wp, lp);
+}
+
+// A group's header: its name on a band of its own, or a rule across the list
+// where channels without a group follow a group.
+void DrawHeader(HDC dc, const RECT& r, const std::string& group, COLORREF text) {
+  const COLORREF dim = MixRgb(text, kListBackground);
+  Fill(dc, r.left, r.top, r.right, r.bottom, kListBackground);
+  const int mid = (r.top + r.bottom) / 2;
+  if (group.empty()) {
+    Fill(dc, r.left + 4, mid, r.right - 4, mid + 1, dim);
+    return;
+  }
+  Fill(dc, r.left, r.top, r.right, r.bottom, MixRgb(dim, kListBackground));
+  Fill(dc, r.left, r.bottom - 2, r.right, r.bottom, dim);
+  const int saved = SaveDC(dc);
+  SetBkMode(dc, TRANSPARENT);
+  SelectObject(dc, Fonts().title);
+  SetTextColor(dc, text);
+  RECT band{r.left + 6, r.top, r.right - 4, r.bottom - 2};
+  const std::wstring w = Widen(group);
+  DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &band, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  RestoreDC(dc, saved);
 }
 
 }  // namespace
@@ -101,7 +146,12 @@ bool DrawChannelListEntry(MainWindow& mw, const DRAWITEMSTRUCT& item) {
   if (!mw.lstPlaylist || item.hwndItem != mw.lstPlaylist) return false;
   HDC dc = item.hDC;
   const RECT& r = item.rcItem;
-  const int i = static_cast<int>(item.itemID);
+  const int row = static_cast<int>(item.itemID);
+  if (mw.listRows.IsHeader(row)) {
+    DrawHeader(dc, r, mw.listRows.HeaderText(row), mw.overlays.text);
+    return true;
+  }
+  const int i = mw.listRows.ChannelOfRow(row) - 1;  // the channel's place in the list, as numbered
   const size_t channel = static_cast<size_t>(i) + 1;
   if (i < 0 || channel >= mw.channelTitles.size()) {
     Fill(dc, r.left, r.top, r.right, r.bottom, kListBackground);
@@ -113,8 +163,12 @@ bool DrawChannelListEntry(MainWindow& mw, const DRAWITEMSTRUCT& item) {
   const std::string& title = mw.channelTitles[channel];
   const int left = r.left, top = r.top, width = r.right - r.left;
 
-  HBITMAP icon = simple ? nullptr : IconOf(ChannelIconPath(ExeFolder(), title));
-  const int iconOffset = icon ? 28 : 0;
+  // The channel's logo stands in for its icon file.
+  HBITMAP logo = simple || channel >= mw.channelTags.size() || mw.channelTags[channel].tvgLogo.empty()
+                     ? nullptr
+                     : ChannelLogo(mw.channelTags[channel].tvgLogo);
+  HBITMAP icon = simple || logo ? nullptr : IconOf(ChannelIconPath(ExeFolder(), title));
+  const int iconOffset = icon || logo ? 28 : 0;
 
   if (selected) FillGradient(dc, r.left, r.top, r.right, r.bottom, text);
   else Fill(dc, r.left, r.top, r.right, r.bottom, !simple && i % 2 == 0 ? kListSecondColour : kListBackground);
@@ -137,6 +191,14 @@ bool DrawChannelListEntry(MainWindow& mw, const DRAWITEMSTRUCT& item) {
       FillGradient(dc, left + 24, top + 35, ProgressFillRight(left, width, guide->percent), top + 39, half);
     } else if (channel < mw.channelMrls.size()) {
       Text(dc, Fonts().second, half, left + iconOffset + 3, top + 18, AddressLine(mw.channelMrls[channel]));
+    }
+    if (logo) {
+      HDC mem = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(mem, logo);
+      const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+      AlphaBlend(dc, left + 3, top + 3, kLogoSide, kLogoSide, mem, 0, 0, kLogoSide, kLogoSide, blend);
+      SelectObject(mem, old);
+      DeleteDC(mem);
     }
     if (icon) {
       BITMAP info{};

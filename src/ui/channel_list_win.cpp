@@ -9,6 +9,7 @@
 #include "scheduler/shed_tasks.h"
 #include "ui/guide_ui_win.h"
 #include "ui/list_tags.h"
+#include "ui/logos_win.h"
 #include "win/file_win.h"
 #include "ui/channel_list_paint_win.h"
 #include "ui/mainwindow_win.h"
@@ -17,26 +18,26 @@
 
 namespace strevo {
 
-// Fills a list box or a combo box with titles[first..] in one redraw.
-static void FillBox(HWND box, const ChannelList& list, size_t first, bool combo) {
+// Fills a list box or a combo box with `texts` in one redraw.
+static void FillBox(HWND box, const std::vector<std::string>& texts, bool combo) {
   SendMessageW(box, WM_SETREDRAW, FALSE, 0);
   SendMessageW(box, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
   size_t bytes = 0;
-  for (size_t i = first; i < list.titles.size(); ++i) bytes += list.titles[i].size() + 1;
-  SendMessageW(box, combo ? CB_INITSTORAGE : LB_INITSTORAGE, list.titles.size(), bytes * sizeof(wchar_t));
-  for (size_t i = first; i < list.titles.size(); ++i)
-    SendMessageW(box, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(list.titles[i]).c_str()));
+  for (const std::string& text : texts) bytes += text.size() + 1;
+  SendMessageW(box, combo ? CB_INITSTORAGE : LB_INITSTORAGE, texts.size(), bytes * sizeof(wchar_t));
+  for (const std::string& text : texts)
+    SendMessageW(box, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
   SendMessageW(box, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(box, nullptr, TRUE);
 }
 
 static void FillChannelControls(MainWindow& mw, const ChannelList& list) {
   if (HWND selector = mw.form.Control(kCbChannelSelector)) {
-    FillBox(selector, list, 0, true);
+    FillBox(selector, list.titles, true);
     SendMessageW(selector, CB_SETCURSEL, 0, 0);
   }
   if (mw.lstPlaylist) {
-    FillBox(mw.lstPlaylist, list, 1, false);
+    FillBox(mw.lstPlaylist, mw.listRows.RowTexts(list.titles), false);
     ApplyChannelListStyle(mw);
   }
 }
@@ -64,7 +65,9 @@ void ReloadChannelList(MainWindow& mw, bool requested, bool quietly) {
   mw.channelTags = list.tags;
   mw.channelSelectorIndex = 0;
   mw.channelSubmenuCaptions = list.submenu;
+  mw.listRows = ListRows::Of(list.tags, list.ChannelCount());
   FillChannelControls(mw, list);
+  FetchChannelLogos(mw);
   MatchXmltvToList(mw);
   // Logged once the boxes show the list: whoever reads the log may look at them.
   LogLine(ReloadDoneLogLine(list));
@@ -92,6 +95,17 @@ void SetListTagsRead(MainWindow& mw, bool readTags) {
     MessageBoxUtf8(mw.frmCfg ? mw.frmCfg : mw.hwnd,
                    MovedTasksWarning(TranslateText(kMovedTasksHeading, ExeSibling(".lng")), moved), mw.productName,
                    MB_OK | MB_ICONWARNING);
+}
+
+int SelectedListChannel(const MainWindow& mw) {
+  if (!mw.lstPlaylist) return -1;
+  return mw.listRows.ChannelOfRow(static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0)));
+}
+
+void SelectListChannel(const MainWindow& mw, int channel) {
+  // The pseudo-channel and a channel past the list select nothing (-1).
+  if (mw.lstPlaylist)
+    SendMessageW(mw.lstPlaylist, LB_SETCURSEL, static_cast<WPARAM>(mw.listRows.RowOfChannel(channel)), 0);
 }
 
 void CreatePlaylistBox(MainWindow& mw) {

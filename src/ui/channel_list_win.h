@@ -20,6 +20,11 @@ void ReloadChannelList(MainWindow& mw, bool requested, bool quietly = false);
 // its tags, and reads the local copy again the chosen way.
 void SetListTagsRead(MainWindow& mw, bool readTags);
 
+// The channel (from 1) selected in the list box, -1 for none or a header.
+int SelectedListChannel(const MainWindow& mw);
+// Selects the row of `channel` in the list box; nothing for the pseudo-channel.
+void SelectListChannel(const MainWindow& mw, int channel);
+
 // Creates the channel list box at the right side of the video window (hidden).
 void CreatePlaylistBox(MainWindow& mw);
 // Keeps the box at the right side when the video window is resized.

@@ -10,6 +10,7 @@
 #include "guide/multicast_tester.h"
 #include "guide/multicast_tester_win.h"
 #include "playback/player.h"
+#include "ui/channel_list_win.h"
 #include "ui/guide_ui_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"
@@ -43,12 +44,13 @@ std::string ListText(HWND list, int index) {
   return Narrow(text);
 }
 
-// Channel `index` of the list (its MRL at index + 1) gets its result, unless
-// the list was reloaded meanwhile and that entry is another channel now.
-void ShowResult(MainWindow& mw, int index, const std::string& mrl, bool failed) {
+// Channel `channel`'s row gets its result, unless the list was reloaded
+// meanwhile and that channel is another one now.
+void ShowResult(MainWindow& mw, int channel, const std::string& mrl, bool failed) {
   ShowBar(mw, {}, false);
-  if (!mw.lstPlaylist || index + 1 >= static_cast<int>(mw.channelMrls.size()) || mw.channelMrls[index + 1] != mrl)
-    return;
+  if (!mw.lstPlaylist || channel >= static_cast<int>(mw.channelMrls.size()) || mw.channelMrls[channel] != mrl) return;
+  const int index = mw.listRows.RowOfChannel(channel);
+  if (index < 0) return;
   const std::string text = MarkedListText(ListText(mw.lstPlaylist, index), failed);
   SendMessageW(mw.lstPlaylist, WM_SETREDRAW, FALSE, 0);
   SendMessageW(mw.lstPlaylist, LB_DELETESTRING, index, 0);
@@ -62,7 +64,7 @@ void Finish(MainWindow& mw) {
   ShowBar(mw, {}, false);
   SetMenuItemEnabled(mw.form.listMenu, kListTester, true);
   running = false;
-  if (mw.lstPlaylist) SendMessageW(mw.lstPlaylist, LB_SETCURSEL, mw.channelSelectorIndex - 1, 0);
+  SelectListChannel(mw, mw.channelSelectorIndex);
   ShowOsd(mw, "#MultiCast testing finished!");
 }
 
@@ -84,9 +86,9 @@ void RunTest(MainWindow* mw, std::vector<std::string> mrls, std::string address)
     });
     // A socket that cannot listen ends the whole test; marks given stay.
     if (!count || count->failed) break;
-    const int index = static_cast<int>(i) - 1;
+    const int channel = static_cast<int>(i);
     const bool failed = FailsTest(*count);
-    PostToUi([mw, index, mrl = mrls[i], failed] { ShowResult(*mw, index, mrl, failed); });
+    PostToUi([mw, channel, mrl = mrls[i], failed] { ShowResult(*mw, channel, mrl, failed); });
   }
   WSACleanup();
   PostToUi([mw] { Finish(*mw); });

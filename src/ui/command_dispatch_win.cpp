@@ -33,8 +33,7 @@ void ToggleChannelList(MainWindow& mw) {
   ToggleWindow(mw.lstPlaylist);
   // Above the engine's picture.
   if (IsWindowVisible(mw.lstPlaylist)) SetWindowPos(mw.lstPlaylist, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  // The list has no pseudo-channel: channel i is its entry i - 1.
-  SendMessageW(mw.lstPlaylist, LB_SETCURSEL, static_cast<WPARAM>(mw.channelSelectorIndex - 1), 0);
+  SelectListChannel(mw, mw.channelSelectorIndex);
   LayOutVideoWindow(mw);
 }
 
@@ -73,18 +72,14 @@ void PopUp(MainWindow& mw, HMENU menu, HWND front, int x, int y) {
 }
 
 void PlaySelectedListChannel(MainWindow& mw) {
-  if (!mw.lstPlaylist) return;
-  const int sel = static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0));
-  // lstPlaylist holds the channels without the pseudo-channel.
-  if (sel >= 0) SelectChannel(mw, sel + 1, Sender::Control);
+  if (const int channel = SelectedListChannel(mw); channel > 0) SelectChannel(mw, channel, Sender::Control);
 }
 
 // The guide of the channel selected in the list, in the guide list.
 void ShowSelectedListGuide(MainWindow& mw) {
-  if (!mw.lstPlaylist) return;
-  const int sel = static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0));
-  if (sel >= 0 && static_cast<size_t>(sel) + 1 < mw.channelTitles.size())
-    ExportGuide(mw, mw.channelTitles[sel + 1], "$tmp", mw.overlays.box);
+  const int channel = SelectedListChannel(mw);
+  if (channel > 0 && static_cast<size_t>(channel) < mw.channelTitles.size())
+    ExportGuide(mw, mw.channelTitles[static_cast<size_t>(channel)], "$tmp", mw.overlays.box);
 }
 
 void RestoreWindows(MainWindow& mw) {

@@ -4,9 +4,12 @@
 #include <shellapi.h>
 
 #include "base/cmdline.h"
+#include "base/eventlog.h"
+#include "base/text_helpers.h"
 #include "ui/command_dispatch_win.h"
 #include "ui/commands.h"
 #include "ui/engine_check_win.h"
+#include "ui/list_groups.h"
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"
 #include "ui/settings_binding_win.h"
@@ -38,6 +41,32 @@ void BuildChannelEntries(MainWindow& mw) {
     AppendMenuW(menu, MF_STRING | (current ? MF_CHECKED : 0), kChannelEntryCommandBase + static_cast<UINT>(k),
                 Widen(mw.channelSubmenuCaptions[k]).c_str());
   };
+  if (const std::vector<ChannelMenuItem> grouped = GroupedChannelMenu(mw.channelTags, static_cast<int>(shown));
+      !grouped.empty()) {
+    for (const ChannelMenuItem& item : grouped) {
+      if (item.entry >= 0) {
+        append(sub, static_cast<size_t>(item.entry));
+        continue;
+      }
+      HMENU group = CreatePopupMenu();
+      const std::vector<std::vector<int>> groupPages = GroupPages(item.entries);
+      if (groupPages.empty())
+        for (int k : item.entries) append(group, static_cast<size_t>(k));
+      for (const std::vector<int>& page : groupPages) {
+        HMENU entries = CreatePopupMenu();
+        for (int k : page) append(entries, static_cast<size_t>(k));
+        AppendMenuW(group, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(entries),
+                    Widen(ChannelMenuPageCaption({page.front(), page.back()})).c_str());
+      }
+      // "&" in a group's name is shown, not taken for an access key.
+      AppendMenuW(sub, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(group),
+                  Widen(ReplaceAll("&", "&&", item.group)).c_str());
+    }
+    // Once per shape, not at each refresh of the captions.
+    static std::string logged;
+    if (std::string line = GroupedMenuLogLine(grouped); line != logged) LogLine(logged = std::move(line));
+    return;
+  }
   const std::vector<ChannelMenuPage> pages = ChannelMenuPages(shown);
   if (pages.empty()) {
     for (size_t k = 0; k < shown; ++k) append(sub, k);

@@ -10,6 +10,7 @@
 #include "config/config.h"
 #include "guide/jtv.h"
 #include "guide/xmltv.h"
+#include "ui/list_groups.h"
 #include "ui/mainform_win.h"
 #include "ui/settings_win.h"
 #include "ui/video_input_win.h"
@@ -86,9 +87,11 @@ struct MainWindow : PlayerState {
 
   // channel list: the channel selector's items (the titles, index-aligned with
   // PlayerState::channelTitles/channelMrls), the channel submenu's captions
-  // and the list box in the video window (channel i + 1 at index i).
+  // and the list box in the video window, whose rows map to channels through
+  // listRows (row i is channel i + 1 unless the list shows group headers).
   std::vector<std::string> channelSubmenuCaptions;
   HWND lstPlaylist = nullptr;
+  ListRows listRows;
 
   // frmVideo's overlay controls (pnEmptyScr, lbcursub, lbinfo, box, lbrecbox, ebhotkey...).
   VideoOverlays overlays;

@@ -9,6 +9,7 @@
 #include "ui/engine_check_win.h"
 #include "ui/guide_export_win.h"
 #include "ui/input.h"
+#include "ui/channel_list_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_binding_win.h"
 #include "win/clock_win.h"
@@ -64,9 +65,7 @@ static void CheckOnlyEntry(HMENU menu, UINT id) {
 
 void PlayerHostWin::ShowSelection(int index) {
   if (HWND selector = mw_.form.Control(kCbChannelSelector)) SendMessageW(selector, CB_SETCURSEL, index, 0);
-  // lstPlaylist has no pseudo-channel: channel i is its entry i - 1, and the
-  // pseudo-channel selects nothing there.
-  if (mw_.lstPlaylist) SendMessageW(mw_.lstPlaylist, LB_SETCURSEL, static_cast<WPARAM>(index - 1), 0);
+  SelectListChannel(mw_, index);
   if (mw_.form.mainMenu.owner.size() > kMenuChannelsPlaceholder)
     if (HMENU entries = mw_.form.mainMenu.owner[kMenuChannelsPlaceholder])
       CheckOnlyEntry(entries, kChannelEntryCommandBase + static_cast<UINT>(index));

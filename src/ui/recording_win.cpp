@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "playback/recording.h"
+#include "ui/channel_list_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/player_host_win.h"
 #include "win/file_win.h"
@@ -51,10 +52,7 @@ bool StartBackgroundRecording(MainWindow& mw, int index, int minutes, std::strin
 }
 
 void StartSelectedBackgroundRecording(MainWindow& mw) {
-  if (!mw.lstPlaylist) return;
-  const int sel = static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0));
-  // lstPlaylist holds the channels without the pseudo-channel.
-  if (sel >= 0) StartBackgroundRecording(mw, sel + 1, 0, "");
+  if (const int channel = SelectedListChannel(mw); channel > 0) StartBackgroundRecording(mw, channel, 0, "");
 }
 
 }  // namespace strevo

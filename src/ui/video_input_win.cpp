@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/eventlog.h"
+#include "ui/channel_list_win.h"
 #include "ui/command_dispatch_win.h"
 #include "ui/directshow_host_win.h"
 #include "ui/docking_win.h"
@@ -101,11 +102,16 @@ void Step(MainWindow& mw, bool up) {
   if (HWND list = mw.lstPlaylist; Shown(list)) {
     const int n = Count(list);
     if (n <= 0) return;
-    const int sel = Selection(list);
-    const int next = up ? (sel <= 0 ? n - 1 : sel - 1) : (sel + 1) % n;
+    // Round the list, past group headers.
+    int next = Selection(list);
+    for (int tries = 0; tries < n; ++tries) {
+      next = up ? (next <= 0 ? n - 1 : next - 1) : (next + 1) % n;
+      if (!mw.listRows.IsHeader(next)) break;
+    }
     SendMessageW(list, LB_SETCURSEL, next, 0);
-    // The list holds the channels without the pseudo-channel.
-    if (static_cast<size_t>(next + 1) < mw.channelTitles.size()) ShowOsd(mw, mw.channelTitles[next + 1]);
+    const int channel = mw.listRows.ChannelOfRow(next);
+    if (channel > 0 && static_cast<size_t>(channel) < mw.channelTitles.size())
+      ShowOsd(mw, mw.channelTitles[static_cast<size_t>(channel)]);
     return;
   }
   StepRegulator(mw, up ? 1 : -1);
@@ -363,7 +369,7 @@ void RunInputCommand(MainWindow& mw, const Command& c) {
     case CommandId::ZoomOut: SetZoom(mw, mw.input.zoom - c.a); break;
     case CommandId::ZoomReset: SetZoom(mw, 0); break;
     case CommandId::Guide: {
-      const bool list = Shown(mw.lstPlaylist) && Selection(mw.lstPlaylist) >= 0;
+      const bool list = Shown(mw.lstPlaylist) && SelectedListChannel(mw) > 0;
       RunCommand(mw, Command::Of(list && !Shown(mw.overlays.box) ? CommandId::ListGuide : CommandId::GuideCurrent));
       break;
     }

@@ -5,16 +5,30 @@ channel's address, and a served XMLTV guide packed with gzip gives the OSD the
 programme on air of the channel it matches by tvg-id."""
 import datetime
 import gzip
+import hashlib
 import os
+import shutil
+import socket
+import struct
+import subprocess
+import threading
+import time
 import unittest
+import zlib
 
 import test_guide_update as guide_e2e
-from harness import E2ETestCase, children, press, wait_gone, wait_until, wait_window, windows, winauto, winpath
+import shedfile
+from harness import BUILD, E2ETestCase, children, press, wait_gone, wait_until, wait_window, windows, winauto, winpath
 from test_channel_controls import save_png
 from test_config_channels import globals_record, write_ini
 from test_guide_update import MENU_BASE, MENU_SHOW_OSD, MENU_UPDATE_GUIDE, UPDATE, serve
 from test_playback import ENGINE, Trace, start_relay
 from test_recorder import LB_GETCOUNT, LB_SETCURSEL, LIST_BACKGROUND_RECORDING, LIST_MENU_BASE, QUESTION
+from test_view import screen_pixel, video_window
+
+LB_GETITEMRECT, BM_SETCHECK = 0x0198, 0x00F1
+MENU_SETTINGS = 51
+LOGO_COLOUR = (30, 200, 60)
 
 USER_AGENT = 'StrevoTest/1.0 (Box; TV)'
 
@@ -46,6 +60,144 @@ def xmltv(channel_id, label):
                                      channel_id, label, h))
     out.append('</tv>')
     return '\n'.join(out).encode('utf-8')
+
+
+def png(width, height, rgb):
+    """A PNG of one colour, made here rather than read from anywhere."""
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xffffffff)
+    rows = b''.join(b'\0' + bytes(rgb) * width for _ in range(height))
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0))
+            + chunk(b'IDAT', zlib.compress(rows)) + chunk(b'IEND', b''))
+
+
+def silent_server(test):
+    """A server on 127.0.0.1 that takes connections and never answers."""
+    listener = socket.socket()
+    listener.bind(('127.0.0.1', 0))
+    listener.listen(8)
+    held = []
+
+    def accept():
+        while True:
+            try:
+                held.append(listener.accept()[0])
+            except OSError:
+                return
+    threading.Thread(target=accept, daemon=True).start()
+    test.addCleanup(lambda: [c.close() for c in held])
+    test.addCleanup(listener.close)
+    return 'http://127.0.0.1:%d' % listener.getsockname()[1], held
+
+
+def grouped_list(base, silent):
+    return ('#EXTM3U\n'
+            '#EXTINF:-1 tvg-logo="{b}/good.png" group-title="Новости",Первый\nudp://@239.0.0.1:1234\n'
+            '#EXTINF:-1 tvg-logo="{b}/page.png" group-title="Новости",Второй\nudp://@239.0.0.2:1234\n'
+            '#EXTINF:-1 tvg-logo="{b}/huge.png" group-title="Спорт",Третий\nudp://@239.0.0.3:1234\n'
+            '#EXTINF:-1,Четвёртый\nudp://@239.0.0.4:1234\n'
+            '#EXTINF:-1 tvg-logo="{s}/never.png" group-title="Спорт",Пятый\nudp://@239.0.0.5:1234\n'
+            ).format(b=base, s=silent).encode('utf-8')
+
+
+def save_screenshot(name):
+    bmp = os.path.join(BUILD, 'e2e', name + '.bmp')
+    code, _ = winauto('screenshot', winpath(bmp))
+    if code == 0 and shutil.which('convert'):
+        os.makedirs(os.path.dirname(bmp), exist_ok=True)
+        subprocess.run(['convert', bmp, os.path.join(BUILD, 'e2e', name + '.png')], check=False)
+    return code == 0
+
+
+@unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
+class GroupsAndLogos(E2ETestCase):
+    def test_groups_become_submenus_and_header_rows_and_logos_are_drawn(self):
+        good = png(32, 32, LOGO_COLOUR)
+        # Starts as a picture, but far past the cap on a logo's size.
+        huge = png(8, 8, (255, 0, 0))[:-12] + b'\0' * (3 << 20)
+        base, requests = serve(self, {'/good.png': good, '/page.png': b'<html><body>moved</body></html>',
+                                      '/huge.png': huge})
+        silent, held = silent_server(self)
+        inst = self.install()
+        inst.enable_log()
+        with open(inst.path('channels.m3u'), 'wb') as f:
+            f.write(grouped_list(base, silent))
+        write_ini(inst, [globals_record(winpath(inst.path('channels.m3u')), f12='1'), '?Ext|1|'])
+        proc, main = self.start_player(inst, '/nologo')
+        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
+
+        # The menu as built: two groups where their first channels stand, one channel at the top.
+        self.assertTrue(wait_until(lambda: 'channel menu: 2 groups: Новости (2), Спорт (2); 1 at the top level'
+                                   in inst.log_messages(), 10), inst.log_messages())
+        # One bad logo after another is skipped; the good one comes and is kept.
+        def logged(prefix):
+            return wait_until(lambda: any(m.startswith(prefix) for m in inst.log_messages()), 30)
+        self.assertTrue(logged('logo shown: %s/good.png' % base), inst.log_messages())
+        self.assertTrue(logged('logo skipped: %s/page.png: not a picture' % base), inst.log_messages())
+        self.assertTrue(logged('logo skipped: %s/huge.png: not downloaded' % base), inst.log_messages())
+        self.assertTrue(wait_until(lambda: held, 10), 'the silent server was never asked')
+        def cached(address):
+            return inst.path('Logos', hashlib.md5(address.encode()).hexdigest() + '.logo')
+        with open(cached(base + '/good.png'), 'rb') as f:
+            self.assertEqual(f.read(), good)
+        # Nothing is kept of the bad ones.
+        for bad in ('/page.png', '/huge.png'):
+            self.assertFalse(os.path.exists(cached(base + bad)), bad)
+
+        # The list box: a header row above each run of a group.
+        lst = [w for w in children(video_window().hwnd) if w.cls.lower() == 'listbox' and w.w == 240][0]
+        self.assertEqual(winauto('send', lst.hwnd, LB_GETCOUNT, 0, 0)[1].strip(), '8')
+        # While a logo is still waited for, the player answers at once.
+        code, out = winauto('ping', main, 2000, 3, 100)
+        self.assertEqual(code, 0, out)
+
+        # The logo drawn in the first channel's row (the header is row 0).
+        _, out = winauto('rect', lst.hwnd)
+        x, y = (int(v) for v in out.split()[:2])
+        def logo_drawn():
+            if not save_screenshot('m3u-groups-logos'):
+                return False
+            pixel = screen_pixel('m3u-groups-logos', x + 3 + 12, y + 45 + 3 + 12)
+            return max(abs(a - b) for a, b in zip(pixel, LOGO_COLOUR)) < 12
+        self.assertTrue(wait_until(logo_drawn, 10), screen_pixel('m3u-groups-logos', x + 15, y + 60))
+        # The header's row has no logo and is no channel.
+        self.assertNotEqual(screen_pixel('m3u-groups-logos', x + 15, y + 15), LOGO_COLOUR)
+
+        # The transfer that never ends does not hold up the close.
+        started = time.monotonic()
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        self.assertIn('logos: worker stopped', inst.log_messages())
+        self.assertLess(time.monotonic() - started, 9, 'the close waited for the silent server')
+
+    def test_turning_tags_on_warns_of_tasks_whose_channel_moved(self):
+        inst = self.install()
+        inst.enable_log()
+        with open(inst.path('channels.m3u'), 'wb') as f:
+            f.write('#EXTM3U\n#EXTINF:-1,One\nudp://@239.0.0.1:1234\n\n#EXTINF:-1,Two\n'
+                    'udp://@239.0.0.2:1234\n'.encode('utf-8'))
+        write_ini(inst, [globals_record(winpath(inst.path('channels.m3u')))])
+        shedfile.write(inst.sibling('.Shed.ini'), [shedfile.Task(name='Вечерний фильм', channel=1)])
+        proc, main = self.start_player(inst, '/nologo')
+        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
+        winauto('command', main, MENU_BASE + MENU_SETTINGS)
+        self.assertTrue(wait_until(lambda: any(w.visible for w in windows('StrevoSettings')), 10))
+        frm = windows('StrevoSettings')[0].hwnd
+        box = [w for w in children(frm) if w.cls.lower() == 'button' and w.text == 'Читать теги M3U'][0]
+        winauto('send', box.hwnd, BM_SETCHECK, 1, 0)
+        save_screenshot('settings-read-m3u-tags')
+        winauto('click', box.hwnd)
+
+        warning = wait_window('#32770', '*', 20)
+        self.assertIsNotNone(warning, 'no warning was shown')
+        texts = [w.text for w in children(warning)]
+        self.assertTrue(any(t.startswith('Список каналов прочитан по-новому') and 'Вечерний фильм' in t
+                            for t in texts), texts)
+        self.assertTrue(press(warning, 'OK', 'ОК'), texts)
+        self.assertTrue(wait_until(lambda: not windows('#32770'), 10), 'the warning stayed')
+        self.assertIn('m3u tags on', inst.log_messages())
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
 
 
 @unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')

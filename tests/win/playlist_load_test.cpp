@@ -154,5 +154,81 @@ TEST(PlaylistLoad, TwentyFiveThousandChannelsKeepEveryMenuIdInRange) {
   DestroyMenu(mw.form.mainMenu.root);
 }
 
+std::string RowText(HWND list, int row) {
+  std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, row, 0)) + 1, L'\0');
+  SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(text.size() - 1);
+  return Narrow(text);
+}
+
+// With its tags read, a list's groups become header rows and submenus; every
+// row and menu entry still leads to its own channel.
+TEST(PlaylistLoad, GroupHeadersAndSubmenusKeepEachChannelItsNumber) {
+  static MainWindow mw;
+  ListFixture fx("strevo-playlist-groups", mw,
+                 "#EXTM3U\n#EXTINF:-1,Loose\nudp://@239.0.0.1:1234\n"
+                 "#EXTINF:-1 group-title=\"News & Talk\",One\nudp://@239.0.0.2:1234\n"
+                 "#EXTINF:-1 group-title=\"Sport\",Two\nudp://@239.0.0.3:1234\n"
+                 "#EXTINF:-1 group-title=\"News & Talk\",Three\nudp://@239.0.0.4:1234\n");
+  mw.globals.readM3uTags = true;
+  mw.form.mainMenu = BuildPopupMenu(kMainMenu, kMainMenuCommandBase);
+  ReloadChannelList(mw, false);
+  ASSERT_EQ(mw.channelTitles.size(), 5u);
+
+  const std::vector<std::string> rows = {"Loose", "News & Talk", "One", "Sport", "Two", "News & Talk", "Three"};
+  ASSERT_EQ(SendMessageW(mw.lstPlaylist, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r) EXPECT_EQ(RowText(mw.lstPlaylist, static_cast<int>(r)), rows[r]) << r;
+
+  for (int channel = 1; channel <= 4; ++channel) {
+    SelectListChannel(mw, channel);
+    EXPECT_EQ(SelectedListChannel(mw), channel);
+    EXPECT_EQ(RowText(mw.lstPlaylist, static_cast<int>(SendMessageW(mw.lstPlaylist, LB_GETCURSEL, 0, 0))),
+              mw.channelTitles[static_cast<size_t>(channel)]);
+  }
+  SelectListChannel(mw, 0);  // the pseudo-channel
+  EXPECT_EQ(SelectedListChannel(mw), -1);
+
+  // The keys step over the headers both ways.
+  SelectListChannel(mw, 1);
+  SendMessageW(mw.lstPlaylist, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(SelectedListChannel(mw), 2);
+  SendMessageW(mw.lstPlaylist, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(SelectedListChannel(mw), 3);
+  SendMessageW(mw.lstPlaylist, WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(SelectedListChannel(mw), 2);
+  SendMessageW(mw.lstPlaylist, WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(SelectedListChannel(mw), 1);
+  SendMessageW(mw.lstPlaylist, WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(SelectedListChannel(mw), 4);
+
+  // The submenu: the pseudo-channel, "Loose", then one submenu per group in
+  // the order of their first channels; "&" shown as it is.
+  BuildChannelEntries(mw);
+  HMENU sub = mw.form.mainMenu.owner[kMenuChannelsPlaceholder];
+  ASSERT_EQ(GetMenuItemCount(sub), 4);
+  EXPECT_EQ(GetMenuItemID(sub, 0), kChannelEntryCommandBase + 0);
+  EXPECT_EQ(GetMenuItemID(sub, 1), kChannelEntryCommandBase + 1);
+  wchar_t caption[64] = {};
+  GetMenuStringW(sub, 2, caption, 64, MF_BYPOSITION);
+  EXPECT_EQ(Narrow(caption), "News && Talk");
+  GetMenuStringW(sub, 3, caption, 64, MF_BYPOSITION);
+  EXPECT_EQ(Narrow(caption), "Sport");
+  HMENU news = GetSubMenu(sub, 2);
+  ASSERT_NE(news, nullptr);
+  ASSERT_EQ(GetMenuItemCount(news), 2);
+  EXPECT_EQ(GetMenuItemID(news, 0), kChannelEntryCommandBase + 2);
+  EXPECT_EQ(GetMenuItemID(news, 1), kChannelEntryCommandBase + 4);
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(sub, 3), 0), kChannelEntryCommandBase + 3);
+
+  // Read without tags, the same list has neither headers nor group submenus.
+  mw.globals.readM3uTags = false;
+  ReloadChannelList(mw, false);
+  EXPECT_EQ(SendMessageW(mw.lstPlaylist, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(mw.channelTitles.size() - 1));
+  BuildChannelEntries(mw);
+  EXPECT_EQ(GetMenuItemCount(sub), static_cast<int>(mw.channelTitles.size()));
+  EXPECT_EQ(GetSubMenu(sub, 1), nullptr);
+  DestroyMenu(mw.form.mainMenu.root);
+}
+
 }  // namespace
 }  // namespace strevo
