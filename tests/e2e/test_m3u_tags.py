@@ -26,7 +26,6 @@ from test_playback import ENGINE, Trace, start_relay
 from test_recorder import LB_GETCOUNT, LB_SETCURSEL, LIST_BACKGROUND_RECORDING, LIST_MENU_BASE, QUESTION
 from test_view import screen_pixel, video_window
 
-LB_GETITEMRECT, BM_SETCHECK = 0x0198, 0x00F1
 MENU_SETTINGS = 51
 LOGO_COLOUR = (30, 200, 60)
 
@@ -144,9 +143,10 @@ class GroupsAndLogos(E2ETestCase):
         for bad in ('/page.png', '/huge.png'):
             self.assertFalse(os.path.exists(cached(base + bad)), bad)
 
-        # The list box: a header row above each run of a group.
+        # The list box: a header row above each run of a group (Новости, Спорт,
+        # a rule before the channel without one, Спорт again): five channels, four headers.
         lst = [w for w in children(video_window().hwnd) if w.cls.lower() == 'listbox' and w.w == 240][0]
-        self.assertEqual(winauto('send', lst.hwnd, LB_GETCOUNT, 0, 0)[1].strip(), '8')
+        self.assertEqual(winauto('send', lst.hwnd, LB_GETCOUNT, 0, 0)[1].strip(), '9')
         # While a logo is still waited for, the player answers at once.
         code, out = winauto('ping', main, 2000, 3, 100)
         self.assertEqual(code, 0, out)
@@ -183,10 +183,16 @@ class GroupsAndLogos(E2ETestCase):
         winauto('command', main, MENU_BASE + MENU_SETTINGS)
         self.assertTrue(wait_until(lambda: any(w.visible for w in windows('StrevoSettings')), 10))
         frm = windows('StrevoSettings')[0].hwnd
-        box = [w for w in children(frm) if w.cls.lower() == 'button' and w.text == 'Читать теги M3U'][0]
-        winauto('send', box.hwnd, BM_SETCHECK, 1, 0)
+        # The first page holds the box; clicked as a user would, so it checks itself.
+        tab = [w for w in children(frm) if w.cls.lower() == 'systabcontrol32'][0]
+        winauto('clickat', tab.x + 25, tab.y + 10)
+
+        def box():
+            found = [w for w in children(frm) if w.cls.lower() == 'button' and w.text == 'Читать теги M3U']
+            return found[0] if found and found[0].visible else None
+        self.assertTrue(wait_until(box, 10), 'the first page did not show')
         save_screenshot('settings-read-m3u-tags')
-        winauto('click', box.hwnd)
+        winauto('clickat', box().x + 7, box().y + box().h // 2)
 
         warning = wait_window('#32770', '*', 20)
         self.assertIsNotNone(warning, 'no warning was shown')
