@@ -21,6 +21,8 @@ ListRows ListRows::Of(const std::vector<ChannelTags>& tags, int channelCount) {
   rows.channelCount_ = std::max(0, channelCount);
   bool grouped = false;
   for (int c = 1; c <= rows.channelCount_ && !grouped; ++c) grouped = !GroupOf(tags, c).empty();
+  rows.grouped_ = grouped;
+  if (!grouped) return rows;
   rows.rowChannel_.reserve(static_cast<size_t>(rows.channelCount_));
   rows.channelRow_.assign(static_cast<size_t>(rows.channelCount_) + 1, -1);
   for (int c = 1; c <= rows.channelCount_; ++c) {
@@ -28,7 +30,7 @@ ListRows ListRows::Of(const std::vector<ChannelTags>& tags, int channelCount) {
     // grouped one gets an empty header, so it does not look part of the group.
     const std::string& group = GroupOf(tags, c);
     const bool first = c == 1;
-    if (grouped && ((first && !group.empty()) || (!first && group != GroupOf(tags, c - 1)))) {
+    if ((first && !group.empty()) || (!first && group != GroupOf(tags, c - 1))) {
       rows.headers_.emplace_back(rows.Count(), group);
       rows.rowChannel_.push_back(0);
     }
@@ -39,12 +41,14 @@ ListRows ListRows::Of(const std::vector<ChannelTags>& tags, int channelCount) {
 }
 
 int ListRows::ChannelOfRow(int row) const {
+  if (!grouped_) return row >= 0 && InPlainList(row + 1) ? row + 1 : -1;
   if (row < 0 || row >= Count()) return -1;
   const int c = rowChannel_[static_cast<size_t>(row)];
   return c > 0 ? c : -1;
 }
 
 int ListRows::RowOfChannel(int channel) const {
+  if (!grouped_) return channel >= 1 && InPlainList(channel) ? channel - 1 : -1;
   return channel >= 1 && channel <= channelCount_ ? channelRow_[static_cast<size_t>(channel)] : -1;
 }
 
@@ -55,7 +59,8 @@ std::string ListRows::HeaderText(int row) const {
 }
 
 int ListRows::SelectableRow(int row, int direction) const {
-  if (Count() == 0 || channelCount_ == 0) return -1;
+  if (!grouped_) return ChannelOfRow(row) > 0 ? row : -1;
+  if (Count() == 0) return -1;
   row = std::clamp(row, 0, Count() - 1);
   const int step = direction < 0 ? -1 : 1;
   for (int r = row; r >= 0 && r < Count(); r += step)
@@ -67,6 +72,11 @@ int ListRows::SelectableRow(int row, int direction) const {
 
 std::vector<std::string> ListRows::RowTexts(const std::vector<std::string>& titles) const {
   std::vector<std::string> texts;
+  if (!grouped_) {
+    const size_t end = channelCount_ < 0 ? titles.size() : std::min(titles.size(), static_cast<size_t>(channelCount_) + 1);
+    if (end > 1) texts.assign(titles.begin() + 1, titles.begin() + static_cast<std::ptrdiff_t>(end));
+    return texts;
+  }
   texts.reserve(rowChannel_.size());
   size_t h = 0;
   for (int r = 0; r < Count(); ++r) {

@@ -4,6 +4,7 @@
 // order; only what is shown around them changes, so the list box's rows map
 // to channels through ListRows everywhere a row is read or chosen.
 #pragma once
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,16 @@ namespace strevo {
 
 class ListRows {
  public:
-  // Without any group (or without tags) row r is channel r + 1, as ever.
+  // Without any group (or without tags) row r is channel r + 1, as ever; so
+  // it is for rows made by no list at all (a list box filled by hand).
   static ListRows Of(const std::vector<ChannelTags>& tags, int channelCount);
 
-  int Count() const { return static_cast<int>(rowChannel_.size()); }
-  bool HasHeaders() const { return Count() != channelCount_; }
-  bool IsHeader(int row) const { return row >= 0 && row < Count() && rowChannel_[static_cast<size_t>(row)] == 0; }
+  // Rows of a list read; 0 for rows made by no list.
+  int Count() const { return grouped_ ? static_cast<int>(rowChannel_.size()) : std::max(0, channelCount_); }
+  bool HasHeaders() const { return grouped_; }
+  bool IsHeader(int row) const {
+    return grouped_ && row >= 0 && row < Count() && rowChannel_[static_cast<size_t>(row)] == 0;
+  }
   // The channel (from 1) of a row; -1 for a header or a row that is not there.
   int ChannelOfRow(int row) const;
   // The row of a channel; -1 for the pseudo-channel or one past the list.
@@ -33,7 +38,10 @@ class ListRows {
   std::vector<std::string> RowTexts(const std::vector<std::string>& titles) const;
 
  private:
-  int channelCount_ = 0;
+  bool InPlainList(int channel) const { return channelCount_ < 0 || channel <= channelCount_; }
+
+  bool grouped_ = false;
+  int channelCount_ = -1;  // -1: not known, no bound
   std::vector<int> rowChannel_;  // 0 for a header
   std::vector<int> channelRow_;  // index 0 unused
   std::vector<std::pair<int, std::string>> headers_;  // row, group; by row

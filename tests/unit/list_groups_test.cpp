@@ -30,6 +30,18 @@ TEST(ListRows, WithoutGroupsEveryRowIsItsChannel) {
   }
 }
 
+// A list box filled without a list read (as by a test or an older caller)
+// still maps row r to channel r + 1.
+TEST(ListRows, RowsOfNoListAreThePlainMapping) {
+  const ListRows rows;
+  EXPECT_EQ(rows.RowOfChannel(3), 2);
+  EXPECT_EQ(rows.ChannelOfRow(2), 3);
+  EXPECT_EQ(rows.RowOfChannel(0), -1);
+  EXPECT_EQ(rows.ChannelOfRow(-1), -1);
+  EXPECT_FALSE(rows.IsHeader(0));
+  EXPECT_EQ(rows.RowTexts({"-", "A", "B"}), (std::vector<std::string>{"A", "B"}));
+}
+
 TEST(ListRows, HeadersStandBeforeEachRunAndChannelsKeepTheirOrder) {
   // News, News, Sport, (none), News: the list is not reordered, so News
   // heads two runs, and the channel without a group gets an empty header.
