@@ -284,10 +284,11 @@ if __name__ == '__main__':
         proc, main = self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
         video = windows('StrevoVideo', 'Strevo')[0].hwnd
         self.assertTrue(wait_until(lambda: [w for w in children(video) if w.cls == 'ListBox' and
-                                            int(winauto('send', w.hwnd, LB_GETCOUNT, 0, 0)[1].strip()) == 2], 20))
+                                            int(winauto('send', w.hwnd, LB_GETCOUNT, 0, 0)[1].strip()) == 4], 20))
         listbox = [w for w in children(video) if w.cls == 'ListBox'
-                   and int(winauto('send', w.hwnd, LB_GETCOUNT, 0, 0)[1].strip()) == 2][0]
-        winauto('send', listbox.hwnd, LB_SETCURSEL, 0, 0)
+                   and int(winauto('send', w.hwnd, LB_GETCOUNT, 0, 0)[1].strip()) == 4][0]
+        # Rows: the group "Эфир, федеральные", the first channel, the group "Спорт", the second.
+        winauto('send', listbox.hwnd, LB_SETCURSEL, 1, 0)
         winauto('command', main, LIST_MENU_BASE + LIST_BACKGROUND_RECORDING)
         rec = wait_window('obj_Form', 'Background recording', 20)
         self.assertIsNotNone(rec, 'no recorder started')
