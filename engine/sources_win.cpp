@@ -110,6 +110,9 @@ void RunUdp(Session& s) {
   // picture get the data on a thread of their own, so a slow disk or decoder
   // never leaves the socket unread. Datagrams that came together are read
   // without waiting in between and handed on as one piece of at most 256 KB.
+  // Plain non-blocking receives after a wait are the cheapest way in under
+  // Wine: many overlapped receives outstanding on a completion port cost more
+  // server round trips per datagram, not fewer.
   constexpr size_t kDatagramMax = 65536, kPiece = 256 * 1024, kPiecesQueued = 1024;
   struct Pieces {
     std::mutex mu;
