@@ -1,6 +1,7 @@
 #include "guide/guide_display.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "base/text_helpers.h"
 
@@ -81,11 +82,10 @@ ChannelGuide ChannelGuideOf(const std::vector<std::string>& titles, const std::v
   return ChannelGuideAt(mrls, config, static_cast<size_t>(it - titles.begin()), guideFolder);
 }
 
-ChannelGuide ChannelGuideAt(const std::vector<std::string>& mrls, const ConfigList& config, size_t position,
-                            const std::string& guideFolder) {
+namespace {
+
+ChannelGuide GuideOfRecord(const ConfigList& config, int record, const std::string& guideFolder) {
   ChannelGuide g;
-  if (position >= mrls.size()) return g;
-  const int record = FindRecordIndex(config, mrls[position]);
   if (record < 0) return g;
   const std::string& line = config[static_cast<size_t>(record)];
   const std::string name = ExtractField(line, "|", 15);
@@ -93,6 +93,24 @@ ChannelGuide ChannelGuideAt(const std::vector<std::string>& mrls, const ConfigLi
   if (!name.empty()) g.basePath = guideFolder + name;
   g.shiftHours = ConfigNumber(ExtractField(line, "|", 16));
   return g;
+}
+
+std::string GuideNowTextAt(const GuideContext& ctx, size_t position, const ChannelGuide& g, GuideTextMode mode,
+                           size_t maxLength) {
+  if (GuideAnswer list = ListGuideAt(ctx, position))
+    return GuideNowTextOf(list.get(), ctx.now, g.shiftHours, mode, maxLength, ctx.updateCaption);
+  if (g.basePath.empty()) return {};
+  GuideAnswer answer;
+  if (ctx.cache.Get(g.basePath, ctx.files, ctx.codepage, answer) != GuideStatus::Ok) return {};
+  return GuideNowTextOf(answer.get(), ctx.now, g.shiftHours, mode, maxLength, ctx.updateCaption);
+}
+
+}  // namespace
+
+ChannelGuide ChannelGuideAt(const std::vector<std::string>& mrls, const ConfigList& config, size_t position,
+                            const std::string& guideFolder) {
+  if (position >= mrls.size()) return {};
+  return GuideOfRecord(config, FindRecordIndex(config, mrls[position]), guideFolder);
 }
 
 GuideAnswer ListGuideAt(const GuideContext& ctx, size_t position) {
@@ -106,14 +124,30 @@ std::string GuideNowText(const GuideContext& ctx, std::string_view channel, Guid
     if (ctx.currentIndex < 0 || static_cast<size_t>(ctx.currentIndex) >= ctx.titles.size()) return {};
     title = ctx.titles[static_cast<size_t>(ctx.currentIndex)];
   }
-  const ChannelGuide g = ChannelGuideOf(ctx.titles, ctx.mrls, ctx.config, title, ctx.guideFolder);
-  const size_t pos = static_cast<size_t>(std::find(ctx.titles.begin(), ctx.titles.end(), title) - ctx.titles.begin());
-  if (GuideAnswer list = ListGuideAt(ctx, pos))
-    return GuideNowTextOf(list.get(), ctx.now, g.shiftHours, mode, maxLength, ctx.updateCaption);
-  if (g.basePath.empty()) return {};
-  GuideAnswer answer;
-  if (ctx.cache.Get(g.basePath, ctx.files, ctx.codepage, answer) != GuideStatus::Ok) return {};
-  return GuideNowTextOf(answer.get(), ctx.now, g.shiftHours, mode, maxLength, ctx.updateCaption);
+  const size_t position = static_cast<size_t>(std::find(ctx.titles.begin(), ctx.titles.end(), title) - ctx.titles.begin());
+  return GuideNowTextAt(ctx, position, ChannelGuideAt(ctx.mrls, ctx.config, position, ctx.guideFolder), mode,
+                        maxLength);
+}
+
+std::vector<std::string> GuideSummaries(const GuideContext& ctx, size_t maxLength) {
+  // Each key's first record, as FindRecordIndex would find it.
+  std::unordered_map<std::string_view, int> records;
+  for (size_t i = 0; i < ctx.config.size(); ++i) {
+    const std::string_view line = ctx.config[i];
+    if (const size_t bar = line.find('|'); bar != std::string_view::npos)
+      records.emplace(line.substr(0, bar), static_cast<int>(i));
+  }
+  std::vector<std::string> out(ctx.titles.size());
+  for (size_t k = 0; k < out.size(); ++k) {
+    int record = -1;
+    if (k < ctx.mrls.size()) {
+      const auto it = records.find(ctx.mrls[k]);
+      if (it != records.end()) record = it->second;
+    }
+    out[k] = GuideNowTextAt(ctx, k, GuideOfRecord(ctx.config, record, ctx.guideFolder), GuideTextMode::Summary,
+                            maxLength);
+  }
+  return out;
 }
 
 bool IsOsdMessage(std::string_view request) { return !request.empty() && request[0] == '#'; }

@@ -71,6 +71,10 @@ GuideAnswer ListGuideAt(const GuideContext& ctx, size_t position);
 // guide holds no programme or its files cannot be read.
 std::string GuideNowText(const GuideContext& ctx, std::string_view channel, GuideTextMode mode,
                          size_t maxLength = 40);
+// The one-line summary of every channel of the title list, by position, so
+// that channels sharing a title each show their own guide. The records are
+// indexed once, so a list of tens of thousands costs one pass.
+std::vector<std::string> GuideSummaries(const GuideContext& ctx, size_t maxLength = 40);
 
 // The OSD line's texts.
 // A "#" request: "\r  " and the message, shown even with the OSD switched off.

@@ -22,6 +22,7 @@
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"
 #include "ui/settings_layout.h"
+#include "ui/status_tick_win.h"
 #include "win/util_win.h"
 #include "win/clock_win.h"
 #include "win/window_win.h"
@@ -114,11 +115,14 @@ WinGuideFiles& GuideFilesOnDisk() {
   return files;
 }
 
+static GuideContext ContextOf(MainWindow& mw) {
+  return {mw.channelTitles,      mw.channelMrls, mw.channelSelectorIndex, mw.configList,
+          GuideFolder() + "\\", mw.guideCache,  GuideFilesOnDisk(),                    static_cast<int>(GetACP()),
+          ClockNow(),             MenuCaption(mw, kMenuUpdateGuide), &mw.xmltvListGuides};
+}
+
 std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextMode mode) {
-  GuideContext ctx{mw.channelTitles,      mw.channelMrls, mw.channelSelectorIndex, mw.configList,
-                   GuideFolder() + "\\", mw.guideCache,  GuideFilesOnDisk(),                    static_cast<int>(GetACP()),
-                   ClockNow(),             MenuCaption(mw, kMenuUpdateGuide), &mw.xmltvListGuides};
-  return GuideNowText(ctx, channel, mode);
+  return GuideNowText(ContextOf(mw), channel, mode);
 }
 
 void LoadStoredXmltv(MainWindow& mw) {
@@ -189,14 +193,20 @@ void HideOsd(MainWindow& mw) {
   mw.adjustSelector = 0;
 }
 
+static void RefreshChannelCaptionsNow(MainWindow& mw);
+
 void RefreshChannelCaptions(MainWindow& mw) {
   if (!mw.startupFinished) return;
+  const long long started = ViewTimingWanted() ? MicrosecondsNow() : 0;
+  RefreshChannelCaptionsNow(mw);
+  if (started) LogLine("channel menu refresh " + std::to_string(MicrosecondsNow() - started) + " us");
+}
+
+static void RefreshChannelCaptionsNow(MainWindow& mw) {
+  const std::vector<std::string> summaries = GuideSummaries(ContextOf(mw));
   // Entry 0, the pseudo-channel, is numbered too: "0. Файл или поток".
-  for (size_t k = 0; k < mw.channelTitles.size() && k < mw.channelSubmenuCaptions.size(); ++k) {
-    const std::string& title = mw.channelTitles[k];
-    mw.channelSubmenuCaptions[k] =
-        SubmenuCaption(k, title) + " " + GuideNowTextFor(mw, title, GuideTextMode::Summary);
-  }
+  for (size_t k = 0; k < mw.channelTitles.size() && k < mw.channelSubmenuCaptions.size(); ++k)
+    mw.channelSubmenuCaptions[k] = SubmenuCaption(k, mw.channelTitles[k]) + " " + summaries[k];
   BuildChannelEntries(mw);
   const size_t current = static_cast<size_t>(std::max(0, mw.channelSelectorIndex));
   if (current < mw.channelSubmenuCaptions.size()) {

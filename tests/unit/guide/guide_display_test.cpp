@@ -166,6 +166,35 @@ TEST(GuideNowText, ChannelsFindTheirGuideByTheirOwnRecord) {
   EXPECT_EQ(GuideNowText(ctx, "Two", GuideTextMode::Summary), "");
 }
 
+TEST(GuideSummaries, EveryChannelByItsOwnPositionAsTheTitleLookUpFindsIt) {
+  // Two channels share the title "News" but not their records and guides.
+  const std::vector<std::string> titles{"Файл или поток", "News", "Plain", "News", "Listed"};
+  const std::vector<std::string> mrls{"?", "udp://@239.0.0.1:1234", "http://x/2", "udp://@239.0.0.3:1234",
+                                      "http://x/4"};
+  ConfigList config{"?Globals|", "?|||||||||||||||Default|5|",
+                    "udp://@239.0.0.1:1234|0|0|0|0|0|0|0|0|0|0|0|0|0|0|First|1|0|0|",
+                    "udp://@239.0.0.3:1234|0|0|0|0|0|0|0|0|0|0|0|0|0|0|Third|0|0|0|",
+                    // A later record under the same key is not the channel's.
+                    "udp://@239.0.0.1:1234|0|0|0|0|0|0|0|0|0|0|0|0|0|0|Third|0|0|0|"};
+  const std::string folder = "C:\\Strevo\\TVGuide\\";
+  MemoryGuideFiles fs;
+  fs.AddPair(folder + "First", MakeJtv({{Ticks(2026, 12, 6, 18, 0), "First news"}, {Ticks(2026, 12, 6, 19, 0), "x"}}));
+  fs.AddPair(folder + "Third", MakeJtv({{Ticks(2026, 12, 6, 19, 0), "Third news"}, {Ticks(2026, 12, 6, 21, 0), "y"}}));
+  auto xml = std::make_shared<ProgrammeList>(List({{At(19, 0), "From XMLTV"}, {At(20, 0), ""}}));
+  const std::vector<GuideAnswer> lists{nullptr, nullptr, nullptr, nullptr, xml};
+  GuideCache cache;
+  GuideContext ctx{titles, mrls, 1, config, folder, cache, fs, 1251, At(19, 30), kUpdate, &lists};
+
+  const std::vector<std::string> all = GuideSummaries(ctx);
+  EXPECT_EQ(all, (std::vector<std::string>{"", "{19:00-20:00, 50% \"First news\"}", "",
+                                           "{19:00-21:00, 25% \"Third news\"}", "{19:00-20:00, 50% \"From XMLTV\"}"}));
+  // The title look-up finds the first "News", as the summaries do for it.
+  EXPECT_EQ(GuideNowText(ctx, "News", GuideTextMode::Summary), all[1]);
+  EXPECT_EQ(GuideNowText(ctx, "Listed", GuideTextMode::Summary), all[4]);
+  // Texts are cut as elsewhere.
+  EXPECT_EQ(GuideSummaries(ctx, 5)[3], "{19:00-21:00, 25% \"Third...\"}");
+}
+
 TEST(OsdText, MessagesAdjustmentsAndChannels) {
   EXPECT_TRUE(IsOsdMessage("#Обновить телепрограмму : Error!"));
   EXPECT_FALSE(IsOsdMessage("$vol"));
