@@ -149,7 +149,9 @@ class VideoWindow : public PlayerWindow {
         // The lists lie on the video window's black.
         return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
       case WM_DRAWITEM:
-        if (DrawChannelListEntry(mw_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+        if (DrawChannelListEntry(mw_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp)) ||
+            DrawControlStrip(mw_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp)))
+          return TRUE;
         return Default(msg, wp, lp);
       case WM_COMMAND:
         HandleVideoCommand(mw_, wp, lp);

@@ -186,6 +186,10 @@ void SeekBy(PlayerState& st, int deltaSeconds) {
   if (player_getlength(st) > 0) player_settime(st, player_gettime(st) + deltaSeconds);
 }
 
+void SeekTo(PlayerState& st, int seconds) {
+  if ((player_isplaying(st) || st.directShowMode) && player_getlength(st) > 0) player_settime(st, seconds);
+}
+
 void SpeedFaster(PlayerState& st) {
   if (Engine* e = EngineOf(st)) e->SpeedFaster();
 }

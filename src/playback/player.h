@@ -169,6 +169,9 @@ void PauseButton(PlayerState& st);
 void StopButton(PlayerState& st);
 void PlayPauseCommand(PlayerState& st);
 void SeekBy(PlayerState& st, int deltaSeconds);  // the seek keys: -5 / +5
+// The position bar: only while something plays (or in the DirectShow path)
+// and the stream has a length.
+void SeekTo(PlayerState& st, int seconds);
 void SpeedFaster(PlayerState& st);
 void SpeedSlower(PlayerState& st);
 void MuteButton(PlayerState& st);

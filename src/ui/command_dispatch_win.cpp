@@ -12,6 +12,7 @@
 #include "ui/docking_win.h"
 #include "ui/guide_export_win.h"
 #include "ui/guide_ui_win.h"
+#include "ui/input.h"
 #include "ui/mainwindow_win.h"
 #include "ui/recording_win.h"
 #include "ui/scheduler_window_win.h"
@@ -173,11 +174,17 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case Snapshot: TakeSnapshot(mw); break;
     case SeekBack: SeekBy(mw, -5); break;
     case SeekForward: SeekBy(mw, 5); break;
+    case PositionSet: SeekTo(mw, command.a); break;
     case Slower: SpeedSlower(mw); break;
     case Faster: SpeedFaster(mw); break;
     case VolumeUp: SetVolume(mw, SliderPosition(mw.form.Control(kPbVolume)) + 1); break;
     case VolumeDown: SetVolume(mw, SliderPosition(mw.form.Control(kPbVolume)) - 1); break;
-    case VolumeSet: SetVolume(mw, command.a); break;
+    case VolumeSet:
+      SetVolume(mw, command.a);
+      // The slider makes the volume the regulator that Up and Down change.
+      mw.adjustSelector = kRegulatorVolume;
+      strevo::ShowOsd(mw, "$vol");
+      break;
     case Mute: MuteButton(mw); break;
 
     case ChannelNext: NextChannel(mw); break;

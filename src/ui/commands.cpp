@@ -70,6 +70,7 @@ const std::array<CommandInfo, kCommandCount> kCommands = {{
     {Snapshot,             "snapshot",               A::None,     nullptr,               nullptr,           nullptr},
     {SeekBack,             "seek-back",              A::None,     nullptr,               nullptr,           nullptr},
     {SeekForward,          "seek-forward",           A::None,     nullptr,               nullptr,           nullptr},
+    {PositionSet,          "position-set",           A::Position, nullptr,               nullptr,           nullptr},
     {Slower,               "slower",                 A::None,     nullptr,               nullptr,           nullptr},
     {Faster,               "faster",                 A::None,     nullptr,               nullptr,           nullptr},
     {VolumeUp,             "volume-up",              A::None,     nullptr,               nullptr,           nullptr},

@@ -36,6 +36,7 @@ enum class CommandId : int {
   Snapshot,
   SeekBack,
   SeekForward,
+  PositionSet,  // argument: the second to seek to
   Slower,
   Faster,
   VolumeUp,

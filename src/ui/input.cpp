@@ -149,6 +149,10 @@ Command StripCommand(int x, int fontPixels) {
   return {};
 }
 
+int StripZoneMiddle(const StripZone& zone, int fontPixels) { return Round((zone.from + zone.to) * fontPixels / 80.0); }
+
+int StripWidth(int fontPixels) { return Round(600 * fontPixels / 40.0); }
+
 int NextRegulator(int current, int step) {
   return ((current + step) % kRegulatorCount + kRegulatorCount) % kRegulatorCount;
 }
@@ -194,6 +198,13 @@ int ResizeEdge(PointerShape shape, bool lowerHalf) {
     case PointerShape::Arrow: break;
   }
   return 0;
+}
+
+int HorizontalBarValue(int top, int x, int width) {
+  // A bar too narrow for the formula has no position to choose.
+  if (width <= 2 || top <= 0) return 0;
+  const long long value = static_cast<long long>(top) * (x + 1) / (width - 2);
+  return static_cast<int>(std::clamp<long long>(value, 0, top));
 }
 
 }  // namespace strevo

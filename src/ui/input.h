@@ -70,6 +70,11 @@ struct StripZone {
 std::span<const StripZone> StripZones();
 // The command of a press at `x`; None between the zones.
 Command StripCommand(int x, int fontPixels);
+// Where the strip draws the glyph of each zone (its middle), and how wide the
+// strip is: just past its last zone. Drawn by these, the glyphs sit on their
+// zones whatever the font's own spacing.
+int StripZoneMiddle(const StripZone& zone, int fontPixels);
+int StripWidth(int fontPixels);
 
 // Regulators: 0 volume, 1 contrast, 2 brightness, 3 hue, 4 saturation,
 // 5 gamma, 6 zoom.
@@ -102,6 +107,12 @@ enum class PointerShape { Arrow, NorthWestSouthEast, NorthEastSouthWest };
 PointerShape PointerShapeAt(int x, int y, int width, int height, bool fullScreen, bool docked);
 // The system's sizing edge (WMSZ_) a left press with `shape` starts from.
 int ResizeEdge(PointerShape shape, bool lowerHalf);
+
+// A press or release at `x` pixels from the left edge of a horizontal bar
+// `width` pixels wide whose range tops at `top` (the volume and position
+// bars): top x (x + 1) / (width - 2), kept within 0..top, since a captured
+// drag runs past either end.
+int HorizontalBarValue(int top, int x, int width);
 
 // The printed key table: keys, then the mouse's actions, as Markdown rows.
 std::string InputTableMarkdown();

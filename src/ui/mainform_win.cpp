@@ -5,7 +5,9 @@
 
 #include <vector>
 
+#include "ui/command_dispatch_win.h"
 #include "ui/geometry.h"
+#include "ui/input.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
 
@@ -76,19 +78,6 @@ const ButtonDef* FindButton(int id) {
   for (const ButtonDef& b : kButtons)
     if (b.id == id) return &b;
   return nullptr;
-}
-
-bool HasGlyphs(HFONT font, const std::wstring& text) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
-  std::vector<WORD> idx(text.size());
-  DWORD n = GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), idx.data(), GGI_MARK_NONEXISTING_GLYPHS);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  if (n == GDI_ERROR) return false;
-  for (WORD i : idx)
-    if (i == 0xFFFF) return false;
-  return true;
 }
 
 struct GlyphChoice {
@@ -171,22 +160,23 @@ void DrawBarLabel(MainWindow& mw, const DRAWITEMSTRUCT* di) {
   SelectObject(di->hDC, old);
 }
 
-// The sliders are progress bars; a click or a drag sets the position.
+// The sliders are progress bars; a press, a drag or the release sets the
+// volume, or seeks within a stream of known length.
 LRESULT CALLBACK SliderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_LBUTTONDOWN || (msg == WM_MOUSEMOVE && (wp & MK_LBUTTON))) {
-    if (msg == WM_LBUTTONDOWN) SetCapture(h);
+  const bool press = msg == WM_LBUTTONDOWN, release = msg == WM_LBUTTONUP && GetCapture() == h;
+  if (press || release || (msg == WM_MOUSEMOVE && (wp & MK_LBUTTON) && GetCapture() == h)) {
+    if (press) SetCapture(h);
+    if (release) ReleaseCapture();
     RECT r;
-    GetClientRect(h, &r);
-    int x = GET_X_LPARAM(lp);
-    int pos = r.right > 0 ? MulDiv(std::max(0, std::min(x, static_cast<int>(r.right))), 100, r.right) : 0;
-    SetSliderPosition(h, pos);
-    SendMessageW(GetAncestor(h, GA_ROOT), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), 0), reinterpret_cast<LPARAM>(h));
+    GetWindowRect(h, &r);
+    const int top = static_cast<int>(SendMessageW(h, PBM_GETRANGE, FALSE, 0));
+    const int value = HorizontalBarValue(top, GET_X_LPARAM(lp), r.right - r.left);
+    // The bars sit on a bar panel, which holds the player's record.
+    if (auto* mw = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(GetParent(h), GWLP_USERDATA)))
+      RunCommand(*mw, Command::By(GetDlgCtrlID(h) == kPbVolume ? CommandId::VolumeSet : CommandId::PositionSet, value));
     return 0;
   }
-  if (msg == WM_LBUTTONUP) {
-    ReleaseCapture();
-    return 0;
-  }
+  if (msg == WM_LBUTTONUP) return 0;
   return DefSubclassProc(h, msg, wp, lp);
 }
 
@@ -270,7 +260,7 @@ HFONT PickGlyphFont(const wchar_t* family, wchar_t glyph, const wchar_t* fallbac
   if (FontInstalled(family)) {
     HFONT font = CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0,
                              ANTIALIASED_QUALITY, 0, family);
-    if (HasGlyphs(font, std::wstring(1, glyph))) {
+    if (FontHasGlyphs(font, std::wstring(1, glyph))) {
       text.assign(1, glyph);
       return font;
     }
@@ -280,7 +270,7 @@ HFONT PickGlyphFont(const wchar_t* family, wchar_t glyph, const wchar_t* fallbac
     if (!FontInstalled(face)) continue;
     HFONT font = CreateFontW(height + 2, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
                              ANTIALIASED_QUALITY, 0, face);
-    if (HasGlyphs(font, fallback) || face == std::wstring(L"Tahoma")) {
+    if (FontHasGlyphs(font, fallback) || face == std::wstring(L"Tahoma")) {
       text = fallback;
       return font;
     }

@@ -7,6 +7,7 @@
 
 #include "ui/channel_list_win.h"
 #include "ui/command_dispatch_win.h"
+#include "ui/input.h"
 #include "ui/mainwindow_win.h"
 #include "ui/overlay_layout.h"
 #include "win/util_win.h"
@@ -97,8 +98,7 @@ void LayOutVideoWindow(MainWindow& mw) {
   const SIZE mute = TextExtent(o.lbmute);
   Move(o.lbmute, {rec.left, MuteSignTop(rec.top, lineHeight), mute.cx + 4, lineHeight});
 
-  const SIZE strip = TextExtent(o.lbControls);
-  Move(o.lbControls, StripPlacement(l.pictureWidth, l.pictureHeight, strip.cx + 8, lineHeight));
+  Move(o.lbControls, StripPlacement(l.pictureWidth, l.pictureHeight, StripWidth(s), lineHeight));
 
   if (o.box) {
     static int boxSize = 0;

@@ -149,6 +149,7 @@ static void StatusTickSteps(MainWindow& mw) {
 
   ShowRecordingState(mw);
   SetShown(o.lbmute, mw.muteIndicatorVisible);
+  LetMouseThroughEngineWindows(mw);
 
   if (o.lbControls && o.pnEmptyScr && mw.frmVideo) {
     POINT p{};

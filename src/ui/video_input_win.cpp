@@ -4,8 +4,11 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <atomic>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "base/eventlog.h"
 #include "ui/channel_list_win.h"
@@ -201,10 +204,8 @@ void OnWheel(MainWindow& mw, WPARAM wp, LPARAM lp) {
 
 // Strip glyphs sit at fixed fortieths of the font's pixel height.
 void OnStripPress(MainWindow& mw, int x) {
-  HWND strip = mw.overlays.lbControls;
-  LOGFONTW font{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(strip, WM_GETFONT, 0, 0)), sizeof font, &font);
-  const int s = std::abs(static_cast<int>(font.lfHeight));
+  // The strip's glyphs are drawn at the layout's font size.
+  const int s = mw.overlays.fontSize;
   LogLine("lbControls mouse down : font=" + std::to_string(s) + " X=" + std::to_string(x));
   RunCommand(mw, StripCommand(x, s));
 }
@@ -237,10 +238,17 @@ LRESULT CALLBACK KeyFieldProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, 
 }
 
 // The engine's host panel: the mouse goes through it to the video window.
-LRESULT CALLBACK PassMouseProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK PassMouseProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
   if (msg == WM_NCHITTEST) return HTTRANSPARENT;
+  // An engine window under the pointer asks its parent for the cursor first:
+  // the moment to make it let the coming click through.
+  if (msg == WM_SETCURSOR && reinterpret_cast<HWND>(wp) != h)
+    LetMouseThroughEngineWindows(*reinterpret_cast<MainWindow*>(data));
   return DefSubclassProc(h, msg, wp, lp);
 }
+
+// Engine windows being disabled by a worker; none is started while one runs.
+std::atomic<bool> g_disabling{false};
 
 LRESULT CALLBACK StripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
   if (msg == WM_LBUTTONDOWN) {
@@ -256,8 +264,31 @@ void InstallInputHandlers(MainWindow& mw) {
   const auto data = reinterpret_cast<DWORD_PTR>(&mw);
   if (mw.overlays.ebhotkey) SetWindowSubclass(mw.overlays.ebhotkey, KeyFieldProc, 1, data);
   if (HWND receiver = mw.form.Control(kEbHotkey)) SetWindowSubclass(receiver, KeyFieldProc, 1, data);
-  if (mw.enginePanel) SetWindowSubclass(mw.enginePanel, PassMouseProc, 1, 0);
+  if (mw.enginePanel) SetWindowSubclass(mw.enginePanel, PassMouseProc, 1, data);
   if (mw.overlays.lbControls) SetWindowSubclass(mw.overlays.lbControls, StripProc, 1, data);
+}
+
+// A window of another thread answers its own hit test, so HTTRANSPARENT
+// cannot pass the mouse on across threads, and forwarding its messages
+// would need the engine's cooperation. A disabled child window is skipped by
+// the system's hit test instead, and the engine still draws in it. The
+// change is sent to the engine's thread, which the player's windows must
+// never wait on, so a worker makes it.
+void LetMouseThroughEngineWindows(MainWindow& mw) {
+  if (!mw.enginePanel || g_disabling) return;
+  std::vector<HWND> enabled;
+  for (HWND h = GetWindow(mw.enginePanel, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (IsWindowEnabled(h) && GetWindowThreadProcessId(h, nullptr) != GetCurrentThreadId()) enabled.push_back(h);
+  if (enabled.empty()) return;
+  g_disabling = true;
+  try {
+    std::thread([enabled] {
+      for (HWND h : enabled) EnableWindow(h, FALSE);
+      g_disabling = false;
+    }).detach();
+  } catch (const std::system_error&) {
+    g_disabling = false;  // no thread now: the next tick tries again
+  }
 }
 
 void HandleKey(MainWindow& mw, int key, int modifiers) {

@@ -24,6 +24,11 @@ struct VideoInputState {
 // host panel lets the mouse through to the video window. After the overlays exist.
 void InstallInputHandlers(MainWindow& mw);
 
+// The engine draws in windows of its own threads inside its host panel; they
+// are made to let the mouse through to the video window as the panel does.
+// Cheap when there is nothing new; the status tick calls it.
+void LetMouseThroughEngineWindows(MainWindow& mw);
+
 // frmVideo's and the panel's input messages; true when handled (the message
 // then returns `result`).
 bool HandleVideoInput(MainWindow& mw, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);

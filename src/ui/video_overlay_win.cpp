@@ -1,7 +1,9 @@
 #include "ui/video_overlay_win.h"
 
+#include <iterator>
 #include <string>
 
+#include "ui/input.h"
 #include "ui/mainwindow_win.h"
 #include "win/util_win.h"
 
@@ -64,6 +66,19 @@ HWND CreateLogo(HWND panel, int panelWidth, int panelHeight) {
                (panelHeight - kSide) / 2, kSide, kSide, Font(L"Webdings", 160, FW_NORMAL, SYMBOL_CHARSET));
 }
 
+// The strip's glyphs, zone by zone, in the symbol font, and the characters
+// of a text font that stand in for them.
+struct StripGlyph {
+  const wchar_t* symbol;
+  const wchar_t* plain;
+};
+constexpr StripGlyph kStripGlyphs[] = {
+    {L"\x0034", L"\x25BA"},         {L"\x003C", L"\x25A0"}, {L"\x003D", L"\x25CF"},
+    {L"\x0039", L"\x00AB"},         {L"\x003A", L"\x00BB"},
+    {L"\x009D", L"\x2261"},         {L"\x0069", L"i"},      {L"\x0058\x00F0", L"x"},
+    {L"\x0035", L"\x25B2"},         {L"\x0036", L"\x25BC"},
+};
+
 }  // namespace
 
 COLORREF OverlayKeyColour(bool directShowMode) { return directShowMode ? RGB(16, 0, 16) : RGB(0, 0, 1); }
@@ -90,12 +105,39 @@ void CreateVideoOverlays(MainWindow& mw) {
   o.lbControls = Child(video, L"STATIC",
                        L"\x0034\x0020\x003C\x0020\x003D\x0020\x0039\x0020\x003A\x0020\x009D\x0020\x0069\x0020\x0058"
                        L"\x00F0\x0035\x0020\x0036",
-                       SS_CENTER | SS_NOTIFY, 0, kHeight - kOverlayFontHeight - 4, kWidth, kOverlayFontHeight + 4,
-                       glyphs);
+                       SS_OWNERDRAW | SS_NOTIFY, 0, kHeight - kOverlayFontHeight - 4, kWidth,
+                       kOverlayFontHeight + 4, glyphs);
   o.box = Child(video, L"LISTBOX", L"", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, kWidth, kHeight,
                 Font(L"Arial", 13, FW_NORMAL, DEFAULT_CHARSET));
   // One pixel outside the client area: it holds the focus and is never seen.
   o.ebhotkey = Child(video, L"EDIT", L"", WS_VISIBLE | ES_AUTOHSCROLL, -1, -1, 1, 1, nullptr);
+}
+
+bool DrawControlStrip(MainWindow& mw, const DRAWITEMSTRUCT& item) {
+  const VideoOverlays& o = mw.overlays;
+  if (!o.lbControls || item.hwndItem != o.lbControls) return false;
+  HDC dc = item.hDC;
+  RECT all = item.rcItem;
+  HBRUSH key = CreateSolidBrush(OverlayKeyColour(mw.directShowMode));
+  FillRect(dc, &all, key);
+  DeleteObject(key);
+  // Laid out before it is first shown: the fonts are those of the window's size.
+  if (!o.glyphFont || !o.osdFont || o.fontSize <= 0) return true;
+  HFONT symbols = o.glyphFont, plain = o.osdFont;
+  const int s = o.fontSize;
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, o.text);
+  const auto zones = StripZones();
+  for (size_t i = 0; i < zones.size() && i < std::size(kStripGlyphs); ++i) {
+    const StripGlyph& g = kStripGlyphs[i];
+    const bool own = FontHasGlyphs(symbols, g.symbol);
+    HGDIOBJ old = SelectObject(dc, own ? symbols : plain);
+    const int middle = all.left + StripZoneMiddle(zones[i], s);
+    RECT r{middle - s, all.top, middle + s, all.bottom};
+    DrawTextW(dc, own ? g.symbol : g.plain, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+  }
+  return true;
 }
 
 HBRUSH OverlayColours(MainWindow& mw, HWND control, HDC dc) {

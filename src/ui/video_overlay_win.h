@@ -39,6 +39,11 @@ void CreateVideoOverlays(MainWindow& mw);
 // colour key; null for any other control.
 HBRUSH OverlayColours(MainWindow& mw, HWND control, HDC dc);
 
+// Draws the control strip (owner-drawn, so that each glyph sits on its zone
+// and a plain character stands in for one the symbol font lacks); false for
+// any other control.
+bool DrawControlStrip(MainWindow& mw, const DRAWITEMSTRUCT& item);
+
 // Places and sizes the overlays for the video window's client area, with
 // fonts that follow its width.
 void LayOutVideoWindow(MainWindow& mw);

@@ -219,4 +219,17 @@ int DeleteFilesIn(std::string_view folder) {
   return n;
 }
 
+bool FontHasGlyphs(HFONT font, const std::wstring& text) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  std::vector<WORD> idx(text.size());
+  DWORD n = GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), idx.data(), GGI_MARK_NONEXISTING_GLYPHS);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  if (n == GDI_ERROR) return false;
+  for (WORD i : idx)
+    if (i == 0xFFFF) return false;
+  return true;
+}
+
 }  // namespace strevo

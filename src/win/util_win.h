@@ -12,6 +12,9 @@ namespace strevo {
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);
+// Whether `font` draws every character of `text` (symbol fonts a system
+// lacks are replaced by one without their glyphs).
+bool FontHasGlyphs(HFONT font, const std::wstring& text);
 // Single-byte text of a code page (CP_ACP, CP_OEMCP, 1251, ...) <-> UTF-8.
 std::string CodePageToUtf8Win(std::string_view bytes, UINT codepage);
 std::string Utf8ToCodePageWin(std::string_view utf8, UINT codepage);

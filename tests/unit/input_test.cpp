@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <utility>
 
@@ -115,6 +116,27 @@ TEST(Zoom, StaysWithinZeroToHundredAndEnlargesEverySide) {
   EXPECT_EQ(ZoomedPicture(355, 201, 7), (Box{-25, -14, 405, 229}));
 }
 
+TEST(HorizontalBars, APressSetsTopTimesXPlusOneOverWidthLessTwoWithinTheRange) {
+  // The panel's 60-pixel volume bar, range 0..100.
+  EXPECT_EQ(HorizontalBarValue(100, 0, 60), 1);
+  EXPECT_EQ(HorizontalBarValue(100, 28, 60), 50);
+  EXPECT_EQ(HorizontalBarValue(100, 57, 60), 100);
+  // Not x x 100 / width, which gives 48 here.
+  EXPECT_EQ(HorizontalBarValue(100, 29, 60), 51);
+  // A drag held past either end stays at the end.
+  EXPECT_EQ(HorizontalBarValue(100, 59, 60), 100);
+  EXPECT_EQ(HorizontalBarValue(100, 400, 60), 100);
+  EXPECT_EQ(HorizontalBarValue(100, -5, 60), 0);
+  // A 90-minute file on a 300-pixel position bar: the middle is 45 minutes and 18 s.
+  EXPECT_EQ(HorizontalBarValue(5400, 149, 300), 2718);
+  // No long-file overflow: 24 hours on a 2000-pixel bar.
+  EXPECT_EQ(HorizontalBarValue(86400, 1997, 2000), 86400);
+  // A bar with no width, or a range of nothing, gives 0 rather than a division by zero.
+  EXPECT_EQ(HorizontalBarValue(100, 0, 2), 0);
+  EXPECT_EQ(HorizontalBarValue(100, 0, 0), 0);
+  EXPECT_EQ(HorizontalBarValue(0, 10, 60), 0);
+}
+
 TEST(ControlStrip, ZonesScaleWithTheFontAndGapsHitNothing) {
   EXPECT_EQ(StripCommand(15, 40).id, Play);
   EXPECT_EQ(StripCommand(30, 40).id, Play);
@@ -131,6 +153,17 @@ TEST(ControlStrip, ZonesScaleWithTheFontAndGapsHitNothing) {
   EXPECT_EQ(StripCommand(294, 23), Command::By(ZoomIn, 1));  // 503..527 -> 289..303
   EXPECT_EQ(StripCommand(190, 23).id, ChannelList);  // 315..345 -> 181..198
   EXPECT_EQ(StripCommand(200, 23).id, None);
+}
+
+TEST(ControlStrip, EachGlyphIsDrawnInsideItsOwnZoneAndTheStripHoldsThemAll) {
+  for (int s : {8, 11, 23, 40, 46}) {
+    for (const StripZone& z : StripZones()) {
+      const int middle = StripZoneMiddle(z, s);
+      EXPECT_EQ(StripCommand(middle, s), z.command) << "font " << s << ", zone " << z.from;
+    }
+    EXPECT_GT(StripWidth(s), static_cast<int>(std::lround(589 * s / 40.0))) << s;
+  }
+  EXPECT_EQ(StripWidth(23), 345);
 }
 
 TEST(VideoWindowWheelSize, TenPerCentEitherWayAndBackInsideTheWorkArea) {

@@ -537,14 +537,53 @@ int wmain(int argc, wchar_t** wargv) {
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     return SendInput(1, &in, sizeof in) == 1 ? 0 : 1;
   }
+  // clickat X Y [right|middle|double]: a real click (or two) at a screen point.
   if (cmd == "clickat" && a.size() >= 4) {
-    const bool right = a.size() > 4 && a[4] == "right";
+    const std::string how = a.size() > 4 ? a[4] : "";
+    const DWORD down = how == "right" ? MOUSEEVENTF_RIGHTDOWN : how == "middle" ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_LEFTDOWN;
+    const DWORD up = how == "right" ? MOUSEEVENTF_RIGHTUP : how == "middle" ? MOUSEEVENTF_MIDDLEUP : MOUSEEVENTF_LEFTUP;
     SetCursorPos(atoi(arg(2)), atoi(arg(3)));
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
+    INPUT in[4] = {};
+    for (INPUT& i : in) i.type = INPUT_MOUSE;
+    in[0].mi.dwFlags = in[2].mi.dwFlags = down;
+    in[1].mi.dwFlags = in[3].mi.dwFlags = up;
+    SendInput(how == "double" ? 4 : 2, in, sizeof(INPUT));
+    Sleep(100);
+    return 0;
+  }
+  // wheelat X Y DISTANCE: the wheel turned at a screen point (120 a notch, up positive).
+  if (cmd == "wheelat" && a.size() >= 5) {
+    SetCursorPos(atoi(arg(2)), atoi(arg(3)));
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    in.mi.mouseData = static_cast<DWORD>(atoi(arg(4)));
+    SendInput(1, &in, sizeof in);
+    Sleep(100);
+    return 0;
+  }
+  // dragat X Y DX DY: the left button pressed at a screen point, moved by
+  // (DX, DY) in steps, and released there.
+  if (cmd == "dragat" && a.size() >= 6) {
+    const int x = atoi(arg(2)), y = atoi(arg(3)), dx = atoi(arg(4)), dy = atoi(arg(5));
+    SetCursorPos(x, y);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &in, sizeof in);
+    Sleep(300);
+    constexpr int kSteps = 10;
+    for (int i = 1; i <= kSteps; ++i) {
+      in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+      in.mi.dx = MulDiv(x + dx * i / kSteps, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+      in.mi.dy = MulDiv(y + dy * i / kSteps, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+      SendInput(1, &in, sizeof in);
+      Sleep(50);
+    }
+    in = INPUT{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in, sizeof in);
     Sleep(100);
     return 0;
   }

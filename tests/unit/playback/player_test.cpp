@@ -151,6 +151,18 @@ TEST(Buttons, SeekOnlyWithinAKnownLength) {
   EXPECT_EQ(r.engine.calls, (std::vector<std::string>{"VLC_TimeSet 95", "VLC_TimeSet 105"}));
 }
 
+TEST(Buttons, ThePositionBarSeeksOnlyWhatPlaysWithALength) {
+  Rig r;
+  r.engine.length = 600;
+  SeekTo(r.st, 300);  // stopped: nothing to seek in
+  r.engine.playing = 1;
+  r.engine.length = 0;
+  SeekTo(r.st, 300);  // live stream
+  r.engine.length = 600;
+  SeekTo(r.st, 300);
+  EXPECT_EQ(r.engine.calls, (std::vector<std::string>{"VLC_TimeSet 300"}));
+}
+
 TEST(Buttons, SpeedKeysOnlyInEngineMode) {
   Rig r;
   SpeedFaster(r.st);
