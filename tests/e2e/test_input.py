@@ -24,6 +24,21 @@ UP, DOWN, RETURN, NUM_MUL, NUM_ADD, NUM_SUB, F3 = '0x26', '0x28', '0x0D', '0x6A'
 GROUP = '239.255.14.1'
 
 
+def start_player_with(case, mrls, write=None):
+    """Starts the player on these channels with its log and engine trace, and
+    keeps its installation, trace and two windows on the test case."""
+    inst = case.install()
+    inst.enable_log()
+    (write or write_channels)(inst, list(mrls))
+    case.trace = Trace(inst.path('engine-trace.txt'))
+    case.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(case.trace.path)})
+    case.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
+    case.inst = inst
+    case.main = windows('StrevoMain', 'Strevo')[0].hwnd
+    case.video = windows('StrevoVideo', 'Strevo')[0].hwnd
+    return inst
+
+
 def wheel(distance, flags=0):
     return ((distance & 0xFFFF) << 16) | flags
 
@@ -31,16 +46,7 @@ def wheel(distance, flags=0):
 @unittest.skipUnless(os.path.exists(ENGINE), 'the stand-in engine (libvlc.dll) is not built')
 class VideoInput(E2ETestCase):
     def setup_player(self, mrls=('C:\\a.ts', 'C:\\b.ts', 'C:\\c.ts'), write=None):
-        inst = self.install()
-        inst.enable_log()
-        (write or write_channels)(inst, list(mrls))
-        self.trace = Trace(inst.path('engine-trace.txt'))
-        self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(self.trace.path)})
-        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
-        self.inst = inst
-        self.main = windows('StrevoMain', 'Strevo')[0].hwnd
-        self.video = windows('StrevoVideo', 'Strevo')[0].hwnd
-        return inst
+        return start_player_with(self, mrls, write)
 
     # ---- reading the player ----------------------------------------------------
 

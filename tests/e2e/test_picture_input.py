@@ -5,9 +5,10 @@ screen points over it must act as they do over the video window itself.
 import os
 import unittest
 
-from harness import E2ETestCase, RUN_DIR, children, wait_until, windows, winauto, winpath
+from harness import E2ETestCase, RUN_DIR, children, wait_until, windows, winauto
 from test_view import save_windows_png
-from test_playback import PLAYER_COMMAND, Trace, write_channels
+from test_input import start_player_with
+from test_playback import PLAYER_COMMAND
 from test_video import CLIP, serve_clip
 
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
@@ -21,15 +22,7 @@ VOLUME = 2102
 class PictureInput(E2ETestCase):
     def setUp(self):
         super().setUp()
-        inst = self.install()
-        inst.enable_log()
-        write_channels(inst, ['http://127.0.0.1:%d/demo.ts' % serve_clip(self), 'C:\\b.ts'])
-        self.trace = Trace(inst.path('engine-trace.txt'))
-        self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(self.trace.path)})
-        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
-        self.inst = inst
-        self.main = windows('StrevoMain', 'Strevo')[0].hwnd
-        self.video = windows('StrevoVideo', 'Strevo')[0].hwnd
+        start_player_with(self, ['http://127.0.0.1:%d/demo.ts' % serve_clip(self), 'C:\\b.ts'])
         winauto('post', self.main, PLAYER_COMMAND, 1, 1)
         self.assertTrue(wait_until(lambda: self.picture() is not None, 20), 'no picture window')
 
