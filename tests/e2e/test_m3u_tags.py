@@ -268,10 +268,6 @@ class TaggedChannelList(E2ETestCase):
         winauto('close', main)
         self.assertEqual(self.wait_exit(proc, 30), 0)
 
-
-if __name__ == '__main__':
-    unittest.main()
-
     def test_a_background_recording_of_the_channel_gets_its_options(self):
         relay, _ = start_relay(self)
         inst = self.install()
@@ -295,7 +291,8 @@ if __name__ == '__main__':
 
         # The recorder's own target, at the head of its playlist.
         def recorder_add():
-            return [l for l in trace.lines() if l.startswith('VLC_AddTarget') and first in l and l.endswith(' 12 0')]
+            return [l for l in trace.lines() if l.startswith('VLC_AddTarget') and first in l
+                    and (' 12 0 ' in l or l.endswith(' 12 0'))]
         self.assertTrue(wait_until(recorder_add, 20), '\n'.join(trace.lines()))
         add = recorder_add()[0]
         self.assertIn(':http-user-agent=' + USER_AGENT, add)
@@ -309,3 +306,7 @@ if __name__ == '__main__':
         self.assertTrue(wait_gone('obj_Form', 'Background recording', 20), 'the recorder did not end')
         winauto('close', main)
         self.assertEqual(self.wait_exit(proc, 30), 0)
+
+
+if __name__ == '__main__':
+    unittest.main()
