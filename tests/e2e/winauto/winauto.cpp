@@ -78,12 +78,30 @@ static std::wstring ClassOf(HWND h) {
   return std::wstring(buf, n > 0 ? n : 0);
 }
 
+// A scenario asks one window of the player: it waits for the answer as long
+// as a busy machine may need (three Wine sessions on two cores starve a window
+// thread for seconds), and without SMTO_ABORTIFHUNG, which fails at once when a
+// thread has fetched no message for five seconds, however briefly it then
+// waits. A listing asks every window, also those of hung processes: those may
+// fail fast.
+constexpr UINT kAskFlags = SMTO_NORMAL, kListFlags = SMTO_ABORTIFHUNG;
+constexpr UINT kAskMs = 15000, kListMs = 10000;
+
+// A window whose thread does not answer still has the caption the system
+// keeps for it (what DefWindowProc last stored), which is right for frames
+// and statics.
+static std::wstring StoredText(HWND h) {
+  wchar_t buf[1024];
+  int n = InternalGetWindowText(h, buf, 1024);
+  return std::wstring(buf, n > 0 ? n : 0);
+}
+
 static std::wstring TextOf(HWND h) {
   DWORD_PTR len = 0;
-  if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return L"";
+  if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, kListFlags, kListMs, &len)) return StoredText(h);
   std::wstring w(len + 1, L'\0');
   DWORD_PTR got = 0;
-  SendMessageTimeoutW(h, WM_GETTEXT, len + 1, (LPARAM)w.data(), SMTO_ABORTIFHUNG, 2000, &got);
+  if (!SendMessageTimeoutW(h, WM_GETTEXT, len + 1, (LPARAM)w.data(), kListFlags, kListMs, &got)) return StoredText(h);
   w.resize(got);
   return w;
 }
@@ -273,7 +291,7 @@ static int Tip(HWND control) {
     memcpy(block.data(), &ti, sizeof ti);
     WriteProcessMemory(proc, remote, block.data(), bytes, nullptr);
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(tip, TTM_GETTEXTW, kChars, (LPARAM)remote, SMTO_ABORTIFHUNG, 2000, &ignored);
+    SendMessageTimeoutW(tip, TTM_GETTEXTW, kChars, (LPARAM)remote, kAskFlags, kAskMs, &ignored);
     std::wstring text(kChars, L'\0');
     ReadProcessMemory(proc, remote + sizeof(TOOLINFOW), text.data(), kChars * sizeof(wchar_t), nullptr);
     text.resize(wcsnlen(text.c_str(), kChars));
@@ -431,7 +449,7 @@ int wmain(int argc, wchar_t** wargv) {
   }
   if (cmd == "settext" && a.size() >= 4) {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutW(ParseHwnd(arg(2)), WM_SETTEXT, 0, (LPARAM)Wide(arg(3)).c_str(), SMTO_ABORTIFHUNG, 5000,
+    return SendMessageTimeoutW(ParseHwnd(arg(2)), WM_SETTEXT, 0, (LPARAM)Wide(arg(3)).c_str(), kAskFlags, kAskMs,
                                &result) && result
                ? 0
                : 1;
@@ -468,14 +486,14 @@ int wmain(int argc, wchar_t** wargv) {
     // A list box's entries, one a line.
     HWND h = ParseHwnd(arg(2));
     DWORD_PTR count = 0;
-    if (!SendMessageTimeoutW(h, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count) || (LRESULT)count == LB_ERR)
+    if (!SendMessageTimeoutW(h, LB_GETCOUNT, 0, 0, kAskFlags, kAskMs, &count) || (LRESULT)count == LB_ERR)
       return 1;
     for (DWORD_PTR i = 0; i < count; ++i) {
       DWORD_PTR len = 0;
-      SendMessageTimeoutW(h, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &len);
+      SendMessageTimeoutW(h, LB_GETTEXTLEN, i, 0, kAskFlags, kAskMs, &len);
       std::wstring w((LRESULT)len == LB_ERR ? 1 : len + 1, L'\0');
       DWORD_PTR got = 0;
-      SendMessageTimeoutW(h, LB_GETTEXT, i, (LPARAM)w.data(), SMTO_ABORTIFHUNG, 2000, &got);
+      SendMessageTimeoutW(h, LB_GETTEXT, i, (LPARAM)w.data(), kAskFlags, kAskMs, &got);
       w.resize((LRESULT)got == LB_ERR ? 0 : got);
       printf("%s\n", Escape(w).c_str());
     }
@@ -603,7 +621,7 @@ int wmain(int argc, wchar_t** wargv) {
   if (cmd == "send" && a.size() >= 6) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(ParseHwnd(arg(2)), (UINT)strtoul(arg(3), nullptr, 0), (WPARAM)strtoull(arg(4), nullptr, 0),
-                             (LPARAM)strtoll(arg(5), nullptr, 0), SMTO_ABORTIFHUNG, 5000, &result))
+                             (LPARAM)strtoll(arg(5), nullptr, 0), kAskFlags, kAskMs, &result))
       return 1;
     printf("%lld\n", (long long)(LONG_PTR)result);
     return 0;
