@@ -208,14 +208,18 @@ def wait_window(cls, caption='*', timeout=20):
     return out.strip() if code == 0 else None
 
 
-def press(dialog, *captions):
+def press(dialog, *captions, timeout=10):
     """Clicks the button of a dialog (a message box, say) that bears one of the
-    captions (Wine's own buttons are translated: "ОК" on a Russian system)."""
-    for w in children(dialog):
-        if w.cls.lower() == 'button' and w.text.replace('&', '') in captions:
-            winauto('click', w.hwnd)
-            return True
-    return False
+    captions (Wine's own buttons are translated: "ОК" on a Russian system).
+    A dialog is listed as soon as it exists, its buttons a moment later on a
+    busy machine: they are looked for until the timeout."""
+    def button():
+        return next((w for w in children(dialog)
+                     if w.cls.lower() == 'button' and w.text.replace('&', '') in captions), None)
+    found = wait_until(button, timeout)
+    if found:
+        winauto('click', found.hwnd)
+    return found is not None
 
 
 def wait_gone(cls, caption='*', timeout=20):

@@ -33,9 +33,12 @@ USER_AGENT = 'StrevoTest/1.0 (Box; TV)'
 
 
 def channel_list(relay):
-    return ('#EXTM3U url-tvg="http://127.0.0.1/unused.xml.gz"\n'
+    # The list's own guide and logo addresses lead to a closed port: port 80
+    # belongs to whichever scenario holds it (harness.FixedPort), and a fetch
+    # from here would count among that scenario's requests.
+    return ('#EXTM3U url-tvg="http://127.0.0.1:9/unused.xml.gz"\n'
             '\n'
-            '#EXTINF:-1 tvg-id="perviy.ru" tvg-name="Первый" tvg-logo="http://127.0.0.1/1.png" '
+            '#EXTINF:-1 tvg-id="perviy.ru" tvg-name="Первый" tvg-logo="http://127.0.0.1:9/1.png" '
             'group-title="Эфир, федеральные",Первый канал\n'
             '#EXTVLCOPT:http-user-agent=%s\n'
             '#EXTVLCOPT:http-referrer=http://127.0.0.1/\n'
