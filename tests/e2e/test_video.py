@@ -117,7 +117,10 @@ class VideoPicture(E2ETestCase):
         for k in range(2):
             # The first picture needs the first whole group of pictures.
             time.sleep(4 if k == 0 else 1)
-            code, out = winauto('rect', picture().hwnd)
+            shown = picture()
+            self.assertIsNotNone(shown, 'the video window went away; the engine %s playing' %
+                                 ('reported' if 'VLC_IsPlaying 1' in trace.lines() else 'never reported'))
+            code, out = winauto('rect', shown.hwnd)
             self.assertEqual(code, 0)
             x, y, w, h = [int(v) for v in out.split()[:4]]
             bmp = os.path.join(BUILD, 'e2e', 'video-%d.bmp' % k)
