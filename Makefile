@@ -6,7 +6,7 @@ WIN64  := build/win64
 WIN32  := build/win32
 JOBS   ?= $(shell nproc)
 # Wine tests at once; each has its own prefix and display (cmake/win64.cmake).
-WINE_JOBS ?= 2
+WINE_JOBS ?= 1
 
 .PHONY: all setup check build native win64 win32 test dist run clean
 
