@@ -244,28 +244,23 @@ class ConfigurationAndChannelList(E2ETestCase):
         # Maintenance runs write no configuration.
         self.assertEqual(read_ini(inst), [globals_record(url)])
 
-    def test_port_in_the_address_stays_in_the_host_name(self):
-        on_port = ListServer(8080)
-        self.addCleanup(on_port.stop)
+    def test_a_list_on_a_port_of_its_own_with_a_query_is_fetched_and_its_password_kept_from_the_log(self):
+        server = ListServer(0)
+        self.addCleanup(server.stop)
+        port = server.httpd.server_address[1]
         inst = self.install()
         inst.enable_log()
-        write_ini(inst, [globals_record('http://127.0.0.1:8080/list.m3u')])
+        query = '/get.php?username=viewer&password=s3cret&type=m3u_plus'
+        url = 'http://127.0.0.1:%d%s' % (port, query)
+        write_ini(inst, [globals_record(url)])
         proc, hwnd = self.run_player(inst)
-        self.assertEqual(on_port.requests, [], 'the request went to the port named in the address')
-        self.assertIn('reloadplaylist done =0ch, utf=0', inst.log_messages())
-        self.close_player(proc, hwnd)
-
-        # No server answers to the host name "127.0.0.1:8080"; a proxy sees
-        # the request that is sent: to that host, on port 80.
-        proxy = ListServer(0)
-        self.addCleanup(proxy.stop)
-        os.remove(inst.sibling('.m3u'))
-        proc, hwnd = self.start_player(inst, '/nologo',
-                                       env={'http_proxy': 'http://127.0.0.1:%d' % proxy.httpd.server_address[1]})
-        self.assertTrue(wait_until(lambda: inst.log_messages().count('form created') == 2, 30))
-        self.assertEqual([r[:2] for r in proxy.requests], [('GET', 'http://127.0.0.1:8080:80/list.m3u')])
-        self.assertEqual(on_port.requests, [])
-        self.assertIn('reloadplaylist done =3ch, utf=0', inst.log_messages())
+        self.assertEqual(server.requests, [('GET', query, USER_AGENT, '127.0.0.1:%d' % port)])
+        msgs = inst.log_messages()
+        shown = query.replace('s3cret', '***')
+        self.assertIn('httpcmd GET 127.0.0.1:%d%s %dbytes' % (port, shown, len(LIST)), msgs)
+        self.assertIn('playlist loaded from "http://127.0.0.1:%d%s" %dbytes' % (port, shown, len(LIST)), msgs)
+        self.assertIn('reloadplaylist done =3ch, utf=0', msgs)
+        self.assertFalse([m for m in msgs if 's3cret' in m], 'the password reached the log')
         self.close_player(proc, hwnd)
 
     def test_interface_list_holds_the_machines_addresses(self):
