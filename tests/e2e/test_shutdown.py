@@ -74,6 +74,20 @@ class Shutdown(E2ETestCase):
         self.assertNotIn('begin close from frmVideo', tail)
         self.assertEqual(by_video, by_main)
 
+        # A save that cannot be written says so and leaves the file as it was.
+        with open(inst.sibling('.ini'), 'rb') as f:
+            before = f.read()
+        os.mkdir(inst.sibling('.ini.new'))  # where the save writes before it renames
+        proc, main = self.start_player(inst, '/nologo')
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        msgs = inst.log_messages()
+        tail = msgs[len(msgs) - 1 - msgs[::-1].index('form created'):]
+        self.assertIn('ini not saved', tail)
+        self.assertNotIn('ini saved', tail)
+        with open(inst.sibling('.ini'), 'rb') as f:
+            self.assertEqual(f.read(), before)
+
     def test_full_screen_at_close_saves_field_28_and_the_normal_bounds(self):
         inst = self.undocked_install(f4='40', f5='30', f6='400', f7='300')
         proc, _ = self.start_player(inst, '/nologo')
