@@ -125,9 +125,40 @@ Section "Uninstall"
   Delete "$DESKTOP\Strevo.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   RMDir "$INSTDIR"
+  ; "Yes" removes only what the program itself writes beside it, each by name,
+  ; then its folders if they are empty: the folder may be any folder the user
+  ; chose, with files of their own that were never the program's.
   IfFileExists "$INSTDIR\*.*" 0 done
-    MessageBox MB_YESNO|MB_ICONQUESTION "$(KeepFiles)" /SD IDNO IDNO done
-    RMDir /r "$INSTDIR"
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(KeepFiles)" /SD IDNO IDNO done
+    Delete "$INSTDIR\Strevo.ini"
+    Delete "$INSTDIR\Strevo.ini.bak"
+    Delete "$INSTDIR\Strevo.ini.new"
+    Delete "$INSTDIR\Strevo.Shed.ini"
+    Delete "$INSTDIR\Strevo.Shed.ini.new"
+    Delete "$INSTDIR\Strevo.Shed.run"
+    Delete "$INSTDIR\Strevo.Shed.run.new"
+    Delete "$INSTDIR\Strevo.m3u"
+    Delete "$INSTDIR\Strevo.m3u.new"
+    Delete "$INSTDIR\Strevo.log"
+    Delete "$INSTDIR\Strevo.dx"
+    Delete "$INSTDIR\Strevo.lng"
+    Delete "$INSTDIR\Strevo.PreConf"
+    Delete "$INSTDIR\Strevo.PreConf.part"
+    Delete "$INSTDIR\TVGuide\*.ndx"
+    Delete "$INSTDIR\TVGuide\*.pdt"
+    Delete "$INSTDIR\TVGuide\xmltv.xml"
+    Delete "$INSTDIR\TVGuide\xmltv.xml.new"
+    RMDir "$INSTDIR\TVGuide"
+    Delete "$INSTDIR\TVGuide.new\*.*"
+    RMDir "$INSTDIR\TVGuide.new"
+    Delete "$INSTDIR\Logos\*.logo"
+    Delete "$INSTDIR\Logos\*.new"
+    RMDir "$INSTDIR\Logos"
+    ; The engine components downloaded into the program's own engine folder.
+    Delete "$INSTDIR\Vlc\*.dll"
+    RMDir /r "$INSTDIR\Vlc\plugins"
+    RMDir "$INSTDIR\Vlc"
+    RMDir "$INSTDIR"
   done:
 SectionEnd
 

@@ -11,8 +11,8 @@ import subprocess
 import unittest
 import zipfile
 
-from harness import (BUILD, SOURCE, WORK, E2ETestCase, Install, children, wait_until, windows, winauto, wine_env,
-                     winpath)
+from harness import (BUILD, SOURCE, WORK, E2ETestCase, Install, children, press, wait_until, windows, winauto,
+                     wine_env, winpath)
 from test_playback import PLAYER_COMMAND, SELECT, Trace, start_relay, write_channels
 
 WIN32_BUILD = os.path.join(SOURCE, 'build', 'win32')
@@ -124,6 +124,63 @@ class Downloads(E2ETestCase):
         self.assertFalse(os.path.exists(os.path.join(target, 'Vlc')))
         with open(os.path.join(target, 'Strevo.ini')) as f:
             self.assertEqual(f.read(), 'user settings\n')
+
+        # Installed again into a folder that holds files of the user's own, an
+        # interactive uninstall answered "Да" removes what the program wrote
+        # and nothing else.
+        own = ['My notes.txt', os.path.join('Photos', 'summer.jpg')]
+        for name in own:
+            os.makedirs(os.path.dirname(os.path.join(target, name)), exist_ok=True)
+            with open(os.path.join(target, name), 'w') as f:
+                f.write('mine\n')
+        proc = subprocess.Popen(['wine', setup, '/S', '/D=' + winpath(target)], env=wine_env(),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(proc)
+        self.assertEqual(self.wait_exit(proc, 120), 0, 'the second silent install did not end well')
+        written = ['Strevo.ini', 'Strevo.ini.bak', 'Strevo.m3u', 'Strevo.Shed.ini', 'Strevo.log',
+                   os.path.join('TVGuide', 'First.ndx'), os.path.join('TVGuide', 'First.pdt'),
+                   os.path.join('TVGuide', 'xmltv.xml'), os.path.join('Logos', '0123.logo')]
+        for name in written:
+            os.makedirs(os.path.dirname(os.path.join(target, name)), exist_ok=True)
+            with open(os.path.join(target, name), 'w') as f:
+                f.write('written by the player\n')
+        proc = subprocess.Popen(['wine', os.path.join(target, 'Uninstall.exe')], env=wine_env(),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(proc)
+        self.uninstall_answering_yes()
+        gone = wait_until(lambda: not any(os.path.exists(os.path.join(target, n)) for n in program + written), 60)
+        self.assertTrue(gone, 'left behind: %r' % [n for n in program + written
+                                                     if os.path.exists(os.path.join(target, n))])
+        for name in own:
+            with open(os.path.join(target, name)) as f:
+                self.assertEqual(f.read(), 'mine\n', name + ' was the user\'s own')
+        for folder in ('TVGuide', 'Logos', 'Vlc', 'Images'):
+            self.assertFalse(os.path.exists(os.path.join(target, folder)), folder)
+
+    def uninstall_answering_yes(self):
+        """Walks the uninstaller's pages: its confirmation, the question about
+        the user's files (answered "Да", which is not the default), its close."""
+        def dialog_with(*captions):
+            for top in windows('#32770'):
+                kids = children(top.hwnd)
+                for w in kids:
+                    if w.cls.lower() == 'button' and w.visible and w.text.replace('&', '') in captions:
+                        return top, w, kids
+            return None
+        # First the language, unless the install left it behind.
+        found = wait_until(lambda: dialog_with('Удалить', 'Uninstall', 'OK'), 60)
+        if found and found[1].text.replace('&', '') == 'OK':
+            winauto('click', found[1].hwnd)
+            found = wait_until(lambda: dialog_with('Удалить', 'Uninstall'), 60)
+        self.assertTrue(found, 'the uninstaller showed no confirmation: %r' % windows('#32770'))
+        winauto('click', found[1].hwnd)
+        question = wait_until(lambda: [t for t in windows('#32770') if any(
+            'Удалить также ваши файлы' in w.text for w in children(t.hwnd))], 60)
+        self.assertTrue(question, 'no question about the user\'s files: %r' % windows('#32770'))
+        self.assertTrue(press(question[0].hwnd, 'Да', 'Yes'))
+        close = wait_until(lambda: dialog_with('Закрыть', 'Close'), 60)
+        self.assertTrue(close, 'the uninstaller did not finish')
+        winauto('click', close[1].hwnd)
 
     def video_children(self):
         found = []
