@@ -43,22 +43,32 @@ int LocalOffsetMinutesAt(DateTime utc) {
   return static_cast<int>((ticks(fl) - ticks(fu)) / (60LL * 10'000'000));
 }
 
+uint64_t WinGuideFiles::Now() const { return ticks_ ? ticks_() : GetTickCount64(); }
+
+WinGuideFiles::Listing WinGuideFiles::List(const std::string& folder, uint64_t now) {
+  Listing listing;
+  listing.takenMs = now;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(Widen(folder + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) listing.names.insert(UpperName(fd.cFileName));
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  return listing;
+}
+
 bool WinGuideFiles::Exists(const std::string& path) {
   const std::string folder = FolderOf(path);
+  const std::wstring name = UpperName(Widen(FileNameOf(path)));
+  const uint64_t now = Now();
   auto it = listings_.find(folder);
-  if (it == listings_.end()) {
-    std::unordered_set<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(Widen(folder + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(UpperName(fd.cFileName));
-      } while (FindNextFileW(h, &fd));
-      FindClose(h);
-    }
-    it = listings_.emplace(folder, std::move(names)).first;
-  }
-  return it->second.count(UpperName(Widen(FileNameOf(path)))) != 0;
+  if (it == listings_.end()) it = listings_.emplace(folder, List(folder, now)).first;
+  if (it->second.names.count(name)) return true;
+  if (now - it->second.takenMs < kRelistAfterMs) return false;
+  it->second = List(folder, now);
+  return it->second.names.count(name) != 0;
 }
 
 bool WinGuideFiles::Read(const std::string& path, size_t limit, std::string& bytes) {

@@ -21,17 +21,28 @@ std::vector<std::string> GuideFileNames(const std::string& exeFolder);
 int LocalOffsetMinutesAt(DateTime utc);
 
 // Answers Exists from one listing per folder: asking the file system for
-// every name costs more than reading the files themselves under Wine. Forget
+// every name costs more than reading the files themselves under Wine. A name
+// the listing lacks has the folder listed again once the listing is a few
+// seconds old, so a pair copied in by hand is found without an update. Forget
 // the listings whenever the guide cache is emptied.
 class WinGuideFiles : public GuideFiles {
  public:
+  using TickSource = uint64_t (*)();  // milliseconds, as GetTickCount64
+  static constexpr uint64_t kRelistAfterMs = 5000;
+  explicit WinGuideFiles(TickSource ticks = nullptr) : ticks_(ticks) {}
   bool Exists(const std::string& path) override;
   bool Read(const std::string& path, size_t limit, std::string& bytes) override;
   void Forget() { listings_.clear(); }
 
  private:
-  // Folder -> its file names, upper-cased (Windows names ignore case).
-  std::unordered_map<std::string, std::unordered_set<std::wstring>> listings_;
+  struct Listing {
+    std::unordered_set<std::wstring> names;  // upper-cased (Windows names ignore case)
+    uint64_t takenMs = 0;
+  };
+  uint64_t Now() const;
+  static Listing List(const std::string& folder, uint64_t now);
+  TickSource ticks_;
+  std::unordered_map<std::string, Listing> listings_;
 };
 
 // Downloads with WinInet (showing `progressBar`, which may be null), unpacks

@@ -11,6 +11,8 @@
 #include "guide/unzip/crc32.h"
 #include "guide/unzip/zip.h"
 #include "guide/unzip/zip_host_win.h"
+#include "guide/guide_files_win.h"
+#include "temp_dir_win.h"
 
 namespace strevo {
 namespace {
@@ -199,6 +201,27 @@ TEST_F(UnzipWinHost, NamesAreReadInTheSystemsOemCodePage) {
   if (!IsValidCodePage(850)) GTEST_SKIP() << "no code page 850 here";
   EXPECT_EQ(host_.NameToUtf8("\x9b.ndx", 850), "\xc3\xb8.ndx");
   EXPECT_EQ(host_.NameToUtf8("\x9b.ndx", 437), "\xc2\xa2.ndx");
+}
+
+uint64_t g_ticks = 1000;
+uint64_t Ticks() { return g_ticks; }
+
+TEST(GuideFilesOnDisk, APairCopiedInByHandIsFoundOnceTheListingIsOld) {
+  const std::string dir = test::TempDir("strevo-guide-files");
+  const std::string ndx = dir + "\\First.ndx";
+  WinGuideFiles files(Ticks);
+  EXPECT_FALSE(files.Exists(ndx));
+  HANDLE h = CreateFileW(Widen(ndx).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  // Within the listing's age the folder is not asked again...
+  g_ticks += WinGuideFiles::kRelistAfterMs - 1;
+  EXPECT_FALSE(files.Exists(ndx));
+  // ...after it, the new file is seen (any case), without an update or a restart.
+  g_ticks += 1;
+  EXPECT_TRUE(files.Exists(dir + "\\FIRST.NDX"));
+  EXPECT_FALSE(files.Exists(dir + "\\First.pdt"));
+  DeleteFilesIn(dir);
 }
 
 }  // namespace
