@@ -9,6 +9,7 @@
 #include "guide/unzip/zip.h"
 #include "guide/unzip/zip_host_win.h"
 #include "ui/mainwindow_win.h"
+#include "win/file_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
@@ -30,24 +31,55 @@ bool CreateEmptyFile(const std::string& path) {
   return true;
 }
 
+// Downloads the components and unpacks them apart, beside "Vlc\\", moving
+// them in only when every entry came out whole: a damaged archive must not
+// leave the engine's files half replaced, nor delete those that were there.
+void InstallComponents(MainWindow& mw) {
+  const std::string archive = mw.tempFolder + "\\Setup.zip";
+  if (!httpgetfile(DownloadAddress(mw.configList, kComponentsKey, LoadStringUtf8(IDS_COMPONENTS_URL)), archive)) {
+    LogLine("components not installed: the download failed");
+    return;
+  }
+  const std::string folder = ExeFolder() + "\\Vlc";
+  const std::string staging = ExeFolder() + "\\Vlc.new";
+  RemoveFolderTree(staging);
+  CreateDirectoryW(Widen(staging).c_str(), nullptr);
+  WinZipHost host;
+  ZipEnv env;
+  env.host = &host;
+  int failed = 0;
+  const int extracted = ZipExtractAll(
+      archive, staging + "\\", "*.*",
+      [&failed](int32_t code, const TReportRec& rec) {
+        // Blocks report their byte count; every other negative code but the
+        // entry's start and end and the archive's is a failure.
+        if (code < 0 && code != kZipReportStart && code != kZipReportEntry && code != kZipReportDone &&
+            code != kZipReportEnd && !rec.is_directory)
+          ++failed;
+      },
+      nullptr, env);
+  DeleteFileW(Widen(archive).c_str());
+  if (extracted <= 0 || failed > 0) {
+    LogLine("components not installed: the archive did not unpack whole (" + std::to_string(extracted) + " entries, " +
+            std::to_string(failed) + " failed)");
+    RemoveFolderTree(staging);
+    return;
+  }
+  const bool moved = MoveFilesInto(staging, folder);
+  RemoveFolderTree(staging);
+  Sleep(300);
+  LogLine(moved ? "downloaded and installed components" : "components not installed: they could not be moved into Vlc");
+}
+
 }  // namespace
 
 bool EngineCheck(MainWindow& mw) {
   const int answer =
       MessageBoxUtf8(mw.hwnd, kEngineQuestion, mw.productName, MB_YESNOCANCEL | MB_ICONQUESTION);
   if (answer == IDYES) {
-    const std::string archive = mw.tempFolder + "\\Setup.zip";
-    httpgetfile(DownloadAddress(mw.configList, kComponentsKey, LoadStringUtf8(IDS_COMPONENTS_URL)), archive);
-    const std::string folder = ExeFolder() + "\\Vlc\\";
-    CreateDirectoryW(Widen(folder).c_str(), nullptr);
-    WinZipHost host;
-    ZipEnv env;
-    env.host = &host;
-    // A failed download leaves no archive: nothing is installed, the load
-    // fails again and the question comes back.
-    ZipExtractAll(archive, folder, "*.*", nullptr, nullptr, env);
-    Sleep(300);
-    LogLine("downloaded and installed components");
+    // Whatever happens, the load is tried again, and the question comes back
+    // while it fails.
+    InstallComponents(mw);
     return true;
   }
   if (answer == IDNO) {

@@ -148,7 +148,8 @@ static bool LoadEngine3(MainWindow& mw) {
 }
 
 void CreateEngineObject(MainWindow& mw) {
-  for (int attempt = 0; attempt < 16; ++attempt) {
+  // Until the engine loads or the user answers otherwise: a failed "Да" asks again.
+  for (;;) {
     if (!mw.enginePanel) {
       RegisterWindowClassOnce(kEngineHostClass, DefWindowProcW, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
       mw.enginePanel = CreateWindowExW(0, kEngineHostClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 360,

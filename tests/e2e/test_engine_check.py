@@ -65,11 +65,30 @@ class EngineCheck(E2ETestCase):
         with zipfile.ZipFile(setup, 'w', zipfile.ZIP_DEFLATED) as z:
             z.write(ENGINE, 'libvlc.dll')
             z.writestr('plugins/readme.txt', 'plug-ins go here')
-        base, requests = serve(self, {'/Setup.zip': setup.getvalue()})
+        # First a damaged archive: its second entry's data does not match its CRC.
+        damaged = bytearray(setup.getvalue())
+        at = damaged.find(b'plugins/readme.txt') + len('plugins/readme.txt')
+        damaged[at + 2] ^= 0xFF
+        bodies = {'/Setup.zip': bytes(damaged)}
+        base, requests = serve(self, bodies)
         inst = self.without_engine(('?Globals|15|15|\r\n?Components|%s/Setup.zip|\r\n' % base).encode('cp1251'))
+        os.makedirs(inst.path('Vlc', 'plugins'))
+        with open(inst.path('Vlc', 'plugins', 'readme.txt'), 'w') as f:
+            f.write('the one that was there')
         proc = self.answer(inst, 'Да', 'Yes')
+        # Nothing was installed, nothing that was there is lost, and the question comes back.
+        self.assertTrue(wait_until(lambda: [m for m in inst.log_messages() if m.startswith('components not installed')],
+                                   30), inst.log_messages())
+        self.assertNotIn('downloaded and installed components', inst.log_messages())
+        box = wait_window('#32770', 'Strevo', 30)
+        self.assertIsNotNone(box, 'the question did not come back after a failed download')
+        self.assertFalse(os.path.exists(inst.path('Vlc', 'libvlc.dll')))
+        with open(inst.path('Vlc', 'plugins', 'readme.txt')) as f:
+            self.assertEqual(f.read(), 'the one that was there')
+        bodies['/Setup.zip'] = setup.getvalue()
+        self.assertTrue(press(box, 'Да', 'Yes'))
         self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), inst.log_messages())
-        self.assertEqual(requests, ['/Setup.zip'])
+        self.assertEqual(requests, ['/Setup.zip', '/Setup.zip'])
         with open(ENGINE, 'rb') as a, open(inst.path('Vlc', 'libvlc.dll'), 'rb') as b:
             self.assertEqual(a.read(), b.read())
         self.assertTrue(os.path.exists(inst.path('Vlc', 'plugins', 'readme.txt')))
