@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/eventlog.h"
 #include "base/text_helpers.h"
 #include "guide/http_win.h"
 #include "guide/unzip/zip.h"
@@ -91,16 +92,26 @@ bool WinGuideUpdateSystem::ExtractAll(const std::string& archive, const std::str
   WinZipHost host;
   ZipEnv env;
   env.host = &host;
-  // Skipped entries are reported by their error code, and a few not at all:
-  // every entry begun must also be reported done.
+  // An entry of a method this program lacks, an encrypted one or one whose
+  // name is refused is skipped, logged, and costs no channel its guide; a
+  // damaged one (or an abandoned walk) makes the extraction not whole.
+  // A few failures are not reported at all: every entry begun must also be
+  // reported done or skipped.
   int begun = 0, done = 0;
   bool failed = false;
   const int result = ZipExtractAll(
       archive, folder, "*.*",
-      [&](int32_t code, const TReportRec&) {
-        if (code == kZipReportEntry) ++begun;
-        else if (code == kZipReportDone) ++done;
-        else if (code == kZipReportAbandon || (code < 0 && code > kZipReportAbandon)) failed = true;
+      [&](int32_t code, const TReportRec& rec) {
+        if (code == kZipReportEntry) {
+          ++begun;
+        } else if (code == kZipReportDone) {
+          ++done;
+        } else if ((code == kZipBadMethod || code == kZipEncrypted || code == kZipCreateError) && !rec.is_directory) {
+          LogLine("guide: entry skipped (" + std::to_string(code) + "): " + FileNameOf(rec.file_name));
+          ++done;
+        } else if (code == kZipReportAbandon || (code < 0 && code > kZipReportAbandon)) {
+          failed = true;
+        }
       },
       nullptr, env);
   return result >= 0 && !failed && begun == done;
@@ -108,7 +119,12 @@ bool WinGuideUpdateSystem::ExtractAll(const std::string& archive, const std::str
 
 int64_t WinGuideUpdateSystem::FileSize(const std::string& path) { return FileSizeOf(path); }
 
-void WinGuideUpdateSystem::RemoveFile(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
+// Windows refuses to delete or replace a read-only file (an archive's entry
+// may carry the bit, or the user's own file): its attributes go first.
+void WinGuideUpdateSystem::RemoveFile(const std::string& path) {
+  SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(Widen(path).c_str());
+}
 
 void WinGuideUpdateSystem::RemoveTree(const std::string& folder) { RemoveFolderTree(folder); }
 
@@ -122,6 +138,7 @@ bool WinGuideUpdateSystem::ReadFile(const std::string& path, int64_t limit, std:
 
 bool WinGuideUpdateSystem::WriteFile(const std::string& path, const std::string& bytes) {
   CreateDirectoryW(Widen(FolderOf(path)).c_str(), nullptr);
+  SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
   return WriteFileReplacing(path, bytes);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 
 #include "config/config.h"
 #include "guide/http.h"
@@ -76,12 +77,45 @@ GuideUpdateOutcome UpdateGuide(const GuideUpdateRequest& request, GuideUpdateSys
     // Providers publish XMLTV as a ZIP of one document: with no JTV file in
     // it, the archive's XMLTV guide is the guide, and the JTV files stay.
     // Any other archive is unpacked into the guide folder as always.
-    std::vector<std::string> unpacked = whole ? system.FilesIn(staging) : std::vector<std::string>();
+    std::vector<std::string> unpacked = system.FilesIn(staging);
     const bool jtv = std::any_of(unpacked.begin(), unpacked.end(), IsJtvFile);
     if (whole && !jtv) {
       for (const std::string& file : unpacked)
         if ((xmltv = ReadXmltvDownload(file, system, request.localOffset, document))) break;
       if (xmltv) keepXmltv();
+    }
+    if (!whole && jtv) {
+      // Some entry did not come out whole (the extraction deletes those): the
+      // channels whose pair did are updated, every other keeps its old files.
+      // A pair's name (upper-cased: file names ignore case) -> its two files.
+      std::map<std::string, std::pair<std::string, std::string>> pairs;
+      for (const std::string& file : unpacked) {
+        if (!IsJtvFile(file)) continue;
+        std::string key = file.substr(0, file.size() - 4);
+        for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        auto& [ndx, pdt] = pairs[key];
+        (std::tolower(static_cast<unsigned char>(file.back())) == 'x' ? ndx : pdt) = file;
+      }
+      int updated = 0;
+      for (const auto& [key, files] : pairs) {
+        const auto& [ndxPath, pdtPath] = files;
+        std::string ndx, pdt;
+        if (ndxPath.empty() || pdtPath.empty() || !system.ReadFile(ndxPath, kFileDownloadLimits.maxBytes, ndx) ||
+            !system.ReadFile(pdtPath, kFileDownloadLimits.maxBytes, pdt))
+          continue;
+        replaced = true;
+        const std::string folder = request.guideFolder + "\\";
+        if (system.WriteFile(folder + ndxPath.substr(staging.size() + 1), ndx) &&
+            system.WriteFile(folder + pdtPath.substr(staging.size() + 1), pdt))
+          ++updated;
+      }
+      if (updated > 0) {
+        outcome = GuideUpdateOutcome::Updated;
+        if (system.FileSize(xmltvPath) >= 0) {
+          system.RemoveFile(xmltvPath);
+          xmltvChanged = true;
+        }
+      }
     }
     if (whole && !xmltv) {
       for (const std::string& name : request.knownNames) {

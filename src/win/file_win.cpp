@@ -105,8 +105,11 @@ bool MoveFilesInto(std::string_view from, std::string_view to) {
     const std::string a = source + "\\" + name, b = target + "\\" + name;
     if (isFolder)
       ok = MoveFilesInto(a, b) && ok;
-    else
+    else {
+      // A read-only target is not replaced by Windows: its attributes go first.
+      SetFileAttributesW(Widen(b).c_str(), FILE_ATTRIBUTE_NORMAL);
       ok = MoveFileExW(Widen(a).c_str(), Widen(b).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) && ok;
+    }
   });
   return ok;
 }

@@ -172,6 +172,23 @@ TEST(GuideUpdate, FailuresKeepTheOldGuide) {
   }
 }
 
+TEST(GuideUpdate, ADamagedEntryKeepsOnlyItsChannelsOldPair) {
+  Fixture f;
+  // "Gone" comes out whole (its extension in capitals), "First" loses its
+  // .pdt to damage: Gone is new, First keeps its old pair.
+  f.fs.served[kUrl] = "PKFirst.ndx=new1\n!First.pdt\nGone.NDX=new2\nGone.PDT=new2\n";
+  f.fs.files.erase(kGuide + "\\Gone.ndx");
+  f.fs.files.erase(kGuide + "\\Gone.pdt");
+  EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Updated);
+  std::map<std::string, std::string> expected = f.OldGuide();
+  expected.erase("Gone.ndx");
+  expected.erase("Gone.pdt");
+  expected["Gone.NDX"] = expected["Gone.PDT"] = "new2";
+  EXPECT_EQ(f.fs.Below(kGuide), expected);
+  EXPECT_EQ(f.rec.steps.front(), "cache");
+  EXPECT_TRUE(f.fs.Below(kGuide + ".new").empty());
+}
+
 TEST(GuideUpdate, AFailedMoveStillDropsTheCacheOfTheDeletedFiles) {
   Fixture f;
   f.fs.served[kUrl] = "PKFirst.ndx=new1\nFirst.pdt=new1\n";
