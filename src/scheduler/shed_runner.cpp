@@ -35,15 +35,31 @@ void ShedRunner::ProcessMinute(DateTime moment, ShedHost& host) {
   }
   std::vector<ShedTask> tasks;
   if (!host.ReadTasks(tasks) || tasks.empty()) return;
+  const std::string capdir = host.CaptureFolder();
+  if (capdir.empty() || capdir.back() != '\\') host.SetCaptureFolder(capdir + "\\");
+  // Every end of the minute before any start: a recording that ends at 07:00
+  // must not take down the one that starts at 07:00, whatever the file order.
   for (const ShedTask& task : tasks) {
     const int minutes = TaskDurationMinutes(task);
-    const std::string capdir = host.CaptureFolder();
-    if (capdir.empty() || capdir.back() != '\\') host.SetCaptureFolder(capdir + "\\");
-    if (TaskDueAt(task, moment)) CarryOut(task, minutes, moment, host);
     // A recording of no length runs until stopped: its end is not the minute
     // it started in.
-    if (minutes > 0 && TaskEndsAt(task, moment) && host.RecordingShown()) AfterEnd(task, host);
+    if (minutes > 0 && TaskEndsAt(task, moment) && OwnsRecording(task, minutes, moment, host)) AfterEnd(task, host);
   }
+  for (const ShedTask& task : tasks)
+    if (TaskDueAt(task, moment)) CarryOut(task, TaskDurationMinutes(task), moment, host);
+}
+
+// What tells a task from the others in the file across the reads of its
+// minutes: the file is read anew every minute and may be edited meanwhile.
+static std::string TaskIdentity(const ShedTask& task) {
+  return task.TaskName + '\n' + std::to_string(TaskMinuteOfDay(task.StartTime)) + '\n' +
+         std::to_string(TaskMinuteOfDay(task.EndTime)) + '\n' + std::to_string(task.ChannelIndex) + '\n' +
+         task.FileSuffix;
+}
+
+bool ShedRunner::OwnsRecording(const ShedTask& task, int minutes, DateTime moment, ShedHost& host) const {
+  return own_ && host.RecordingShown() && host.RecordingSerial() == own_->serial &&
+         own_->task == TaskIdentity(task) && own_->startMinute == MinuteNumber(moment) - minutes;
 }
 
 void ShedRunner::CarryOut(const ShedTask& task, int minutes, DateTime moment, ShedHost& host) {
@@ -66,6 +82,8 @@ void ShedRunner::CarryOut(const ShedTask& task, int minutes, DateTime moment, Sh
           if (host.RecordingShown()) host.EndRecording();
           host.SelectChannel(entry);
           host.Record(task.FileSuffix);
+          if (host.RecordingShown())
+            own_ = OwnRecording{TaskIdentity(task), MinuteNumber(moment), host.RecordingSerial()};
           break;
         case kRecordBackgroundKeepWatching: host.StartBackgroundRecording(entry, minutes, task.FileSuffix); break;
         case kRecordBackgroundWatchIt:
@@ -115,6 +133,7 @@ void ShedRunner::CarryOut(const ShedTask& task, int minutes, DateTime moment, Sh
 
 void ShedRunner::AfterEnd(const ShedTask& task, ShedHost& host) {
   host.Log("shed: end of task " + task.TaskName);
+  own_.reset();
   switch (task.AfterEnd) {
     case kAfterEndStop: host.EndRecording(); break;
     case kAfterEndKeepWatching:

@@ -22,6 +22,8 @@ struct ShedHost {
   virtual bool ReadTasks(std::vector<ShedTask>& tasks) = 0;
   virtual bool IsPlaying() = 0;
   virtual bool RecordingShown() = 0;  // an in-player recording runs
+  // Changes with every in-player recording started: which one runs.
+  virtual uint64_t RecordingSerial() = 0;
   virtual int ChannelEntries() = 0;
   virtual std::string ChannelTitle(int entry) = 0;
   virtual std::string ChannelMrl(int entry) = 0;
@@ -70,7 +72,17 @@ class ShedRunner {
   void ProcessMinute(DateTime moment, ShedHost& host);
   void CarryOut(const ShedTask& task, int minutes, DateTime moment, ShedHost& host);
   void AfterEnd(const ShedTask& task, ShedHost& host);
+  bool OwnsRecording(const ShedTask& task, int minutes, DateTime moment, ShedHost& host) const;
   std::optional<int64_t> lastMinute_;
+  // The in-player recording a task started: the task, its start minute and
+  // the recording's serial. A task's end stops that recording only, never one
+  // the user or another task started since.
+  struct OwnRecording {
+    std::string task;
+    int64_t startMinute = 0;
+    uint64_t serial = 0;
+  };
+  std::optional<OwnRecording> own_;
   bool running_ = false;
 };
 

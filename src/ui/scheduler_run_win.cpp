@@ -29,6 +29,7 @@ class PlayerShedHost : public ShedHost {
   bool ReadTasks(std::vector<ShedTask>& tasks) override { return ReadShedTasksFile(ShedFilePath(), tasks); }
   bool IsPlaying() override { return player_isplaying(mw_); }
   bool RecordingShown() override { return mw_.recording; }
+  uint64_t RecordingSerial() override { return mw_.recordingsStarted; }
   int ChannelEntries() override { return static_cast<int>(mw_.channelTitles.size()); }
   std::string ChannelTitle(int entry) override { return mw_.channelTitles.at(entry); }
   std::string ChannelMrl(int entry) override { return mw_.channelMrls.at(entry); }
