@@ -40,6 +40,10 @@ int DurationMinutesFor(int startMinute, int endMinute);
 // task's channel index is a position in it. No file gives no titles.
 std::vector<std::string> SchedulerChannelTitles(std::string_view playlistBytes, const TextConverter& ansiToUtf8);
 
+// "OK" could not write the task file; the file's path and the system's
+// reason follow.
+inline constexpr std::string_view kShedSaveFailed = "Не удалось сохранить задания планировщика в файл";
+
 extern const std::array<std::string_view, 5> kRecordModeTexts;
 extern const std::array<std::string_view, 6> kAfterEndTexts;
 extern const std::array<std::string_view, 6> kCommandPresets;

@@ -338,7 +338,15 @@ void SchedulerWindow::Hint() {
 void SchedulerWindow::Ok() {
   for (int i = 0; i < ItemCount(); ++i)
     tasks_[static_cast<size_t>(i)].Enabled = ListView_GetCheckState(Ctl(kShTaskList), i) ? 1 : 0;
-  WriteShedTasksFile(ShedFilePath(), Checked(kShEnabled), tasks_);
+  if (!WriteShedTasksFile(ShedFilePath(), Checked(kShEnabled), tasks_)) {
+    // The window stays open with the edits: the user may mend the cause
+    // (a read-only folder, a locked file) and press "OK" again.
+    const std::string reason = SystemErrorText(GetLastError());
+    MessageBoxUtf8(hwnd(),
+                   TranslateText(kShedSaveFailed, ExeSibling(".lng")) + "\r" + ShedFilePath() + "\r\r" + reason,
+                   LoadStringUtf8(IDS_PRODUCT_PART1) + LoadStringUtf8(IDS_PRODUCT_PART2), MB_OK | MB_ICONERROR);
+    return;
+  }
   if (options_.saved) options_.saved();
   Close();
 }

@@ -232,4 +232,15 @@ bool FontHasGlyphs(HFONT font, const std::wstring& text) {
   return true;
 }
 
+std::string SystemErrorText(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring wide = n && text ? std::wstring(text, n) : std::wstring();
+  if (text) LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
+  return wide.empty() ? "error " + std::to_string(code) : Narrow(wide);
+}
+
 }  // namespace strevo

@@ -53,6 +53,9 @@ std::string LoadStringUtf8(UINT id);
 
 // Shows a message box (UTF-8 texts).
 int MessageBoxUtf8(HWND owner, std::string_view text, std::string_view caption, UINT flags);
+// The system's text for an error code (GetLastError), without its line end;
+// the code's number when the system has no text for it.
+std::string SystemErrorText(DWORD code);
 
 // The system's open-file dialog owned by `owner`, with a filter of
 // "description\0pattern\0" pairs; false when it was cancelled.

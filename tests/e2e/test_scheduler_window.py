@@ -1,5 +1,6 @@
 """The scheduler window driven by window messages: a task made in it is saved
-by "OK" with exactly the bytes expected, "Отмена" leaves the file alone,
+by "OK" with exactly the bytes expected (a save that cannot write says so and
+keeps the window open), "Отмена" leaves the file alone,
 deleting the last task and "OK" removes the file; the list of background
 recorders shows the running recorders and finishes, hides and shows them;
 the player's menu item opens and closes the window.
@@ -97,9 +98,23 @@ class SchedulerWindow(E2ETestCase):
         self.assertTrue(wait_until(lambda: winauto('state', child(window, ID_START + 1))[1].split()[0] == '0', 10))
         self.assertEqual(winauto('state', child(window, ID_END))[1].split()[0], '1')
         save_png('scheduler-window')
+        path = inst.sibling('.Shed.ini')
+        # A save that cannot write (here the temporary file's place is taken
+        # by a folder) says so, and the window keeps the edits.
+        os.makedirs(path + '.new')
+        winauto('click', child(window, ID_OK))
+        box = wait_window('#32770', 'Strevo', 15)
+        self.assertIsNotNone(box, 'a failed save told nothing')
+        texts = ' '.join(w.text for w in children(box))
+        self.assertIn('Не удалось сохранить задания планировщика в файл', texts)
+        self.assertIn(winpath(path), texts)
+        self.assertTrue(press(box, 'OK', 'ОК'))
+        self.assertFalse(os.path.exists(path))
+        self.assertIsNotNone(wait_window(SCHEDULER_CLASS, SCHEDULER_CAPTION, 2), 'the window closed')
+        self.assertEqual(winauto('text', child(window, ID_NAME))[1].strip(), 'Запись новостей')
+        os.rmdir(path + '.new')
         winauto('click', child(window, ID_OK))
         self.assertTrue(wait_gone(SCHEDULER_CLASS, SCHEDULER_CAPTION, 10), 'OK did not close the window')
-        path = inst.sibling('.Shed.ini')
         self.assertTrue(wait_until(lambda: os.path.exists(path), 5))
         with open(path, 'rb') as f:
             data = f.read()
