@@ -12,6 +12,7 @@
 
 #include "../../resources/resource.h"
 #include "base/datetime.h"
+#include "config/config.h"
 #include "scheduler/shed_editor.h"
 #include "scheduler/shed_file_win.h"
 #include "scheduler/shed_tasks.h"
@@ -173,11 +174,22 @@ void SchedulerWindow::CreateControls() {
   SetPickerMinute(kShEnd, EndMinuteFor(start, 60));
 }
 
+// "Читать теги M3U" as the configuration file holds it: what the player reads
+// the list with when it starts.
+static bool ConfiguredReadTags() {
+  std::string bytes;
+  if (!ReadFileBytes(ExeSibling(".ini"), bytes, kPlaylistMaxBytes)) return false;
+  GlobalSettings settings;
+  ReadExtRecord(ParseConfigText(AnsiToUtf8(bytes)), settings);
+  return settings.readM3uTags;
+}
+
 void SchedulerWindow::FillLists() {
   // No list copy yet (the player never ran): no channels.
   std::string playlist;
   ReadFileBytes(ExeSibling(".m3u"), playlist, kPlaylistMaxBytes);
-  channels_ = SchedulerChannelTitles(playlist, [](std::string_view s) { return AnsiToUtf8(s); });
+  channels_ = SchedulerChannelTitles(playlist, [](std::string_view s) { return AnsiToUtf8(s); },
+                                     options_.readTags ? *options_.readTags : ConfiguredReadTags());
   for (const auto& title : channels_)
     SendMessageW(Ctl(kShChannel), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(title).c_str()));
   for (auto text : kRecordModeTexts)

@@ -76,9 +76,14 @@ class SchedulerWindow(E2ETestCase):
         winauto('click', box)
 
     def write_channels(self, inst):
+        # Read with its tags ("Читать теги M3U" on), as the player reads it:
+        # the blank, comment, option and group lines are no channels.
         with open(inst.sibling('.m3u'), 'wb') as f:
-            f.write('#EXTM3U\r\n#EXTINF:0,Первый\r\nudp://@239.255.1.1:1234\r\n'
-                    '#EXTINF:0,Второй\r\nudp://@239.255.1.2:1234\r\n'.encode('cp1251'))
+            f.write('#EXTM3U\r\n\r\n# провайдер\r\n#EXTINF:0,Первый\r\n#EXTVLCOPT:network-caching=1000\r\n'
+                    'udp://@239.255.1.1:1234\r\n\r\n#EXTINF:0,Второй\r\n#EXTGRP:Кино\r\n'
+                    'udp://@239.255.1.2:1234\r\n'.encode('cp1251'))
+        with open(inst.sibling('.ini'), 'wb') as f:
+            f.write(b'?Ext|1|\r\n')
 
     def test_a_task_made_in_the_window_is_saved_with_its_bytes(self):
         inst = self.install()
@@ -91,6 +96,8 @@ class SchedulerWindow(E2ETestCase):
         winauto('settext', child(window, ID_NAME), 'Запись новостей')
         self.tick(window, ID_MONDAY + 4)  # Friday
         self.choose(window, ID_CHANNEL, 1)
+        self.assertTrue(wait_until(lambda: winauto('text', child(window, ID_CHANNEL))[1].strip() == 'Второй', 10),
+                        winauto('text', child(window, ID_CHANNEL))[1])
         self.choose(window, ID_MODE, 2)
         winauto('settext', child(window, ID_SUFFIX), 'Новости')
         self.choose(window, ID_AFTER_END, 5)
