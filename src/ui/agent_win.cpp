@@ -59,6 +59,10 @@ class Agent : public Window {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == TaskbarCreatedMessage() && msg != 0) {
+      RestoreTrayIcon(tray, trayShown);
+      return 0;
+    }
     switch (msg) {
       case WM_TIMER:
         if (wp == kAgentTimer) Tick();
@@ -93,9 +97,12 @@ class Agent : public Window {
   }
 
   void Tick() {
-    SetTrayShown(!PlayerRuns());
+    // Whether the player runs, not whether the shell took the icon: an icon
+    // it refused must not stop the watching.
+    const bool playerRuns = PlayerRuns();
+    SetTrayShown(!playerRuns);
     const DateTime now = ClockNow();
-    if (!trayShown) {
+    if (playerRuns) {
       // The player does its own checks, and a minute it ran in is its own:
       // were the agent to wake it for that minute after it closed, it would
       // carry out a task of that minute a second time.

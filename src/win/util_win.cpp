@@ -182,8 +182,25 @@ NOTIFYICONDATAW TrayIconData(HWND owner, UINT message, HICON icon, std::string_v
 
 void SetTrayIconShown(NOTIFYICONDATAW& tray, bool& shown, bool show) {
   if (show == shown) return;
-  Shell_NotifyIconW(show ? NIM_ADD : NIM_DELETE, &tray);
-  shown = show;
+  if (!show) {
+    Shell_NotifyIconW(NIM_DELETE, &tray);
+    shown = false;
+    return;
+  }
+  // A busy shell may time out and still have taken the icon: then it can be
+  // modified. Otherwise it is not shown, and the caller's next call retries.
+  shown = Shell_NotifyIconW(NIM_ADD, &tray) || Shell_NotifyIconW(NIM_MODIFY, &tray);
+}
+
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
+void RestoreTrayIcon(NOTIFYICONDATAW& tray, bool& shown) {
+  if (!shown) return;
+  shown = false;
+  SetTrayIconShown(tray, shown, true);
 }
 
 bool AskOpenFileName(HWND owner, const wchar_t* filter, std::string& chosen) {

@@ -39,14 +39,25 @@ class Agent(E2ETestCase):
 
     def test_one_agent_and_its_tray_icon(self):
         inst = self.install()
-        _, tray_log = self.start_background('traylog', 60000)
+        # The shell refuses the first request, as a busy one does.
+        _, tray_log = self.start_background('traylog', 60000, 1)
         self.assertTrue(wait_until(lambda: open(tray_log).read().startswith('ready'), 20), 'no tray stand-in')
         self.start(inst, '/agent')
         agent = wait_window(AGENT_CLASS, AGENT_CAPTION, 30)
         self.assertIsNotNone(agent)
         owner = agent.lstrip('0') or '0'
         requests = lambda: [line.split('\t') for line in open(tray_log).read().splitlines()[1:]]
-        self.assertTrue(wait_until(lambda: any(r[0] == 'add' and r[1] == owner for r in requests()), 10), requests())
+        accepted = lambda: [r for r in requests() if r[0] in ('add', 'modify') and r[1] == owner and len(r) == 3]
+        self.assertTrue(wait_until(accepted, 10), 'a refused icon was not tried again: %r' % requests())
+        # The shell restarts: a new notification area, told to every window.
+        shell = [p for p in self.procs if p.args[2:3] == ['traylog']][0]
+        shell.kill()
+        shell.wait(10)
+        _, tray_log = self.start_background('traylog', 60000)
+        self.assertTrue(wait_until(lambda: open(tray_log).read().startswith('ready'), 20), 'no tray stand-in')
+        self.assertEqual(winauto('broadcast', 'TaskbarCreated')[0], 0)
+        self.assertTrue(wait_until(lambda: any(r[0] == 'add' and r[1] == owner for r in requests()), 10),
+                        'the icon did not come back after the shell restarted: %r' % requests())
         second = self.start(inst, '/agent')
         self.assertEqual(self.wait_exit(second, 30), 0, 'a second agent did not end')
         self.assertEqual(len(windows(AGENT_CLASS, AGENT_CAPTION)), 1)
