@@ -1,5 +1,7 @@
 #include "scheduler/shed_runner.h"
 
+#include "scheduler/shed_runs.h"
+
 namespace strevo {
 
 int64_t MinuteNumber(DateTime value) {
@@ -31,7 +33,10 @@ void ShedRunner::Check(DateTime now, ShedHost& host) {
 void ShedRunner::ProcessMinute(DateTime moment, ShedHost& host) {
   if (deferredClose) {
     deferredClose = false;
-    if (!host.IsPlaying()) host.ClosePlayer();
+    if (!host.IsPlaying()) {
+      host.ClosePlayer();
+      closing = true;
+    }
   }
   std::vector<ShedTask> tasks;
   if (!host.ReadTasks(tasks) || tasks.empty()) return;
@@ -45,16 +50,27 @@ void ShedRunner::ProcessMinute(DateTime moment, ShedHost& host) {
     // it started in.
     if (minutes > 0 && TaskEndsAt(task, moment) && OwnsRecording(task, minutes, moment, host)) AfterEnd(task, host);
   }
-  for (const ShedTask& task : tasks)
-    if (TaskDueAt(task, moment)) CarryOut(task, TaskDurationMinutes(task), moment, host);
-}
-
-// What tells a task from the others in the file across the reads of its
-// minutes: the file is read anew every minute and may be edited meanwhile.
-static std::string TaskIdentity(const ShedTask& task) {
-  return task.TaskName + '\n' + std::to_string(TaskMinuteOfDay(task.StartTime)) + '\n' +
-         std::to_string(TaskMinuteOfDay(task.EndTime)) + '\n' + std::to_string(task.ChannelIndex) + '\n' +
-         task.FileSuffix;
+  const std::vector<uint64_t> keys = TaskRunKeys(tasks);
+  const int64_t minute = MinuteNumber(moment);
+  for (size_t i = 0; i < tasks.size(); ++i) {
+    const ShedTask& task = tasks[i];
+    if (!TaskDueAt(task, moment)) continue;
+    // A task runs once: a player started again within its minute (or after
+    // the agent woke it for a minute another player ran) leaves it be.
+    if (host.TaskRan(minute, keys[i])) {
+      host.Log("shed: task already run: " + task.TaskName);
+      continue;
+    }
+    // A closing player would cut what it starts: the agent wakes a new one.
+    if (closing) {
+      host.Log("shed: player closing, task left to the next start: " + task.TaskName);
+      continue;
+    }
+    // Noted first: a task that closes the player or fails half-way must not
+    // run again.
+    host.RecordTaskRun(minute, keys[i]);
+    CarryOut(task, TaskDurationMinutes(task), moment, host);
+  }
 }
 
 bool ShedRunner::OwnsRecording(const ShedTask& task, int minutes, DateTime moment, ShedHost& host) const {
@@ -142,8 +158,12 @@ void ShedRunner::AfterEnd(const ShedTask& task, ShedHost& host) {
     case kAfterEndStandby:
       host.StartAgent();
       host.ClosePlayer();
+      closing = true;
       break;
-    case kAfterEndExit: host.ClosePlayer(); break;
+    case kAfterEndExit:
+      host.ClosePlayer();
+      closing = true;
+      break;
     case kAfterEndShutDown: host.ShutDownComputer(); break;
     default: break;  // nothing, or a value the window never writes
   }

@@ -48,6 +48,10 @@ struct ShedHost {
   virtual void RunPlayerCommand(ShedCommand command) = 0;  // "$updatetvg", "$updatem3u", "$sleep", "$close"
   virtual void ShutDownComputer() = 0;
   virtual void Log(const std::string& line) = 0;
+  // The run record beside the exe (ShedRuns): whether a task minute ran, in
+  // this player or in one before it; and noting one that runs now.
+  virtual bool TaskRan(int64_t minute, uint64_t key) = 0;
+  virtual void RecordTaskRun(int64_t minute, uint64_t key) = 0;
 };
 
 // A clock that jumps further than this (set forward, or the machine woke from
@@ -65,6 +69,9 @@ class ShedRunner {
   void Check(DateTime now, ShedHost& host);
 
   bool deferredClose = false;  // set by a recording that hands over to the agent
+  // Set by an end action that closes the player: the starts of that minute
+  // are left to the next player, which the agent wakes for them.
+  bool closing = false;
   int64_t maxCatchUpMinutes = kShedMaxCatchUpMinutes;
 
 

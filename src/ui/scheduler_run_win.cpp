@@ -81,6 +81,10 @@ class PlayerShedHost : public ShedHost {
   }
   void ShutDownComputer() override { strevo::ShutDownComputer(); }
   void Log(const std::string& line) override { LogLine(line); }
+  bool TaskRan(int64_t minute, uint64_t key) override { return ReadShedRuns().Ran(minute, key); }
+  void RecordTaskRun(int64_t minute, uint64_t key) override {
+    if (!RecordShedRun(minute, key)) LogLine("shed: the run record cannot be written: " + ShedRunsPath());
+  }
 
  private:
   MainWindow& mw_;

@@ -1,6 +1,10 @@
 #include "scheduler/shed_runner.h"
 
+#include "scheduler/shed_runs.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace strevo {
 namespace {
@@ -71,6 +75,9 @@ struct FakeHost : ShedHost {
   void RunPlayerCommand(ShedCommand c) override { calls.push_back("command " + std::to_string(static_cast<int>(c))); }
   void ShutDownComputer() override { calls.push_back("shut down"); }
   void Log(const std::string& line) override { calls.push_back("log " + line); }
+  ShedRuns runs;  // the run record, shared by the players of a test
+  bool TaskRan(int64_t minute, uint64_t key) override { return runs.Ran(minute, key); }
+  void RecordTaskRun(int64_t minute, uint64_t key) override { runs.Add(minute, key); }
 
   // The actions alone, without log lines and the capture folder's repair.
   std::vector<std::string> Actions() const {
@@ -289,6 +296,75 @@ TEST(ShedRunner, BackToBackRecordingsInEitherOrder) {
       EXPECT_EQ(host.Actions(), (Calls{end}));
       EXPECT_FALSE(host.recording);
     }
+  }
+}
+
+// Players come and go within a minute (a restart, a close before the next
+// check, a hand-over to the agent): each task minute runs exactly once.
+TEST(ShedRunner, ATaskMinuteRunsOnceAcrossPlayers) {
+  FakeHost host;
+  ShedTask cmd = Kind(Task("cmd", 7, 0, 7, 30), 3);
+  cmd.CommandLine = "x";
+  ShedTask copy = cmd;  // a copied task is a task of its own
+  host.file = {cmd, copy};
+  {
+    ShedRunner first;
+    first.Check(At(8, 7, 0, 5), host);
+  }
+  EXPECT_EQ(host.Actions(), (Calls{"run x", "run x"}));
+  // Started again within the minute: nothing runs twice.
+  host.calls.clear();
+  ShedRunner again;
+  again.Check(At(8, 7, 0, 40), host);
+  EXPECT_TRUE(host.Actions().empty());
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "log shed: task already run: cmd"), 2);
+  // The next day's minute is a minute of its own.
+  host.calls.clear();
+  cmd.WeekDays = copy.WeekDays = {1, 1, 1, 1, 1, 1, 1};
+  host.file = {cmd};
+  again.Check(At(9, 7, 0, 5), host);
+  EXPECT_EQ(host.Actions(), (Calls{"run x"}));
+}
+
+TEST(ShedRuns, TheRecordReadsBackDropsOldRunsAndPassesOverDamage) {
+  ShedRuns runs;
+  runs.Add(100, 0xABCDEF0123456789ull);
+  runs.Add(5000, 7);
+  const ShedRuns back = ShedRuns::Parse(runs.Text(0) + "junk\r\n12 \r\n 5\r\n13 xyz\r\n14 5 6\r\n");
+  EXPECT_TRUE(back.Ran(100, 0xABCDEF0123456789ull));
+  EXPECT_TRUE(back.Ran(5000, 7));
+  EXPECT_FALSE(back.Ran(100, 7));
+  EXPECT_EQ(back.Text(0), runs.Text(0));
+  EXPECT_EQ(ShedRuns::Parse(runs.Text(101)).Text(0), "5000 7\r\n");
+  // Keys tell tasks apart by what they are, copies by their place among equals.
+  ShedTask a = Task("a", 7, 0, 8, 0), b = a;
+  b.ChannelIndex = 2;
+  const auto keys = TaskRunKeys({a, b, a});
+  EXPECT_NE(keys[0], keys[1]);
+  EXPECT_NE(keys[0], keys[2]);
+  EXPECT_EQ(TaskRunKeys({a})[0], keys[0]);
+}
+
+TEST(ShedRunner, AStartAfterAnEndThatClosesThePlayerIsLeftToTheNextPlayer) {
+  for (int afterEnd : {kAfterEndStandby, kAfterEndExit}) {
+    FakeHost host;
+    ShedTask early = Task("early", 6, 0, 7, 0);
+    early.AfterEnd = afterEnd;
+    ShedTask late = Task("late", 7, 0, 8, 0);
+    late.ChannelIndex = 1;
+    host.file = {late, early};
+    ShedRunner closing;
+    closing.Check(At(8, 6, 0), host);
+    host.calls.clear();
+    closing.Check(At(8, 7, 0, 5), host);
+    // The closing player would cut the recording it started.
+    EXPECT_EQ(host.Actions(), afterEnd == kAfterEndStandby ? (Calls{"agent", "close"}) : (Calls{"close"}));
+    // The player the agent wakes in the same minute records it.
+    host.calls.clear();
+    host.recording = host.playing = false;
+    ShedRunner woken;
+    woken.Check(At(8, 7, 0, 40), host);
+    EXPECT_EQ(host.Actions(), (Calls{"select 2", "record []"}));
   }
 }
 
