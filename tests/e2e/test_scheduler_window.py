@@ -112,6 +112,7 @@ class SchedulerWindow(E2ETestCase):
         winauto('click', child(window, ID_OK))
         box = wait_window('#32770', 'Strevo', 15)
         self.assertIsNotNone(box, 'a failed save told nothing')
+        save_png('scheduler-save-failed')
         texts = ' '.join(w.text for w in children(box))
         self.assertIn('Не удалось сохранить задания планировщика в файл', texts)
         self.assertIn(winpath(path), texts)
