@@ -1,6 +1,9 @@
 #include "session_win.h"
 
+#include <optional>
+
 #include "sources_win.h"
+#include "support/ts_clock.h"
 #include "util_win.h"
 
 namespace strevo::engine {
@@ -21,6 +24,24 @@ void WriteAll(HANDLE h, const uint8_t* data, size_t n) {
   WriteFile(h, data, static_cast<DWORD>(n), &written, nullptr);
 }
 
+// Where a program stream's first pack header (MPEG-2 or MPEG-1) begins: its
+// start code, its marker bits, and the start code of what follows it, so that
+// the four bytes of a start code met by chance in other data do not count.
+std::optional<size_t> FirstPackHeader(const uint8_t* data, size_t n) {
+  auto startCode = [&](size_t i) { return i + 3 < n && data[i] == 0 && data[i + 1] == 0 && data[i + 2] == 1; };
+  for (size_t i = 0; i + 14 < n; ++i) {
+    if (!startCode(i) || data[i + 3] != 0xBA) continue;
+    const uint8_t* p = data + i + 4;
+    size_t length = 0;
+    if ((p[0] & 0xC4) == 0x44 && (p[2] & 0x04) && (p[4] & 0x04) && (p[5] & 0x01) && (p[8] & 0x03) == 0x03)
+      length = 14 + (p[9] & 0x07);  // MPEG-2, with its stuffing
+    else if ((p[0] & 0xF1) == 0x21 && (p[2] & 0x01) && (p[4] & 0x01) && (p[5] & 0x80) && (p[7] & 0x01))
+      length = 12;  // MPEG-1
+    if (length && startCode(i + length) && data[i + length + 3] >= 0xB9) return i;
+  }
+  return std::nullopt;
+}
+
 // Frames wait for their time as long as the stream sends them ahead (its
 // multiplexing delay, up to a second or two); more than this means the
 // screen cannot keep up, and the oldest go.
@@ -30,8 +51,20 @@ constexpr size_t kMaxWaitingFrames = 64;
 
 void Session::Deliver(const uint8_t* data, size_t n) {
   for (Recording& r : recordings) {
+    size_t from = 0;
+    if (r.muxer && !r.sourceKnown) {
+      // Until the bytes show what they are, the remuxer has them; a program
+      // stream is written from its first pack on.
+      if (FindTsSync(data, n)) {
+        r.sourceKnown = true;
+      } else if (auto pack = FirstPackHeader(data, n)) {
+        r.sourceKnown = true;
+        r.muxer.reset();
+        from = *pack;
+      }
+    }
     if (r.muxer) r.muxer->Push(data, n);
-    else WriteAll(r.file, data, n);
+    else WriteAll(r.file, data + from, n - from);
   }
   bytes += n;
   lastDataMs = NowMs();

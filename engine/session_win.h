@@ -22,12 +22,15 @@ namespace strevo::engine {
 
 constexpr int64_t kUdpSilenceMs = 2000;  // a multicast source counts as playing this long after data
 
-// A recording file and, for "ps", the remuxer between the stream and it.
+// A recording file and, for "ps", the remuxer between the stream and it. A
+// source that is a program stream already goes into a "ps" file as it is:
+// the remuxer takes transport streams only.
 struct Recording {
   std::string path;
   RecordMux mux = RecordMux::kUnchanged;
   HANDLE file = INVALID_HANDLE_VALUE;
   std::unique_ptr<ProgramStreamMuxer> muxer;
+  bool sourceKnown = false;  // whether the source was seen to be a transport or a program stream
 };
 
 // Decoded frames waiting for their time, and the one on screen. Filled by the

@@ -1,5 +1,6 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mswsock.h>
 
 #include "sources_win.h"
 
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,6 +64,54 @@ SOCKET ConnectTcp(Session& s, const std::string& host, uint16_t port) {
   closesocket(sock);
   return INVALID_SOCKET;
 }
+
+// Receives datagrams with their destination address, so that a socket bound
+// to a port shared by several groups keeps only its own group's: a socket
+// bound to a port gets the datagrams of every group joined on the machine
+// for that port, on Windows as on Linux.
+class GroupReceiver {
+ public:
+  GroupReceiver(SOCKET sock, in_addr group) : sock_(sock), group_(group) {
+    DWORD yes = 1;
+    GUID id = WSAID_WSARECVMSG;
+    DWORD got = 0;
+    if (setsockopt(sock, IPPROTO_IP, IP_PKTINFO, reinterpret_cast<const char*>(&yes), sizeof yes) == 0 &&
+        WSAIoctl(sock, SIO_GET_EXTENSION_FUNCTION_POINTER, &id, sizeof id, &recvMsg_, sizeof recvMsg_, &got, nullptr,
+                 nullptr) != 0)
+      recvMsg_ = nullptr;
+  }
+  static constexpr int kForeign = -2;
+  // The datagram's size; kForeign for one addressed to another group (taken
+  // and dropped); -1 when nothing is waiting or the socket failed.
+  int Receive(uint8_t* buf, size_t size) {
+    if (!recvMsg_) return recv(sock_, reinterpret_cast<char*>(buf), static_cast<int>(size), 0);
+    WSABUF data{static_cast<ULONG>(size), reinterpret_cast<char*>(buf)};
+    WSAMSG msg{};
+    msg.lpBuffers = &data;
+    msg.dwBufferCount = 1;
+    msg.Control.buf = control_;
+    msg.Control.len = sizeof control_;
+    DWORD n = 0;
+    if (recvMsg_(sock_, &msg, &n, nullptr, nullptr) != 0) return -1;
+    for (WSACMSGHDR* c = WSA_CMSG_FIRSTHDR(&msg); c; c = WSA_CMSG_NXTHDR(&msg, c)) {
+      if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO) continue;
+      const auto* info = reinterpret_cast<const IN_PKTINFO*>(WSA_CMSG_DATA(c));
+      if (info->ipi_addr.s_addr != group_.s_addr) {
+        ++dropped_;
+        return kForeign;
+      }
+    }
+    return static_cast<int>(n);
+  }
+  uint64_t dropped() const { return dropped_; }
+
+ private:
+  SOCKET sock_;
+  in_addr group_;
+  LPFN_WSARECVMSG recvMsg_ = nullptr;
+  alignas(8) char control_[WSA_CMSG_SPACE(sizeof(IN_PKTINFO)) + 64];
+  uint64_t dropped_ = 0;
+};
 
 bool ReadAt(HANDLE f, uint64_t offset, std::vector<uint8_t>& buf, size_t want) {
   LARGE_INTEGER li;
@@ -145,6 +195,9 @@ void RunUdp(Session& s) {
   };
   u_long nonBlocking = 1;
   ioctlsocket(sock, FIONBIO, &nonBlocking);
+  std::optional<GroupReceiver> receiver;
+  if (multicast) receiver.emplace(sock, group);
+  bool toldDropped = false;
   std::vector<uint8_t> datagram(kDatagramMax), piece;
   while (!s.stop) {
     s.SampleRate();
@@ -156,7 +209,17 @@ void RunUdp(Session& s) {
     if (!WaitReadable(s, sock, ready)) break;
     if (!ready) continue;
     for (;;) {
-      int n = recv(sock, reinterpret_cast<char*>(datagram.data()), static_cast<int>(datagram.size()), 0);
+      int n = receiver ? receiver->Receive(datagram.data(), datagram.size())
+                       : recv(sock, reinterpret_cast<char*>(datagram.data()), static_cast<int>(datagram.size()), 0);
+      if (n == GroupReceiver::kForeign) {
+        // Once per source: a log line per datagram would flood the log.
+        if (!toldDropped) {
+          toldDropped = true;
+          EngineLog("udp: datagrams of other groups on port " + std::to_string(s.source.port) + " dropped, kept " +
+                    s.source.host);
+        }
+        continue;
+      }
       // Nothing left (or an error the next wait reports).
       if (n <= 0) break;
       if (piece.capacity() < kPiece) piece.reserve(kPiece + kDatagramMax);

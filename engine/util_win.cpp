@@ -22,4 +22,27 @@ std::string EnvUtf8(const wchar_t* name) {
   return s;
 }
 
+void EngineLog(const std::string& message) {
+  wchar_t exe[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  std::wstring path(exe, n);
+  const size_t dot = path.rfind(L'.');
+  const size_t slash = path.find_last_of(L"\\/");
+  if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) path.resize(dot);
+  path += L".log";
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char stamp[32];
+  wsprintfA(stamp, "%02u:%02u:%04u %02u:%02u:%02u ", t.wDay, t.wMonth, t.wYear, t.wHour, t.wMinute, t.wSecond);
+  const std::string line = stamp + message + "\r\n";
+  // OPEN_EXISTING: as the program, the engine never creates the log.
+  HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
 }  // namespace strevo::engine

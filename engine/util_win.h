@@ -12,5 +12,9 @@ int64_t NowMs();
 std::wstring Widen(const std::string& s);
 // The variable's value as UTF-8, "" when it is not set (or too long).
 std::string EnvUtf8(const wchar_t* name);
+// Appends one line to the event log of the program that loaded the engine
+// (its ".log" beside the exe), in the program's line format, only when that
+// file exists; never fails towards the caller.
+void EngineLog(const std::string& message);
 
 }  // namespace strevo::engine

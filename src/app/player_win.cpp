@@ -85,6 +85,11 @@ class MainPanelWindow : public PlayerWindow {
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
     if (LRESULT result; HandlePanelInput(mw_, msg, wp, lp, result)) return result;
+    // The shell restarted: its notification area lost the icon.
+    if (msg == TaskbarCreatedMessage() && msg != 0) {
+      RestoreTrayIcon(mw_.form.tray, mw_.form.trayShown);
+      return 0;
+    }
     switch (msg) {
       case WM_SIZE:
         if (mw_.form.topBar) LayoutMainForm(mw_);

@@ -39,7 +39,10 @@ ListenCount ListenForData(ListenProbe& probe, const std::function<void(const Lis
     }
     if (waiting == 0) {
       probe.SleepMs(10);
-    } else if (probe.ReceiveOne() > 0) {
+    } else if (const int got = probe.ReceiveOne(); got == kForeignDatagram) {
+      ++count.foreign;
+      continue;
+    } else if (got > 0) {
       ++count.position;
     }
     ++count.maximum;

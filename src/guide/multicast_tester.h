@@ -29,9 +29,13 @@ struct ListenProbe {
   virtual ~ListenProbe() = default;
   virtual long long NowMs() = 0;
   virtual int BytesWaiting() = 0;  // negative: the query failed
-  virtual int ReceiveOne() = 0;    // the size of the datagram taken
+  // The size of the datagram taken; kForeignDatagram for one addressed to
+  // another group on the same port (taken and not counted).
+  virtual int ReceiveOne() = 0;
   virtual void SleepMs(int ms) = 0;
 };
+
+inline constexpr int kForeignDatagram = -2;
 
 // The progress bar's view of a listening: one step of `maximum` per round,
 // one of `position` per datagram that held data.
@@ -39,16 +43,24 @@ struct ListenCount {
   bool failed = false;  // the waiting-bytes query failed: the test ends
   int position = 0;
   int maximum = 1;
+  int foreign = 0;  // datagrams of other groups on the port, dropped
 };
 inline constexpr int kListenMs = 2000;
 // Listens for kListenMs: each round either takes one waiting datagram or,
-// when none waits, sleeps 10 ms. `progress` sees the count after every round.
+// when none waits, sleeps 10 ms. A round that takes another group's datagram
+// counts neither way. `progress` sees the count after every round.
 ListenCount ListenForData(ListenProbe& probe, const std::function<void(const ListenCount&)>& progress = {});
 
 // The share of rounds that found data, in per cent, rounded.
 int DataShare(const ListenCount& count);
 // A channel whose share is below half is marked.
 bool FailsTest(const ListenCount& count);
+
+// Why the test does not start while the player records: it stops playback
+// first, which would end the recording without a word.
+inline constexpr std::string_view kTesterRefusedWhileRecording =
+    "Идёт запись. Проверка каналов остановила бы воспроизведение и прервала бы запись.\r\r"
+    "Остановите запись и запустите проверку снова.";
 
 // The channel list's text with its old mark removed and the new one applied.
 std::string MarkedListText(std::string_view listText, bool failed);

@@ -123,6 +123,9 @@ struct PlayerState {
   std::string recordingFile;        // as the user sees it, "\\" separators
   std::string recordingNamePrefix;  // the scheduler's addition, used by the next recording only
   RecordingWatch recordingWatch;
+  // Counts the recordings started here: tells one recording from the next,
+  // so that the scheduler ends only the one its task started.
+  uint64_t recordingsStarted = 0;
 
   // The configuration list (one line per record), the current channel's
   // settings and the global record's values (window geometry, boxes, colours,

@@ -56,6 +56,7 @@ void btnrec(PlayerState& st) {
   pump_messages_for(st, 200);
   SelectChannel(st, index, Sender::RecordButton);
   st.recording = true;
+  ++st.recordingsStarted;
   st.recordingStartMs = host ? host->NowMs() : 0;
   LogLine("end btnrec");
 }

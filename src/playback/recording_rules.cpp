@@ -79,9 +79,13 @@ void RecordingWatch::Observe(bool playing, int64_t fileBytes, std::optional<int6
     return;
   }
   if (stalledSinceMs_ < 0) stalledSinceMs_ = nowMs;
-  if (nowMs - stalledSinceMs_ < kStallMs) return;
+  const int64_t stalled = nowMs - stalledSinceMs_;
+  if (stalled < kStallMs) return;
   if (fileBytes < 0) fault_ = "Error! cannot create the file";
   else if (freeBytes && *freeBytes < kLowSpaceBytes) fault_ = "Error! disk full";
+  // The engine plays and keeps the file empty: it cannot write this stream
+  // in the chosen format.
+  else if (fileBytes == 0 && stalled >= kNothingWrittenMs) fault_ = "Error! nothing written in this format";
 }
 
 }  // namespace strevo

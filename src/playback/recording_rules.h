@@ -39,7 +39,8 @@ std::string RecordingLine(int64_t elapsedSeconds, int64_t fileBytes, std::option
 
 // What goes wrong with a recording's file that the engine keeps to itself:
 // the file cannot be created (the stream then plays and nothing is written),
-// or the disk fills up (the file stops growing). The recorder's status and the
+// the disk fills up (the file stops growing), or the engine plays and writes
+// nothing (a stream it cannot put into the chosen format). The recorder's status and the
 // player's recording line show the fault instead of a size that stays put.
 class RecordingWatch {
  public:
@@ -53,6 +54,7 @@ class RecordingWatch {
 
   static constexpr int64_t kStallMs = 2000;           // playing this long with nothing written
   static constexpr int64_t kLowSpaceBytes = 1 << 20;  // less free than this: the disk is full
+  static constexpr int64_t kNothingWrittenMs = 5000;  // playing this long and the file still empty
 
  private:
   bool createFailed_ = false;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/text_helpers.h"
+#include "scheduler/shed_runner.h"
 
 namespace strevo {
 
@@ -21,8 +22,8 @@ static constexpr double kMinute = 1.0 / 1440.0;
 DateTime NextMinute(DateTime now) { return (std::floor(now / kMinute + 1e-9) + 1) * kMinute; }
 
 std::optional<DateTime> DueMinuteAhead(const std::vector<ShedTask>& tasks, DateTime now, double lookAhead,
-                                       DateTime earliest) {
-  const DateTime first = std::max(now + kAgentLookAheadDays, earliest);
+                                       const TaskRanAt& ran) {
+  const DateTime first = now;
   const DateTime last = now + std::max(lookAhead, kAgentLookAheadDays);
   // Whole minutes from the first moment's minute to the last one's; the due
   // test reads a moment to the minute, so one moment per minute suffices.
@@ -31,8 +32,8 @@ std::optional<DateTime> DueMinuteAhead(const std::vector<ShedTask>& tasks, DateT
   for (double m = firstMinute; m <= lastMinute; m += 1) {
     // The middle of the minute: no rounding can carry it into a neighbour.
     const DateTime moment = (m + 0.5) * kMinute;
-    for (const ShedTask& task : tasks)
-      if (TaskDueAt(task, moment)) return m * kMinute;
+    for (size_t i = 0; i < tasks.size(); ++i)
+      if (TaskDueAt(tasks[i], moment) && !(ran && ran(MinuteNumber(moment), i))) return m * kMinute;
   }
   return std::nullopt;
 }

@@ -1,6 +1,8 @@
 // The agent's portable half: when it looks at the task file, whether a task
 // is close enough to wake the player, and its exit question.
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,12 +28,16 @@ bool TakeNewMinute(std::string& lastMinute, DateTime now);
 // The start of the minute after the one `now` lies in.
 DateTime NextMinute(DateTime now);
 
-// The first minute from now plus 30 seconds up to now plus `lookAhead`, and
-// not before `earliest`, in which a task of the list is due (its start, to the
-// minute), or nullopt. With the plain 30-second look-ahead that is the one
-// minute of now + 30 s.
+// Whether task `index` of the list ran in minute `minute` (MinuteNumber).
+using TaskRanAt = std::function<bool(int64_t minute, size_t index)>;
+
+// The first minute from now's own up to that of now plus `lookAhead` (at
+// least 30 seconds) in which a task of the list is due (its start, to the
+// minute) and has not run, or nullopt. Now's own minute counts: a task whose
+// minute began while no player watched (the agent starting, a player closed
+// before its check) is still to be run.
 std::optional<DateTime> DueMinuteAhead(const std::vector<ShedTask>& tasks, DateTime now, double lookAhead,
-                                       DateTime earliest);
+                                       const TaskRanAt& ran = {});
 
 // The question before the agent ends: the plain one, or, with recorders
 // running, the warning with every "%" replaced by their number.

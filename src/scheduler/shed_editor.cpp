@@ -1,5 +1,7 @@
 #include "scheduler/shed_editor.h"
 
+#include "playback/playlist_tags.h"
+
 namespace strevo {
 
 ShedEditorEnabling EditorEnabling(ShedKind kind, bool anyWeekDay, std::string_view commandText) {
@@ -22,8 +24,10 @@ int EndMinuteFor(int startMinute, int durationMinutes) { return Wrap(startMinute
 
 int DurationMinutesFor(int startMinute, int endMinute) { return Wrap(endMinute - startMinute); }
 
-std::vector<std::string> SchedulerChannelTitles(std::string_view playlistBytes, const TextConverter& ansiToUtf8) {
-  ChannelList list = ParsePlaylist(playlistBytes, "", ansiToUtf8);
+std::vector<std::string> SchedulerChannelTitles(std::string_view playlistBytes, const TextConverter& ansiToUtf8,
+                                                bool readTags) {
+  ChannelList list =
+      readTags ? ParseTaggedPlaylist(playlistBytes, "", ansiToUtf8) : ParsePlaylist(playlistBytes, "", ansiToUtf8);
   if (list.titles.empty()) return {};
   return {list.titles.begin() + 1, list.titles.end()};  // without the pseudo-channel
 }

@@ -36,9 +36,16 @@ int EndMinuteFor(int startMinute, int durationMinutes);
 // minus (start minus end) when that is not positive; equal times give 0.
 int DurationMinutesFor(int startMinute, int endMinute);
 
-// The channel titles of the player's local list copy, in list order; a
-// task's channel index is a position in it. No file gives no titles.
-std::vector<std::string> SchedulerChannelTitles(std::string_view playlistBytes, const TextConverter& ansiToUtf8);
+// The channel titles of the player's local list copy, in list order, read as
+// the player reads it (with its M3U tags when "Читать теги M3U" is on), so
+// that a task's channel index names the channel the player plays. No file
+// gives no titles.
+std::vector<std::string> SchedulerChannelTitles(std::string_view playlistBytes, const TextConverter& ansiToUtf8,
+                                                bool readTags = false);
+
+// "OK" could not write the task file; the file's path and the system's
+// reason follow.
+inline constexpr std::string_view kShedSaveFailed = "Не удалось сохранить задания планировщика в файл";
 
 extern const std::array<std::string_view, 5> kRecordModeTexts;
 extern const std::array<std::string_view, 6> kAfterEndTexts;

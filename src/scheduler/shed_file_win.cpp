@@ -31,4 +31,21 @@ bool WriteShedTasksFile(const std::string& path, bool switchOn, const std::vecto
   return WriteFileReplacing(path, WriteShedTasks(switchOn, tasks, static_cast<int>(GetACP())));
 }
 
+std::string ShedRunsPath() { return ExeSibling(".Shed.run"); }
+
+// Far more than two days of runs of any task list the window can make.
+static constexpr int64_t kShedRunsMaxBytes = 4 << 20;
+
+ShedRuns ReadShedRuns() {
+  std::string text;
+  if (!FileExists(ShedRunsPath()) || !ReadFileBytes(ShedRunsPath(), text, kShedRunsMaxBytes)) return {};
+  return ShedRuns::Parse(text);
+}
+
+bool RecordShedRun(int64_t minute, uint64_t key) {
+  ShedRuns runs = ReadShedRuns();
+  runs.Add(minute, key);
+  return WriteFileReplacing(ShedRunsPath(), runs.Text(minute - kShedRunsKeptMinutes));
+}
+
 }  // namespace strevo

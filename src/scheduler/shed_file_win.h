@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "scheduler/shed_runs.h"
 #include "scheduler/shed_tasks.h"
 
 namespace strevo {
@@ -24,5 +25,13 @@ bool ReadShedTasksFile(const std::string& path, std::vector<ShedTask>& list);
 // tasks the file is deleted: a missing file means no tasks, switched off.
 // False when nothing could be written or deleted.
 bool WriteShedTasksFile(const std::string& path, bool switchOn, const std::vector<ShedTask>& tasks);
+
+// The run record beside the exe (".Shed.run"): which task minutes have run.
+std::string ShedRunsPath();
+// Nothing ran when the file is missing or unreadable.
+ShedRuns ReadShedRuns();
+// Adds one run and writes the record whole (older runs dropped); false when
+// it could not be written.
+bool RecordShedRun(int64_t minute, uint64_t key);
 
 }  // namespace strevo

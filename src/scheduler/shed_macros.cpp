@@ -4,8 +4,25 @@
 
 #include "base/text_helpers.h"
 #include "playback/mrl_rules.h"
+#include "playback/recording_rules.h"
 
 namespace strevo {
+
+std::string CommandLineSafe(std::string_view value) {
+  std::string out;
+  for (char c : value) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c != '"' && u >= 0x20 && u != 0x7F) out += c;
+  }
+  return out;
+}
+
+std::string FileNameSafe(std::string_view value) {
+  std::string out = RecordingTitle(CommandLineSafe(value));
+  // "." and ".." name folders, not files.
+  if (!out.empty() && out.find_first_not_of('.') == std::string::npos) out.assign(out.size(), '_');
+  return out;
+}
 
 std::string ExpandMacros(std::string_view commandLine, const MacroValues& v) {
   const std::pair<std::string_view, std::string> table[] = {
@@ -13,8 +30,11 @@ std::string ExpandMacros(std::string_view commandLine, const MacroValues& v) {
       {"%date%", FormatDateTime("yyyyMMdd", v.now)},
       {"%time%", FormatDateTime("HHmmss", v.now)},
       {"%dur%", std::to_string(v.durationMinutes)},
-      {"%name%", v.channelName},
-      {"%mrl%", MrlForSchedulerMacro(v.channelMrl, v.iface)},
+      // The channel's title and address come from a downloaded list: neither
+      // may end a quoted argument or bring in a line break, and the title is
+      // put into file names.
+      {"%name%", FileNameSafe(v.channelName)},
+      {"%mrl%", CommandLineSafe(MrlForSchedulerMacro(v.channelMrl, v.iface))},
       {"%capdir%", v.capdir},
       {"%subfn%", v.fileSuffix},
       {"%ip%", InterfaceForSchedulerMacro(v.iface)},

@@ -13,13 +13,20 @@ struct MacroValues {
   std::string tempFolder;  // the system's temporary folder, "\" at the end
   DateTime now = 0;
   int durationMinutes = 0;
-  std::string channelName;  // title of the task's channel, as listed
-  std::string channelMrl;   // its address, as listed
+  std::string channelName;  // title of the task's channel, as listed (put in file-name safe)
+  std::string channelMrl;   // its address, as listed (put in without quotes and control characters)
   std::string iface;        // the interface setting: "Auto", an address or a relay "host:port"
   std::string capdir;       // the capture folder, "\" at the end
   std::string fileSuffix;
   std::string self;  // the running executable's full path
 };
+
+// The value without double quotes and control characters: it cannot end a
+// quoted argument of a command line nor break the line.
+std::string CommandLineSafe(std::string_view value);
+// CommandLineSafe, and the characters a file name cannot hold replaced as the
+// record command replaces them ("_"); a name of dots only becomes "_"s.
+std::string FileNameSafe(std::string_view value);
 
 // Replaces the variables in their fixed order, each at every occurrence and
 // case-sensitively; a value may bring in variables that come later in the

@@ -1,5 +1,7 @@
 #include "scheduler/shed_runner.h"
 
+#include "scheduler/shed_runs.h"
+
 namespace strevo {
 
 int64_t MinuteNumber(DateTime value) {
@@ -31,19 +33,49 @@ void ShedRunner::Check(DateTime now, ShedHost& host) {
 void ShedRunner::ProcessMinute(DateTime moment, ShedHost& host) {
   if (deferredClose) {
     deferredClose = false;
-    if (!host.IsPlaying()) host.ClosePlayer();
+    if (!host.IsPlaying()) {
+      host.ClosePlayer();
+      closing = true;
+    }
   }
   std::vector<ShedTask> tasks;
   if (!host.ReadTasks(tasks) || tasks.empty()) return;
+  const std::string capdir = host.CaptureFolder();
+  if (capdir.empty() || capdir.back() != '\\') host.SetCaptureFolder(capdir + "\\");
+  // Every end of the minute before any start: a recording that ends at 07:00
+  // must not take down the one that starts at 07:00, whatever the file order.
   for (const ShedTask& task : tasks) {
     const int minutes = TaskDurationMinutes(task);
-    const std::string capdir = host.CaptureFolder();
-    if (capdir.empty() || capdir.back() != '\\') host.SetCaptureFolder(capdir + "\\");
-    if (TaskDueAt(task, moment)) CarryOut(task, minutes, moment, host);
     // A recording of no length runs until stopped: its end is not the minute
     // it started in.
-    if (minutes > 0 && TaskEndsAt(task, moment) && host.RecordingShown()) AfterEnd(task, host);
+    if (minutes > 0 && TaskEndsAt(task, moment) && OwnsRecording(task, minutes, moment, host)) AfterEnd(task, host);
   }
+  const std::vector<uint64_t> keys = TaskRunKeys(tasks);
+  const int64_t minute = MinuteNumber(moment);
+  for (size_t i = 0; i < tasks.size(); ++i) {
+    const ShedTask& task = tasks[i];
+    if (!TaskDueAt(task, moment)) continue;
+    // A task runs once: a player started again within its minute (or after
+    // the agent woke it for a minute another player ran) leaves it be.
+    if (host.TaskRan(minute, keys[i])) {
+      host.Log("shed: task already run: " + task.TaskName);
+      continue;
+    }
+    // A closing player would cut what it starts: the agent wakes a new one.
+    if (closing) {
+      host.Log("shed: player closing, task left to the next start: " + task.TaskName);
+      continue;
+    }
+    // Noted first: a task that closes the player or fails half-way must not
+    // run again.
+    host.RecordTaskRun(minute, keys[i]);
+    CarryOut(task, TaskDurationMinutes(task), moment, host);
+  }
+}
+
+bool ShedRunner::OwnsRecording(const ShedTask& task, int minutes, DateTime moment, ShedHost& host) const {
+  return own_ && host.RecordingShown() && host.RecordingSerial() == own_->serial &&
+         own_->task == TaskIdentity(task) && own_->startMinute == MinuteNumber(moment) - minutes;
 }
 
 void ShedRunner::CarryOut(const ShedTask& task, int minutes, DateTime moment, ShedHost& host) {
@@ -66,6 +98,8 @@ void ShedRunner::CarryOut(const ShedTask& task, int minutes, DateTime moment, Sh
           if (host.RecordingShown()) host.EndRecording();
           host.SelectChannel(entry);
           host.Record(task.FileSuffix);
+          if (host.RecordingShown())
+            own_ = OwnRecording{TaskIdentity(task), MinuteNumber(moment), host.RecordingSerial()};
           break;
         case kRecordBackgroundKeepWatching: host.StartBackgroundRecording(entry, minutes, task.FileSuffix); break;
         case kRecordBackgroundWatchIt:
@@ -115,6 +149,7 @@ void ShedRunner::CarryOut(const ShedTask& task, int minutes, DateTime moment, Sh
 
 void ShedRunner::AfterEnd(const ShedTask& task, ShedHost& host) {
   host.Log("shed: end of task " + task.TaskName);
+  own_.reset();
   switch (task.AfterEnd) {
     case kAfterEndStop: host.EndRecording(); break;
     case kAfterEndKeepWatching:
@@ -123,8 +158,12 @@ void ShedRunner::AfterEnd(const ShedTask& task, ShedHost& host) {
     case kAfterEndStandby:
       host.StartAgent();
       host.ClosePlayer();
+      closing = true;
       break;
-    case kAfterEndExit: host.ClosePlayer(); break;
+    case kAfterEndExit:
+      host.ClosePlayer();
+      closing = true;
+      break;
     case kAfterEndShutDown: host.ShutDownComputer(); break;
     default: break;  // nothing, or a value the window never writes
   }

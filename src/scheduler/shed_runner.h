@@ -22,6 +22,8 @@ struct ShedHost {
   virtual bool ReadTasks(std::vector<ShedTask>& tasks) = 0;
   virtual bool IsPlaying() = 0;
   virtual bool RecordingShown() = 0;  // an in-player recording runs
+  // Changes with every in-player recording started: which one runs.
+  virtual uint64_t RecordingSerial() = 0;
   virtual int ChannelEntries() = 0;
   virtual std::string ChannelTitle(int entry) = 0;
   virtual std::string ChannelMrl(int entry) = 0;
@@ -46,6 +48,10 @@ struct ShedHost {
   virtual void RunPlayerCommand(ShedCommand command) = 0;  // "$updatetvg", "$updatem3u", "$sleep", "$close"
   virtual void ShutDownComputer() = 0;
   virtual void Log(const std::string& line) = 0;
+  // The run record beside the exe (ShedRuns): whether a task minute ran, in
+  // this player or in one before it; and noting one that runs now.
+  virtual bool TaskRan(int64_t minute, uint64_t key) = 0;
+  virtual void RecordTaskRun(int64_t minute, uint64_t key) = 0;
 };
 
 // A clock that jumps further than this (set forward, or the machine woke from
@@ -63,6 +69,9 @@ class ShedRunner {
   void Check(DateTime now, ShedHost& host);
 
   bool deferredClose = false;  // set by a recording that hands over to the agent
+  // Set by an end action that closes the player: the starts of that minute
+  // are left to the next player, which the agent wakes for them.
+  bool closing = false;
   int64_t maxCatchUpMinutes = kShedMaxCatchUpMinutes;
 
 
@@ -70,7 +79,17 @@ class ShedRunner {
   void ProcessMinute(DateTime moment, ShedHost& host);
   void CarryOut(const ShedTask& task, int minutes, DateTime moment, ShedHost& host);
   void AfterEnd(const ShedTask& task, ShedHost& host);
+  bool OwnsRecording(const ShedTask& task, int minutes, DateTime moment, ShedHost& host) const;
   std::optional<int64_t> lastMinute_;
+  // The in-player recording a task started: the task, its start minute and
+  // the recording's serial. A task's end stops that recording only, never one
+  // the user or another task started since.
+  struct OwnRecording {
+    std::string task;
+    int64_t startMinute = 0;
+    uint64_t serial = 0;
+  };
+  std::optional<OwnRecording> own_;
   bool running_ = false;
 };
 

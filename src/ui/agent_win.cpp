@@ -41,9 +41,6 @@ class Agent : public Window {
   std::string lastMinute;
   std::vector<ShedTask> tasks;
   std::optional<DateTime> wokenFor;  // the task minute of the last wake
-  // Tasks before this minute are not the agent's: the minute it started in
-  // (a player that sends itself to sleep starts it) or one a player ran in.
-  DateTime earliest = 0;
   PopupMenu menu;
 
   void SetTrayShown(bool shown) { SetTrayIconShown(tray, trayShown, shown); }
@@ -59,6 +56,10 @@ class Agent : public Window {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == TaskbarCreatedMessage() && msg != 0) {
+      RestoreTrayIcon(tray, trayShown);
+      return 0;
+    }
     switch (msg) {
       case WM_TIMER:
         if (wp == kAgentTimer) Tick();
@@ -93,20 +94,27 @@ class Agent : public Window {
   }
 
   void Tick() {
-    SetTrayShown(!PlayerRuns());
+    // Whether the player runs, not whether the shell took the icon: an icon
+    // it refused must not stop the watching.
+    const bool playerRuns = PlayerRuns();
+    SetTrayShown(!playerRuns);
     const DateTime now = ClockNow();
-    if (!trayShown) {
-      // The player does its own checks, and a minute it ran in is its own:
-      // were the agent to wake it for that minute after it closed, it would
-      // carry out a task of that minute a second time.
-      earliest = NextMinute(now);
+    if (playerRuns) {
+      // The player does its own checks and notes every task it runs in the
+      // run record. Once it closes, the minute is looked at again at once:
+      // a task of it that no player ran is still due.
+      lastMinute.clear();
+      wokenFor.reset();
       return;
     }
     if (!TakeNewMinute(lastMinute, now)) return;
     if (!ReadShedTasksFile(ShedFilePath(), tasks) || tasks.empty()) return;
     // One start per task minute, however many tasks share it: a second
     // player would only meet the first one's mutex and end.
-    const auto due = DueMinuteAhead(tasks, now, AgentLookAhead(ClockSpeed()), earliest);
+    const ShedRuns runs = ReadShedRuns();
+    const std::vector<uint64_t> keys = TaskRunKeys(tasks);
+    const auto due = DueMinuteAhead(tasks, now, AgentLookAhead(ClockSpeed()),
+                                    [&](int64_t minute, size_t index) { return runs.Ran(minute, keys[index]); });
     if (due && (!wokenFor || *wokenFor != *due)) {
       wokenFor = due;
       Wake();
@@ -156,7 +164,6 @@ int RunAgent(const Args&) {
 
   Agent agent;
   agent.exePath = exePath;
-  agent.earliest = NextMinute(ClockNow());
   agent.product = LoadStringUtf8(IDS_PRODUCT_PART1) + LoadStringUtf8(IDS_PRODUCT_PART2);
   const std::string caption = agent.product + " (Sleep)";
   const std::wstring wideCaption = Widen(caption);

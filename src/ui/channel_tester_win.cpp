@@ -14,6 +14,7 @@
 #include "ui/guide_ui_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"
+#include "ui/translate_win.h"
 #include "win/util_win.h"
 #include "win/window_win.h"
 
@@ -103,6 +104,11 @@ void StartChannelTest(MainWindow& mw) {
   const std::optional<std::string> address =
       ListeningAddress(mw.globals.iface, mw.interfaceItems.empty() ? "Auto" : mw.interfaceItems.front());
   if (!address) return;
+  if (mw.recording) {
+    MessageBoxUtf8(mw.hwnd, TranslateText(kTesterRefusedWhileRecording, ExeSibling(".lng")), mw.productName,
+                   MB_OK | MB_ICONINFORMATION);
+    return;
+  }
   WSADATA wsa;
   if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return;
   player_stop(mw);

@@ -225,7 +225,7 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case Scheduler:
       // The menu item closes the window when it is open.
       if (IsSchedulerWindowOpen()) CloseSchedulerWindow();
-      else OpenSchedulerWindow({mw.hwnd, true, nullptr});
+      else OpenSchedulerWindow({mw.hwnd, true, nullptr, mw.globals.readM3uTags});
       break;
     case ShowOsd: strevo::ShowOsd(mw, "$cur"); break;
     case UpdateGuide: StartGuideUpdate(mw); break;

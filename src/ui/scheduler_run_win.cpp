@@ -29,6 +29,7 @@ class PlayerShedHost : public ShedHost {
   bool ReadTasks(std::vector<ShedTask>& tasks) override { return ReadShedTasksFile(ShedFilePath(), tasks); }
   bool IsPlaying() override { return player_isplaying(mw_); }
   bool RecordingShown() override { return mw_.recording; }
+  uint64_t RecordingSerial() override { return mw_.recordingsStarted; }
   int ChannelEntries() override { return static_cast<int>(mw_.channelTitles.size()); }
   std::string ChannelTitle(int entry) override { return mw_.channelTitles.at(entry); }
   std::string ChannelMrl(int entry) override { return mw_.channelMrls.at(entry); }
@@ -80,6 +81,10 @@ class PlayerShedHost : public ShedHost {
   }
   void ShutDownComputer() override { strevo::ShutDownComputer(); }
   void Log(const std::string& line) override { LogLine(line); }
+  bool TaskRan(int64_t minute, uint64_t key) override { return ReadShedRuns().Ran(minute, key); }
+  void RecordTaskRun(int64_t minute, uint64_t key) override {
+    if (!RecordShedRun(minute, key)) LogLine("shed: the run record cannot be written: " + ShedRunsPath());
+  }
 
  private:
   MainWindow& mw_;

@@ -12,6 +12,7 @@
 
 #include "../../resources/resource.h"
 #include "base/datetime.h"
+#include "config/config.h"
 #include "scheduler/shed_editor.h"
 #include "scheduler/shed_file_win.h"
 #include "scheduler/shed_tasks.h"
@@ -173,11 +174,22 @@ void SchedulerWindow::CreateControls() {
   SetPickerMinute(kShEnd, EndMinuteFor(start, 60));
 }
 
+// "Читать теги M3U" as the configuration file holds it: what the player reads
+// the list with when it starts.
+static bool ConfiguredReadTags() {
+  std::string bytes;
+  if (!ReadFileBytes(ExeSibling(".ini"), bytes, kPlaylistMaxBytes)) return false;
+  GlobalSettings settings;
+  ReadExtRecord(ParseConfigText(AnsiToUtf8(bytes)), settings);
+  return settings.readM3uTags;
+}
+
 void SchedulerWindow::FillLists() {
   // No list copy yet (the player never ran): no channels.
   std::string playlist;
   ReadFileBytes(ExeSibling(".m3u"), playlist, kPlaylistMaxBytes);
-  channels_ = SchedulerChannelTitles(playlist, [](std::string_view s) { return AnsiToUtf8(s); });
+  channels_ = SchedulerChannelTitles(playlist, [](std::string_view s) { return AnsiToUtf8(s); },
+                                     options_.readTags ? *options_.readTags : ConfiguredReadTags());
   for (const auto& title : channels_)
     SendMessageW(Ctl(kShChannel), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(title).c_str()));
   for (auto text : kRecordModeTexts)
@@ -338,7 +350,15 @@ void SchedulerWindow::Hint() {
 void SchedulerWindow::Ok() {
   for (int i = 0; i < ItemCount(); ++i)
     tasks_[static_cast<size_t>(i)].Enabled = ListView_GetCheckState(Ctl(kShTaskList), i) ? 1 : 0;
-  WriteShedTasksFile(ShedFilePath(), Checked(kShEnabled), tasks_);
+  if (!WriteShedTasksFile(ShedFilePath(), Checked(kShEnabled), tasks_)) {
+    // The window stays open with the edits: the user may mend the cause
+    // (a read-only folder, a locked file) and press "OK" again.
+    const std::string reason = SystemErrorText(GetLastError());
+    MessageBoxUtf8(hwnd(),
+                   TranslateText(kShedSaveFailed, ExeSibling(".lng")) + "\r" + ShedFilePath() + "\r\r" + reason,
+                   LoadStringUtf8(IDS_PRODUCT_PART1) + LoadStringUtf8(IDS_PRODUCT_PART2), MB_OK | MB_ICONERROR);
+    return;
+  }
   if (options_.saved) options_.saved();
   Close();
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 
 namespace strevo {
 
@@ -11,6 +12,9 @@ struct SchedulerWindowOptions {
   HWND owner = nullptr;
   bool tips = false;             // the buttons' tool tips (only in the player)
   std::function<void()> saved;   // after "OK" wrote the file
+  // Whether the player reads its list with the M3U tags; without a player
+  // (the agent's window) the configuration file says.
+  std::optional<bool> readTags;
 };
 
 bool IsSchedulerWindowOpen();

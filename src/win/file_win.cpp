@@ -13,8 +13,10 @@ namespace strevo {
 // longer than that (or than a string may hold) is refused instead of cut.
 static bool ReadStart(std::string_view path, std::string& bytes, int64_t limit, bool whole) {
   bytes.clear();
-  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  // FILE_SHARE_DELETE: a writer may replace the file while it is read here
+  // (the scheduler window's save meeting the player's once-a-minute read).
+  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
   bool ok = GetFileSizeEx(h, &size) != 0;
@@ -52,9 +54,25 @@ bool WriteFileReplacing(std::string_view path, std::string_view bytes, bool flus
   }
   if (flush) ok = FlushFileBuffers(h) && ok;
   CloseHandle(h);
-  if (ok)
-    ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0)) != 0;
-  if (!ok) DeleteFileW(temp.c_str());
+  // A reader of another program may hold the old file open without letting
+  // it be replaced: such a read is over in a moment, so the replacing is
+  // tried again for up to a second.
+  for (int attempt = 0; ok; ++attempt) {
+    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0)))
+      break;
+    const DWORD e = GetLastError();
+    if (attempt >= 20 || (e != ERROR_SHARING_VIOLATION && e != ERROR_ACCESS_DENIED && e != ERROR_LOCK_VIOLATION)) {
+      ok = false;
+      break;
+    }
+    Sleep(50);
+  }
+  if (!ok) {
+    // The caller tells the reason: the clean-up must not change it.
+    const DWORD e = GetLastError();
+    DeleteFileW(temp.c_str());
+    SetLastError(e);
+  }
   return ok;
 }
 

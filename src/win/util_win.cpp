@@ -182,8 +182,25 @@ NOTIFYICONDATAW TrayIconData(HWND owner, UINT message, HICON icon, std::string_v
 
 void SetTrayIconShown(NOTIFYICONDATAW& tray, bool& shown, bool show) {
   if (show == shown) return;
-  Shell_NotifyIconW(show ? NIM_ADD : NIM_DELETE, &tray);
-  shown = show;
+  if (!show) {
+    Shell_NotifyIconW(NIM_DELETE, &tray);
+    shown = false;
+    return;
+  }
+  // A busy shell may time out and still have taken the icon: then it can be
+  // modified. Otherwise it is not shown, and the caller's next call retries.
+  shown = Shell_NotifyIconW(NIM_ADD, &tray) || Shell_NotifyIconW(NIM_MODIFY, &tray);
+}
+
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
+void RestoreTrayIcon(NOTIFYICONDATAW& tray, bool& shown) {
+  if (!shown) return;
+  shown = false;
+  SetTrayIconShown(tray, shown, true);
 }
 
 bool AskOpenFileName(HWND owner, const wchar_t* filter, std::string& chosen) {
@@ -230,6 +247,17 @@ bool FontHasGlyphs(HFONT font, const std::wstring& text) {
   for (WORD i : idx)
     if (i == 0xFFFF) return false;
   return true;
+}
+
+std::string SystemErrorText(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring wide = n && text ? std::wstring(text, n) : std::wstring();
+  if (text) LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
+  return wide.empty() ? "error " + std::to_string(code) : Narrow(wide);
 }
 
 }  // namespace strevo

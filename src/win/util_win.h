@@ -53,6 +53,9 @@ std::string LoadStringUtf8(UINT id);
 
 // Shows a message box (UTF-8 texts).
 int MessageBoxUtf8(HWND owner, std::string_view text, std::string_view caption, UINT flags);
+// The system's text for an error code (GetLastError), without its line end;
+// the code's number when the system has no text for it.
+std::string SystemErrorText(DWORD code);
 
 // The system's open-file dialog owned by `owner`, with a filter of
 // "description\0pattern\0" pairs; false when it was cancelled.
@@ -65,7 +68,13 @@ void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH backgroun
 // A notification-area icon of `owner` that reports mouse events as `message`.
 NOTIFYICONDATAW TrayIconData(HWND owner, UINT message, HICON icon, std::string_view tip);
 // Adds or removes the icon; `shown` records which, so nothing is done twice.
+// An icon the shell did not take stays not shown, so the next call tries again.
 void SetTrayIconShown(NOTIFYICONDATAW& tray, bool& shown, bool show);
+// The message the shell sends every top-level window when it (re)starts: its
+// notification area is new and empty then.
+UINT TaskbarCreatedMessage();
+// After that message: a shown icon is added again.
+void RestoreTrayIcon(NOTIFYICONDATAW& tray, bool& shown);
 
 // Mix of two colours: each channel of both halved (lowest bit dropped), then added.
 COLORREF MixColours(COLORREF a, COLORREF b);

@@ -13,26 +13,28 @@ SIZE = 7 * 188  # seven TS packets, as IP television sends them
 _BLOCKS = [os.urandom(SIZE - 8) for _ in range(251)]
 
 
-def datagram(number):
-    """The bytes of datagram `number`: the number, then a block that depends on it."""
-    return struct.pack('>Q', number) + _BLOCKS[number % len(_BLOCKS)]
+def datagram(number, stream=0):
+    """The bytes of datagram `number` of sender `stream`: the number, then a
+    block that depends on both, so that two senders' datagrams differ."""
+    return struct.pack('>Q', number) + _BLOCKS[(number + 97 * stream) % len(_BLOCKS)]
 
 
-def sent_run(data):
-    """(first, count) when `data` is datagrams first, first + 1, ... whole and in
-    order, as sent; None when anything is missing, doubled, cut or changed."""
+def sent_run(data, stream=0):
+    """(first, count) when `data` is datagrams first, first + 1, ... of sender
+    `stream`, whole and in order, as sent; None when anything is missing,
+    doubled, cut, changed or another sender's."""
     if not data or len(data) % SIZE:
         return None
     first = struct.unpack_from('>Q', data, 0)[0]
     count = len(data) // SIZE
     view = memoryview(data)
     for i in range(count):
-        if view[i * SIZE:(i + 1) * SIZE] != datagram(first + i):
+        if view[i * SIZE:(i + 1) * SIZE] != datagram(first + i, stream):
             return None
     return first, count
 
 
-def file_run(path, chunk=4096):
+def file_run(path, chunk=4096, stream=0):
     """sent_run of a file read piece by piece, for recordings too large to hold."""
     first = None
     count = 0
@@ -41,7 +43,7 @@ def file_run(path, chunk=4096):
             data = f.read(SIZE * chunk)
             if not data:
                 break
-            run = sent_run(data)
+            run = sent_run(data, stream)
             if run is None or (first is not None and run[0] != first + count):
                 return None
             if first is None:
@@ -70,9 +72,10 @@ def file_numbers(path):
 
 class Sender(threading.Thread):
     """Sends to group:port on 127.0.0.1 only (IP_MULTICAST_IF, TTL 1) at
-    `rate` bits per second until stopped; `sent` counts the datagrams."""
+    `rate` bits per second until stopped, the datagrams of `stream`; `sent`
+    counts them."""
 
-    def __init__(self, group, port, rate=2_000_000):
+    def __init__(self, group, port, rate=2_000_000, stream=0):
         super().__init__(daemon=True)
         self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self.sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_IF, socket.inet_aton('127.0.0.1'))
@@ -80,6 +83,7 @@ class Sender(threading.Thread):
         self.sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 1)
         self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 4 << 20)
         self.target = (group, port)
+        self.stream = stream
         self.per_second = rate / 8 / SIZE
         self.sent = 0
         self.failed = 0
@@ -102,7 +106,7 @@ class Sender(threading.Thread):
             due = int((time.monotonic() - self.started_at) * self.per_second)
             while self.sent < due and not self._halt.is_set():
                 try:
-                    self.sock.sendto(datagram(self.sent), self.target)
+                    self.sock.sendto(datagram(self.sent, self.stream), self.target)
                 except OSError:
                     # A full send buffer: the datagram was not sent, so it is tried again.
                     self.failed += 1
@@ -117,9 +121,9 @@ class Sender(threading.Thread):
         self.sock.close()
 
 
-def start_sender(test, group, port, rate=2_000_000):
+def start_sender(test, group, port, rate=2_000_000, stream=0):
     """A Sender started for a test and stopped when the test ends."""
-    sender = Sender(group, port, rate)
+    sender = Sender(group, port, rate, stream)
     sender.start()
     test.addCleanup(sender.stop)
     return sender

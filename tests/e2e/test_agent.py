@@ -1,6 +1,7 @@
 """The agent ("/agent"): one per executable; its tray icon shows while no
-player runs; started shortly before a task's minute it wakes the player,
-which carries the task out; "Выход" asks first, counting the background
+player runs (and comes back when the shell restarts); started shortly before
+a task's minute, or inside it, it wakes the player, which carries the task
+out once, however often a player starts within that minute; "Выход" asks first, counting the background
 recorders that would go on.
 """
 import datetime
@@ -39,14 +40,25 @@ class Agent(E2ETestCase):
 
     def test_one_agent_and_its_tray_icon(self):
         inst = self.install()
-        _, tray_log = self.start_background('traylog', 60000)
+        # The shell refuses the first request, as a busy one does.
+        _, tray_log = self.start_background('traylog', 60000, 1)
         self.assertTrue(wait_until(lambda: open(tray_log).read().startswith('ready'), 20), 'no tray stand-in')
         self.start(inst, '/agent')
         agent = wait_window(AGENT_CLASS, AGENT_CAPTION, 30)
         self.assertIsNotNone(agent)
         owner = agent.lstrip('0') or '0'
         requests = lambda: [line.split('\t') for line in open(tray_log).read().splitlines()[1:]]
-        self.assertTrue(wait_until(lambda: any(r[0] == 'add' and r[1] == owner for r in requests()), 10), requests())
+        accepted = lambda: [r for r in requests() if r[0] in ('add', 'modify') and r[1] == owner and len(r) == 3]
+        self.assertTrue(wait_until(accepted, 10), 'a refused icon was not tried again: %r' % requests())
+        # The shell restarts: a new notification area, told to every window.
+        shell = [p for p in self.procs if p.args[2:3] == ['traylog']][0]
+        shell.kill()
+        shell.wait(10)
+        _, tray_log = self.start_background('traylog', 60000)
+        self.assertTrue(wait_until(lambda: open(tray_log).read().startswith('ready'), 20), 'no tray stand-in')
+        self.assertEqual(winauto('broadcast', 'TaskbarCreated')[0], 0)
+        self.assertTrue(wait_until(lambda: any(r[0] == 'add' and r[1] == owner for r in requests()), 10),
+                        'the icon did not come back after the shell restarted: %r' % requests())
         second = self.start(inst, '/agent')
         self.assertEqual(self.wait_exit(second, 30), 0, 'a second agent did not end')
         self.assertEqual(len(windows(AGENT_CLASS, AGENT_CAPTION)), 1)
@@ -77,6 +89,36 @@ class Agent(E2ETestCase):
         with open(marker) as f:
             self.assertEqual(f.read().split(), ['fired'])
         self.assertIsNone(agent.poll(), 'the agent must stay while the player runs')
+        # Closed and started again within the task's minute (as an engine
+        # switch or a preset restart does): the task has run, it runs no more,
+        # and the agent does not wake a player for it either.
+        main = windows('StrevoMain', 'Strevo')[0].hwnd
+        winauto('close', main)
+        self.assertTrue(wait_gone('StrevoMain', 'Strevo', 30), 'the player did not close')
+        time.sleep(4)
+        self.assertEqual(windows('StrevoMain', 'Strevo'), [], 'the agent woke a player for a task that ran')
+        # Its clock inside the task's minute, however slow the machine was.
+        self.start_player(inst, '/nologo', env=clock_env(CLOCK + datetime.timedelta(seconds=20)))
+        self.assertTrue(wait_until(lambda: 'shed: task already run: Отметка' in inst.log_messages(), 30),
+                        inst.log_messages()[-10:])
+        with open(marker) as f:
+            self.assertEqual(f.read().split(), ['fired'])
+
+    def test_an_agent_started_inside_a_tasks_minute_wakes_the_player(self):
+        # At log-on the agent may start after the minute of a task began.
+        inst = self.install()
+        inst.enable_log()
+        marker = inst.path('fired.txt')
+        shedfile.write(inst.sibling('.Shed.ini'), [shedfile.Task(
+            name='Поздно', start=(10, 15), date=CLOCK.date(), kind=3,
+            command='cmd.exe /c echo fired>> "%s"' % winpath(marker))])
+        # 10:15:01: the whole minute is left for a slow start of the agent.
+        self.start(inst, '/agent', env=clock_env(CLOCK + datetime.timedelta(seconds=16)))
+        self.assertIsNotNone(wait_window('StrevoMain', 'Strevo', 55), 'the agent did not wake the player')
+        self.assertTrue(wait_until(lambda: os.path.exists(marker), 40), 'the woken player did not carry the task out')
+        time.sleep(2)
+        with open(marker) as f:
+            self.assertEqual(f.read().split(), ['fired'])
 
     def test_exit_counts_the_background_recorders(self):
         inst = self.install()

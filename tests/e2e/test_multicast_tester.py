@@ -1,21 +1,39 @@
 """The channel list's multicast test against loopback senders: one group
-sending steadily, one silent and one sending a datagram every 100 ms. The
+sending steadily, one silent (while another group sends on its port) and one
+sending a datagram every 100 ms. The
 test is started with the list menu's command (WM_COMMAND 41004 to the main
 window); the list box then shows which channels failed with a "$" in front,
 the OSD line says the test is over, and the window answers throughout.
 """
+import os
 import socket
 import threading
 import time
+import unittest
 
-from harness import E2ETestCase, children, wait_until, windows, winauto
+from harness import RUN_DIR, E2ETestCase, children, press, wait_until, wait_window, windows, winauto, winpath
+from multicast import start_sender as start_numbered_sender
 from test_playback import write_channels
+from test_recording import RecordingHelpers
 
 TEST_CHANNELS = 41000 + 4
 
 STEADY = ('239.255.15.1', 5151)
 SILENT = ('239.255.15.2', 5152)
 SPARSE = ('239.255.15.3', 5153)
+# Another group on the silent group's port, joined on the machine by someone
+# else: its datagrams reach every socket bound to that port.
+FOREIGN = ('239.255.15.4', 5152)
+
+
+def join_elsewhere(test, group):
+    """A socket of this machine that joins `group` on the loopback interface
+    and never reads, as another program watching that channel would."""
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM, socket.IPPROTO_UDP)
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    s.bind(('0.0.0.0', group[1] + 1000))
+    s.setsockopt(socket.IPPROTO_IP, socket.IP_ADD_MEMBERSHIP, socket.inet_aton(group[0]) + socket.inet_aton('127.0.0.1'))
+    test.addCleanup(s.close)
 
 
 def start_sender(test, group, period):
@@ -48,6 +66,8 @@ class MulticastTester(E2ETestCase):
     def test_marks_the_channels_that_deliver_too_little(self):
         start_sender(self, STEADY, 0.002)
         start_sender(self, SPARSE, 0.1)
+        join_elsewhere(self, FOREIGN)
+        start_sender(self, FOREIGN, 0.002)
         inst = self.install()
         inst.enable_log()
         mrls = ['udp://@%s:%d' % STEADY, 'udp://@%s:%d' % SILENT, 'udp://@%s:%d' % SPARSE,
@@ -87,6 +107,10 @@ class MulticastTester(E2ETestCase):
                         'video window %r' % (items(), [(w.cls, w.text, w.visible) for w in children(video)]))
         self.assertGreater(time.monotonic() - start, 5.5)
         self.assertEqual(items(), ['Channel 1', '$Channel 2', '$Channel 3', '$Channel 4', 'Channel 5'])
+        told = [m for m in inst.log_messages() if 'datagrams of other groups on port' in m]
+        self.assertEqual(len(told), 1, told)
+        self.assertRegex(told[0], r'^multicast test: \d+ datagrams of other groups on port 5152 dropped, tested '
+                         r'239\.255\.15\.2$')
 
         # Again with the silent group sending: its mark goes.
         start_sender(self, SILENT, 0.002)
@@ -96,6 +120,35 @@ class MulticastTester(E2ETestCase):
         self.assertEqual(items(), ['Channel 1', 'Channel 2', '$Channel 3', '$Channel 4', 'Channel 5'])
 
 
+
+@unittest.skipUnless(os.path.exists(os.path.join(RUN_DIR, 'libvlc.dll')), 'the stand-in engine is not built')
+class TesterWhileRecording(RecordingHelpers, E2ETestCase):
+    def test_is_refused_and_the_recording_goes_on(self):
+        # The test stops playback first: started while recording, it would
+        # cut the recording and leave the player believing it still records.
+        port = 5154
+        start_numbered_sender(self, '239.255.12.1', port)
+        capture = self.empty_capture_folder('test_multicast_tester')
+        inst, trace, main = self.setup_player(port, winpath(capture) + '\\')
+        self.assertTrue(wait_until(self.playing, 15), 'the channel does not play')
+        self.record(inst, main)
+        self.assertTrue(wait_until(lambda: 'end btnrec' in inst.log_messages(), 20))
+        names = wait_until(lambda: os.listdir(capture), 10)
+        path = os.path.join(capture, names[0])
+        self.assertTrue(wait_until(lambda: os.path.getsize(path) > 50 * 1316, 15), 'the file does not grow')
+        trace.set_mark()
+        self.assertEqual(winauto('command', main, TEST_CHANNELS)[0], 0)
+        box = wait_window('#32770', 'Strevo', 15)
+        self.assertIsNotNone(box, 'the test was not refused')
+        texts = ' '.join(w.text for w in children(box))
+        self.assertIn('Идёт запись', texts)
+        self.assertTrue(press(box, 'OK', 'ОК'))
+        self.assertFalse([l for l in trace.since_mark() if l.startswith('VLC_Stop')], 'playback was stopped')
+        grown = os.path.getsize(path)
+        self.assertTrue(wait_until(lambda: os.path.getsize(path) > grown + 20 * 1316, 10),
+                        'the recording stopped')
+        self.assertRegex(self.recording_line(), r'^REC - ')
+
+
 if __name__ == '__main__':
-    import unittest
     unittest.main()

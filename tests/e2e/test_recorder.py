@@ -151,6 +151,68 @@ class BackgroundRecorder(E2ETestCase):
         # No more than a second of the stream goes with the process.
         self.assertGreaterEqual(first + count, sent_at_kill - sender.per_second)
 
+    def test_two_groups_on_one_port_are_kept_apart(self):
+        # Channel lists put every group on one port. Each recorder's socket,
+        # bound to that port, gets the datagrams of both groups joined on the
+        # machine; each file must hold its own group's alone.
+        port = 5024
+        groups = ('239.255.24.1', '239.255.24.2')
+        senders = [start_sender(self, group, port, stream=n) for n, group in enumerate(groups)]
+        folder = self.folder('shared-port')
+        inst = self.install()
+        inst.enable_log()
+        targets = [os.path.join(folder, 'group%d.ts' % n) for n in range(2)]
+        sent_before = [sender.sent for sender in senders]
+        procs = [self.start(inst, '/bgrec', 'udp://@%s:%d' % (group, port), 'ts', winpath(target), '0', 'Group',
+                            '127.0.0.1', '-1') for group, target in zip(groups, targets)]
+        self.assertTrue(wait_until(lambda: len(windows('obj_Form', 'Background recording')) == 2, 20))
+        self.assertTrue(wait_until(lambda: all(os.path.exists(t) and os.path.getsize(t) > 300 * SIZE
+                                               for t in targets), 20), 'the recordings do not grow')
+        for rec in windows('obj_Form', 'Background recording'):
+            winauto('close', rec.hwnd)
+            box = wait_window('#32770', 'Background recording', 10)
+            self.assertIsNotNone(box, 'closing a running recording asked nothing')
+            self.assertTrue(press(box, 'Да', 'Yes'))
+        for proc in procs:
+            self.assertEqual(self.wait_exit(proc, 20), 0)
+        for n, target in enumerate(targets):
+            with open(target, 'rb') as f:
+                data = f.read()
+            run = sent_run(data, n)
+            self.assertIsNotNone(run, 'recording %d is not a gapless run of its own group alone (%d bytes, %d '
+                                 'datagrams of the other group)' % (n, len(data), sum(
+                                     data[i:i + SIZE] == datagram(int.from_bytes(data[i:i + 8], 'big'), 1 - n)
+                                     for i in range(0, len(data) - SIZE + 1, SIZE))))
+            self.assertGreaterEqual(run[0], sent_before[n])
+        # Said once a recording, not once a datagram.
+        told = [m for m in inst.log_messages() if m.startswith('udp: datagrams of other groups on port %d' % port)]
+        self.assertEqual(len(told), 2, inst.log_messages())
+
+    def test_a_recording_that_writes_nothing_says_so_and_a_program_stream_goes_in_as_it_is(self):
+        # The default format, PS: a stream that is neither a transport nor a
+        # program stream gives nothing to write; the build's demo.mpg, a
+        # program stream, goes into the file as it is.
+        self.sender(5022)
+        folder = self.folder('ps')
+        demo = os.path.join(RUN_DIR, 'demo.mpg')
+        inst = self.install()
+        empty, copied = os.path.join(folder, 'nothing.mpg'), os.path.join(folder, 'demo.mpg')
+        self.start(inst, '/bgrec', 'udp://@%s:5022' % GROUP, 'ps', winpath(empty), '0', 'Nothing', '127.0.0.1', '-1')
+        self.assertTrue(wait_until(lambda: len(windows('obj_Form', 'Background recording')) == 1, 20))
+        rec = windows('obj_Form', 'Background recording')[0].hwnd
+        self.start(inst, '/bgrec', winpath(demo), 'ps', winpath(copied), '0', 'Demo', '127.0.0.1', '-1')
+        self.assertTrue(wait_until(lambda: status(rec).startswith('Status\t: Error! nothing written in this format\r'),
+                                   20), status(rec))
+        self.assertEqual(os.path.getsize(empty), 0)
+        self.assertTrue(wait_until(lambda: os.path.exists(copied) and os.path.getsize(copied) > 200_000, 20),
+                        'the program stream is not recorded')
+        with open(demo, 'rb') as f:
+            source = f.read()
+        with open(copied, 'rb') as f:
+            data = f.read()
+        self.assertEqual(data[:4], b'\x00\x00\x01\xba')
+        self.assertEqual(data, source[:len(data)], 'the program stream was not written as it is')
+
     def test_stand_by_closes_without_asking_and_seven_arguments_do(self):
         folder = self.folder('standby')
         inst = self.install()

@@ -154,6 +154,20 @@ class RecordingInThePlayer(RecordingHelpers, E2ETestCase):
         self.assertTrue(wait_until(lambda: re.fullmatch(r'REC - 00:00:\d\d - Error! cannot create the file',
                                                         self.recording_line()), 10), self.recording_line())
 
+    def test_a_format_that_writes_nothing_is_told(self):
+        # The default format, PS, of a stream the engine cannot put into it.
+        port = 5011
+        start_sender(self, GROUP, port)
+        capture = self.empty_capture_folder('test_recording_ps')
+        inst, trace, main = self.setup_player(port, winpath(capture) + '\\', fmt=0)
+        self.assertTrue(wait_until(self.playing, 15), 'the channel does not play')
+        self.record(inst, main)
+        self.assertTrue(wait_until(lambda: re.fullmatch(r'REC - 00:00:\d\d - Error! nothing written in this format',
+                                                        self.recording_line()), 15), self.recording_line())
+        names = os.listdir(capture)
+        self.assertEqual(len(names), 1, names)
+        self.assertEqual(os.path.getsize(os.path.join(capture, names[0])), 0)
+
 
 if __name__ == '__main__':
     unittest.main()

@@ -10,7 +10,8 @@ recording task in the player records through the record command with its
 file-name addition, and at its end minute its end action, the computer's
 shut-down, reaches the system call (a trace file instead of the call); a
 disabled task, "$Close" and a task on a channel past the list do nothing.
-A recording task that hands over to the agent starts it and the player
+Back-to-back recordings in the player both record, the later one listed
+first. A recording task that hands over to the agent starts it and the player
 closes at the next minute. A scheduled reload of the channel list tells its
 result in the log, not in a message box that would hold up the next task.
 """
@@ -23,7 +24,7 @@ import unittest
 
 import shedfile
 from harness import BUILD, RUN_DIR, E2ETestCase, wait_until, windows, winpath
-from multicast import start_sender
+from multicast import file_run, start_sender
 from test_playback import Trace, globals_record
 from test_recorder import status
 
@@ -141,6 +142,36 @@ class SchedulerRun(E2ETestCase):
         self.assertIn('shed: end of task Film', log)
         # Each task ran once.
         self.assertEqual(len([n for n in os.listdir(self.capture) if background.match(n)]), 1)
+
+    def test_back_to_back_recordings_both_record_whatever_the_file_order(self):
+        # One recording ends at the minute the next starts; the later one is
+        # listed first. The earlier one's end must not take the later one down.
+        inst = self.setup_player('back-to-back')
+        log_start = len(inst.log_messages())
+        m = self.next_minute()
+        shedfile.write(inst.sibling('.Shed.ini'), [
+            shed_record('Later', m + 1, m + 2, 2, channel=1, suffix='Later', after=0),
+            shed_record('Earlier', m, m + 1, 2, channel=0, suffix='Earlier', after=0),
+        ])
+        later = re.compile(r'^Later - Second-20261208-%02d%02d\d\d\.ts$' % divmod(m + 1, 60))
+        names = wait_until(lambda: [n for n in os.listdir(self.capture) if later.match(n)],
+                           self.wait_for_minute(m + 1))
+        self.assertTrue(names, os.listdir(self.capture))
+        path = os.path.join(self.capture, names[0])
+        # Still recording well into its minute.
+        self.assertTrue(wait_until(lambda: os.path.getsize(path) > 200 * 1316, 6), 'the later recording stopped')
+        grown = os.path.getsize(path)
+        time.sleep(2)
+        self.assertGreater(os.path.getsize(path), grown, 'the later recording stopped')
+        self.assertTrue(wait_until(lambda: 'shed: end of task Later' in self.log_after(inst, log_start),
+                                   self.wait_for_minute(m + 2)))
+        log = [l for l in self.log_after(inst, log_start) if l.startswith(('shed: task ', 'shed: end of task '))]
+        self.assertEqual(log, ['shed: task Earlier', 'shed: end of task Earlier', 'shed: task Later',
+                               'shed: end of task Later'])
+        earlier = [n for n in os.listdir(self.capture) if n.startswith('Earlier - First-')]
+        self.assertEqual(len(earlier), 1, os.listdir(self.capture))
+        for name in (earlier[0], names[0]):
+            self.assertIsNotNone(file_run(os.path.join(self.capture, name)), name + ' is not a gapless recording')
 
     def test_a_recording_that_hands_over_to_the_agent_closes_the_player_at_the_next_minute(self):
         inst = self.setup_player('standby')

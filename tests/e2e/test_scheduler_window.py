@@ -1,5 +1,6 @@
 """The scheduler window driven by window messages: a task made in it is saved
-by "OK" with exactly the bytes expected, "Отмена" leaves the file alone,
+by "OK" with exactly the bytes expected (a save that cannot write says so and
+keeps the window open), "Отмена" leaves the file alone,
 deleting the last task and "OK" removes the file; the list of background
 recorders shows the running recorders and finishes, hides and shows them;
 the player's menu item opens and closes the window.
@@ -75,9 +76,14 @@ class SchedulerWindow(E2ETestCase):
         winauto('click', box)
 
     def write_channels(self, inst):
+        # Read with its tags ("Читать теги M3U" on), as the player reads it:
+        # the blank, comment, option and group lines are no channels.
         with open(inst.sibling('.m3u'), 'wb') as f:
-            f.write('#EXTM3U\r\n#EXTINF:0,Первый\r\nudp://@239.255.1.1:1234\r\n'
-                    '#EXTINF:0,Второй\r\nudp://@239.255.1.2:1234\r\n'.encode('cp1251'))
+            f.write('#EXTM3U\r\n\r\n# провайдер\r\n#EXTINF:0,Первый\r\n#EXTVLCOPT:network-caching=1000\r\n'
+                    'udp://@239.255.1.1:1234\r\n\r\n#EXTINF:0,Второй\r\n#EXTGRP:Кино\r\n'
+                    'udp://@239.255.1.2:1234\r\n'.encode('cp1251'))
+        with open(inst.sibling('.ini'), 'wb') as f:
+            f.write(b'?Ext|1|\r\n')
 
     def test_a_task_made_in_the_window_is_saved_with_its_bytes(self):
         inst = self.install()
@@ -90,6 +96,8 @@ class SchedulerWindow(E2ETestCase):
         winauto('settext', child(window, ID_NAME), 'Запись новостей')
         self.tick(window, ID_MONDAY + 4)  # Friday
         self.choose(window, ID_CHANNEL, 1)
+        self.assertTrue(wait_until(lambda: winauto('text', child(window, ID_CHANNEL))[1].strip() == 'Второй', 10),
+                        winauto('text', child(window, ID_CHANNEL))[1])
         self.choose(window, ID_MODE, 2)
         winauto('settext', child(window, ID_SUFFIX), 'Новости')
         self.choose(window, ID_AFTER_END, 5)
@@ -97,9 +105,24 @@ class SchedulerWindow(E2ETestCase):
         self.assertTrue(wait_until(lambda: winauto('state', child(window, ID_START + 1))[1].split()[0] == '0', 10))
         self.assertEqual(winauto('state', child(window, ID_END))[1].split()[0], '1')
         save_png('scheduler-window')
+        path = inst.sibling('.Shed.ini')
+        # A save that cannot write (here the temporary file's place is taken
+        # by a folder) says so, and the window keeps the edits.
+        os.makedirs(path + '.new')
+        winauto('click', child(window, ID_OK))
+        box = wait_window('#32770', 'Strevo', 15)
+        self.assertIsNotNone(box, 'a failed save told nothing')
+        save_png('scheduler-save-failed')
+        texts = ' '.join(w.text for w in children(box))
+        self.assertIn('Не удалось сохранить задания планировщика в файл', texts)
+        self.assertIn(winpath(path), texts)
+        self.assertTrue(press(box, 'OK', 'ОК'))
+        self.assertFalse(os.path.exists(path))
+        self.assertIsNotNone(wait_window(SCHEDULER_CLASS, SCHEDULER_CAPTION, 2), 'the window closed')
+        self.assertEqual(winauto('text', child(window, ID_NAME))[1].strip(), 'Запись новостей')
+        os.rmdir(path + '.new')
         winauto('click', child(window, ID_OK))
         self.assertTrue(wait_gone(SCHEDULER_CLASS, SCHEDULER_CAPTION, 10), 'OK did not close the window')
-        path = inst.sibling('.Shed.ini')
         self.assertTrue(wait_until(lambda: os.path.exists(path), 5))
         with open(path, 'rb') as f:
             data = f.read()

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "scheduler/shed_file_win.h"
@@ -49,6 +51,53 @@ TEST(ShedFileOnDisk, WrittenWholeReadBackAndDeletedWhenEmpty) {
   ASSERT_TRUE(WriteShedTasksFile(path, true, {}));
   EXPECT_FALSE(FileExists(path));
   EXPECT_TRUE(WriteShedTasksFile(path, true, {}));  // nothing to delete is no failure
+}
+
+// The player and the agent read the file once a minute; a save that meets
+// such a read must not fail, and no read may see a half-written file.
+TEST(ShedFileOnDisk, ASaveThatRacesAReaderStillSaves) {
+  const std::string dir = TempDir("strevo-shed-race");
+  const std::string path = dir + "\\Player.Shed.ini";
+  ShedTask t;
+  t.TaskName = "Race";
+  ASSERT_TRUE(WriteShedTasksFile(path, true, {t}));
+  std::atomic<bool> done{false};
+  std::atomic<int> reads{0}, torn{0};
+  std::thread reader([&] {
+    std::vector<ShedTask> list;
+    while (!done) {
+      // Read straight through: a file missing for a moment is a fault too.
+      if (!ReadShedTasksFile(path, list) || list.size() != 1) ++torn;
+      ++reads;
+      Sleep(2);  // still far more often than the readers' once a minute
+    }
+  });
+  int failed = 0;
+  for (int i = 0; i < 100; ++i) failed += !WriteShedTasksFile(path, true, {t});
+  done = true;
+  reader.join();
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(torn.load(), 0);
+  EXPECT_GT(reads.load(), 0);
+}
+
+TEST(ShedFileOnDisk, ASaveThatCannotWriteLeavesTheFileAndTellsWhy) {
+  const std::string dir = TempDir("strevo-shed-blocked");
+  const std::string path = dir + "\\Player.Shed.ini";
+  ShedTask t;
+  ASSERT_TRUE(WriteShedTasksFile(path, true, {t}));
+  std::string before;
+  ASSERT_TRUE(ReadFileBytes(path, before));
+  // The temporary file's place is taken by a folder.
+  ASSERT_TRUE(CreateDirectoryW(Widen(path + ".new").c_str(), nullptr));
+  SetLastError(0);
+  EXPECT_FALSE(WriteShedTasksFile(path, false, {t, t}));
+  EXPECT_NE(GetLastError(), 0u);
+  EXPECT_FALSE(SystemErrorText(GetLastError()).empty());
+  std::string after;
+  ASSERT_TRUE(ReadFileBytes(path, after));
+  EXPECT_EQ(after, before);
+  RemoveDirectoryW(Widen(path + ".new").c_str());
 }
 
 TEST(ShedFileOnDisk, ADamagedFileGivesItsWholeRecordsOnly) {

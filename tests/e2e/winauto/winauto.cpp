@@ -43,10 +43,13 @@
 //   winauto ping <hwnd> <ms> [count] [pause-ms]  sends WM_NULL count times (default 1), pausing between;
 //                                               prints each answer's delay in ms ("-" for none within
 //                                               <ms>); exit 0 only when every one was answered in time
-//   winauto traylog <ms>                        stands in for the notification area for <ms> or until
+//   winauto traylog <ms> [refuse]               stands in for the notification area for <ms> or until
 //                                               closed: prints "ready <hwnd>", then one line per tray
 //                                               icon request (add/modify/delete/focus/version, owner
-//                                               hwnd, icon id)
+//                                               hwnd, icon id, "refused" for the first [refuse] ones,
+//                                               which it answers as failed)
+//   winauto broadcast <name>                    posts the registered message <name> to every top-level
+//                                               window (as the shell posts "TaskbarCreated")
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -386,6 +389,10 @@ int wmain(int argc, wchar_t** wargv) {
   }
   if (cmd == "show" && a.size() >= 4) return ShowWindowAsync(ParseHwnd(arg(2)), atoi(arg(3))) ? 0 : 1;
   if (cmd == "traylog" && a.size() >= 3) {
+    // [refuse]: the first that many requests are answered "failed", as a
+    // busy or restarting shell answers them (and still logged, "refused").
+    static int refuse = 0;
+    refuse = a.size() >= 4 ? atoi(arg(3)) : 0;
     // Shell_NotifyIcon hands its request to the first top-level window of this
     // class as WM_COPYDATA: dwData is the NIM_ code, wParam the owner window,
     // and Wine's record starts with the owner (32 bits) and the icon id.
@@ -397,9 +404,11 @@ int wmain(int argc, wchar_t** wargv) {
         const char* op = cds->dwData < 5 ? ops[cds->dwData] : "other";
         unsigned id = 0;
         if (cds->cbData >= 8) memcpy(&id, (const char*)cds->lpData + 4, sizeof id);
-        printf("%s\t%llx\t%u\n", op, (unsigned long long)(uintptr_t)wp, id);
+        const bool refused = refuse > 0;
+        if (refused) --refuse;
+        printf("%s\t%llx\t%u%s\n", op, (unsigned long long)(uintptr_t)wp, id, refused ? "\trefused" : "");
         fflush(stdout);
-        return TRUE;
+        return refused ? FALSE : TRUE;
       }
       if (msg == WM_CLOSE) {
         PostQuitMessage(0);
@@ -418,6 +427,10 @@ int wmain(int argc, wchar_t** wargv) {
     fflush(stdout);
     RunWindowFor(h, (UINT)atoi(arg(2)));
     return 0;
+  }
+  if (cmd == "broadcast" && a.size() >= 3) {
+    const UINT message = RegisterWindowMessageW(Wide(arg(2)).c_str());
+    return message && PostMessageW(HWND_BROADCAST, message, 0, 0) ? 0 : 1;
   }
   if (cmd == "clock") {
     printf("%llu\n", (unsigned long long)GetTickCount64());

@@ -38,10 +38,12 @@ TEST(MulticastTester, ListensOnTheChosenInterfaceAndNeverThroughAProxy) {
 
 // A socket fed by a sender on a clock of microseconds: datagrams arrive every
 // `periodUs` (never when 0); taking one costs 50 us, a sleep its full time.
-// The waiting-bytes query fails from `failAtMs` after the start on.
+// The waiting-bytes query fails from `failAtMs` after the start on. Every
+// `foreignEvery`th datagram (none when 0; all when 1) is another group's on the same port.
 class SenderOnClock : public ListenProbe {
  public:
-  explicit SenderOnClock(long long periodUs, long long failAtMs = -1) : period_(periodUs), failAt_(failAtMs) {}
+  explicit SenderOnClock(long long periodUs, long long failAtMs = -1, int foreignEvery = 0)
+      : period_(periodUs), failAt_(failAtMs), foreignEvery_(foreignEvery) {}
   long long NowMs() override { return now_ / 1000; }
   int BytesWaiting() override {
     if (failAt_ >= 0 && (now_ - kStart) / 1000 >= failAt_) return -1;
@@ -54,7 +56,7 @@ class SenderOnClock : public ListenProbe {
     if (queue_.empty()) return 0;
     const int size = queue_.front();
     queue_.pop_front();
-    return size;
+    return foreignEvery_ > 0 && ++taken_ % foreignEvery_ == 0 ? kForeignDatagram : size;
   }
   void SleepMs(int ms) override { now_ += ms * 1000LL; }
 
@@ -68,6 +70,8 @@ class SenderOnClock : public ListenProbe {
   }
   long long period_;
   long long failAt_;
+  int foreignEvery_;
+  int taken_ = 0;
   static constexpr long long kStart = 1'000'000'000;
   long long now_ = kStart;
   long long next_ = kStart;
@@ -94,6 +98,18 @@ TEST(MulticastTester, SteadyStreamsPassAndSilentOrSparseOnesAreMarked) {
   EXPECT_EQ(p.position, 20);
   EXPECT_LT(DataShare(p), 50);
   EXPECT_TRUE(FailsTest(p));
+
+  // Another group on the same port proves nothing about this one's.
+  SenderOnClock foreign(1000, -1, 1);
+  const ListenCount f = ListenForData(foreign);
+  EXPECT_EQ(f.position, 0);
+  EXPECT_GT(f.foreign, 1000);
+  EXPECT_TRUE(FailsTest(f));
+  // Nor does it spoil a steady group of its own.
+  SenderOnClock mixed(500, -1, 2);
+  const ListenCount m = ListenForData(mixed);
+  EXPECT_GT(m.foreign, 1000);
+  EXPECT_GT(DataShare(m), 80);
 }
 
 TEST(MulticastTester, AFailingQueryEndsTheListeningAndTheProgressFollowsEveryRound) {

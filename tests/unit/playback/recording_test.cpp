@@ -83,6 +83,16 @@ TEST(RecordingWatch, FileFaultsAreToldAndClearWhenTheFileGrows) {
   v.Observe(false, -1, plenty, 20000);
   v.Observe(false, -1, plenty, 40000);
   EXPECT_EQ(v.Fault(), "");
+  // Playing for seconds and the file still empty: the engine writes nothing
+  // in this format; the first bytes clear it.
+  RecordingWatch e;
+  e.Observe(true, 0, plenty, 0);
+  e.Observe(true, 0, plenty, 4999);
+  EXPECT_EQ(e.Fault(), "");
+  e.Observe(true, 0, plenty, 5000);
+  EXPECT_EQ(e.Fault(), "Error! nothing written in this format");
+  e.Observe(true, 2048, plenty, 5500);
+  EXPECT_EQ(e.Fault(), "");
   // A file that could not be created at the start is reported at once.
   RecordingWatch u;
   u.CreateFailed();

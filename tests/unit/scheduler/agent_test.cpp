@@ -1,5 +1,7 @@
 #include "scheduler/agent.h"
 
+#include "scheduler/shed_runner.h"
+
 #include <gtest/gtest.h>
 
 namespace strevo {
@@ -23,26 +25,38 @@ ShedTask TaskAt(int hour, int minute, DateTime date) {
 TEST(AgentWake, ThirtySecondsAheadFindTheNextMinutesTask) {
   const std::vector<ShedTask> tasks = {TaskAt(7, 0, EncodeDate(2026, 12, 8))};
   // 06:59:45 plus 30 s lies in 07:00.
-  auto due = DueMinuteAhead(tasks, At(8, 6, 59, 45), kAgentLookAheadDays, 0);
+  auto due = DueMinuteAhead(tasks, At(8, 6, 59, 45), kAgentLookAheadDays);
   ASSERT_TRUE(due);
   EXPECT_EQ(FormatDateTime("dd.MM.yyyy HH:mm", *due + kSecond), "08.12.2026 07:00");
   // 06:59:29 plus 30 s is still 06:59.
-  EXPECT_FALSE(DueMinuteAhead(tasks, At(8, 6, 59, 29), kAgentLookAheadDays, 0));
+  EXPECT_FALSE(DueMinuteAhead(tasks, At(8, 6, 59, 29), kAgentLookAheadDays));
   // At 07:00:10 the task's minute is found at its first tick.
-  EXPECT_TRUE(DueMinuteAhead(tasks, At(8, 7, 0, 10), kAgentLookAheadDays, 0));
+  EXPECT_TRUE(DueMinuteAhead(tasks, At(8, 7, 0, 10), kAgentLookAheadDays));
   // Another day: nothing.
-  EXPECT_FALSE(DueMinuteAhead(tasks, At(9, 6, 59, 45), kAgentLookAheadDays, 0));
+  EXPECT_FALSE(DueMinuteAhead(tasks, At(9, 6, 59, 45), kAgentLookAheadDays));
 }
 
-TEST(AgentWake, NotForAMinuteBeforeTheEarliest) {
+TEST(AgentWake, ForATaskWhoseMinuteBeganUnwatchedButNotForOneThatRan) {
   const std::vector<ShedTask> tasks = {TaskAt(7, 0, EncodeDate(2026, 12, 8))};
-  // A player that ran at 07:00 carried the task out: after it closed at
-  // 07:00:05, the agent must not start it again for that task.
-  const DateTime closed = At(8, 7, 0, 5);
-  EXPECT_FALSE(DueMinuteAhead(tasks, closed, kAgentLookAheadDays, NextMinute(closed)));
+  // The agent starting at log-on, or a player closed before its check: the
+  // task's minute has begun and the task has not run.
+  const DateTime late = At(8, 7, 0, 20);
+  auto due = DueMinuteAhead(tasks, late, kAgentLookAheadDays);
+  ASSERT_TRUE(due);
+  EXPECT_EQ(FormatDateTime("HH:mm", *due + kSecond), "07:00");
+  // A player carried it out in that minute: not again.
+  int64_t askedMinute = -1;
+  const TaskRanAt ran = [&](int64_t minute, size_t index) {
+    askedMinute = minute;
+    return index == 0;
+  };
+  EXPECT_FALSE(DueMinuteAhead(tasks, late, kAgentLookAheadDays, ran));
+  EXPECT_EQ(askedMinute, MinuteNumber(At(8, 7, 0)));
   // A task of the next minute is still found.
-  const std::vector<ShedTask> next = {TaskAt(7, 1, EncodeDate(2026, 12, 8))};
-  EXPECT_TRUE(DueMinuteAhead(next, At(8, 7, 0, 45), kAgentLookAheadDays, NextMinute(closed)));
+  const std::vector<ShedTask> both = {tasks[0], TaskAt(7, 1, EncodeDate(2026, 12, 8))};
+  due = DueMinuteAhead(both, At(8, 7, 0, 45), kAgentLookAheadDays, ran);
+  ASSERT_TRUE(due);
+  EXPECT_EQ(FormatDateTime("HH:mm", *due + kSecond), "07:01");
 }
 
 TEST(AgentWake, AFastClockLooksFurtherAheadAndFindsEveryMinute) {
@@ -50,21 +64,21 @@ TEST(AgentWake, AFastClockLooksFurtherAheadAndFindsEveryMinute) {
   EXPECT_DOUBLE_EQ(AgentLookAhead(1), kAgentLookAheadDays);
   EXPECT_DOUBLE_EQ(AgentLookAhead(60), 30.0 / 1440.0);
   const std::vector<ShedTask> tasks = {TaskAt(7, 20, EncodeDate(2026, 12, 8)), TaskAt(7, 5, EncodeDate(2026, 12, 8))};
-  auto due = DueMinuteAhead(tasks, At(8, 6, 59, 50), AgentLookAhead(60), 0);
+  auto due = DueMinuteAhead(tasks, At(8, 6, 59, 50), AgentLookAhead(60));
   ASSERT_TRUE(due);
   // The first due minute, whatever the order of the file.
   EXPECT_EQ(FormatDateTime("HH:mm", *due + kSecond), "07:05");
-  EXPECT_FALSE(DueMinuteAhead(tasks, At(8, 6, 20, 0), AgentLookAhead(60), 0));
+  EXPECT_FALSE(DueMinuteAhead(tasks, At(8, 6, 20, 0), AgentLookAhead(60)));
 }
 
 TEST(AgentWake, WeekDaysAcrossMidnight) {
   ShedTask t = TaskAt(0, 0, EncodeDate(2000, 1, 1));
   t.WeekDays[4] = 1;  // Friday; 11 December 2026 is one
   const std::vector<ShedTask> tasks = {t};
-  EXPECT_TRUE(DueMinuteAhead(tasks, At(10, 23, 59, 40), kAgentLookAheadDays, 0));
-  EXPECT_FALSE(DueMinuteAhead(tasks, At(9, 23, 59, 40), kAgentLookAheadDays, 0));
+  EXPECT_TRUE(DueMinuteAhead(tasks, At(10, 23, 59, 40), kAgentLookAheadDays));
+  EXPECT_FALSE(DueMinuteAhead(tasks, At(9, 23, 59, 40), kAgentLookAheadDays));
   t.Enabled = 0;
-  EXPECT_FALSE(DueMinuteAhead({t}, At(10, 23, 59, 40), kAgentLookAheadDays, 0));
+  EXPECT_FALSE(DueMinuteAhead({t}, At(10, 23, 59, 40), kAgentLookAheadDays));
 }
 
 TEST(AgentMinutes, OncePerMinute) {

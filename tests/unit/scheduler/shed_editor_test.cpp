@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "playback/playlist_tags.h"
+
 
 namespace strevo {
 namespace {
@@ -79,6 +81,19 @@ TEST(SchedulerChannels, AListWithAByteOrderMarkIsUtf8AndNoFileHasNoChannels) {
   ASSERT_EQ(titles.size(), 1u);
   EXPECT_EQ(titles[0], "Канал a");
   EXPECT_TRUE(SchedulerChannelTitles("", Upper).empty());
+}
+
+// With "Читать теги M3U" on the player skips blank, option, group and comment
+// lines; the window must number the channels the same way.
+TEST(SchedulerChannels, ATaggedListIsNumberedAsThePlayerNumbersIt) {
+  const std::string_view list =
+      "#EXTM3U\r\n\r\n# a comment\r\n#EXTINF:0 group-title=\"News\",First\r\n#EXTVLCOPT:network-caching=1000\r\n"
+      "udp://@239.0.0.1:1234\r\n\r\n#EXTINF:0,Second\r\n#EXTGRP:Films\r\nudp://@239.0.0.2:1234\r\n";
+  const auto titles = SchedulerChannelTitles(list, Upper, true);
+  EXPECT_EQ(titles, (std::vector<std::string>{"First", "Second"}));
+  const ChannelList played = ParseTaggedPlaylist(list, "", Upper);
+  ASSERT_EQ(played.titles.size(), 3u);
+  EXPECT_EQ(titles[1], played.titles[2]);
 }
 
 TEST(SchedulerTexts, ListsOfTheEditor) {

@@ -61,6 +61,24 @@ TEST(ShedMacros, ValuesCannotMakeTheExpansionRunOn) {
   EXPECT_EQ(ExpandMacros("%name%", v), "%dur%-192.168.0.10");
 }
 
+// Titles and addresses come from a downloaded list.
+TEST(ShedMacros, ChannelValuesCannotBreakTheCommandLineOrLeaveTheFolder) {
+  MacroValues v = Sample();
+  const std::string preset =
+      "\"%self%\" /bgrec \"%mrl%\" ps \"%capdir%%subfn% - %name%-%date%-%time%.mpg\" %dur% \"%name%\" \"%ip%\"";
+  v.channelName = "Say \"hi\"\r\n\t";
+  v.channelMrl = "udp://@239.1.1.1:1234\" \"evil";
+  EXPECT_EQ(ExpandMacros(preset, v),
+            "\"C:\\TV\\Strevo.exe\" /bgrec \"udp://@239.1.1.1:1234 evil\" ps \"D:\\Rec\\Кино - Say "
+            "hi-20261208-210509.mpg\" 210 \"Say hi\" \"192.168.0.10\"");
+  v.channelName = "..\\..\\Users\\Public\\x";
+  EXPECT_EQ(ExpandMacros("%capdir%%name%.ts", v), "D:\\Rec\\.._.._Users_Public_x.ts");
+  v.channelName = "a|b>c<d?e*f:g/h";
+  EXPECT_EQ(ExpandMacros("%name%", v), "a_b_c_d_e_f_g_h");
+  v.channelName = "..";
+  EXPECT_EQ(ExpandMacros("%capdir%%name%\\x", v), "D:\\Rec\\__\\x");
+}
+
 TEST(ShedMacros, PlayerCommandsAreExactTexts) {
   EXPECT_EQ(ClassifyShedCommand("$updatetvg"), ShedCommand::UpdateGuide);
   EXPECT_EQ(ClassifyShedCommand("$updatem3u"), ShedCommand::UpdateChannels);

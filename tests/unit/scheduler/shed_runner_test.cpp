@@ -1,6 +1,10 @@
 #include "scheduler/shed_runner.h"
 
+#include "scheduler/shed_runs.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace strevo {
 namespace {
@@ -12,6 +16,7 @@ struct FakeHost : ShedHost {
   int reads = 0;
   bool playing = false;
   bool recording = false;
+  uint64_t serial = 0;
   std::vector<std::string> titles{"Файл или поток", "One", "Two", "Three"};
   std::vector<std::string> mrls{"?", "udp://@239.0.0.1:1234", "udp://@239.0.0.2:1234", "http://x/3"};
   std::string capdir = "C:\\Rec";
@@ -25,6 +30,7 @@ struct FakeHost : ShedHost {
   }
   bool IsPlaying() override { return playing; }
   bool RecordingShown() override { return recording; }
+  uint64_t RecordingSerial() override { return serial; }
   int ChannelEntries() override { return static_cast<int>(titles.size()); }
   std::string ChannelTitle(int entry) override { return titles.at(entry); }
   std::string ChannelMrl(int entry) override { return mrls.at(entry); }
@@ -47,10 +53,12 @@ struct FakeHost : ShedHost {
   }
   void Record(const std::string& suffix) override {
     recording = playing = true;
+    ++serial;
     calls.push_back("record [" + suffix + "]");
   }
   void ToggleRecord() override {
     recording = !recording;
+    if (recording) ++serial;
     calls.push_back("toggle record");
   }
   void StopPlayback() override {
@@ -67,6 +75,9 @@ struct FakeHost : ShedHost {
   void RunPlayerCommand(ShedCommand c) override { calls.push_back("command " + std::to_string(static_cast<int>(c))); }
   void ShutDownComputer() override { calls.push_back("shut down"); }
   void Log(const std::string& line) override { calls.push_back("log " + line); }
+  ShedRuns runs;  // the run record, shared by the players of a test
+  bool TaskRan(int64_t minute, uint64_t key) override { return runs.Ran(minute, key); }
+  void RecordTaskRun(int64_t minute, uint64_t key) override { runs.Add(minute, key); }
 
   // The actions alone, without log lines and the capture folder's repair.
   std::vector<std::string> Actions() const {
@@ -221,25 +232,33 @@ TEST(ShedRunner, DeferredCloseAtTheNextMinuteUnlessPlaying) {
 }
 
 TEST(ShedRunner, EndActionsOfRecordings) {
-  auto endOf = [](int afterEnd, bool recording) {
+  // `recording`: what runs at the end: the task's own recording (1), none
+  // (0), or one the user started by hand meanwhile (2).
+  auto endOf = [](int afterEnd, int recording) {
     FakeHost host;
     ShedTask t = Task("r", 23, 30, 0, 30);
     t.WeekDays = {0, 0, 0, 0, 1, 0, 0};  // Friday
     t.AfterEnd = afterEnd;
     host.file = {t};
-    host.recording = host.playing = recording;
     ShedRunner run;
+    run.Check(At(11, 23, 30, 5), host);  // Friday 23:30: the task records
+    if (recording != 1) host.recording = host.playing = false;
+    if (recording == 2) host.Record("by hand");
+    host.calls.clear();
     run.Check(At(12, 0, 30, 15), host);  // Saturday 00:30
     return host.Actions();
   };
-  EXPECT_EQ(endOf(kAfterEndStop, true), (Calls{"end recording"}));
-  EXPECT_EQ(endOf(kAfterEndKeepWatching, true), (Calls{"toggle record"}));
-  EXPECT_EQ(endOf(kAfterEndStandby, true), (Calls{"agent", "close"}));
-  EXPECT_EQ(endOf(kAfterEndExit, true), (Calls{"close"}));
-  EXPECT_EQ(endOf(kAfterEndShutDown, true), (Calls{"shut down"}));
-  EXPECT_TRUE(endOf(kAfterEndNothing, true).empty());
+  EXPECT_EQ(endOf(kAfterEndStop, 1), (Calls{"end recording"}));
+  EXPECT_EQ(endOf(kAfterEndKeepWatching, 1), (Calls{"toggle record"}));
+  EXPECT_EQ(endOf(kAfterEndStandby, 1), (Calls{"agent", "close"}));
+  EXPECT_EQ(endOf(kAfterEndExit, 1), (Calls{"close"}));
+  EXPECT_EQ(endOf(kAfterEndShutDown, 1), (Calls{"shut down"}));
+  EXPECT_TRUE(endOf(kAfterEndNothing, 1).empty());
   // No in-player recording at the end: nothing (a background one ends by itself).
-  EXPECT_TRUE(endOf(kAfterEndShutDown, false).empty());
+  EXPECT_TRUE(endOf(kAfterEndShutDown, 0).empty());
+  // A recording the user started by hand is not the task's to end.
+  EXPECT_TRUE(endOf(kAfterEndStop, 2).empty());
+  EXPECT_TRUE(endOf(kAfterEndShutDown, 2).empty());
 
   // A recording of no length runs until stopped: it does not end where it starts.
   FakeHost host;
@@ -249,6 +268,104 @@ TEST(ShedRunner, EndActionsOfRecordings) {
   ShedRunner run;
   run.Check(At(8, 22, 0), host);
   EXPECT_EQ(host.Actions(), (Calls{"select 1", "record []"}));
+}
+
+// A task that ends at 07:00 and one that starts at 07:00 both record,
+// whichever comes first in the file.
+TEST(ShedRunner, BackToBackRecordingsInEitherOrder) {
+  for (int afterEnd : {kAfterEndStop, kAfterEndKeepWatching}) {
+    for (bool laterFirst : {true, false}) {
+      SCOPED_TRACE(std::to_string(afterEnd) + (laterFirst ? " later first" : " earlier first"));
+      FakeHost host;
+      ShedRunner run;
+      ShedTask early = Task("early", 6, 0, 7, 0);
+      early.AfterEnd = afterEnd;
+      ShedTask late = Task("late", 7, 0, 8, 0);
+      late.ChannelIndex = 1;
+      late.AfterEnd = afterEnd;
+      host.file = laterFirst ? std::vector<ShedTask>{late, early} : std::vector<ShedTask>{early, late};
+      run.Check(At(8, 6, 0), host);
+      host.calls.clear();
+      run.Check(At(8, 7, 0), host);
+      const std::string end = afterEnd == kAfterEndStop ? "end recording" : "toggle record";
+      EXPECT_EQ(host.Actions(), (Calls{end, "select 2", "record []"}));
+      EXPECT_TRUE(host.recording);
+      // The later task's end is its own.
+      host.calls.clear();
+      run.Check(At(8, 8, 0), host);
+      EXPECT_EQ(host.Actions(), (Calls{end}));
+      EXPECT_FALSE(host.recording);
+    }
+  }
+}
+
+// Players come and go within a minute (a restart, a close before the next
+// check, a hand-over to the agent): each task minute runs exactly once.
+TEST(ShedRunner, ATaskMinuteRunsOnceAcrossPlayers) {
+  FakeHost host;
+  ShedTask cmd = Kind(Task("cmd", 7, 0, 7, 30), 3);
+  cmd.CommandLine = "x";
+  ShedTask copy = cmd;  // a copied task is a task of its own
+  host.file = {cmd, copy};
+  {
+    ShedRunner first;
+    first.Check(At(8, 7, 0, 5), host);
+  }
+  EXPECT_EQ(host.Actions(), (Calls{"run x", "run x"}));
+  // Started again within the minute: nothing runs twice.
+  host.calls.clear();
+  ShedRunner again;
+  again.Check(At(8, 7, 0, 40), host);
+  EXPECT_TRUE(host.Actions().empty());
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "log shed: task already run: cmd"), 2);
+  // The next day's minute is a minute of its own.
+  host.calls.clear();
+  cmd.WeekDays = copy.WeekDays = {1, 1, 1, 1, 1, 1, 1};
+  host.file = {cmd};
+  again.Check(At(9, 7, 0, 5), host);
+  EXPECT_EQ(host.Actions(), (Calls{"run x"}));
+}
+
+TEST(ShedRuns, TheRecordReadsBackDropsOldRunsAndPassesOverDamage) {
+  ShedRuns runs;
+  runs.Add(100, 0xABCDEF0123456789ull);
+  runs.Add(5000, 7);
+  const ShedRuns back = ShedRuns::Parse(runs.Text(0) + "junk\r\n12 \r\n 5\r\n13 xyz\r\n14 5 6\r\n");
+  EXPECT_TRUE(back.Ran(100, 0xABCDEF0123456789ull));
+  EXPECT_TRUE(back.Ran(5000, 7));
+  EXPECT_FALSE(back.Ran(100, 7));
+  EXPECT_EQ(back.Text(0), runs.Text(0));
+  EXPECT_EQ(ShedRuns::Parse(runs.Text(101)).Text(0), "5000 7\r\n");
+  // Keys tell tasks apart by what they are, copies by their place among equals.
+  ShedTask a = Task("a", 7, 0, 8, 0), b = a;
+  b.ChannelIndex = 2;
+  const auto keys = TaskRunKeys({a, b, a});
+  EXPECT_NE(keys[0], keys[1]);
+  EXPECT_NE(keys[0], keys[2]);
+  EXPECT_EQ(TaskRunKeys({a})[0], keys[0]);
+}
+
+TEST(ShedRunner, AStartAfterAnEndThatClosesThePlayerIsLeftToTheNextPlayer) {
+  for (int afterEnd : {kAfterEndStandby, kAfterEndExit}) {
+    FakeHost host;
+    ShedTask early = Task("early", 6, 0, 7, 0);
+    early.AfterEnd = afterEnd;
+    ShedTask late = Task("late", 7, 0, 8, 0);
+    late.ChannelIndex = 1;
+    host.file = {late, early};
+    ShedRunner closing;
+    closing.Check(At(8, 6, 0), host);
+    host.calls.clear();
+    closing.Check(At(8, 7, 0, 5), host);
+    // The closing player would cut the recording it started.
+    EXPECT_EQ(host.Actions(), afterEnd == kAfterEndStandby ? (Calls{"agent", "close"}) : (Calls{"close"}));
+    // The player the agent wakes in the same minute records it.
+    host.calls.clear();
+    host.recording = host.playing = false;
+    ShedRunner woken;
+    woken.Check(At(8, 7, 0, 40), host);
+    EXPECT_EQ(host.Actions(), (Calls{"select 2", "record []"}));
+  }
 }
 
 TEST(ShedRunner, CommandsMacrosAndChannelsThatDoNotExist) {
