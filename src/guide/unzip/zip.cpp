@@ -8,66 +8,23 @@
 #include "base/codepage.h"
 #include "guide/unzip/crc32.h"
 #include "guide/unzip/decoders.h"
+#include "guide/unzip/zip_records.h"
 
 namespace strevo {
 namespace {
 
+using namespace zip_records;
+
 constexpr uint32_t kLocalSig = 0x04034B50;
 constexpr uint32_t kCentralSig = 0x02014B50;
-constexpr uint32_t kEndSig = 0x06054B50;
 constexpr uint32_t kDescriptorSig = 0x08074B50;
-constexpr uint32_t kEnd64Sig = 0x06064B50;
-constexpr uint32_t kEnd64LocatorSig = 0x07064B50;
-constexpr uint32_t kEnd64RecordSize = 56;
-constexpr uint32_t kEnd64LocatorSize = 20;
-constexpr uint16_t kZip64ExtraTag = 0x0001;
-constexpr uint32_t kMarked32 = 0xFFFFFFFFu;  // "the value is in the ZIP64 extra field"
 constexpr uint32_t kLocalHeaderSize = 30;
 constexpr uint32_t kCentralHeaderSize = 46;
-constexpr uint32_t kEndRecordSize = 22;
-constexpr uint32_t kSearchBlock = 4096;
 
 constexpr uint16_t kFlagEncrypted = 0x0001;
 constexpr uint16_t kFlagDescriptor = 0x0008;
 constexpr uint16_t kFlagStrongEncryption = 0x0040;
 constexpr uint16_t kFlagUtf8 = 0x0800;
-
-inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-inline uint64_t Le64(const uint8_t* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
-
-// The values a ZIP64 extra field holds for the ones marked 0xFFFFFFFF, in the
-// field's fixed order (size, compressed size, header offset); each marked
-// value is replaced. False when a marked value is missing from the field or
-// does not fit in 32 bits (an entry of 4 GB or more, far beyond any guide).
-bool ApplyZip64Extra(const uint8_t* extra, uint32_t extra_len, uint32_t* const values[3]) {
-  bool marked = false;
-  for (int i = 0; i < 3; ++i) marked = marked || (values[i] && *values[i] == kMarked32);
-  if (!marked) return true;
-  for (uint32_t at = 0; at + 4 <= extra_len;) {
-    const uint16_t tag = Le16(extra + at), len = Le16(extra + at + 2);
-    if (len > extra_len - at - 4) break;
-    if (tag == kZip64ExtraTag) {
-      const uint8_t* q = extra + at + 4;
-      uint32_t left = len;
-      for (int i = 0; i < 3; ++i) {
-        if (!values[i] || *values[i] != kMarked32) continue;
-        if (left < 8) return false;
-        const uint64_t v = Le64(q);
-        if (v >= kMarked32) return false;
-        *values[i] = static_cast<uint32_t>(v);
-        q += 8;
-        left -= 8;
-      }
-      return true;
-    }
-    at += 4 + len;
-  }
-  return false;
-}
 
 ZipClock& ClockOf(const ZipEnv& env) { return env.clock ? *env.clock : SteadyZipClock(); }
 
@@ -162,29 +119,6 @@ int ParseCentral(const TZipRec& rec, uint32_t pos, CentralEntry& e) {
   std::replace(e.name.begin(), e.name.end(), '/', '\\');
   e.next = static_cast<uint32_t>(pos + total);
   return kZipOk;
-}
-
-// Finds the end-of-central-directory record, searching backwards block by block.
-bool FindEndRecord(ZipReader& reader, uint64_t* end_pos, uint8_t record[kEndRecordSize]) {
-  const uint64_t size = reader.Size();
-  if (size < kEndRecordSize) return false;
-  std::vector<uint8_t> block(kSearchBlock);
-  uint64_t start = size > kSearchBlock ? size - kSearchBlock : 0;
-  for (;;) {
-    const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(kSearchBlock, size - start));
-    if (!reader.ReadAt(start, block.data(), n)) return false;
-    for (uint32_t i = n >= 4 ? n - 4 + 1 : 0; i-- > 0;) {
-      if (Le32(block.data() + i) != kEndSig) continue;
-      const uint64_t at = start + i;
-      if (size - at < kEndRecordSize) continue;
-      if (!reader.ReadAt(at, record, kEndRecordSize)) return false;
-      *end_pos = at;
-      return true;
-    }
-    if (start == 0) return false;
-    // Overlap so a signature across the block border is not missed.
-    start = start > kSearchBlock - kEndRecordSize ? start - (kSearchBlock - kEndRecordSize) : 0;
-  }
 }
 
 int FillCursor(TZipRec& rec, const CentralEntry& e) {
@@ -454,30 +388,8 @@ int ZipFirstEntry(const std::string& archive_path, TZipRec& rec, const ZipEnv& e
     ZipCloseEntries(rec);
     return kZipOpenError;
   }
-  uint64_t dir_size = Le32(end + 12);
-  uint64_t dir_offset = Le32(end + 16);
-  // Where the directory's end lies: the end record, or the ZIP64 end record
-  // that comes before it when the end record marks its values as held there.
-  uint64_t dir_end = end_pos;
-  if (dir_size == kMarked32 || dir_offset == kMarked32 || Le16(end + 8) == 0xFFFF || Le16(end + 10) == 0xFFFF) {
-    uint8_t locator[kEnd64LocatorSize], end64[kEnd64RecordSize];
-    if (end_pos >= kEnd64LocatorSize + kEnd64RecordSize &&
-        reader.ReadAt(end_pos - kEnd64LocatorSize, locator, kEnd64LocatorSize) &&
-        Le32(locator) == kEnd64LocatorSig) {
-      // The record's recorded offset, or right before the locator when the
-      // archive has bytes in front that its offsets do not count.
-      uint64_t at = Le64(locator + 8);
-      if (!(reader.ReadAt(at, end64, kEnd64RecordSize) && Le32(end64) == kEnd64Sig)) {
-        at = end_pos - kEnd64LocatorSize - kEnd64RecordSize;
-        if (!(reader.ReadAt(at, end64, kEnd64RecordSize) && Le32(end64) == kEnd64Sig)) at = UINT64_MAX;
-      }
-      if (at != UINT64_MAX) {
-        dir_size = Le64(end64 + 40);
-        dir_offset = Le64(end64 + 48);
-        dir_end = at;
-      }
-    }
-  }
+  uint64_t dir_size = 0, dir_offset = 0, dir_end = 0;
+  DirectoryPlace(reader, end_pos, end, &dir_size, &dir_offset, &dir_end);
   if (dir_size > end_pos || dir_offset > end_pos) {
     ZipCloseEntries(rec);
     return kZipBadDirectory;
