@@ -9,6 +9,8 @@
 #include "playback/settings_map.h"
 #include "ui/commands_win.h"
 #include "ui/desktop_mode_win.h"
+#include "ui/directshow_host_win.h"
+#include "ui/player_host_win.h"
 #include "ui/docking_win.h"
 #include "ui/guide_export_win.h"
 #include "ui/guide_ui_win.h"
@@ -18,6 +20,7 @@
 #include "ui/scheduler_window_win.h"
 #include "ui/settings_layout.h"
 #include "ui/settings_win.h"
+#include "ui/status_tick_win.h"
 #include "ui/video_input_win.h"
 #include "win/util_win.h"
 
@@ -35,6 +38,8 @@ void ToggleChannelList(MainWindow& mw) {
   // Above the engine's picture.
   if (IsWindowVisible(mw.lstPlaylist)) SetWindowPos(mw.lstPlaylist, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SelectListChannel(mw, mw.channelSelectorIndex);
+  FitEngineHost(mw);
+  FitDirectShowHost(mw);
   LayOutVideoWindow(mw);
 }
 
@@ -156,8 +161,12 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case ControlPanel:
       ToggleWindow(mw.hwnd);
       if (!IsWindowVisible(mw.hwnd) && IsWindowVisible(mw.frmVideo)) SetForegroundWindow(mw.frmVideo);
+      ApplyTaskbarState(mw);
       break;
-    case VideoWindow: ToggleWindow(mw.frmVideo); break;
+    case VideoWindow:
+      ToggleWindow(mw.frmVideo);
+      ApplyTaskbarState(mw);
+      break;
     case VideoSize: SetVideoSize(mw, command.a, command.b); break;
 
     case Play: PlayButton(mw); break;
@@ -214,6 +223,7 @@ void RunCommand(MainWindow& mw, const Command& command) {
       ShowWindow(mw.hwnd, SW_MINIMIZE);
       ShowWindow(mw.hwnd, SW_HIDE);
       if (!mw.docked) ShowWindow(mw.frmVideo, SW_HIDE);
+      ApplyTaskbarState(mw);  // the tray icon, at once
       break;
     case Restore: RestoreWindows(mw); break;
     case Standby:

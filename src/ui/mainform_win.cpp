@@ -155,7 +155,9 @@ void DrawBarLabel(MainWindow& mw, const DRAWITEMSTRUCT* di) {
   OffsetRect(&shadow, 1, 1);
   SetTextColor(di->hDC, f.palette.Shadow());
   if (id != kLblVersion) DrawTextW(di->hDC, text.c_str(), -1, &shadow, format);
-  SetTextColor(di->hDC, id == kLblCaption2 ? f.palette.Highlight() : f.palette.Text());
+  SetTextColor(di->hDC, id == kLblMuteSign   ? RGB(255, 0, 0)
+                        : id == kLblCaption2 ? f.palette.Highlight()
+                                             : f.palette.Text());
   DrawTextW(di->hDC, text.c_str(), -1, &item, format);
   SelectObject(di->hDC, old);
 }
@@ -411,7 +413,14 @@ void BuildMainForm(MainWindow& mw) {
                                          kCbChannelSelector, channelFont);
 
   // Volume and position: progress bars used as sliders.
-  f.controls[kPbVolume] = Child(f.bottomBar, PROGRESS_CLASSW, L"", WS_VISIBLE | PBS_SMOOTH, 148, 30, 60, 9, kPbVolume,
+  // The mute glyph beside the mute button, shown while the sound is off.
+  {
+    std::wstring glyph;
+    HFONT font = PickGlyphFont(L"Marlett", L'r', L"\x00D7", -11, true, glyph);
+    f.controls[kLblMuteSign] = Child(f.bottomBar, L"STATIC", glyph.c_str(), SS_OWNERDRAW | SS_NOTIFY, 146, 27, 14, 15,
+                                     kLblMuteSign, font ? font : f.tahoma);
+  }
+  f.controls[kPbVolume] = Child(f.bottomBar, PROGRESS_CLASSW, L"", WS_VISIBLE | PBS_SMOOTH, 161, 30, 47, 9, kPbVolume,
                                 nullptr);
   f.controls[kPbPosition] = Child(f.bottomBar, PROGRESS_CLASSW, L"", WS_VISIBLE | PBS_SMOOTH, 214, 30, 56, 9,
                                   kPbPosition, nullptr);

@@ -2,16 +2,22 @@
 sending steadily, one silent and one sending a datagram every 100 ms. The
 test is started with the list menu's command (WM_COMMAND 41004 to the main
 window); the list box then shows which channels failed with a "$" in front,
-the OSD line says the test is over, and the window answers throughout.
+the OSD line says the test is over, and the window answers throughout. The
+list draws the marked channels red, from its own entries.
 """
+import os
 import socket
+import struct
 import threading
 import time
 
-from harness import E2ETestCase, children, wait_until, windows, winauto
+from harness import BUILD, E2ETestCase, children, wait_until, windows, winauto
 from test_playback import write_channels
+from test_view import save_windows_png
 
 TEST_CHANNELS = 41000 + 4
+MENU_CHANNEL_LIST = 40000 + 6
+ROW = 45  # the full view's row height
 
 STEADY = ('239.255.15.1', 5151)
 SILENT = ('239.255.15.2', 5152)
@@ -44,6 +50,27 @@ def start_sender(test, group, period):
     test.addCleanup(end)
 
 
+def red_rows(name, box, rows):
+    """The rows of the list box whose title line holds red in the screenshot saved as `name`."""
+    with open(os.path.join(BUILD, 'e2e', name + '.bmp'), 'rb') as f:
+        data = f.read()
+    offset, = struct.unpack_from('<I', data, 10)
+    width, height, _, bpp = struct.unpack_from('<iiHH', data, 18)
+    step, stride = bpp // 8, (width * (bpp // 8) + 3) & ~3
+
+    def pixel(x, y):
+        at = offset + (y if height < 0 else abs(height) - 1 - y) * stride + x * step
+        b, g, r = data[at:at + 3]
+        return r, g, b
+    found = set()
+    for row in range(rows):
+        top = box.y + row * ROW
+        if any(r >= 200 and g <= 60 and b <= 60 for y in range(top + 1, top + 17)
+               for x in range(box.x + 2, box.x + box.w - 20) for r, g, b in [pixel(x, y)]):
+            found.add(row)
+    return found
+
+
 class MulticastTester(E2ETestCase):
     def test_marks_the_channels_that_deliver_too_little(self):
         start_sender(self, STEADY, 0.002)
@@ -72,6 +99,8 @@ class MulticastTester(E2ETestCase):
             return out.splitlines()
 
         self.assertEqual(items(), ['$Channel 1', 'Channel 2', 'Channel 3', '$Channel 4', 'Channel 5'])
+        winauto('command', main, MENU_CHANNEL_LIST)
+        self.assertTrue(wait_until(lambda: [w for w in children(video) if w.hwnd == box and w.visible], 10))
 
         def osd_done():
             return any(w.text.strip() == 'MultiCast testing finished!' and w.visible for w in children(video))
@@ -87,6 +116,12 @@ class MulticastTester(E2ETestCase):
                         'video window %r' % (items(), [(w.cls, w.text, w.visible) for w in children(video)]))
         self.assertGreater(time.monotonic() - start, 5.5)
         self.assertEqual(items(), ['Channel 1', '$Channel 2', '$Channel 3', '$Channel 4', 'Channel 5'])
+        # Drawn as the entries read: the mark the test took away is no longer red.
+        shown = [w for w in children(video) if w.hwnd == box][0]
+        def drawn():
+            save_windows_png('tester-silent-red', video)
+            return red_rows('tester-silent-red', shown, 4)
+        self.assertTrue(wait_until(lambda: drawn() == {1, 2, 3}, 5), drawn())
 
         # Again with the silent group sending: its mark goes.
         start_sender(self, SILENT, 0.002)
