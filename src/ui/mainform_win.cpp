@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "base/eventlog.h"
 #include "ui/command_dispatch_win.h"
 #include "ui/geometry.h"
 #include "ui/input.h"
@@ -33,6 +34,7 @@ struct ButtonDef {
 const wchar_t* const kFallbackFonts[] = {L"DejaVu Sans", L"Arial Unicode MS", L"Segoe UI Symbol", L"Tahoma"};
 
 constexpr int kB = 19;  // glyph button size
+constexpr int kGrip = 12;  // the resize grip in the bottom bar's corner
 
 // x < 0 counts from the right edge of the bar.
 const ButtonDef kButtons[] = {
@@ -62,7 +64,7 @@ const ButtonDef kButtons[] = {
     {kBtnVolumeDown, kBottom, 86, 25, kB, kB, L"Webdings", L'\x36', L"-", "Громкость ниже"},
     {kBtnVolumeUp, kBottom, 106, 25, kB, kB, L"Webdings", L'\x35', L"+", "Громкость выше"},
     {kBtnMute, kBottom, 126, 25, kB, kB, L"Webdings", L'\x55', L"M", "Включить / Выключить звук"},
-    {kBtnSettings, kBottom, -1 * (kB + 1) - 2, 25, kB, kB, L"Webdings", L'\x40', L"\x2699", "Настройки"},
+    {kBtnSettings, kBottom, -1 * (kB + 1) - kGrip - 2, 25, kB, kB, L"Webdings", L'\x40', L"\x2699", "Настройки"},
 };
 
 void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
@@ -179,6 +181,54 @@ LRESULT CALLBACK SliderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
     return 0;
   }
   if (msg == WM_LBUTTONUP) return 0;
+  return DefSubclassProc(h, msg, wp, lp);
+}
+
+// The resize grip: a press, unless the video is full screen, sizes the main
+// window from its bottom-right corner when the video is docked in it, else the
+// video window; the pointer's way from the press is the size's change.
+struct GripDrag {
+  HWND target = nullptr;
+  POINT start{};
+  SIZE size{};
+  int minWidth = 0, minHeight = 0;
+};
+
+LRESULT CALLBACK GripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  static GripDrag drag;
+  auto* mw = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(GetParent(h), GWLP_USERDATA));
+  switch (msg) {
+    case WM_SETCURSOR:
+      SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
+      return TRUE;
+    case WM_LBUTTONDOWN: {
+      if (!mw || (!mw->docked && IsZoomed(mw->frmVideo))) return 0;
+      drag.target = mw->docked ? mw->hwnd : mw->frmVideo;
+      GetCursorPos(&drag.start);
+      RECT r{};
+      GetWindowRect(drag.target, &r);
+      drag.size = {r.right - r.left, r.bottom - r.top};
+      drag.minWidth = mw->docked ? std::max(mw->minMainWidth, kBarWidth) : 40;
+      drag.minHeight = mw->docked ? mw->minMainHeight : 30;
+      SetCapture(h);
+      LogLine("grip resize");
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      if (drag.target && GetCapture() == h) {
+        POINT p{};
+        GetCursorPos(&p);
+        SetWindowPos(drag.target, nullptr, 0, 0, std::max<LONG>(drag.minWidth, drag.size.cx + p.x - drag.start.x),
+                     std::max<LONG>(drag.minHeight, drag.size.cy + p.y - drag.start.y),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (msg == WM_LBUTTONUP) ReleaseCapture();
+      }
+      return 0;
+    case WM_CAPTURECHANGED:
+      drag.target = nullptr;
+      return 0;
+  }
   return DefSubclassProc(h, msg, wp, lp);
 }
 
@@ -348,7 +398,8 @@ void LayoutMainForm(MainWindow& mw) {
   }
   const int rightButtons = 5 * (kB + 1) + 4;
   MoveWindow(f.Control(kLblCurrentChannel), 146, 3, w - rightButtons - 146 - 2, 17, TRUE);
-  const int settingsX = w - (kB + 1) - 2;
+  const int settingsX = w - (kB + 1) - kGrip - 2;
+  MoveWindow(f.Control(kLblGrip), w - kGrip, mw.bottomBarHeight - kGrip, kGrip, kGrip, TRUE);
   MoveWindow(f.Control(kLblTime), settingsX - 112, 27, 110, 16, TRUE);
   MoveWindow(f.Control(kPbPosition), 214, 30, std::max(10, settingsX - 112 - 214 - 4), 9, TRUE);
   MoveWindow(f.Control(kPbTransfer), 118, 8, std::max(10, w - 118 - 4 * (kB + 1) - 12), 6, TRUE);
@@ -413,6 +464,14 @@ void BuildMainForm(MainWindow& mw) {
                                          kCbChannelSelector, channelFont);
 
   // Volume and position: progress bars used as sliders.
+  // The resize grip in the bottom bar's right corner.
+  {
+    std::wstring glyph;
+    HFONT font = PickGlyphFont(L"Marlett", L'o', L"\x25E2", -12, false, glyph);
+    f.controls[kLblGrip] = Child(f.bottomBar, L"STATIC", glyph.c_str(), WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, 0,
+                                 kGrip, kGrip, kLblGrip, font ? font : f.tahoma);
+    SetWindowSubclass(f.Control(kLblGrip), GripProc, 1, 0);
+  }
   // The mute glyph beside the mute button, shown while the sound is off.
   {
     std::wstring glyph;

@@ -10,6 +10,7 @@ from test_config_channels import LIST, NEW_LIST, ListServer, read_ini
 MENU_BASE = 40000
 MENU_SETTINGS, MENU_TO_TRAY = 51, 53
 LIST_SOURCE, REFRESH_LIST, REFRESH_GUIDE = 1102, 1104, 1107
+GRIP = 2111
 CB_SETCURSEL, WM_COMMAND, CBN_SELCHANGE = 0x14E, 0x111, 1
 
 
@@ -123,16 +124,33 @@ class SettingsWindow(E2ETestCase):
 
 
 class Docking(E2ETestCase):
-    def test_dock_button_undocks_and_docks_again(self):
+    def rect(self, hwnd):
+        return tuple(int(v) for v in winauto('rect', hwnd)[1].split())
+
+    def drag_grip(self, main, dx, dy):
+        x, y, w, h = self.rect(winauto('child', main, GRIP)[1].strip())
+        winauto('dragat', x + w // 2, y + h // 2, dx, dy)
+
+    def test_dock_button_undocks_and_docks_again_and_the_grip_resizes(self):
         inst = self.install()
         _, main = self.start_player(inst, '/nologo')
         self.assertEqual(windows('StrevoVideo'), [], 'the video starts docked inside the main window')
+        # Docked, the grip in the panel's corner sizes the panel, and the video in it.
+        before = self.rect(main)
+        self.drag_grip(main, 40, 30)
+        grown = before[:2] + (before[2] + 40, before[3] + 30)
+        self.assertTrue(wait_until(lambda: self.rect(main) == grown, 10), (self.rect(main), grown))
         dock = [w for w in children(main) if w.cls == 'Button'][1]
         winauto('click', dock.hwnd)
         self.assertTrue(wait_until(lambda: len(windows('StrevoVideo', 'Strevo')) == 1, 10))
         video = windows('StrevoVideo', 'Strevo')[0]
         panel = windows('StrevoMain', 'Strevo')[0]
         self.assertEqual(panel.y, video.y + video.h, 'the control panel sits right below the video')
+        # Undocked, it sizes the video window.
+        before = self.rect(video.hwnd)
+        self.drag_grip(main, 30, 20)
+        grown = before[:2] + (before[2] + 30, before[3] + 20)
+        self.assertTrue(wait_until(lambda: self.rect(video.hwnd) == grown, 10), (self.rect(video.hwnd), grown))
         winauto('click', dock.hwnd)
         self.assertTrue(wait_until(lambda: windows('StrevoVideo') == [], 10))
 
