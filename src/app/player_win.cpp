@@ -89,6 +89,9 @@ class MainPanelWindow : public PlayerWindow {
     switch (msg) {
       case WM_SIZE:
         if (mw_.form.topBar) LayoutMainForm(mw_);
+        // The panel restored (its taskbar button, say) brings the video it went down with.
+        if (wp == SIZE_RESTORED && !mw_.docked && mw_.frmVideo && IsIconic(mw_.frmVideo))
+          ShowWindow(mw_.frmVideo, SW_RESTORE);
         return 0;
       case WM_GETMINMAXINFO: {
         auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);

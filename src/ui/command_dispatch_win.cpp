@@ -91,7 +91,7 @@ void ShowSelectedListGuide(MainWindow& mw) {
 void RestoreWindows(MainWindow& mw) {
   if (IsIconic(mw.hwnd)) ShowWindow(mw.hwnd, SW_RESTORE);
   ShowWindow(mw.hwnd, SW_SHOW);
-  if (!mw.docked) ShowWindow(mw.frmVideo, SW_SHOW);
+  if (!mw.docked) ShowWindow(mw.frmVideo, IsIconic(mw.frmVideo) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(mw.docked ? mw.hwnd : mw.frmVideo);
 }
 
@@ -218,7 +218,11 @@ void RunCommand(MainWindow& mw, const Command& command) {
       SetOnTopButton(mw, !mw.form.onTop);
       mw.globals.panelOnTop = mw.form.onTop;
       break;
-    case Minimise: ShowWindow(mw.hwnd, SW_MINIMIZE); break;
+    case Minimise:
+      // The application goes down as one: a free video window with the panel.
+      if (!mw.docked && !IsIconic(mw.frmVideo)) ShowWindow(mw.frmVideo, SW_MINIMIZE);
+      ShowWindow(mw.hwnd, SW_MINIMIZE);
+      break;
     case ToTray:
       ShowWindow(mw.hwnd, SW_MINIMIZE);
       ShowWindow(mw.hwnd, SW_HIDE);

@@ -194,6 +194,13 @@ struct GripDrag {
   int minWidth = 0, minHeight = 0;
 };
 
+// Where the pointer was when the message being handled was sent: a busy
+// thread that reads the pointer later would cut the drag short.
+POINT MessagePoint() {
+  const DWORD at = GetMessagePos();
+  return {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+}
+
 LRESULT CALLBACK GripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
   static GripDrag drag;
   auto* mw = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(GetParent(h), GWLP_USERDATA));
@@ -204,7 +211,7 @@ LRESULT CALLBACK GripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWOR
     case WM_LBUTTONDOWN: {
       if (!mw || (!mw->docked && IsZoomed(mw->frmVideo))) return 0;
       drag.target = mw->docked ? mw->hwnd : mw->frmVideo;
-      GetCursorPos(&drag.start);
+      drag.start = MessagePoint();
       RECT r{};
       GetWindowRect(drag.target, &r);
       drag.size = {r.right - r.left, r.bottom - r.top};
@@ -217,8 +224,7 @@ LRESULT CALLBACK GripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWOR
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
       if (drag.target && GetCapture() == h) {
-        POINT p{};
-        GetCursorPos(&p);
+        const POINT p = MessagePoint();
         SetWindowPos(drag.target, nullptr, 0, 0, std::max<LONG>(drag.minWidth, drag.size.cx + p.x - drag.start.x),
                      std::max<LONG>(drag.minHeight, drag.size.cy + p.y - drag.start.y),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

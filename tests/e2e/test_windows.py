@@ -10,7 +10,7 @@ from test_config_channels import LIST, NEW_LIST, ListServer, read_ini
 MENU_BASE = 40000
 MENU_SETTINGS, MENU_TO_TRAY = 51, 53
 LIST_SOURCE, REFRESH_LIST, REFRESH_GUIDE = 1102, 1104, 1107
-GRIP = 2111
+MINIMISE, GRIP = 2004, 2111
 CB_SETCURSEL, WM_COMMAND, CBN_SELCHANGE = 0x14E, 0x111, 1
 
 
@@ -150,6 +150,14 @@ class Docking(E2ETestCase):
         before = self.rect(video.hwnd)
         self.drag_grip(main, 30, 20)
         grown = before[:2] + (before[2] + 30, before[3] + 20)
+        self.assertTrue(wait_until(lambda: self.rect(video.hwnd) == grown, 10), (self.rect(video.hwnd), grown))
+        # "Свернуть" takes the free video window down with the panel, and
+        # the panel restored brings it back.
+        winauto('click', winauto('child', main, MINIMISE)[1].strip())
+        self.assertTrue(wait_until(lambda: winauto('iconic', main)[0] == 0, 10), 'the panel did not go down')
+        self.assertTrue(wait_until(lambda: winauto('iconic', video.hwnd)[0] == 0, 10),
+                        'the free video window stayed up')
+        winauto('show', main, 9)
         self.assertTrue(wait_until(lambda: self.rect(video.hwnd) == grown, 10), (self.rect(video.hwnd), grown))
         winauto('click', dock.hwnd)
         self.assertTrue(wait_until(lambda: windows('StrevoVideo') == [], 10))
