@@ -184,55 +184,21 @@ LRESULT CALLBACK SliderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
   return DefSubclassProc(h, msg, wp, lp);
 }
 
-// The resize grip: a press, unless the video is full screen, sizes the main
-// window from its bottom-right corner when the video is docked in it, else the
-// video window; the pointer's way from the press is the size's change.
-struct GripDrag {
-  HWND target = nullptr;
-  POINT start{};
-  SIZE size{};
-  int minWidth = 0, minHeight = 0;
-};
-
-// Where the pointer was when the message being handled was sent: a busy
-// thread that reads the pointer later would cut the drag short.
-POINT MessagePoint() {
-  const DWORD at = GetMessagePos();
-  return {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-}
-
+// The resize grip: a press, unless the video is full screen, starts the
+// system's sizing from the bottom-right corner of the main window when the
+// video is docked in it, else of the video window.
 LRESULT CALLBACK GripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  static GripDrag drag;
   auto* mw = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(GetParent(h), GWLP_USERDATA));
   switch (msg) {
     case WM_SETCURSOR:
       SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
       return TRUE;
-    case WM_LBUTTONDOWN: {
-      if (!mw || (!mw->docked && IsZoomed(mw->frmVideo))) return 0;
-      drag.target = mw->docked ? mw->hwnd : mw->frmVideo;
-      drag.start = MessagePoint();
-      RECT r{};
-      GetWindowRect(drag.target, &r);
-      drag.size = {r.right - r.left, r.bottom - r.top};
-      drag.minWidth = mw->docked ? std::max(mw->minMainWidth, kBarWidth) : 40;
-      drag.minHeight = mw->docked ? mw->minMainHeight : 30;
-      SetCapture(h);
-      LogLine("grip resize");
-      return 0;
-    }
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-      if (drag.target && GetCapture() == h) {
-        const POINT p = MessagePoint();
-        SetWindowPos(drag.target, nullptr, 0, 0, std::max<LONG>(drag.minWidth, drag.size.cx + p.x - drag.start.x),
-                     std::max<LONG>(drag.minHeight, drag.size.cy + p.y - drag.start.y),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        if (msg == WM_LBUTTONUP) ReleaseCapture();
+    case WM_LBUTTONDOWN:
+      if (mw && (mw->docked || !IsZoomed(mw->frmVideo))) {
+        LogLine("grip resize");
+        ReleaseCapture();
+        SendMessageW(mw->docked ? mw->hwnd : mw->frmVideo, WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, 0);
       }
-      return 0;
-    case WM_CAPTURECHANGED:
-      drag.target = nullptr;
       return 0;
   }
   return DefSubclassProc(h, msg, wp, lp);
