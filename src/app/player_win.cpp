@@ -87,6 +87,9 @@ class MainPanelWindow : public PlayerWindow {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
     if (LRESULT result; HandlePanelInput(mw_, msg, wp, lp, result)) return result;
     switch (msg) {
+      case WM_MOVE:
+        KeepVideoAbovePanel(mw_);
+        return 0;
       case WM_SIZE:
         if (mw_.form.topBar) LayoutMainForm(mw_);
         // The panel restored (its taskbar button, say) brings the video it went down with.
@@ -129,7 +132,11 @@ class VideoWindow : public PlayerWindow {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
     if (LRESULT result; HandleVideoInput(mw_, msg, wp, lp, result)) return result;
     switch (msg) {
+      case WM_MOVE:
+        KeepPanelBelowVideo(mw_);
+        return Default(msg, wp, lp);
       case WM_SIZE:
+        KeepPanelBelowVideo(mw_);
         FitEngineHost(mw_);
         FitDirectShowHost(mw_);
         LayoutPlaylistBox(mw_);

@@ -146,11 +146,21 @@ class Docking(E2ETestCase):
         video = windows('StrevoVideo', 'Strevo')[0]
         panel = windows('StrevoMain', 'Strevo')[0]
         self.assertEqual(panel.y, video.y + video.h, 'the control panel sits right below the video')
-        # Undocked, it sizes the video window.
-        before = self.rect(video.hwnd)
+        # Undocked, it sizes the video window; the panel keeps right below it.
+        before, under = self.rect(video.hwnd), self.rect(main)
         self.drag_grip(main, 30, 20)
         grown = before[:2] + (before[2] + 30, before[3] + 20)
         self.assertTrue(wait_until(lambda: self.rect(video.hwnd) == grown, 10), (self.rect(video.hwnd), grown))
+        self.assertTrue(wait_until(lambda: self.rect(main) == (under[0], under[1] + 20) + under[2:], 10),
+                        'the panel stayed behind: %s' % (self.rect(main),))
+        # Moved by a drag over the picture, the video window takes the panel along.
+        x, y, w, h = self.rect(video.hwnd)
+        winauto('dragat', x + w // 2, y + h // 2, 40, 30)
+        moved = (x + 40, y + 30, w, h)
+        self.assertTrue(wait_until(lambda: self.rect(video.hwnd) == moved, 10), (self.rect(video.hwnd), moved))
+        self.assertTrue(wait_until(lambda: self.rect(main) == (under[0] + 40, under[1] + 50) + under[2:], 10),
+                        'the panel stayed behind: %s' % (self.rect(main),))
+        grown = moved
         # "Свернуть" takes the free video window down with the panel, and
         # the panel restored brings it back.
         winauto('click', winauto('child', main, MINIMISE)[1].strip())
