@@ -6,6 +6,7 @@ import unittest
 
 from harness import E2ETestCase, children, fake_notification_area, press, wait_until, wait_window, windows, winauto
 from test_config_channels import LIST, NEW_LIST, ListServer, read_ini
+from test_view import save_windows_png
 
 MENU_BASE = 40000
 MENU_SETTINGS, MENU_TO_TRAY = 51, 53
@@ -79,7 +80,11 @@ class SettingsWindow(E2ETestCase):
             self.assertEqual(winauto('tip', winauto('child', frm, ident)[1].strip())[1].strip(), tip)
 
         # Typed and applied: fetched at once, without a restart.
+        tab = [w for w in children(frm) if w.cls.lower() == 'systabcontrol32'][0]
+        winauto('clickat', tab.x + 25, tab.y + 10)
         winauto('settext', edit, base + '/first.m3u')
+        if wait_until(lambda: [w for w in children(frm) if w.hwnd == box and w.visible], 5):
+            save_windows_png('settings-list-address', frm)
         self.assertTrue(press(frm, 'Применить'))
         self.fetched(inst, server, '/first.m3u', 3)
         # The refresh button fetches it again.
