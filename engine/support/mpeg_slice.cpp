@@ -1,5 +1,6 @@
 #include "support/mpeg_slice.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -39,6 +40,8 @@ class SliceDecoder {
   }
 
   bool Run(int row);
+  // After damage: the rest of the slice's row from the previous picture.
+  void Conceal();
 
  private:
   void ResetDc() {
@@ -77,6 +80,8 @@ class SliceDecoder {
   int dc_[3] = {};
   int pmv_[2][2][2] = {};
   Motion last_;  // of the previous macroblock, for skipped ones in B pictures
+  int row_ = -1;
+  int next_ = -1;  // the first macroblock address not yet decoded whole
 };
 
 bool SliceDecoder::Run(int row) {
@@ -89,6 +94,8 @@ bool SliceDecoder::Run(int row) {
   ResetVectors();
   int mb_count = c_.mb_width * mb_rows_;
   int addr = row * c_.mb_width - 1;
+  row_ = row;
+  next_ = row * c_.mb_width;
   bool first = true;
   for (;;) {
     int inc = 0;
@@ -113,9 +120,22 @@ bool SliceDecoder::Run(int row) {
       addr += inc;
     }
     if (addr < 0 || addr >= mb_count) return false;
+    next_ = addr;
     if (!Macroblock(addr) || br_.overrun) return false;
+    next_ = addr + 1;
     if (br_.Peek(23) == 0) return true;  // only padding before the next start code
   }
+}
+
+void SliceDecoder::Conceal() {
+  if (row_ < 0 || row_ >= mb_rows_ || !c_.forward.valid()) return;
+  int end = (row_ + 1) * c_.mb_width;
+  Motion m;
+  m.flags = kMbForward;
+  m.type = frame_pic_ ? kMotionFrame : kMotionField;
+  m.field_select[0][0] = parity_;
+  for (int addr = std::max(next_, row_ * c_.mb_width); addr < end; ++addr)
+    Predict(addr % c_.mb_width, addr / c_.mb_width, m);
 }
 
 void SliceDecoder::Skipped(int addr) {
@@ -461,10 +481,29 @@ bool SliceDecoder::InterBlock(int16_t* blk) {
 
 }  // namespace
 
+bool SliceGeometryValid(const SliceContext& ctx) {
+  if (!ctx.seq || !ctx.pic || !ctx.current.valid() || ctx.mb_width <= 0 || ctx.mb_height <= 0) return false;
+  auto fits = [&](const FramePlanes& f) {
+    if (!f.valid()) return true;
+    if (f.p[0].width != ctx.mb_width * 16 || f.p[0].height != ctx.mb_height * 16 || f.p[0].stride < f.p[0].width)
+      return false;
+    for (int i = 1; i < 3; ++i)
+      if (!f.p[i].data || f.p[i].width != ctx.mb_width * 8 || f.p[i].height != ctx.mb_height * 8 ||
+          f.p[i].stride < f.p[i].width)
+        return false;
+    return true;
+  };
+  return fits(ctx.current) && fits(ctx.forward) && fits(ctx.backward);
+}
+
 bool DecodeSlice(const SliceContext& ctx, int row, const uint8_t* data, size_t size) {
-  if (!ctx.seq || !ctx.pic || !ctx.current.valid() || ctx.mb_width <= 0) return false;
+  // Every macroblock address is checked against mb_width x mb_height; the
+  // planes must be exactly that size, or a write could leave them.
+  if (!SliceGeometryValid(ctx)) return false;
   SliceDecoder d(ctx, data, size);
-  return d.Run(row);
+  if (d.Run(row)) return true;
+  d.Conceal();
+  return false;
 }
 
 }  // namespace strevo::engine

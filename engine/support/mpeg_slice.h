@@ -26,9 +26,15 @@ struct SliceContext {
   int mb_height = 0;  // of the frame
 };
 
+// Whether the context's planes are exactly mb_width x mb_height macroblocks
+// (the references too, when present): the slice decoder checks macroblock
+// addresses against those counts, so a plane of another size is refused.
+bool SliceGeometryValid(const SliceContext& ctx);
+
 // Decodes the slice whose data (after its start code) is `data`; `row` is the
 // slice's start code value minus one. Returns false when the slice is damaged;
-// the macroblocks decoded before the damage stay in the picture.
+// the macroblocks decoded before the damage stay in the picture and the rest of
+// its row is taken from the previous picture (when there is one).
 bool DecodeSlice(const SliceContext& ctx, int row, const uint8_t* data, size_t size);
 
 }  // namespace strevo::engine

@@ -189,12 +189,26 @@ bool MpegVideoDecoder::SetUpPicture() {
   skip_picture_ = true;
   bool field = pic_.structure != kFramePicture;
   int parity = pic_.structure == kBottomField ? 1 : 0;
-  bool second = field && pending_field_ != 0 && pending_field_ - 1 != parity && current_;
+  // The frame's size in macroblocks follows from the sequence header and its
+  // extension (the size's high bits, the progressive flag), and either may
+  // change between two pictures: frames of another size are neither completed
+  // by a second field nor used as references, since the slices write and read
+  // them in this picture's macroblock grid.
+  int mb_width = (seq_.width + 15) / 16;
+  int mb_height = seq_.mpeg2 && !seq_.progressive ? 2 * ((seq_.height + 31) / 32) : (seq_.height + 15) / 16;
+  auto other_size = [&](const FramePtr& f) { return f && (f->width != mb_width * 16 || f->height != mb_height * 16); };
+  bool second = field && pending_field_ != 0 && pending_field_ - 1 != parity && current_ && !other_size(current_);
   if (pending_field_ && !second) CompleteFrame();  // a lone field: show what there is
   if (pic_.type < kPictureI || pic_.type > kPictureB || seq_.chroma_format != 1 || seq_.width > kMaxWidth ||
       seq_.height > kMaxHeight || (seq_.mpeg2 && pic_.structure == 0)) {
     ++stats_.skipped;
     return false;
+  }
+  if (other_size(newer_) || other_size(older_)) {
+    ShowHeldFrame();
+    older_.reset();
+    newer_.reset();
+    pool_.clear();
   }
   bool refs_ok = pic_.type == kPictureI || (pic_.type == kPictureP && (newer_ || second)) ||
                  (pic_.type == kPictureB && older_ && newer_);
@@ -202,8 +216,8 @@ bool MpegVideoDecoder::SetUpPicture() {
     ++stats_.skipped;
     return false;
   }
-  mb_width_ = (seq_.width + 15) / 16;
-  mb_height_ = seq_.mpeg2 && !seq_.progressive ? 2 * ((seq_.height + 31) / 32) : (seq_.height + 15) / 16;
+  mb_width_ = mb_width;
+  mb_height_ = mb_height;
   if (!second) {
     current_ = NewFrame();
     current_->pts = picture_pts_;

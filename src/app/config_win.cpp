@@ -174,9 +174,9 @@ void SaveConfigurationFile(MainWindow& mw) {
     LogLine("ini unreadable - not saved");
     return;
   }
-  // A failed write leaves the previous file whole; nothing is shown.
-  SaveConfigFile(SiblingPath(mw.exePath, ".ini"), mw.configList);
-  LogLine("ini saved");
+  // A failed write leaves the previous file whole; nothing is shown, and the
+  // log says what happened.
+  LogLine(SaveConfigFile(SiblingPath(mw.exePath, ".ini"), mw.configList) ? "ini saved" : "ini not saved");
 }
 
 }  // namespace strevo

@@ -465,6 +465,7 @@ int RunPlayer(const Args& args) {
   LogLine("form created");
   mw.startupFinished = true;
   RefreshChannelCaptions(mw);
+  if (mw.closeAfterStartup) PostMessageW(mw.hwnd, WM_CLOSE, 0, 0);
 
   MessageLoop(mw);
   return 0;

@@ -25,8 +25,8 @@ namespace {
 constexpr wchar_t kPresetDialogClass[] = L"StrevoPresets";
 constexpr int kListId = 100;
 
-// "Выбор предустановки": a list of the presets and an "OK" button; closing it
-// either way keeps the selected entry.
+// "Выбор предустановки": a list of the presets and an "OK" button. "OK" (or
+// Enter, or a double-click) takes the selected entry; the close box cancels.
 class PresetDialog : public Window {
  public:
   int selected = -1;
@@ -71,8 +71,9 @@ class PresetDialog : public Window {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
-    if ((msg == WM_COMMAND && LOWORD(wp) == IDOK) || msg == WM_CLOSE) {
-      selected = static_cast<int>(SendMessageW(list_, LB_GETCURSEL, 0, 0));
+    const bool chosen = msg == WM_COMMAND && (LOWORD(wp) == IDOK || (LOWORD(wp) == kListId && HIWORD(wp) == LBN_DBLCLK));
+    if (chosen || msg == WM_CLOSE || (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL)) {
+      selected = chosen ? static_cast<int>(SendMessageW(list_, LB_GETCURSEL, 0, 0)) : -1;
       Destroy();
       return 0;
     }
@@ -117,9 +118,13 @@ bool ChooseAndInstall(const std::string& folder, const std::string& iniPath) {
   if (!dialog.Build(captions)) return false;
   dialog.RunUntilClosed();
   if (dialog.selected < 0 || static_cast<size_t>(dialog.selected) >= files.size()) return false;
-  std::string chosen;
+  std::string chosen, current;
+  if (!ReadFileBytes(files[static_cast<size_t>(dialog.selected)], chosen)) return false;
+  // The configuration it replaces is kept beside it, written whole; no backup, no install.
+  if (FileExists(iniPath) && !(ReadFileBytes(iniPath, current) && WriteFileReplacing(iniPath + ".bak", current)))
+    return false;
   // Written as a whole: a failure leaves the old configuration in place.
-  return ReadFileBytes(files[static_cast<size_t>(dialog.selected)], chosen) && WriteFileReplacing(iniPath, chosen);
+  return WriteFileReplacing(iniPath, PresetForInstall(chosen, current));
 }
 
 }  // namespace

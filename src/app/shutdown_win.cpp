@@ -36,6 +36,16 @@ static void CleanFolder(const std::string& folder) {
 }
 
 void CloseRequest(MainWindow& mw, HWND sender) {
+  // Start-up processes messages (the splash, the wait of a download, the
+  // engine question) while the windows and the tray's exit command exist. A
+  // save then would write a half-built state over the configuration, so the
+  // close is carried out once start-up ends; maintenance runs and the preset
+  // installer end without saving, as they always do.
+  if (!mw.startupFinished) {
+    if (!mw.closeAfterStartup) LogLine("close request kept until start-up ends");
+    mw.closeAfterStartup = true;
+    return;
+  }
   // A running download finishes first.
   while (HWND bar = mw.form.Control(kPbTransfer)) {
     if (!IsWindowVisible(bar)) break;

@@ -20,8 +20,10 @@ std::string ExtractField(std::string_view source, std::string_view delim, int in
 std::string ReplaceAll(std::string_view search, std::string_view replacement, std::string_view source) {
   std::string text(source);
   if (search.empty()) return text;
-  if (replacement.find(search) != std::string_view::npos) {
-    // One pass, left to right, no rescanning.
+  if (replacement.size() >= search.size()) {
+    // One pass, left to right, no rescanning: a replacement that is not
+    // shorter can form new occurrences with its neighbours without end
+    // ("%name%" -> "name%%name" in "%name%%subfn%" grows forever).
     std::string out;
     size_t from = 0;
     for (size_t p; (p = text.find(search, from)) != std::string::npos; from = p + search.size()) {
@@ -31,8 +33,9 @@ std::string ReplaceAll(std::string_view search, std::string_view replacement, st
     out.append(text, from, std::string::npos);
     return out;
   }
-  // Rescanning from the start after every replacement finds the same occurrence
-  // as resuming just before the replaced spot: nothing earlier has changed.
+  // Each replacement shortens the text, so the rescanning ends. Rescanning
+  // from the start after every replacement finds the same occurrence as
+  // resuming just before the replaced spot: nothing earlier has changed.
   size_t from = 0;
   for (size_t p; (p = text.find(search, from)) != std::string::npos;) {
     text.replace(p, search.size(), replacement);

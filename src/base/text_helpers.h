@@ -11,9 +11,10 @@ namespace strevo {
 // a delimiter follows it: the unterminated tail and fields past the end are "".
 std::string ExtractField(std::string_view source, std::string_view delim, int index);
 
-// Replaces every occurrence of `search`, rescanning the result as it goes, so a
-// replacement that forms a new occurrence with its neighbours is replaced too.
-// A replacement containing `search` would never end: it gets one plain pass.
+// Replaces every occurrence of `search`. A shorter replacement is rescanned as
+// it goes, so one that forms a new occurrence with its neighbours is replaced
+// too ("  " -> " " collapses any run of blanks); any other gets one plain pass
+// from left to right, since its rescanning need never end.
 std::string ReplaceAll(std::string_view search, std::string_view replacement, std::string_view source);
 
 // Replaces the characters that cannot stand in a file name by "_".

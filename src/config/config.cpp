@@ -54,7 +54,10 @@ int FindRecordIndex(const ConfigList& list, std::string_view key) {
 }
 
 bool IsChannelRecordKey(std::string_view mrl) {
-  return mrl.find('|') == std::string_view::npos && mrl != kGlobalsKey;
+  // "?" is the record of no channel; every other key that starts with "?" is
+  // the program's own ("?Globals", "?Ext", "?Components", ...), even one a
+  // later version adds, so a channel whose address is such a key has none.
+  return mrl.find('|') == std::string_view::npos && (mrl == kDefaultChannelKey || !mrl.starts_with('?'));
 }
 
 const std::string* FindChannelRecord(const ConfigList& list, std::string_view mrl) {

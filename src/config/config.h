@@ -31,7 +31,8 @@ const std::string* FindChannelRecord(const ConfigList& list, std::string_view mr
 // Replaces the first line with the record's key, or appends it.
 void StoreRecord(ConfigList& list, const std::string& record);
 // Whether a channel's settings can have a record under its MRL: a key holding
-// "|" would split its own record, and "?Globals" belongs to the global record.
+// "|" would split its own record, and the keys that start with "?" (but "?"
+// itself) belong to the program's own records.
 bool IsChannelRecordKey(std::string_view mrl);
 
 // Texts of the global record. A "|" would split the record, so a text holding

@@ -52,11 +52,13 @@ template <class S>
 void Read(const Option<S>& o, std::string_view value, S& s) {
   switch (o.kind) {
     case OptionKind::Number:
-      s.*std::get<int S::*>(o.member) = std::clamp(ConfigNumber(value) + o.bias, o.min, o.max);
+      // In 64 bits: a number read as INT_MAX plus the bias must not wrap.
+      s.*std::get<int S::*>(o.member) = static_cast<int>(
+          std::clamp<long long>(static_cast<long long>(ConfigNumber(value)) + o.bias, o.min, o.max));
       break;
     case OptionKind::Choice: {
-      const int v = ConfigNumber(value) + o.bias;
-      s.*std::get<int S::*>(o.member) = v < o.min || v > o.max ? o.min : v;
+      const long long v = static_cast<long long>(ConfigNumber(value)) + o.bias;
+      s.*std::get<int S::*>(o.member) = v < o.min || v > o.max ? o.min : static_cast<int>(v);
       break;
     }
     case OptionKind::Flag: s.*std::get<bool S::*>(o.member) = ConfigFlag(value); break;

@@ -19,6 +19,12 @@ inline constexpr std::string_view kComponentsKey = "?Components";
 // character up to the next "|" (empty when there is none).
 std::string PresetCaption(std::string_view fileText);
 
+// The configuration file a preset installs: the preset's lines without any
+// record naming a download address (a provider's file must not choose where
+// the program's code comes from), with the current configuration's own such
+// records kept. Both are the files' bytes, lines ending in CR LF.
+std::string PresetForInstall(std::string_view presetText, std::string_view currentText);
+
 // Field 1 of the first record keyed `key` when it is not empty, else `builtIn`.
 std::string DownloadAddress(const ConfigList& list, std::string_view key, std::string_view builtIn);
 

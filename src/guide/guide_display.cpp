@@ -71,7 +71,7 @@ std::string GuideNowTextOf(const ProgrammeList* list, DateTime now, int shiftHou
     return "{" + Clock(on.start) + "-" + Clock(on.nextStart) + ", " + std::to_string(pct) + "% \"" +
            ReplaceAll("\\n", " ", on.text) + "\"}";
   const int bar = static_cast<int>(std::min<long long>(RoundHalfEven(share * kBarLength), kBarLength));
-  return "(" + std::to_string(pct) + "%)\r  " + ReplaceAll("\\n", "\r", on.text) + "\r\r  " + Clock(on.start) +
+  return "(" + std::to_string(pct) + "%)\r  " + ReplaceAll("\\n", "\r", on.text) + "\r  " + Clock(on.start) +
          " " + std::string(bar, '!') + std::string(kBarLength - bar, '.') + " " + Clock(on.nextStart);
 }
 

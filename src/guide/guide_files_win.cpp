@@ -1,5 +1,7 @@
 #include "guide/guide_files_win.h"
 
+#include <algorithm>
+
 #include "base/text_helpers.h"
 #include "guide/http_win.h"
 #include "guide/unzip/zip.h"
@@ -111,6 +113,19 @@ bool WinGuideUpdateSystem::ReadFile(const std::string& path, int64_t limit, std:
 bool WinGuideUpdateSystem::WriteFile(const std::string& path, const std::string& bytes) {
   CreateDirectoryW(Widen(FolderOf(path)).c_str(), nullptr);
   return WriteFileReplacing(path, bytes);
+}
+
+std::vector<std::string> WinGuideUpdateSystem::FilesIn(const std::string& folder) {
+  std::vector<std::string> files;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(Widen(folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(folder + "\\" + Narrow(fd.cFileName));
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 }  // namespace strevo

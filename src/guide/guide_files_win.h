@@ -48,6 +48,7 @@ class WinGuideUpdateSystem : public GuideUpdateSystem {
   bool MoveFilesInto(const std::string& from, const std::string& to) override;
   bool ReadFile(const std::string& path, int64_t limit, std::string& bytes) override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
+  std::vector<std::string> FilesIn(const std::string& folder) override;
 
  private:
   HWND progressBar_;

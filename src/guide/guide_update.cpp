@@ -1,5 +1,8 @@
 #include "guide/guide_update.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "config/config.h"
 #include "guide/http.h"
 #include "guide/unzip/gzip.h"
@@ -26,6 +29,13 @@ std::shared_ptr<const XmltvGuide> ReadXmltvDownload(const std::string& path, Gui
   return guide;
 }
 
+bool IsJtvFile(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string ext = path.substr(path.size() - 4);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".ndx" || ext == ".pdt";
+}
+
 }  // namespace
 
 long long GuideArchiveKb(int64_t bytes) { return RoundHalfEven(static_cast<double>(bytes) / 1024.0); }
@@ -42,9 +52,8 @@ GuideUpdateOutcome UpdateGuide(const GuideUpdateRequest& request, GuideUpdateSys
   std::shared_ptr<const XmltvGuide> xmltv;
   const bool downloaded = system.Download(request.url, archive);
   std::string document;
-  if (downloaded && !system.IsArchive(archive) &&
-      (xmltv = ReadXmltvDownload(archive, system, request.localOffset, document))) {
-    // Kept unpacked, so the next start reads it without the archive step.
+  // Kept unpacked, so the next start reads it without the archive step.
+  auto keepXmltv = [&] {
     if (system.WriteFile(xmltvPath, document)) {
       outcome = GuideUpdateOutcome::Updated;
       replaced = xmltvChanged = true;
@@ -52,6 +61,10 @@ GuideUpdateOutcome UpdateGuide(const GuideUpdateRequest& request, GuideUpdateSys
       outcome = GuideUpdateOutcome::Damaged;
       xmltv = nullptr;
     }
+  };
+  if (downloaded && !system.IsArchive(archive) &&
+      (xmltv = ReadXmltvDownload(archive, system, request.localOffset, document))) {
+    keepXmltv();
   } else if (downloaded && system.IsArchive(archive)) {
     // Unpacked apart first (beside the guide, so the moves are renames): a
     // damaged entry must not cost the user a channel's guide that the old
@@ -59,7 +72,18 @@ GuideUpdateOutcome UpdateGuide(const GuideUpdateRequest& request, GuideUpdateSys
     const std::string staging = request.guideFolder + ".new";
     system.RemoveTree(staging);
     outcome = GuideUpdateOutcome::Damaged;
-    if (system.ExtractAll(archive, staging)) {
+    const bool whole = system.ExtractAll(archive, staging);
+    // Providers publish XMLTV as a ZIP of one document: with no JTV file in
+    // it, the archive's XMLTV guide is the guide, and the JTV files stay.
+    // Any other archive is unpacked into the guide folder as always.
+    std::vector<std::string> unpacked = whole ? system.FilesIn(staging) : std::vector<std::string>();
+    const bool jtv = std::any_of(unpacked.begin(), unpacked.end(), IsJtvFile);
+    if (whole && !jtv) {
+      for (const std::string& file : unpacked)
+        if ((xmltv = ReadXmltvDownload(file, system, request.localOffset, document))) break;
+      if (xmltv) keepXmltv();
+    }
+    if (whole && !xmltv) {
       for (const std::string& name : request.knownNames) {
         system.RemoveFile(request.guideFolder + "\\" + name + ".ndx");
         system.RemoveFile(request.guideFolder + "\\" + name + ".pdt");

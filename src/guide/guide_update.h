@@ -1,7 +1,8 @@
 // Fetching a new TV guide: download the archive, unpack it beside the old
 // guide, and only when every entry came out whole replace the old files. A
-// download that is no archive but an XMLTV guide (gzip-packed or not) is read
-// whole and kept in the guide folder as one file.
+// download that is no archive but an XMLTV guide (gzip-packed or not), or an
+// archive that holds no JTV file but such a guide, is read whole and kept in
+// the guide folder as one file.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -34,6 +35,8 @@ class GuideUpdateSystem {
   virtual bool ReadFile(const std::string& path, int64_t limit, std::string& bytes) = 0;
   // Replaces the file as a whole (never leaves it half written).
   virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+  // The paths of the files directly in `folder`, in name order.
+  virtual std::vector<std::string> FilesIn(const std::string& folder) = 0;
 };
 
 struct GuideUpdateRequest {

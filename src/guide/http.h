@@ -76,6 +76,11 @@ int64_t ParseContentLength(std::string_view text);
 // kept within the bar; with no reference the bar is full once data came.
 int ProgressPosition(int barMax, int64_t received, int64_t reference);
 
+// An address or request path as the log shows it: a password in it, given
+// before the host ("user:password@") or as a query value named password,
+// pass or pwd, is written as "***".
+std::string AddressForLog(std::string_view address);
+
 std::string HttpCmdLogLine(std::string_view verb, std::string_view server, std::string_view object, size_t length);
 std::string HttpGetFileLogLine(std::string_view url, std::string_view destination, int64_t fileSize,
                                int64_t reference);

@@ -104,6 +104,7 @@ struct CmdJob {
   std::wstring server, verb, object, user, password, headers, proxy;
   std::string body;
   int port = 0;
+  bool secure = false;
   int accessType = 0;
   BodyMeter meter;
   bool sent = false;
@@ -121,7 +122,7 @@ void RunCmd(CmdJob& j, const std::atomic<bool>& givenUp) {
                                   OrNull(j.password), INTERNET_SERVICE_HTTP, 0, 1);
   if (!h.connection) return;
   h.request = HttpOpenRequestW(h.connection, j.verb.c_str(), j.object.c_str(), nullptr, nullptr, nullptr,
-                               INTERNET_FLAG_KEEP_CONNECTION | kNoCache, 1);
+                               INTERNET_FLAG_KEEP_CONNECTION | kNoCache | (j.secure ? INTERNET_FLAG_SECURE : 0), 1);
   if (!h.request) return;
   SetTimeouts(h.request, j.meter.limits().timeLimitMs);
   if (!HttpSendRequestW(h.request, OrNull(j.headers), static_cast<DWORD>(j.headers.size()),
@@ -203,16 +204,19 @@ bool httpcmd(const HttpRequest& request, std::string& result) {
   job->proxy = Widen(request.proxy);
   job->body = request.body;
   job->port = request.port;
+  job->secure = request.secure;
   job->accessType = request.accessType;
   const bool ended = RunOnWorkerWhilePumping([job](const std::atomic<bool>& givenUp) { RunCmd(*job, givenUp); },
                                              nullptr, limits.timeLimitMs);
   if (ended && !job->sent) return false;
   const BodyMeter outcome = OutcomeOf(ended, job->meter);
   if (outcome.Complete()) result = std::move(job->text);
-  LogLine(HttpCmdLogLine(verb, server, object, result.size()));
+  // The host as the log shows it: with its port when that is not the scheme's own.
+  const std::string shown =
+      request.port == (request.secure ? 443 : 80) ? server : server + ":" + std::to_string(request.port);
+  LogLine(HttpCmdLogLine(verb, shown, object, result.size()));
   if (!outcome.Complete())
-    LogLine(TransferFailedLogLine("httpcmd " + verb + " " + server + object,
-                                  outcome));
+    LogLine(TransferFailedLogLine("httpcmd " + verb + " " + shown + AddressForLog(object), outcome));
   return outcome.Complete();
 }
 

@@ -24,6 +24,7 @@ namespace strevo {
 struct HttpRequest {
   std::string server;  // a ":port" in it stays part of the host name
   int port = 80;
+  bool secure = false;  // https, with the system's certificate checks
   std::string verb = "GET";
   std::string object = "/";
   std::string user, password;

@@ -7,16 +7,48 @@ namespace strevo {
 
 PlaylistSource ClassifyPlaylistAddress(std::string_view address) {
   if (address.empty() || address == "<None>") return PlaylistSource::None;
-  if (address.substr(0, 7) == "http://") return PlaylistSource::Http;
+  if (address.substr(0, 7) == "http://" || address.substr(0, 8) == "https://") return PlaylistSource::Http;
   if (address.size() >= 3 && address.substr(1, 2) == ":\\") return PlaylistSource::LocalFile;
   return PlaylistSource::Other;
 }
 
 HttpTarget SplitHttpAddress(std::string_view address) {
-  std::string_view rest = address.substr(0, 7) == "http://" ? address.substr(7) : address;
-  size_t slash = rest.find('/');
-  if (slash == std::string_view::npos) return {std::string(rest), std::string()};
-  return {std::string(rest.substr(0, slash)), std::string(rest.substr(slash))};
+  HttpTarget t;
+  std::string_view rest = address;
+  if (rest.substr(0, 7) == "http://") {
+    rest.remove_prefix(7);
+  } else if (rest.substr(0, 8) == "https://") {
+    rest.remove_prefix(8);
+    t.secure = true;
+    t.port = kPlaylistHttpsPort;
+  }
+  size_t end = rest.find_first_of("/?");
+  std::string_view authority = rest.substr(0, end);
+  if (end != std::string_view::npos) t.path = rest[end] == '/' ? std::string(rest.substr(end)) : "/" + std::string(rest.substr(end));
+  if (size_t at = authority.rfind('@'); at != std::string_view::npos) {
+    std::string_view info = authority.substr(0, at);
+    size_t colon = info.find(':');
+    t.user = std::string(info.substr(0, colon));
+    if (colon != std::string_view::npos) t.password = std::string(info.substr(colon + 1));
+    authority.remove_prefix(at + 1);
+  }
+  // The port follows the last colon, after a bracketed IPv6 address if any.
+  size_t colon = authority.rfind(':');
+  if (colon != std::string_view::npos && authority.find(']', colon) == std::string_view::npos) {
+    std::string_view digits = authority.substr(colon + 1);
+    int port = 0;
+    bool number = !digits.empty() && digits.size() <= 5;
+    for (char c : digits) {
+      number = number && c >= '0' && c <= '9';
+      if (number) port = port * 10 + (c - '0');
+    }
+    if (number && port >= 1 && port <= 65535) {
+      t.port = port;
+      authority = authority.substr(0, colon);
+    }
+  }
+  t.host = std::string(authority);
+  return t;
 }
 
 std::string_view ListLineReader::Next() {
@@ -68,7 +100,7 @@ std::string PlaylistLoadedMessage(std::string_view prefix, std::string_view addr
 }
 
 std::string PlaylistLoadedLogLine(std::string_view address, long long bytes) {
-  return "playlist loaded from \"" + std::string(address) + "\" " + std::to_string(bytes) + "bytes";
+  return "playlist loaded from \"" + AddressForLog(address) + "\" " + std::to_string(bytes) + "bytes";
 }
 
 std::string PlaylistTooLargeLogLine(std::string_view path, long long bytes) {

@@ -12,18 +12,24 @@ namespace strevo {
 
 enum class PlaylistSource { None, Http, LocalFile, Other };
 
-// "<None>" or "" -> None; "http://..." -> Http; "X:\..." -> LocalFile.
+// "<None>" or "" -> None; "http://..." or "https://..." -> Http; "X:\..." -> LocalFile.
 PlaylistSource ClassifyPlaylistAddress(std::string_view address);
 
-// "http://host[:port]/path": the host is everything up to the first "/" (a
-// ":port" stays part of it, the request always goes to port 80), the path
-// is the rest from that "/".
+// "http[s]://[user[:password]@]host[:port]/path?query": the host, the port
+// (80, or 443 for https, when none is given), the path with its query from
+// the first "/" (or "?"), and the user's name and password. A port that is
+// not a number from 1 to 65535 stays part of the host name, which then
+// resolves to nothing.
 struct HttpTarget {
   std::string host;
   std::string path;
+  int port = 80;
+  bool secure = false;
+  std::string user, password;
 };
 HttpTarget SplitHttpAddress(std::string_view address);
 inline constexpr int kPlaylistHttpPort = 80;
+inline constexpr int kPlaylistHttpsPort = 443;
 
 // A list larger than this is neither fetched, copied nor read.
 inline constexpr int64_t kPlaylistMaxBytes = kChannelListLimits.maxBytes;

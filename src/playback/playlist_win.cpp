@@ -30,8 +30,11 @@ static int64_t FetchIntoCopy(const std::string& address, const std::string& copy
       HttpTarget target = SplitHttpAddress(address);
       HttpRequest request;
       request.server = target.host;
-      request.port = kPlaylistHttpPort;
+      request.port = target.port;
+      request.secure = target.secure;
       request.object = target.path;
+      request.user = target.user;
+      request.password = target.password;
       if (!httpcmd(request, bytes) || bytes.empty())
         return 0;
       break;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "../../resources/resource.h"
+#include "base/cmdline.h"
 #include "base/eventlog.h"
 #include "base/text_helpers.h"
 #include "playback/playlist_win.h"
@@ -60,7 +61,10 @@ void ReloadChannelList(MainWindow& mw, bool requested, bool quietly) {
   ChannelList list = reloadplaylist(mw.globals.playlistUrl, SiblingPath(mw.exePath, ".m3u"), requested,
                                     TranslateText(LoadStringUtf8(IDS_FILE_OR_STREAM), ExeSibling(".lng")),
                                     [&mw, owner, quietly](const std::string& message) {
+                                      // A maintenance run is unattended and holds the player's
+                                      // name: it must not wait on a box nobody may answer.
                                       if (quietly) LogLine("shed: " + message);
+                                      else if (MaintenanceOf(mw.args) != Maintenance::None) LogLine(message);
                                       else MessageBoxUtf8(owner, message, mw.productName, MB_OK | MB_ICONINFORMATION);
                                     },
                                     mw.globals.readM3uTags);

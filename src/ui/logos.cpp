@@ -59,11 +59,14 @@ LogoSize FitLogo(int width, int height, int side) {
   return {std::max(1, static_cast<int>((static_cast<int64_t>(width) * side + height / 2) / height)), side};
 }
 
-std::vector<std::string> LogoAddresses(const std::vector<std::string>& logos) {
+std::vector<std::string> LogoAddresses(const std::vector<std::string>& logos, bool listIsLocal) {
   std::vector<std::string> addresses;
   std::set<std::string_view> seen;
-  for (const std::string& logo : logos)
-    if (LogoSourceOf(logo) != LogoSource::None && seen.insert(logo).second) addresses.push_back(logo);
+  for (const std::string& logo : logos) {
+    const LogoSource source = LogoSourceOf(logo);
+    if (source == LogoSource::None || (source == LogoSource::LocalFile && !listIsLocal)) continue;
+    if (seen.insert(logo).second) addresses.push_back(logo);
+  }
   return addresses;
 }
 

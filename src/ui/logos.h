@@ -53,7 +53,10 @@ struct LogoSize {
 };
 LogoSize FitLogo(int width, int height, int side);
 
-// The addresses to fetch, each once, in list order.
-std::vector<std::string> LogoAddresses(const std::vector<std::string>& logos);
+// The addresses to fetch, each once, in list order. Local paths only when the
+// list itself is a local file: opening "\\\\host\\share\\x.png" from a downloaded
+// list would make the system contact that host and present the user's
+// credentials to it.
+std::vector<std::string> LogoAddresses(const std::vector<std::string>& logos, bool listIsLocal);
 
 }  // namespace strevo

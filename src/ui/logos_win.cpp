@@ -13,6 +13,7 @@
 
 #include "base/eventlog.h"
 #include "guide/http_win.h"
+#include "playback/playlist.h"
 #include "ui/logos.h"
 #include "ui/mainwindow_win.h"
 #include "win/file_win.h"
@@ -219,7 +220,8 @@ void FetchChannelLogos(MainWindow& mw) {
   if (mw.globals.readM3uTags)
     for (const ChannelTags& tags : mw.channelTags)
       if (!tags.tvgLogo.empty() && !g_logos.count(tags.tvgLogo)) logos.push_back(tags.tvgLogo);
-  const std::vector<std::string> addresses = LogoAddresses(logos);
+  const bool listIsLocal = ClassifyPlaylistAddress(mw.globals.playlistUrl) == PlaylistSource::LocalFile;
+  const std::vector<std::string> addresses = LogoAddresses(logos, listIsLocal);
   std::lock_guard lock(g_fetcher.m);
   if (g_fetcher.stop) return;
   g_fetcher.queue.assign(addresses.begin(), addresses.end());

@@ -109,6 +109,7 @@ struct MainWindow : PlayerState {
   std::vector<GuideAnswer> xmltvListGuides;
   int adjustSelector = 0;
   bool startupFinished = false;
+  bool closeAfterStartup = false;  // a close request came while start-up ran
 
   // scheduler: the minutes processed and the close a recording task deferred.
   ShedRunner shedRunner;

@@ -6,6 +6,7 @@ programme on air of the channel it matches by tvg-id."""
 import datetime
 import gzip
 import hashlib
+import io
 import os
 import shutil
 import socket
@@ -14,6 +15,7 @@ import subprocess
 import threading
 import time
 import unittest
+import zipfile
 import zlib
 
 import test_guide_update as guide_e2e
@@ -221,10 +223,15 @@ class TaggedChannelList(E2ETestCase):
     def test_user_agent_goes_to_the_engine_and_an_xmltv_guide_fills_the_osd(self):
         relay, _ = start_relay(self)
         guide = gzip.compress(xmltv('perviy.ru', 'Новости'))
-        base, requests = serve(self, {'/epg.xml.gz': guide})
+        # As providers publish it: one document in a ZIP whose local header
+        # holds ZIP64 sizes.
+        packed = io.BytesIO()
+        with zipfile.ZipFile(packed, 'w', zipfile.ZIP_DEFLATED) as z:
+            with z.open('xmltv.xml', 'w', force_zip64=True) as f:
+                f.write(xmltv('perviy.ru', 'Кино'))
+        base, requests = serve(self, {'/epg.xml.gz': guide, '/epg.zip': packed.getvalue()})
         inst = self.install()
         inst.enable_log()
-        # A list fetched over HTTP always goes to port 80: the test's list is a file.
         with open(inst.path('channels.m3u'), 'wb') as f:
             f.write(channel_list(relay))
         first = 'http://127.0.0.1:%d/one.ts' % relay
@@ -271,6 +278,21 @@ class TaggedChannelList(E2ETestCase):
         osd = self.wait_osd(main, lambda t: t.startswith('  №'), 10)
         self.assertIn('Новости +0 & co', osd)
         self.assertEqual(requests, [])
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+
+        # The same guide as a ZIP replaces the kept one.
+        write_ini(inst, [globals_record(winpath(inst.path('channels.m3u')), f10=first, f27=base + '/epg.zip'),
+                         '?Ext|1|'])
+        proc, main = self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        self.assertTrue(wait_until(lambda: inst.log_messages().count('form created') >= 3, 30))
+        winauto('command', main, MENU_BASE + MENU_UPDATE_GUIDE)
+        message = '\r  %s : %d Kb' % (UPDATE, round(len(packed.getvalue()) / 1024))
+        self.wait_osd(main, lambda t: t == message, 30)
+        winauto('command', main, MENU_BASE + MENU_SHOW_OSD)
+        osd = self.wait_osd(main, lambda t: t.startswith('  №') and 'Кино' in t, 10)
+        self.assertIn('Кино +0 & co', osd)
+        self.assertTrue(os.path.exists(inst.path('TVGuide', 'xmltv.xml')))
         winauto('close', main)
         self.assertEqual(self.wait_exit(proc, 30), 0)
 

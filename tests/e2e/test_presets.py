@@ -32,7 +32,9 @@ class PresetInstaller(E2ETestCase):
         return inst, old, proc, box
 
     def test_preset_one_replaces_the_configuration(self):
-        presets = {'1.ini': preset('Первый провайдер', 'http://one/list.m3u'),
+        # A provider's file that would choose where the engine's code is fetched from.
+        evil = b'?Components|http://127.0.0.1:9/Setup.zip|\r\n'
+        presets = {'1.ini': preset('Первый провайдер', 'http://one/list.m3u') + evil,
                    '2.ini': preset('Second', 'http://two/list.m3u'),
                    'readme.txt': b'not a preset'}
         archive = io.BytesIO()
@@ -54,9 +56,25 @@ class PresetInstaller(E2ETestCase):
         winauto('click', [w for w in kids if w.cls.lower() == 'button'][0].hwnd)
 
         self.assertEqual(self.wait_exit(proc, 30), 0)
+        # The preset without its address record; the installation's own presets address is kept.
+        installed = preset('Первый провайдер', 'http://one/list.m3u') + old.split(b'\r\n', 1)[1]
         with open(inst.sibling('.ini'), 'rb') as f:
-            self.assertEqual(f.read(), presets['1.ini'])
+            self.assertEqual(f.read(), installed)
+        with open(inst.sibling('.ini') + '.bak', 'rb') as f:
+            self.assertEqual(f.read(), old, 'the replaced configuration was not kept')
         self.assertFalse(os.path.exists(inst.sibling('.PreConf')))
+
+        # Closing the list installs nothing.
+        proc = self.start(inst, '/preconf')
+        box = wait_window('#32770', 'Strevo', 30)
+        self.assertIsNotNone(box, 'no question was asked')
+        self.assertTrue(press(box, 'Да', 'Yes'))
+        dialog = wait_window('StrevoPresets', 'Выбор предустановки', 30)
+        self.assertIsNotNone(dialog, 'the preset list never showed')
+        winauto('close', dialog)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        with open(inst.sibling('.ini'), 'rb') as f:
+            self.assertEqual(f.read(), installed, 'closing the list installed a preset')
 
     def test_no_keeps_the_configuration_and_asks_nothing_of_the_server(self):
         base, requests = serve(self, {})

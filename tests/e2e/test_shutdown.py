@@ -1,11 +1,14 @@
 """Shut-down: one close handler for all windows, the configuration saved,
 the temporary folder removed, and the agent started for running recorders."""
+import http.server
 import os
 import subprocess
+import threading
 import time
 import unittest
 
-from harness import RUN_DIR, WINAUTO, E2ETestCase, wait_until, wait_window, windows, winauto, wine_env, winpath
+from harness import (RUN_DIR, WINAUTO, E2ETestCase, serve_http, wait_until, wait_window, windows, winauto, wine_env,
+                     winpath)
 
 COLOURS = '16314867;13809086;6239807;11894655;13809086;11497584;14865371;'
 
@@ -71,6 +74,20 @@ class Shutdown(E2ETestCase):
         self.assertNotIn('begin close from frmVideo', tail)
         self.assertEqual(by_video, by_main)
 
+        # A save that cannot be written says so and leaves the file as it was.
+        with open(inst.sibling('.ini'), 'rb') as f:
+            before = f.read()
+        os.mkdir(inst.sibling('.ini.new'))  # where the save writes before it renames
+        proc, main = self.start_player(inst, '/nologo')
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        msgs = inst.log_messages()
+        tail = msgs[len(msgs) - 1 - msgs[::-1].index('form created'):]
+        self.assertIn('ini not saved', tail)
+        self.assertNotIn('ini saved', tail)
+        with open(inst.sibling('.ini'), 'rb') as f:
+            self.assertEqual(f.read(), before)
+
     def test_full_screen_at_close_saves_field_28_and_the_normal_bounds(self):
         inst = self.undocked_install(f4='40', f5='30', f6='400', f7='300')
         proc, _ = self.start_player(inst, '/nologo')
@@ -82,6 +99,41 @@ class Shutdown(E2ETestCase):
         fields = self.read_globals(inst).split('|')
         self.assertEqual(fields[28], '1')
         self.assertEqual(fields[4:8], ['40', '30', '400', '300'])
+
+    def test_a_close_while_the_list_still_downloads_waits_for_the_start_up(self):
+        # The start-up waits on a list download that stalls; a close arriving
+        # then must not save the half-built player (current channel "?").
+        asked, release, stop = threading.Event(), threading.Event(), threading.Event()
+        body = b'#EXTM3U\r\n#EXTINF:0,One\r\nudp://@239.1.1.1:1234\r\n'
+
+        class Stalling(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                asked.set()
+                release.wait(60)
+                self.send_response(200)
+                self.send_header('Content-Length', str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+        port = serve_http(self, Stalling, stop)
+        mrl = 'udp://@239.1.1.1:1234'
+        inst = self.undocked_install(f10=mrl, f24='http://127.0.0.1:%d/list.m3u' % port)
+        proc = self.start(inst, '/nologo')
+        self.assertTrue(asked.wait(30), 'the list was never asked for')
+        main = wait_window('StrevoMain', 'Strevo', 30)
+        self.assertIsNotNone(main)
+        winauto('close', main)
+        self.assertTrue(wait_until(lambda: 'close request kept until start-up ends' in inst.log_messages(), 20),
+                        inst.log_messages()[-5:])
+        self.assertIsNone(proc.poll(), 'the player ended while its start-up still ran')
+        release.set()
+        self.assertEqual(self.wait_exit(proc, 60), 0)
+        msgs = inst.log_messages()
+        self.assertLess(msgs.index('form created'), msgs.index('ini saved'))
+        self.assertEqual(msgs.count('ini saved'), 1)
+        self.assertEqual(self.read_globals(inst).split('|')[10], mrl)
 
     def test_running_background_recorders_start_the_agent(self):
         inst = self.undocked_install()

@@ -60,8 +60,12 @@ TEST(Logos, FittingKeepsProportions) {
 }
 
 TEST(Logos, EachAddressIsFetchedOnceInListOrder) {
-  EXPECT_EQ(LogoAddresses({"", "http://h/b.png", "ftp://x", "C:\\l\\a.png", "http://h/b.png", "http://h/a.png"}),
-            (std::vector<std::string>{"http://h/b.png", "C:\\l\\a.png", "http://h/a.png"}));
+  const std::vector<std::string> logos = {"", "http://h/b.png", "ftp://x", "C:\\l\\a.png", "\\\\nas\\s\\c.png",
+                                          "http://h/b.png", "http://h/a.png", "file://\\\\nas\\s\\d.png"};
+  EXPECT_EQ(LogoAddresses(logos, true),
+            (std::vector<std::string>{"http://h/b.png", "C:\\l\\a.png", "\\\\nas\\s\\c.png", "http://h/a.png"}));
+  // A downloaded list's logos never open a path, on a file server or not.
+  EXPECT_EQ(LogoAddresses(logos, false), (std::vector<std::string>{"http://h/b.png", "http://h/a.png"}));
 }
 
 }  // namespace

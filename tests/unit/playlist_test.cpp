@@ -21,13 +21,28 @@ TEST(PlaylistAddress, FormsAndHttpSplit) {
   EXPECT_EQ(ClassifyPlaylistAddress("C:\\PlayList.m3u"), PlaylistSource::LocalFile);
   EXPECT_EQ(ClassifyPlaylistAddress("\\\\server\\list.m3u"), PlaylistSource::Other);
   EXPECT_EQ(ClassifyPlaylistAddress("C:/list.m3u"), PlaylistSource::Other);
-  HttpTarget t = SplitHttpAddress("http://tv.example:8080/lists/list.m3u?x=1");
-  EXPECT_EQ(t.host, "tv.example:8080");  // the port stays in the host name
-  EXPECT_EQ(t.path, "/lists/list.m3u?x=1");
-  EXPECT_EQ(kPlaylistHttpPort, 80);
+  EXPECT_EQ(ClassifyPlaylistAddress("https://h/l.m3u"), PlaylistSource::Http);
+  // Providers hand out lists on ports of their own, with the account in the query.
+  HttpTarget t = SplitHttpAddress("http://tv.example:8080/get.php?username=u&password=p&type=m3u_plus");
+  EXPECT_EQ(t.host, "tv.example");
+  EXPECT_EQ(t.port, 8080);
+  EXPECT_FALSE(t.secure);
+  EXPECT_EQ(t.path, "/get.php?username=u&password=p&type=m3u_plus");
   t = SplitHttpAddress("http://host");
   EXPECT_EQ(t.host, "host");
+  EXPECT_EQ(t.port, kPlaylistHttpPort);
   EXPECT_EQ(t.path, "");
+  t = SplitHttpAddress("https://me:secret@[::1]:8443?list=1");
+  EXPECT_EQ(t.host, "[::1]");
+  EXPECT_EQ(t.port, 8443);
+  EXPECT_TRUE(t.secure);
+  EXPECT_EQ(t.path, "/?list=1");
+  EXPECT_EQ(t.user, "me");
+  EXPECT_EQ(t.password, "secret");
+  EXPECT_EQ(SplitHttpAddress("https://h/l").port, kPlaylistHttpsPort);
+  // Not a port: it stays in the host name, which resolves to nothing.
+  EXPECT_EQ(SplitHttpAddress("http://h:99999/l").host, "h:99999");
+  EXPECT_EQ(SplitHttpAddress("http://h:x/l").port, kPlaylistHttpPort);
 }
 
 TEST(PlaylistParse, EmptyFileHoldsOnlyThePseudoChannel) {
@@ -101,6 +116,11 @@ TEST(PlaylistTexts, MessageAndLogLine) {
   EXPECT_EQ(PlaylistLoadedMessage("Новый список каналов загружен из", "http://h/l.m3u", 3000),
             "Новый список каналов загружен из \"http://h/l.m3u\" (3 Kb)!");
   EXPECT_EQ(PlaylistLoadedLogLine("C:\\l.m3u", 1234), "playlist loaded from \"C:\\l.m3u\" 1234bytes");
+  // The account's password never reaches the log.
+  EXPECT_EQ(PlaylistLoadedLogLine("http://h:8080/get.php?username=u&password=s3&type=m3u_plus", 0),
+            "playlist loaded from \"http://h:8080/get.php?username=u&password=***&type=m3u_plus\" 0bytes");
+  EXPECT_EQ(PlaylistLoadedLogLine("https://u:s3@h/l.m3u?PWD=x&pass=", 0),
+            "playlist loaded from \"https://u:***@h/l.m3u?PWD=***&pass=***\" 0bytes");
 }
 
 }  // namespace

@@ -16,6 +16,12 @@ constexpr uint32_t kLocalSig = 0x04034B50;
 constexpr uint32_t kCentralSig = 0x02014B50;
 constexpr uint32_t kEndSig = 0x06054B50;
 constexpr uint32_t kDescriptorSig = 0x08074B50;
+constexpr uint32_t kEnd64Sig = 0x06064B50;
+constexpr uint32_t kEnd64LocatorSig = 0x07064B50;
+constexpr uint32_t kEnd64RecordSize = 56;
+constexpr uint32_t kEnd64LocatorSize = 20;
+constexpr uint16_t kZip64ExtraTag = 0x0001;
+constexpr uint32_t kMarked32 = 0xFFFFFFFFu;  // "the value is in the ZIP64 extra field"
 constexpr uint32_t kLocalHeaderSize = 30;
 constexpr uint32_t kCentralHeaderSize = 46;
 constexpr uint32_t kEndRecordSize = 22;
@@ -30,6 +36,37 @@ inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[
 inline uint32_t Le32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+inline uint64_t Le64(const uint8_t* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
+
+// The values a ZIP64 extra field holds for the ones marked 0xFFFFFFFF, in the
+// field's fixed order (size, compressed size, header offset); each marked
+// value is replaced. False when a marked value is missing from the field or
+// does not fit in 32 bits (an entry of 4 GB or more, far beyond any guide).
+bool ApplyZip64Extra(const uint8_t* extra, uint32_t extra_len, uint32_t* const values[3]) {
+  bool marked = false;
+  for (int i = 0; i < 3; ++i) marked = marked || (values[i] && *values[i] == kMarked32);
+  if (!marked) return true;
+  for (uint32_t at = 0; at + 4 <= extra_len;) {
+    const uint16_t tag = Le16(extra + at), len = Le16(extra + at + 2);
+    if (len > extra_len - at - 4) break;
+    if (tag == kZip64ExtraTag) {
+      const uint8_t* q = extra + at + 4;
+      uint32_t left = len;
+      for (int i = 0; i < 3; ++i) {
+        if (!values[i] || *values[i] != kMarked32) continue;
+        if (left < 8) return false;
+        const uint64_t v = Le64(q);
+        if (v >= kMarked32) return false;
+        *values[i] = static_cast<uint32_t>(v);
+        q += 8;
+        left -= 8;
+      }
+      return true;
+    }
+    at += 4 + len;
+  }
+  return false;
 }
 
 ZipClock& ClockOf(const ZipEnv& env) { return env.clock ? *env.clock : SteadyZipClock(); }
@@ -94,6 +131,7 @@ struct CentralEntry {
   uint16_t method, attributes, flags;
   std::string name;
   uint32_t next;  // position after this header
+  bool too_large = false;  // ZIP64 values that do not fit, or are missing
 };
 
 // Parses the header at `pos`. kZipNoMoreEntries at the end of the directory
@@ -117,6 +155,8 @@ int ParseCentral(const TZipRec& rec, uint32_t pos, CentralEntry& e) {
   e.size = Le32(p + 24);
   e.attributes = (made_by >> 8) == 0 ? static_cast<uint16_t>(Le32(p + 38) & 0xFFFF) : 0;
   e.header_offset = Le32(p + 42);
+  uint32_t* const marked[3] = {&e.size, &e.compressed_size, &e.header_offset};
+  e.too_large = !ApplyZip64Extra(p + kCentralHeaderSize + name_len, extra_len, marked);
   const std::string_view raw(reinterpret_cast<const char*>(p + kCentralHeaderSize), name_len);
   e.name = (e.flags & kFlagUtf8) ? std::string(raw) : rec.host->NameToUtf8(raw, rec.codepage);
   std::replace(e.name.begin(), e.name.end(), '/', '\\');
@@ -158,6 +198,7 @@ int FillCursor(TZipRec& rec, const CentralEntry& e) {
   rec.attributes = e.attributes;
   rec.crc32 = e.crc32;
   rec.flags = e.flags;
+  rec.too_large = e.too_large;
   rec.position = e.next;
   return kZipOk;
 }
@@ -248,8 +289,21 @@ int ExtractEntryImpl(ZipReader& archive, const std::string& output_path, uint64_
   uint64_t compressed;
   uint32_t expected_crc = Le32(h + 14);
   if (!deferred) {
-    compressed = Le32(h + 18);
-    params.size = Le32(h + 22);
+    uint32_t local_compressed = Le32(h + 18), local_size = Le32(h + 22);
+    if (local_compressed == kMarked32 || local_size == kMarked32) {
+      // ZIP64: the real sizes follow in the local extra field (uncompressed first).
+      std::vector<uint8_t> extra(Le16(h + 28));
+      uint32_t* const marked[3] = {&local_size, &local_compressed, nullptr};
+      if (!archive.ReadAt(offset + kLocalHeaderSize + Le16(h + 26), extra.data(),
+                          static_cast<uint32_t>(extra.size())) ||
+          !ApplyZip64Extra(extra.data(), static_cast<uint32_t>(extra.size()), marked)) {
+        if (!hint) return kZipCorrupt;
+        local_compressed = hint->compressed_size;
+        local_size = hint->size;
+      }
+    }
+    compressed = local_compressed;
+    params.size = local_size;
     params.size_known = true;
   } else if (hint) {
     compressed = hint->compressed_size;
@@ -400,11 +454,37 @@ int ZipFirstEntry(const std::string& archive_path, TZipRec& rec, const ZipEnv& e
     ZipCloseEntries(rec);
     return kZipOpenError;
   }
-  const uint32_t dir_size = Le32(end + 12);
-  const uint32_t dir_offset = Le32(end + 16);
+  uint64_t dir_size = Le32(end + 12);
+  uint64_t dir_offset = Le32(end + 16);
+  // Where the directory's end lies: the end record, or the ZIP64 end record
+  // that comes before it when the end record marks its values as held there.
+  uint64_t dir_end = end_pos;
+  if (dir_size == kMarked32 || dir_offset == kMarked32 || Le16(end + 8) == 0xFFFF || Le16(end + 10) == 0xFFFF) {
+    uint8_t locator[kEnd64LocatorSize], end64[kEnd64RecordSize];
+    if (end_pos >= kEnd64LocatorSize + kEnd64RecordSize &&
+        reader.ReadAt(end_pos - kEnd64LocatorSize, locator, kEnd64LocatorSize) &&
+        Le32(locator) == kEnd64LocatorSig) {
+      // The record's recorded offset, or right before the locator when the
+      // archive has bytes in front that its offsets do not count.
+      uint64_t at = Le64(locator + 8);
+      if (!(reader.ReadAt(at, end64, kEnd64RecordSize) && Le32(end64) == kEnd64Sig)) {
+        at = end_pos - kEnd64LocatorSize - kEnd64RecordSize;
+        if (!(reader.ReadAt(at, end64, kEnd64RecordSize) && Le32(end64) == kEnd64Sig)) at = UINT64_MAX;
+      }
+      if (at != UINT64_MAX) {
+        dir_size = Le64(end64 + 40);
+        dir_offset = Le64(end64 + 48);
+        dir_end = at;
+      }
+    }
+  }
+  if (dir_size > end_pos || dir_offset > end_pos) {
+    ZipCloseEntries(rec);
+    return kZipBadDirectory;
+  }
   // Bytes in front of the archive: zero for a plain archive or one whose
   // offsets were adjusted, the stub's length when they were not.
-  int64_t shift = static_cast<int64_t>(end_pos) - (static_cast<int64_t>(dir_offset) + dir_size);
+  int64_t shift = static_cast<int64_t>(dir_end) - (static_cast<int64_t>(dir_offset) + static_cast<int64_t>(dir_size));
   int64_t start = static_cast<int64_t>(dir_offset) + shift;
   uint8_t sig[4];
   if (shift != 0 &&
@@ -535,6 +615,8 @@ int ZipExtractAll(const std::string& archive_path, const std::string& destinatio
     int r;
     if (!ZipNameIsSafe(rec.name)) {
       r = kZipCreateError;  // would land outside the destination
+    } else if (rec.too_large) {
+      r = kZipBadMethod;  // skipped as an entry this program cannot unpack
     } else {
       // An existing folder is simply reused: nothing to confirm or clear.
       const bool exists = !rr.is_directory && env.host->FileExists(output);

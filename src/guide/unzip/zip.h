@@ -71,6 +71,7 @@ struct TZipRec {
   std::unique_ptr<ZipReader> archive;
   uint32_t crc32 = 0;
   uint16_t flags = 0;           // general-purpose flags
+  bool too_large = false;       // ZIP64 sizes of 4 GB or more (or missing): not extracted
   int64_t shift = 0;            // bytes in front of the archive not counted in its offsets
   int codepage = 866;
   ZipHost* host = nullptr;      // converts the names

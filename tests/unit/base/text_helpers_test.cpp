@@ -28,6 +28,10 @@ TEST(ReplaceAll, RescansSoNewOccurrencesAreReplacedToo) {
   EXPECT_EQ(ReplaceAll("  ", " ", "a      b  c"), "a b c");
   EXPECT_EQ(ReplaceAll("$$$", "&&", ReplaceAll("&", "$$$", "Rock & Pop")), "Rock && Pop");
   EXPECT_EQ(ReplaceAll("x", "y", ""), "");
+  // A longer replacement that forms new occurrences with its neighbours (a
+  // channel titled "name%%name" in "%name%%subfn%") is replaced once and ends.
+  EXPECT_EQ(ReplaceAll("%name%", "name%%name", "%name%%subfn%"), "name%%name%subfn%");
+  EXPECT_EQ(ReplaceAll("ab", "ba", "aab"), "aba");
   EXPECT_EQ(ReplaceAll("", "y", "abc"), "abc");
 }
 

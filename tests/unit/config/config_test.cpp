@@ -85,6 +85,13 @@ TEST_F(ConfigTest, AChannelWhoseAddressIsTheGlobalKeyNeverReadsTheGlobalRecord) 
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(*r, "?|1|100|");
   EXPECT_EQ(FindChannelRecord(ConfigList{"?Globals|15|15|"}, "?Globals"), nullptr);
+  // Every other key of the program's own is reserved too; "?" is the record of no channel.
+  for (const char* own : {"?Ext", "?Components", "?Presets", "?Later"}) {
+    EXPECT_FALSE(IsChannelRecordKey(own)) << own;
+    EXPECT_EQ(*FindChannelRecord(ConfigList{std::string(own) + "|http://evil/|", "?|1|100|"}, own), "?|1|100|");
+  }
+  EXPECT_TRUE(IsChannelRecordKey("?"));
+  EXPECT_TRUE(IsChannelRecordKey("udp://@239.1.1.1:1234?x"));
 }
 
 TEST_F(ConfigTest, StoreReplacesTheFirstRecordInPlaceOrAppends) {

@@ -20,5 +20,16 @@ TEST(Presets, DownloadAddressFromTheConfigurationElseBuiltIn) {
   EXPECT_EQ(DownloadAddress({"?Globals|"}, kPresetsKey, "http://site/p.zip"), "http://site/p.zip");
 }
 
+TEST(Presets, APresetNeverChoosesWhereTheProgramsCodeComesFrom) {
+  const std::string preset = "?Globals|1|\r\n?Components|http://evil/Setup.zip|\r\n?Presets|http://evil/p.zip|\r\n";
+  EXPECT_EQ(PresetForInstall(preset, ""), "?Globals|1|\r\n");
+  // The user's own addresses stay as they were.
+  EXPECT_EQ(PresetForInstall(preset, "?Globals|0|\r\n?Components|http://own/Setup.zip|\r\n"),
+            "?Globals|1|\r\n?Components|http://own/Setup.zip|\r\n");
+  // Anything else is installed byte for byte.
+  const std::string plain = "?Globals|1|\nudp://@239.1.1.1:1234|1|";
+  EXPECT_EQ(PresetForInstall(plain, "?Globals|0|\r\n"), plain);
+}
+
 }  // namespace
 }  // namespace strevo

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "mpeg_stream_writer.h"
+#include "support/mpeg_slice.h"
+#include "support/mpeg_vlc.h"
 #include "support/video_pipeline.h"
 
 namespace strevo::engine {
@@ -128,6 +131,75 @@ TEST(MpegDecoder, StreamsCutShortOrNotVideoDoNoHarm) {
   p.Flush();
   EXPECT_FALSE(p.has_video());
   EXPECT_FALSE(p.Pop());
+}
+
+// An intra field of flat macroblocks in slice rows `first`..`last` (field rows).
+void IntraField(streams::BitWriter& w, int structure, int first, int last, int mb_width) {
+  streams::PictureParams p;
+  p.type = kPictureI;
+  p.structure = structure;
+  streams::WritePicture(w, p);
+  for (int row = first; row <= last; ++row) {
+    w.StartCode(static_cast<uint8_t>(row + 1));
+    w.Put(8, 5);  // quantiser
+    w.Put(0, 1);
+    for (int x = 0; x < mb_width; ++x) {
+      streams::WriteAddressIncrement(w, 1);
+      streams::WriteMacroblockType(w, kPictureI, kMbIntra);
+      for (int b = 0; b < 6; ++b) {
+        streams::WriteDcDifferential(w, b >= 4, 0);
+        streams::WriteEndOfBlock(w, false);
+      }
+    }
+  }
+}
+
+TEST(MpegDecoder, ASizeChangeBetweenTwoFieldsNeverWritesOutsideTheFrame) {
+  // 48 lines are 3 macroblock rows when progressive and 4 (two of each field)
+  // when interlaced. A repeated sequence whose extension clears the
+  // progressive flag between the two fields of a frame must not make the
+  // second field's second row land below the first field's 48-line frame.
+  streams::BitWriter w;
+  streams::WriteSequence(w, streams::SequenceParams{48, 48, true});
+  streams::WriteGroup(w, true);
+  IntraField(w, 1, 0, 0, 3);
+  streams::WriteSequence(w, streams::SequenceParams{48, 48, false});
+  IntraField(w, 2, 0, 1, 3);
+  streams::WriteSequenceEnd(w);
+  const std::vector<uint8_t>& es = w.Bytes();
+  MpegVideoDecoder d;
+  d.Push(es.data(), es.size());
+  d.Flush();
+  int shown = 0;
+  while (auto f = d.Pop()) {
+    EXPECT_EQ(f->width, 48);
+    EXPECT_EQ(f->height, 48);
+    ++shown;
+  }
+  EXPECT_EQ(shown, 2);  // each field in a frame of its own size
+  EXPECT_EQ(d.stats().damaged_slices, 0u);
+
+  // The slice decoder itself refuses planes that are not its grid's size.
+  std::vector<uint8_t> y(48 * 48), c(24 * 24);
+  SequenceHeader seq;
+  PictureHeader pic;
+  SliceContext ctx;
+  ctx.seq = &seq;
+  ctx.pic = &pic;
+  ctx.current.p[0] = Plane{y.data(), 48, 48, 48};
+  ctx.current.p[1] = ctx.current.p[2] = Plane{c.data(), 24, 24, 24};
+  ctx.mb_width = 3;
+  ctx.mb_height = 3;
+  EXPECT_TRUE(SliceGeometryValid(ctx));
+  ctx.mb_height = 4;
+  EXPECT_FALSE(SliceGeometryValid(ctx));
+  ctx.mb_height = 3;
+  std::vector<uint8_t> small(32 * 32);
+  ctx.forward.p[0] = Plane{small.data(), 32, 32, 32};
+  ctx.forward.p[1] = ctx.forward.p[2] = Plane{c.data(), 16, 16, 16};
+  EXPECT_FALSE(SliceGeometryValid(ctx));
+  uint8_t slice[] = {0x42, 0x00, 0x00};
+  EXPECT_FALSE(DecodeSlice(ctx, 0, slice, sizeof slice));
 }
 
 TEST(MpegDecoder, SequenceTellsSizeRateAndAspect) {

@@ -33,7 +33,7 @@ std::string Bar(int marks, int dots) { return std::string(marks, '!') + std::str
 TEST(GuideNowText, HalfWayThroughAProgramme) {
   const ProgrammeList l = List({{At(18, 0), "News"}, {At(19, 0), "Film\\nPart one"}, {At(20, 0), "Late"}});
   EXPECT_EQ(GuideNowTextOf(&l, At(19, 30), 0, GuideTextMode::Osd, 40, kUpdate),
-            "(50%)\r  Film\rPart one\r\r  19:00 " + Bar(35, 35) + " 20:00");
+            "(50%)\r  Film\rPart one\r  19:00 " + Bar(35, 35) + " 20:00");
   EXPECT_EQ(GuideNowTextOf(&l, At(19, 30), 0, GuideTextMode::Summary, 40, kUpdate),
             "{19:00-20:00, 50% \"Film Part one\"}");
   // A programme that starts exactly now is on air from its first minute.
@@ -56,7 +56,7 @@ TEST(GuideNowText, ShiftMovesTimesAndDecidesWhatIsOnAir) {
   const ProgrammeList l = List({{At(15, 0), "Before"}, {At(16, 0), "Shifted"}, {At(17, 0), "After"}});
   // 19:30 against starts three hours later: the 16:00 programme, shown 19:00-20:00.
   EXPECT_EQ(GuideNowTextOf(&l, At(19, 30), 3, GuideTextMode::Osd, 40, kUpdate),
-            "(50%)\r  Shifted\r\r  19:00 " + Bar(35, 35) + " 20:00");
+            "(50%)\r  Shifted\r  19:00 " + Bar(35, 35) + " 20:00");
   EXPECT_EQ(GuideNowTextOf(&l, At(15, 30), -1, GuideTextMode::Summary, 40, kUpdate),
             "{15:00-16:00, 50% \"Shifted\"}");
 }
@@ -68,7 +68,7 @@ TEST(GuideNowText, RunOutNotStartedAndEmptyGuides) {
   EXPECT_EQ(GuideNowTextOf(&l, At(20, 30), 0, GuideTextMode::Summary, 40, kUpdate), "");
   // Before the first start the previous programme is "nothing since day 0".
   EXPECT_EQ(GuideNowTextOf(&l, At(18, 0), 0, GuideTextMode::Osd, 40, kUpdate),
-            "(100%)\r  \r\r  00:00 " + Bar(70, 0) + " 19:00");
+            "(100%)\r  \r  00:00 " + Bar(70, 0) + " 19:00");
   // No guide, or a guide without programmes: nothing at all.
   EXPECT_EQ(GuideNowTextOf(nullptr, At(19, 30), 0, GuideTextMode::Osd, 40, kUpdate), "");
   const ProgrammeList empty = List({});

@@ -47,6 +47,13 @@ class FakeSystem : public GuideUpdateSystem {
   void RemoveTree(const std::string& folder) override {
     std::erase_if(files, [&](const auto& f) { return f.first.rfind(folder + "\\", 0) == 0; });
   }
+  std::vector<std::string> FilesIn(const std::string& folder) override {
+    std::vector<std::string> in;
+    for (const auto& [path, bytes] : files)
+      if (path.rfind(folder + "\\", 0) == 0 && path.find('\\', folder.size() + 1) == std::string::npos)
+        in.push_back(path);
+    return in;
+  }
   bool MoveFilesInto(const std::string& from, const std::string& to) override {
     std::map<std::string, std::string> moved;
     for (auto it = files.begin(); it != files.end();) {
@@ -192,7 +199,12 @@ TEST(GuideUpdate, AnXmltvGuideIsReadWholeAndKeptBesideTheJtvFiles) {
       "<?xml version=\"1.0\"?>\n<tv><channel id=\"one\"><display-name>One</display-name></channel>"
       "<programme start=\"20261208180000 +0300\" stop=\"20261208190000 +0300\" channel=\"one\">"
       "<title>Plain</title></programme></tv>\n";
-  for (const std::string& body : {plain, kPackedGuide}) {
+  // As providers publish it: a ZIP of one document (the fake's archive holds
+  // name=content lines, so the document has no line break here).
+  std::string oneLine = plain;
+  std::erase(oneLine, '\n');
+  const std::string zipped = "PKxmltv.xml=" + oneLine + "\n";
+  for (const std::string& body : {plain, kPackedGuide, zipped}) {
     Fixture f;
     f.req.localOffset = [](DateTime) { return 180; };
     f.fs.served[kUrl] = body;
@@ -203,13 +215,13 @@ TEST(GuideUpdate, AnXmltvGuideIsReadWholeAndKeptBesideTheJtvFiles) {
     expected["xmltv.xml"] = kept;
     EXPECT_EQ(f.fs.Below(kGuide), expected);
     EXPECT_TRUE(kept.starts_with("<?xml"));
-    EXPECT_EQ(kept.size(), body == plain ? plain.size() : kPackedGuideXmlSize);
+    EXPECT_EQ(kept.size(), body == plain ? plain.size() : body == zipped ? oneLine.size() : kPackedGuideXmlSize);
     EXPECT_EQ(f.rec.steps, (std::vector<std::string>{"xmltv 1", "cache", "captions",
                                                      "osd #Обновить телепрограмму : " +
                                                          std::to_string(GuideArchiveKb(static_cast<int64_t>(body.size()))) + " Kb",
                                                      "names"}));
     ASSERT_TRUE(f.rec.xmltv);
-    EXPECT_EQ(f.rec.xmltv->channels[0].programmes[0].text, body == plain ? "Plain" : "Packed");
+    EXPECT_EQ(f.rec.xmltv->channels[0].programmes[0].text, body == kPackedGuide ? "Packed" : "Plain");
     EXPECT_TRUE(f.fs.Below(kTemp).empty());
 
     // A JTV archive afterwards takes the guide back from the XMLTV file.

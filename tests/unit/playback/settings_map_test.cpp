@@ -43,6 +43,9 @@ TEST(ChannelRecord, ShortAndOutOfRangeRecordsReadAsTheControlsWouldShowThem) {
   EXPECT_EQ(v.deinterlace, 0);
   EXPECT_EQ(v.audioTrackIndex, 1);  // empty field 17 is 0, entry "#1"
   EXPECT_EQ(ChannelSettingsFromRecord("x|1|1|1|1|1|1|42|").deinterlace, 0);
+  // A huge track number is the highest entry: read as INT_MAX, its bias must not wrap it.
+  EXPECT_EQ(ChannelSettingsFromRecord("x|1|1|1|1|1|1|0|None|0|||||0||0|99999999999|0|").audioTrackIndex,
+            kAudioTrackEntries - 1);
 }
 
 TEST(ChannelRecord, ABarInATypedTextDoesNotShiftTheFields) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -299,6 +300,36 @@ TEST_F(ZipExtract, DataDescriptorsUseTheCentralDirectory) {
   ASSERT_EQ(ZipFirstEntry("a.zip", rec, env), 0);
   EXPECT_EQ(ZipExtractEntry("a.zip", "out\\stored.txt", rec.header_offset, env), 0);
   EXPECT_EQ(FileText("out\\stored.txt"), "stored with a descriptor");
+  ZipCloseEntries(rec);
+}
+
+TEST_F(ZipExtract, Zip64SizesOffsetsAndEndRecords) {
+  // Many tools write ZIP64 records even for small archives: sizes and offsets
+  // marked 0xFFFFFFFF, the values in the extra fields and a ZIP64 end record.
+  ZipEntrySpec ndx = Stored("tv.ndx", "index");
+  ndx.zip64 = true;
+  ZipEntrySpec pdt = Deflated("tv.pdt", std::string(5000, 'p') + "end");
+  pdt.zip64 = true;
+  ZipEntrySpec huge = Stored("huge.xml", "claims 4 GB");
+  huge.zip64 = true;
+  huge.zip64_size = uint64_t{5} << 30;
+  for (bool stub : {false, true}) {
+    Add(BuildZip({ndx, Stored("plain.txt", "plain"), pdt, huge}, stub ? ToBytes("MZ-STUB") : Bytes(), false, true));
+    const std::string dest = stub ? "D:\\S\\" : "D:\\TV\\";
+    EXPECT_EQ(Extract("*.*", nullptr, dest), 3) << stub;
+    EXPECT_EQ(FileText(dest + "tv.ndx"), "index");
+    EXPECT_EQ(FileText(dest + "plain.txt"), "plain");
+    EXPECT_EQ(FileText(dest + "tv.pdt"), std::string(5000, 'p') + "end");
+    // An entry of 4 GB or more is skipped and reported, as an unsupported one.
+    EXPECT_EQ(FileText(dest + "huge.xml"), "<missing>");
+    const std::vector<int32_t> codes = Codes();
+    EXPECT_NE(std::find(codes.begin(), codes.end(), kZipBadMethod), codes.end());
+  }
+  TZipRec rec;
+  ASSERT_EQ(ZipFirstEntry("a.zip", rec, env), 0);
+  EXPECT_EQ(rec.size, 5u);
+  EXPECT_EQ(ZipExtractEntry("a.zip", "out\\tv.ndx", rec.header_offset, env), 0);
+  EXPECT_EQ(FileText("out\\tv.ndx"), "index");
   ZipCloseEntries(rec);
 }
 

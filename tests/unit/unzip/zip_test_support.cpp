@@ -82,27 +82,39 @@ void FixedLitLen(BitWriter& w, unsigned sym) {
 
 }  // namespace
 
-Bytes BuildZip(const std::vector<ZipEntrySpec>& entries, const Bytes& stub, bool adjust_offsets) {
+Bytes BuildZip(const std::vector<ZipEntrySpec>& entries, const Bytes& stub, bool adjust_offsets, bool zip64_end) {
   Bytes out = stub;
   Bytes central;
   const uint32_t bias = adjust_offsets ? 0 : static_cast<uint32_t>(stub.size());
+  auto le64 = [](Bytes& b, uint64_t v) {
+    Le32(b, static_cast<uint32_t>(v));
+    Le32(b, static_cast<uint32_t>(v >> 32));
+  };
   for (const ZipEntrySpec& e : entries) {
     const uint32_t crc = e.override_crc ? e.crc : Crc32(e.plain.data(), e.plain.size());
     const uint32_t size = e.override_size ? e.size : static_cast<uint32_t>(e.plain.size());
     const uint32_t csize = static_cast<uint32_t>(e.data.size());
+    const uint64_t size64 = e.zip64_size ? e.zip64_size : size;
     const uint16_t flags = static_cast<uint16_t>(e.flags | (e.descriptor ? 8 : 0));
     const uint32_t offset = static_cast<uint32_t>(out.size()) - bias;
+    const uint32_t marked = 0xFFFFFFFFu;
     Le32(out, 0x04034B50);
-    Le16(out, 20);
+    Le16(out, e.zip64 ? 45 : 20);
     Le16(out, flags);
     Le16(out, e.method);
     Le32(out, e.date_time);
     Le32(out, e.descriptor ? 0 : crc);
-    Le32(out, e.descriptor ? 0 : csize);
-    Le32(out, e.descriptor ? 0 : size);
+    Le32(out, e.descriptor ? 0 : e.zip64 ? marked : csize);
+    Le32(out, e.descriptor ? 0 : e.zip64 ? marked : size);
     Le16(out, static_cast<uint32_t>(e.name.size()));
-    Le16(out, 0);
+    Le16(out, e.zip64 ? 20 : 0);
     out.insert(out.end(), e.name.begin(), e.name.end());
+    if (e.zip64) {
+      Le16(out, 1);
+      Le16(out, 16);
+      le64(out, size64);
+      le64(out, csize);
+    }
     out.insert(out.end(), e.data.begin(), e.data.end());
     if (e.descriptor) {
       if (e.descriptor_signature) Le32(out, 0x08074B50);
@@ -112,31 +124,55 @@ Bytes BuildZip(const std::vector<ZipEntrySpec>& entries, const Bytes& stub, bool
     }
     Le32(central, 0x02014B50);
     Le16(central, e.made_by);
-    Le16(central, 20);
+    Le16(central, e.zip64 ? 45 : 20);
     Le16(central, flags);
     Le16(central, e.method);
     Le32(central, e.date_time);
     Le32(central, crc);
-    Le32(central, csize);
-    Le32(central, size);
+    Le32(central, e.zip64 ? marked : csize);
+    Le32(central, e.zip64 ? marked : size);
     Le16(central, static_cast<uint32_t>(e.name.size()));
-    Le16(central, 0);
+    Le16(central, e.zip64 ? 28 : 0);
     Le16(central, 0);
     Le16(central, 0);
     Le16(central, 0);
     Le32(central, e.external_attributes);
-    Le32(central, offset);
+    Le32(central, e.zip64 ? marked : offset);
     central.insert(central.end(), e.name.begin(), e.name.end());
+    if (e.zip64) {
+      Le16(central, 1);
+      Le16(central, 24);
+      le64(central, size64);
+      le64(central, csize);
+      le64(central, offset);
+    }
   }
   const uint32_t dir_offset = static_cast<uint32_t>(out.size()) - bias;
   out.insert(out.end(), central.begin(), central.end());
+  if (zip64_end) {
+    const uint32_t end64 = static_cast<uint32_t>(out.size()) - bias;
+    Le32(out, 0x06064B50);
+    le64(out, 44);
+    Le16(out, 45);
+    Le16(out, 45);
+    Le32(out, 0);
+    Le32(out, 0);
+    le64(out, entries.size());
+    le64(out, entries.size());
+    le64(out, central.size());
+    le64(out, dir_offset);
+    Le32(out, 0x07064B50);
+    Le32(out, 0);
+    le64(out, end64);
+    Le32(out, 1);
+  }
   Le32(out, 0x06054B50);
   Le16(out, 0);
   Le16(out, 0);
-  Le16(out, static_cast<uint32_t>(std::min<size_t>(entries.size(), 0xFFFF)));
-  Le16(out, static_cast<uint32_t>(std::min<size_t>(entries.size(), 0xFFFF)));
-  Le32(out, static_cast<uint32_t>(central.size()));
-  Le32(out, dir_offset);
+  Le16(out, zip64_end ? 0xFFFF : static_cast<uint32_t>(std::min<size_t>(entries.size(), 0xFFFF)));
+  Le16(out, zip64_end ? 0xFFFF : static_cast<uint32_t>(std::min<size_t>(entries.size(), 0xFFFF)));
+  Le32(out, zip64_end ? 0xFFFFFFFFu : static_cast<uint32_t>(central.size()));
+  Le32(out, zip64_end ? 0xFFFFFFFFu : dir_offset);
   Le16(out, 0);
   return out;
 }

@@ -47,11 +47,18 @@ struct ZipEntrySpec {
   uint32_t size = 0;
   bool override_crc = false;
   uint32_t crc = 0;
+  // ZIP64: sizes (and the directory's offset) marked 0xFFFFFFFF, the values in
+  // the extra field, as streaming writers and many tools write even small entries.
+  bool zip64 = false;
+  uint64_t zip64_size = 0;  // the extra field's uncompressed size; 0: the real one
 };
 
 // Builds an archive; `stub` goes in front. With adjust_offsets the recorded
 // offsets count the stub (as "zip -A" leaves them), otherwise they do not.
-Bytes BuildZip(const std::vector<ZipEntrySpec>& entries, const Bytes& stub = {}, bool adjust_offsets = false);
+// With zip64_end the end record's values are marked and held by a ZIP64 end
+// record and its locator.
+Bytes BuildZip(const std::vector<ZipEntrySpec>& entries, const Bytes& stub = {}, bool adjust_offsets = false,
+               bool zip64_end = false);
 
 ZipEntrySpec Stored(const std::string& name, const std::string& content);
 
