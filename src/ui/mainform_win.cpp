@@ -194,7 +194,10 @@ LRESULT CALLBACK GripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWOR
       SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
       return TRUE;
     case WM_LBUTTONDOWN:
-      if (mw && (mw->docked || !IsZoomed(mw->frmVideo))) {
+      // A press handled after its release would leave the sizing waiting
+      // for the next one, which a later drag would then resize with.
+      if (mw && (mw->docked || !IsZoomed(mw->frmVideo)) &&
+          GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) < 0) {
         LogLine("grip resize");
         ReleaseCapture();
         SendMessageW(mw->docked ? mw->hwnd : mw->frmVideo, WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, 0);

@@ -12,6 +12,7 @@ MENU_BASE = 40000
 MENU_SETTINGS, MENU_TO_TRAY = 51, 53
 LIST_SOURCE, REFRESH_LIST, REFRESH_GUIDE = 1102, 1104, 1107
 MINIMISE, GRIP = 2004, 2111
+WM_MOUSEWHEEL, MK_SHIFT = 0x20A, 0x4
 CB_SETCURSEL, WM_COMMAND, CBN_SELCHANGE = 0x14E, 0x111, 1
 
 
@@ -54,7 +55,7 @@ class SettingsWindow(E2ETestCase):
         box = wait_window('#32770', 'Strevo', 30)
         self.assertIsNotNone(box, 'no message that the list came')
         texts = ' '.join(w.text for w in children(box) if w.cls.lower() == 'static')
-        address = 'http://127.0.0.1' + path
+        address = 'http://127.0.0.1:%d%s' % (server.httpd.server_address[1], path)
         self.assertIn('"%s"' % address, texts)
         self.assertTrue(press(box, 'OK', 'ОК'))
         self.assertEqual(server.requests[-1][1], path)
@@ -62,10 +63,9 @@ class SettingsWindow(E2ETestCase):
                         inst.log_messages()[-5:])
 
     def test_a_new_user_types_the_list_address_and_gets_the_list_at_once(self):
-        # The player's transfers keep a port in the address as part of the host name: port 80.
-        server = ListServer(80)
+        server = ListServer(0)
         self.addCleanup(server.stop)
-        base = 'http://127.0.0.1'
+        base = 'http://127.0.0.1:%d' % server.httpd.server_address[1]
         inst = self.install()
         inst.enable_log()
         proc, main = self.start_player(inst, '/nologo')
@@ -151,21 +151,21 @@ class Docking(E2ETestCase):
         video = windows('StrevoVideo', 'Strevo')[0]
         panel = windows('StrevoMain', 'Strevo')[0]
         self.assertEqual(panel.y, video.y + video.h, 'the control panel sits right below the video')
-        # Undocked, it sizes the video window; the panel keeps right below it.
-        before, under = self.rect(video.hwnd), self.rect(main)
+        # Made larger by Shift and the wheel, which moves it too, the video window
+        # takes the panel along, right below it at the same offset.
+        under, (x, y, w, h) = self.rect(main), self.rect(video.hwnd)
+        winauto('post', video.hwnd, WM_MOUSEWHEEL, (120 << 16) | MK_SHIFT, 0)
+        moved = wait_until(lambda: (lambda r: r if r[2] > w else None)(self.rect(video.hwnd)), 10)
+        self.assertTrue(moved, 'the video window did not grow')
+        self.assertTrue(wait_until(lambda: self.rect(main) == (under[0] + moved[0] - x, moved[1] + moved[3]) + under[2:],
+                                   10), 'the panel stayed behind: %s, the video at %s' % (self.rect(main), moved))
+        # Undocked, the grip sizes the video window; the panel keeps right below it.
+        under = self.rect(main)
         self.drag_grip(main, 30, 20)
-        grown = before[:2] + (before[2] + 30, before[3] + 20)
+        grown = moved[:2] + (moved[2] + 30, moved[3] + 20)
         self.assertTrue(wait_until(lambda: self.rect(video.hwnd) == grown, 10), (self.rect(video.hwnd), grown))
         self.assertTrue(wait_until(lambda: self.rect(main) == (under[0], under[1] + 20) + under[2:], 10),
                         'the panel stayed behind: %s' % (self.rect(main),))
-        # Moved by a drag over the picture, the video window takes the panel along.
-        x, y, w, h = self.rect(video.hwnd)
-        winauto('dragat', x + w // 2, y + h // 2, 40, 30)
-        moved = (x + 40, y + 30, w, h)
-        self.assertTrue(wait_until(lambda: self.rect(video.hwnd) == moved, 10), (self.rect(video.hwnd), moved))
-        self.assertTrue(wait_until(lambda: self.rect(main) == (under[0] + 40, under[1] + 50) + under[2:], 10),
-                        'the panel stayed behind: %s' % (self.rect(main),))
-        grown = moved
         # "Свернуть" takes the free video window down with the panel, and
         # the panel restored brings it back.
         winauto('click', winauto('child', main, MINIMISE)[1].strip())
