@@ -8,7 +8,9 @@
 #include "app/splash_win.h"
 #include "base/text_helpers.h"
 #include "ui/channel_list_win.h"
+#include "ui/directshow_host_win.h"
 #include "ui/docking_win.h"
+#include "ui/player_host_win.h"
 #include "ui/mainwindow_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
@@ -102,6 +104,9 @@ void ApplyGlobalConfiguration(MainWindow& mw) {
   SetWindowPos(mw.frmVideo, nullptr, g.videoLeft, g.videoTop, g.videoWidth, g.videoHeight,
                SWP_NOZORDER | SWP_NOACTIVATE);
   if (mw.lstPlaylist) ShowWindow(mw.lstPlaylist, g.listVisible ? SW_SHOWNA : SW_HIDE);
+  // The picture beside the list, not under it.
+  FitEngineHost(mw);
+  FitDirectShowHost(mw);
   // Docking before full screen: a docked video is never maximised.
   if (g.docked) DockVideo(mw);
   if (g.fullScreen && !mw.docked) ShowWindow(mw.frmVideo, SW_MAXIMIZE);

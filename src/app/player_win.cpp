@@ -22,6 +22,7 @@
 #include "ui/channel_list_win.h"
 #include "ui/colours_win.h"
 #include "ui/command_dispatch_win.h"
+#include "ui/commands.h"
 #include "ui/commands_win.h"
 #include "ui/desktop_mode_win.h"
 #include "ui/directshow_host_win.h"
@@ -91,8 +92,14 @@ class MainPanelWindow : public PlayerWindow {
       return 0;
     }
     switch (msg) {
+      case WM_MOVE:
+        KeepVideoAbovePanel(mw_);
+        return 0;
       case WM_SIZE:
         if (mw_.form.topBar) LayoutMainForm(mw_);
+        // The panel restored (its taskbar button, say) brings the video it went down with.
+        if (wp == SIZE_RESTORED && !mw_.docked && mw_.frmVideo && IsIconic(mw_.frmVideo))
+          ShowWindow(mw_.frmVideo, SW_RESTORE);
         return 0;
       case WM_GETMINMAXINFO: {
         auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
@@ -130,7 +137,11 @@ class VideoWindow : public PlayerWindow {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
     if (LRESULT result; HandleVideoInput(mw_, msg, wp, lp, result)) return result;
     switch (msg) {
+      case WM_MOVE:
+        KeepPanelBelowVideo(mw_);
+        return Default(msg, wp, lp);
       case WM_SIZE:
+        KeepPanelBelowVideo(mw_);
         FitEngineHost(mw_);
         FitDirectShowHost(mw_);
         LayoutPlaylistBox(mw_);
@@ -155,6 +166,7 @@ class VideoWindow : public PlayerWindow {
         return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
       case WM_DRAWITEM:
         if (DrawChannelListEntry(mw_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp)) ||
+            DrawGuideListEntry(mw_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp)) ||
             DrawControlStrip(mw_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp)))
           return TRUE;
         return Default(msg, wp, lp);
@@ -206,6 +218,43 @@ static WindowArgs WindowAt(const wchar_t* className, const std::wstring& title, 
 }
 
 // ---- start-up steps ---------------------------------------------------------
+
+// The main window of the player that runs from the same executable.
+struct RunningPlayer {
+  std::wstring exe;
+  HWND found = nullptr;
+  DWORD pid = 0;
+};
+
+static BOOL CALLBACK FindRunningPlayer(HWND h, LPARAM lp) {
+  auto* search = reinterpret_cast<RunningPlayer*>(lp);
+  wchar_t cls[64] = L"";
+  GetClassNameW(h, cls, 64);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (lstrcmpW(cls, kMainClass) != 0 || pid == GetCurrentProcessId()) return TRUE;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return TRUE;
+  wchar_t path[MAX_PATH * 2] = L"";
+  DWORD size = MAX_PATH * 2;
+  const bool same = QueryFullProcessImageNameW(process, 0, path, &size) && lstrcmpiW(path, search->exe.c_str()) == 0;
+  CloseHandle(process);
+  if (!same) return TRUE;
+  search->found = h;
+  search->pid = pid;
+  return FALSE;
+}
+
+// A second start: the user is looking for the player, whose windows may all
+// be hidden. It shows them and comes to the front; this one then ends.
+static void BringBackRunningPlayer(const MainWindow& mw) {
+  RunningPlayer search{Widen(mw.exePath)};
+  EnumWindows(FindRunningPlayer, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return;
+  AllowSetForegroundWindow(search.pid);
+  PostMessageW(search.found, kPlayerCommand, kPostRestore, 0);
+  LogLine("second start - player brought back");
+}
 
 static bool CheckSingleInstance(MainWindow& mw) {
   bool taken = false;
@@ -269,7 +318,10 @@ int RunPlayer(const Args& args) {
   mw.hwnd = windows.main.Create(WindowAt(kMainClass, Widen(mw.productName),
                                          WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                                          -1024, -1024, kBarWidth, 80));
-  if (!CheckSingleInstance(mw)) ExitProcess(0);
+  if (!CheckSingleInstance(mw)) {
+    BringBackRunningPlayer(mw);
+    ExitProcess(0);
+  }
   RestoreDesktopColourLeftBehind(mw);
 
   ShowWindow(mw.hwnd, SW_HIDE);
@@ -342,8 +394,10 @@ int RunPlayer(const Args& args) {
     if (mw.enginePanel)
       SetWindowLongPtrW(mw.enginePanel, GWL_STYLE, GetWindowLongPtrW(mw.enginePanel, GWL_STYLE) | WS_CLIPSIBLINGS);
     LogLine("ivlc assigned");
-    // "Нет" in the engine check goes on in DirectShow mode.
+    // "Нет" in the engine check goes on in DirectShow mode: the engine's
+    // panel, made before the question, would lie over the DirectShow panel.
     if (!mw.directShowMode) LogLine("vlc checked");
+    else if (mw.enginePanel) ShowWindow(mw.enginePanel, SW_HIDE);
   }
   if (mw.directShowMode) {
     CoInitialize(nullptr);

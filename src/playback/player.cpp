@@ -218,7 +218,8 @@ void ApplyVolume(PlayerState& st, Sender sender) {
 std::string FormatClock(int seconds) {
   if (seconds < 0) seconds = 0;
   auto two = [](int v) { return std::string(v < 10 ? "0" : "") + std::to_string(v); };
-  return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
+  const std::string minutes = two(seconds / 60 % 60) + ":" + two(seconds % 60);
+  return seconds >= 3600 ? std::to_string(seconds / 3600) + ":" + minutes : minutes;
 }
 
 const std::string& LiveText(int tick, int intervalMs) {

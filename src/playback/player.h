@@ -181,7 +181,7 @@ void MuteButton(PlayerState& st);
 void ApplyVolume(PlayerState& st, Sender sender);
 
 // ---- position display (status tick) ------------------------------------------
-std::string FormatClock(int seconds);  // h:mm:ss, hours neither padded nor wrapped
+std::string FormatClock(int seconds);  // mm:ss, or h:mm:ss with hours neither padded nor wrapped
 const std::string& LiveText(int tick, int intervalMs);
 struct PositionDisplay {
   std::string label;

@@ -57,6 +57,15 @@ void FillGradient(HDC dc, int left, int top, int right, int bottom, COLORREF col
   for (size_t l = 0; l < rows.size(); ++l) Fill(dc, left, top + static_cast<int>(l), right, top + static_cast<int>(l) + 1, rows[l]);
 }
 
+std::string EntryText(HWND list, int row) {
+  const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
+  if (length == LB_ERR) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(length));
+  return Narrow(text);
+}
+
 void Text(HDC dc, HFONT font, COLORREF colour, int x, int y, const std::string& text) {
   SelectObject(dc, font);
   SetTextColor(dc, colour);
@@ -142,6 +151,23 @@ void DrawHeader(HDC dc, const RECT& r, const std::string& group, COLORREF text) 
 
 }  // namespace
 
+bool DrawGuideListEntry(MainWindow& mw, const DRAWITEMSTRUCT& item) {
+  HWND box = mw.overlays.box;
+  if (!box || item.hwndItem != box) return false;
+  HDC dc = item.hDC;
+  const RECT& r = item.rcItem;
+  const COLORREF text = mw.overlays.text;
+  const bool selected = item.itemID != static_cast<UINT>(-1) && (item.itemState & ODS_SELECTED);
+  Fill(dc, r.left, r.top, r.right, r.bottom, selected ? text : kListBackground);
+  if (item.itemID == static_cast<UINT>(-1)) return true;
+  const int saved = SaveDC(dc);
+  SetBkMode(dc, TRANSPARENT);
+  Text(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)), selected ? kListBackground : text, r.left + 1,
+       r.top + 1, EntryText(box, static_cast<int>(item.itemID)));
+  RestoreDC(dc, saved);
+  return true;
+}
+
 bool DrawChannelListEntry(MainWindow& mw, const DRAWITEMSTRUCT& item) {
   if (!mw.lstPlaylist || item.hwndItem != mw.lstPlaylist) return false;
   HDC dc = item.hDC;
@@ -175,8 +201,11 @@ bool DrawChannelListEntry(MainWindow& mw, const DRAWITEMSTRUCT& item) {
 
   const int saved = SaveDC(dc);
   SetBkMode(dc, TRANSPARENT);
-  const COLORREF first = IsRedEntry(title) ? kRedEntry : selected ? kListBackground : text;
-  Text(dc, Fonts().title, first, left + iconOffset + 2, top + 1, ListEntryTitle(i, title));
+  // The entry as the box holds it: the channel tester marks silent channels
+  // there with "$", and takes the mark away there.
+  const std::string entry = EntryText(mw.lstPlaylist, row);
+  const COLORREF first = IsRedEntry(entry) ? kRedEntry : selected ? kListBackground : text;
+  Text(dc, Fonts().title, first, left + iconOffset + 2, top + 1, ListEntryTitle(i, entry));
 
   if (!simple) {
     const COLORREF half = MixRgb(text, kListBackground);

@@ -8,6 +8,8 @@ namespace strevo {
 struct MainWindow;
 
 // WM_DRAWITEM of the video window: true when it was the channel list's.
+// Draws one line of the guide list `box`; false when the item is not its.
+bool DrawGuideListEntry(MainWindow& mw, const DRAWITEMSTRUCT& item);
 bool DrawChannelListEntry(MainWindow& mw, const DRAWITEMSTRUCT& item);
 
 // The entries' height for the full or the simple view, and the list redrawn.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "../../resources/resource.h"
 #include "base/cmdline.h"
 #include "base/eventlog.h"
@@ -54,16 +56,19 @@ void ReloadChannelList(MainWindow& mw, bool requested, bool quietly) {
     ~Running() { flag = false; }
   } running(reloading);
 
+  // Asked for in the settings window, the news belongs over that window.
+  HWND owner = mw.frmCfg && IsWindowVisible(mw.frmCfg) ? mw.frmCfg : mw.hwnd;
   ChannelList list = reloadplaylist(mw.globals.playlistUrl, SiblingPath(mw.exePath, ".m3u"), requested,
                                     TranslateText(LoadStringUtf8(IDS_FILE_OR_STREAM), ExeSibling(".lng")),
-                                    [&mw, quietly](const std::string& message) {
+                                    [&mw, owner, quietly](const std::string& message) {
                                       // A maintenance run is unattended and holds the player's
                                       // name: it must not wait on a box nobody may answer.
                                       if (quietly) LogLine("shed: " + message);
                                       else if (MaintenanceOf(mw.args) != Maintenance::None) LogLine(message);
-                                      else MessageBoxUtf8(mw.hwnd, message, mw.productName, MB_OK | MB_ICONINFORMATION);
+                                      else MessageBoxUtf8(owner, message, mw.productName, MB_OK | MB_ICONINFORMATION);
                                     },
                                     mw.globals.readM3uTags);
+  mw.listAddressShown = mw.globals.playlistUrl;
   mw.channelTitles = list.titles;
   mw.channelMrls = list.mrls;
   mw.channelTags = list.tags;
@@ -85,6 +90,9 @@ void SetListTagsRead(MainWindow& mw, bool readTags) {
   before.titles = mw.channelTitles;
   before.mrls = mw.channelMrls;
   ReloadChannelList(mw, false);  // the local copy, read the other way
+  // The submenu's entries would otherwise name the old reading's channels
+  // until the next refresh, while picking one plays the new reading's.
+  RefreshChannelCaptions(mw);
   ChannelList after;
   after.titles = mw.channelTitles;
   after.mrls = mw.channelMrls;
@@ -110,6 +118,19 @@ void SelectListChannel(const MainWindow& mw, int channel) {
   // The pseudo-channel and a channel past the list select nothing (-1).
   if (mw.lstPlaylist)
     SendMessageW(mw.lstPlaylist, LB_SETCURSEL, static_cast<WPARAM>(mw.listRows.RowOfChannel(channel)), 0);
+}
+
+int PictureAreaWidth(const MainWindow& mw) {
+  RECT r{};
+  if (mw.frmVideo) GetClientRect(mw.frmVideo, &r);
+  const bool listShown = mw.lstPlaylist && IsWindowVisible(mw.lstPlaylist);
+  return std::max(0, static_cast<int>(r.right) - (listShown ? kPlaylistBoxWidth : 0));
+}
+
+int PictureAreaHeight(const MainWindow& mw) {
+  RECT r{};
+  if (mw.frmVideo) GetClientRect(mw.frmVideo, &r);
+  return r.bottom;
 }
 
 void CreatePlaylistBox(MainWindow& mw) {

@@ -25,6 +25,11 @@ int SelectedListChannel(const MainWindow& mw);
 // Selects the row of `channel` in the list box; nothing for the pseudo-channel.
 void SelectListChannel(const MainWindow& mw, int channel);
 
+// The picture's area in the video window: the client area less the channel
+// list while that shows.
+int PictureAreaWidth(const MainWindow& mw);
+int PictureAreaHeight(const MainWindow& mw);
+
 // Creates the channel list box at the right side of the video window (hidden).
 void CreatePlaylistBox(MainWindow& mw);
 // Keeps the box at the right side when the video window is resized.

@@ -9,6 +9,8 @@
 #include "playback/settings_map.h"
 #include "ui/commands_win.h"
 #include "ui/desktop_mode_win.h"
+#include "ui/directshow_host_win.h"
+#include "ui/player_host_win.h"
 #include "ui/docking_win.h"
 #include "ui/guide_export_win.h"
 #include "ui/guide_ui_win.h"
@@ -18,6 +20,7 @@
 #include "ui/scheduler_window_win.h"
 #include "ui/settings_layout.h"
 #include "ui/settings_win.h"
+#include "ui/status_tick_win.h"
 #include "ui/video_input_win.h"
 #include "win/util_win.h"
 
@@ -35,6 +38,8 @@ void ToggleChannelList(MainWindow& mw) {
   // Above the engine's picture.
   if (IsWindowVisible(mw.lstPlaylist)) SetWindowPos(mw.lstPlaylist, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SelectListChannel(mw, mw.channelSelectorIndex);
+  FitEngineHost(mw);
+  FitDirectShowHost(mw);
   LayOutVideoWindow(mw);
 }
 
@@ -86,7 +91,7 @@ void ShowSelectedListGuide(MainWindow& mw) {
 void RestoreWindows(MainWindow& mw) {
   if (IsIconic(mw.hwnd)) ShowWindow(mw.hwnd, SW_RESTORE);
   ShowWindow(mw.hwnd, SW_SHOW);
-  if (!mw.docked) ShowWindow(mw.frmVideo, SW_SHOW);
+  if (!mw.docked) ShowWindow(mw.frmVideo, IsIconic(mw.frmVideo) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(mw.docked ? mw.hwnd : mw.frmVideo);
 }
 
@@ -156,8 +161,12 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case ControlPanel:
       ToggleWindow(mw.hwnd);
       if (!IsWindowVisible(mw.hwnd) && IsWindowVisible(mw.frmVideo)) SetForegroundWindow(mw.frmVideo);
+      ApplyTaskbarState(mw);
       break;
-    case VideoWindow: ToggleWindow(mw.frmVideo); break;
+    case VideoWindow:
+      ToggleWindow(mw.frmVideo);
+      ApplyTaskbarState(mw);
+      break;
     case VideoSize: SetVideoSize(mw, command.a, command.b); break;
 
     case Play: PlayButton(mw); break;
@@ -209,11 +218,16 @@ void RunCommand(MainWindow& mw, const Command& command) {
       SetOnTopButton(mw, !mw.form.onTop);
       mw.globals.panelOnTop = mw.form.onTop;
       break;
-    case Minimise: ShowWindow(mw.hwnd, SW_MINIMIZE); break;
+    case Minimise:
+      // The application goes down as one: a free video window with the panel.
+      if (!mw.docked && !IsIconic(mw.frmVideo)) ShowWindow(mw.frmVideo, SW_MINIMIZE);
+      ShowWindow(mw.hwnd, SW_MINIMIZE);
+      break;
     case ToTray:
       ShowWindow(mw.hwnd, SW_MINIMIZE);
       ShowWindow(mw.hwnd, SW_HIDE);
       if (!mw.docked) ShowWindow(mw.frmVideo, SW_HIDE);
+      ApplyTaskbarState(mw);  // the tray icon, at once
       break;
     case Restore: RestoreWindows(mw); break;
     case Standby:

@@ -25,6 +25,8 @@ bool InFullScreen(const C&, const S& s) { return s.fullScreen; }
 bool NotDocked(const C&, const S& s) { return !s.docked; }
 bool NeitherDockedNorFull(const C&, const S& s) { return !s.docked && !s.fullScreen; }
 bool NotDirectShow(const C&, const S& s) { return !s.directShowMode; }
+// A channel chosen while recording would be ignored, and the box would show it.
+bool NotRecording(const C&, const S& s) { return !s.recording; }
 // One channel test at a time: its sockets would share the groups.
 bool NoChannelTest(const C&, const S& s) { return !s.channelTestRunning; }
 // Hiding the panel must leave a way back: the tray icon or the video window.
@@ -81,7 +83,7 @@ const std::array<CommandInfo, kCommandCount> kCommands = {{
     {ChannelPrevious,      "channel-previous",       A::None,     nullptr,               nullptr,           nullptr},
     {ChannelLastWatched,   "channel-last-watched",   A::None,     nullptr,               nullptr,           nullptr},
     {ChannelSelect,        "channel-select",         A::Channel,  nullptr,               ChannelIsCurrent,  nullptr},
-    {ChannelChoose,        "channel-choose",         A::None,     nullptr,               nullptr,           nullptr},
+    {ChannelChoose,        "channel-choose",         A::None,     nullptr,               nullptr,           NotRecording},
     {Open,                 "open",                   A::None,     nullptr,               nullptr,           nullptr},
     {GuideCurrent,         "guide-current",          A::None,     nullptr,               GuideBoxShown,     nullptr},
     {GuideAll,             "guide-all",              A::None,     nullptr,               nullptr,           nullptr},
@@ -240,7 +242,7 @@ constexpr ButtonBinding kButtonBindings[] = {
     {kBtnSeekBack, SeekBack},         {kBtnSeekForward, SeekForward},
     {kBtnSlower, Slower},             {kBtnFaster, Faster},
     {kBtnVolumeUp, VolumeUp},         {kBtnVolumeDown, VolumeDown},         {kPbVolume, VolumeSet},
-    {kBtnMute, Mute},                 {kBtnSettings, SettingsShow},
+    {kBtnMute, Mute},                 {kLblMuteSign, Mute},                 {kBtnSettings, SettingsShow},
     {kCbChannelSelector, ChannelSelect},
 };
 // clang-format on
@@ -306,6 +308,7 @@ Command PostedPlayerCommand(long long number, long long argument) {
     case kPostPlayPause: return Command::Of(PlayPause);
     case kPostMute: return Command::Of(Mute);
     case kPostOpen: return Command::Of(Open);
+    case kPostRestore: return Command::Of(Restore);
   }
   return {};
 }

@@ -210,6 +210,7 @@ enum PostedCommand : int {
   kPostPlayPause = 8,
   kPostMute = 9,
   kPostOpen = 10,
+  kPostRestore = 11,  // both windows shown and to the front (a second start of the program)
 };
 Command PostedPlayerCommand(long long number, long long argument);
 

@@ -9,6 +9,7 @@
 #include "ui/command_dispatch_win.h"
 #include "ui/commands.h"
 #include "ui/engine_check_win.h"
+#include "ui/list_source_win.h"
 #include "ui/list_groups.h"
 #include "ui/mainwindow_win.h"
 #include "ui/menus_win.h"
@@ -124,6 +125,12 @@ bool HandleMainCommand(MainWindow& mw, WPARAM wp, LPARAM lp) {
       break;
   }
   RunCommand(mw, command);
+  // A clicked glyph button keeps the focus, where the keys would do nothing
+  // and Space would press it again: the key field takes it back.
+  HWND sender = reinterpret_cast<HWND>(lp);
+  wchar_t cls[16] = L"";
+  if (sender && GetFocus() == sender && GetClassNameW(sender, cls, 16) && lstrcmpiW(cls, L"Button") == 0)
+    SetFocus(mw.form.Control(kEbHotkey));
   return true;
 }
 
@@ -157,6 +164,9 @@ void HandleVideoCommand(MainWindow& mw, WPARAM wp, LPARAM lp) {
   // A click on the recording line ends the recording.
   if (mw.overlays.lbrecbox && reinterpret_cast<HWND>(lp) == mw.overlays.lbrecbox && HIWORD(wp) == STN_CLICKED)
     RunCommand(mw, Command::Of(CommandId::Record));
+  // The mute sign shows only while the sound is off: a click switches it on.
+  if (mw.overlays.lbmute && reinterpret_cast<HWND>(lp) == mw.overlays.lbmute && HIWORD(wp) == STN_CLICKED)
+    RunCommand(mw, Command::Of(CommandId::Mute));
 }
 
 void HandleSettingsCommand(MainWindow& mw, int id, int code) {
@@ -168,6 +178,11 @@ void HandleSettingsCommand(MainWindow& mw, int id, int code) {
     case IDCANCEL:
       ShowSettingsWindow(mw, false);
       SetFocus(mw.form.Control(kEbHotkey));
+      // A new address typed and the window closed: the user wants that list.
+      ApplyListAddress(mw, false);
+      break;
+    case kIdRefreshList:
+      if (code == BN_CLICKED) ApplyListAddress(mw, true);
       break;
     case kIdEngineSwitch:
       if (code == BN_CLICKED) SwitchEngine(mw);

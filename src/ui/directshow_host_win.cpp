@@ -6,6 +6,7 @@
 
 #include "playback/directshow/graph_win.h"
 #include "playback/settings_map.h"
+#include "ui/channel_list_win.h"
 #include "ui/main_controls.h"
 #include "ui/input.h"
 #include "ui/mainwindow_win.h"
@@ -42,10 +43,8 @@ void CreateDirectShowHost(MainWindow& mw) {
 void FitDirectShowHost(MainWindow& mw) {
   DirectShowPlayer* p = PlayerOf(mw);
   if (!p || !mw.frmVideo) return;
-  RECT rc;
-  GetClientRect(mw.frmVideo, &rc);
   // Zoomed, the picture keeps its aspect in an area past the window's edges.
-  const Box b = ZoomedPicture(rc.right, rc.bottom, mw.input.zoom);
+  const Box b = ZoomedPicture(PictureAreaWidth(mw), PictureAreaHeight(mw), mw.input.zoom);
   MoveWindow(p->panel(), b.left, b.top, b.width, b.height, TRUE);
   LayoutDirectShowVideo(mw);
 }

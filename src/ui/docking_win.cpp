@@ -88,12 +88,45 @@ void UndockVideo(MainWindow& mw) {
   const RECT v = WindowRect(mw.frmVideo);
   SetWindowPos(mw.hwnd, nullptr, v.left, v.bottom, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
   LayoutMainForm(mw);
+  RememberWindowPlacement(mw);
 }
 
 void RememberWindowPlacement(MainWindow& mw) {
   const RECT v = WindowRect(mw.frmVideo), m = WindowRect(mw.hwnd);
   mw.form.videoAboveMain = !mw.docked && v.bottom == m.top;
   mw.form.videoOffsetX = m.left - v.left;
+}
+
+namespace {
+
+// Set while one window follows the other: its own move must not pull back.
+bool g_following = false;
+
+bool TogetherNow(const MainWindow& mw) {
+  return !g_following && !mw.docked && mw.form.videoAboveMain && mw.frmVideo && mw.hwnd && !IsZoomed(mw.frmVideo) &&
+         !IsIconic(mw.frmVideo) && !IsIconic(mw.hwnd);
+}
+
+void MoveTo(HWND h, int x, int y) {
+  const RECT r = WindowRect(h);
+  if (r.left == x && r.top == y) return;
+  g_following = true;
+  SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  g_following = false;
+}
+
+}  // namespace
+
+void KeepPanelBelowVideo(MainWindow& mw) {
+  if (!TogetherNow(mw)) return;
+  const RECT v = WindowRect(mw.frmVideo);
+  MoveTo(mw.hwnd, v.left + mw.form.videoOffsetX, v.bottom);
+}
+
+void KeepVideoAbovePanel(MainWindow& mw) {
+  if (!TogetherNow(mw)) return;
+  const RECT v = WindowRect(mw.frmVideo), m = WindowRect(mw.hwnd);
+  MoveTo(mw.frmVideo, m.left - mw.form.videoOffsetX, m.top - (v.bottom - v.top));
 }
 
 }  // namespace strevo

@@ -16,5 +16,9 @@ void UndockVideo(MainWindow& mw);
 // Records whether the main window sits right below the video window and the
 // horizontal offset between them (moving the two together).
 void RememberWindowPlacement(MainWindow& mw);
+// When the main window sat right below the free video window, one of them
+// moved or sized brings the other along, at the recorded offset.
+void KeepPanelBelowVideo(MainWindow& mw);
+void KeepVideoAbovePanel(MainWindow& mw);
 
 }  // namespace strevo

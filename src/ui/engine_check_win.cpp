@@ -86,8 +86,6 @@ bool EngineCheck(MainWindow& mw) {
     mw.directShowMode = true;
     CreateEmptyFile(ExeSibling(".dx"));
     LogLine("switched to dx");
-    // Until the DirectShow path is built, this mode has no playback.
-    LogLine("dx playback not available");
     return false;
   }
   LogLine("halt now - novlc");

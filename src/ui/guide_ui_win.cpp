@@ -46,18 +46,19 @@ struct SliderRange {
   int position = 0, maximum = 0;
 };
 
-SliderRange ReadSlider(HWND bar) {
+SliderRange ReadSlider(const MainWindow& mw, int id) {
+  HWND bar = mw.settings.Control(id);
   if (!bar) return {};
-  return {static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)), static_cast<int>(SendMessageW(bar, TBM_GETRANGEMAX, 0, 0))};
+  return {SliderValue(mw.settings, id), static_cast<int>(SendMessageW(bar, TBM_GETRANGEMAX, 0, 0))};
 }
 
 SliderRange AdjustmentSlider(MainWindow& mw, int selector) {
   switch (selector) {
-    case 1: return ReadSlider(mw.settings.Control(kIdContrast));
-    case 2: return ReadSlider(mw.settings.Control(kIdBrightness));
-    case 3: return ReadSlider(mw.settings.Control(kIdHue));
-    case 4: return ReadSlider(mw.settings.Control(kIdSaturation));
-    case 5: return ReadSlider(mw.settings.Control(kIdGamma));
+    case 1: return ReadSlider(mw, kIdContrast);
+    case 2: return ReadSlider(mw, kIdBrightness);
+    case 3: return ReadSlider(mw, kIdHue);
+    case 4: return ReadSlider(mw, kIdSaturation);
+    case 5: return ReadSlider(mw, kIdGamma);
     case 6: return {mw.input.zoom, kZoomMax};
     default: {
       // The volume bar is a progress bar: a trackbar's messages would set it

@@ -200,6 +200,12 @@ int ResizeEdge(PointerShape shape, bool lowerHalf) {
   return 0;
 }
 
+int VerticalBarValue(int top, int y, int height) {
+  if (height <= 2 || top <= 0) return 0;
+  const long long value = top - static_cast<long long>(top) * (y + 1) / (height - 2);
+  return static_cast<int>(std::clamp<long long>(value, 0, top));
+}
+
 int HorizontalBarValue(int top, int x, int width) {
   // A bar too narrow for the formula has no position to choose.
   if (width <= 2 || top <= 0) return 0;

@@ -113,6 +113,9 @@ int ResizeEdge(PointerShape shape, bool lowerHalf);
 // bars): top x (x + 1) / (width - 2), kept within 0..top, since a captured
 // drag runs past either end.
 int HorizontalBarValue(int top, int x, int width);
+// A picture slider's value at a press `y` pixels from its top edge, the top
+// of the bar being the maximum: top - top * (y + 1) / (height - 2), within 0..top.
+int VerticalBarValue(int top, int y, int height);
 
 // The printed key table: keys, then the mouse's actions, as Markdown rows.
 std::string InputTableMarkdown();

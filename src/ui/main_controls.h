@@ -10,7 +10,7 @@ enum MainControlId : int {
   kBtnChannelList, kBtnOpen, kBtnGuide, kBtnSnapshot, kBtnFullScreen, kBtnSeekBack, kBtnSeekForward,
   kBtnSlower, kBtnFaster, kBtnVolumeUp, kBtnVolumeDown, kBtnMute, kBtnSettings,
   kLblCurrentChannel = 2100, kCbChannelSelector, kPbVolume, kPbPosition, kLblTime, kEbHotkey, kPbTransfer,
-  kLblCaption1, kLblCaption2, kLblVersion,
+  kLblCaption1, kLblCaption2, kLblVersion, kLblMuteSign, kLblGrip,
 };
 
 }  // namespace strevo

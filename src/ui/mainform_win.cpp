@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "base/eventlog.h"
 #include "ui/command_dispatch_win.h"
 #include "ui/geometry.h"
 #include "ui/input.h"
@@ -33,6 +34,7 @@ struct ButtonDef {
 const wchar_t* const kFallbackFonts[] = {L"DejaVu Sans", L"Arial Unicode MS", L"Segoe UI Symbol", L"Tahoma"};
 
 constexpr int kB = 19;  // glyph button size
+constexpr int kGrip = 12;  // the resize grip in the bottom bar's corner
 
 // x < 0 counts from the right edge of the bar.
 const ButtonDef kButtons[] = {
@@ -62,7 +64,7 @@ const ButtonDef kButtons[] = {
     {kBtnVolumeDown, kBottom, 86, 25, kB, kB, L"Webdings", L'\x36', L"-", "Громкость ниже"},
     {kBtnVolumeUp, kBottom, 106, 25, kB, kB, L"Webdings", L'\x35', L"+", "Громкость выше"},
     {kBtnMute, kBottom, 126, 25, kB, kB, L"Webdings", L'\x55', L"M", "Включить / Выключить звук"},
-    {kBtnSettings, kBottom, -1 * (kB + 1) - 2, 25, kB, kB, L"Webdings", L'\x40', L"\x2699", "Настройки"},
+    {kBtnSettings, kBottom, -1 * (kB + 1) - kGrip - 2, 25, kB, kB, L"Webdings", L'\x40', L"\x2699", "Настройки"},
 };
 
 void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
@@ -155,7 +157,9 @@ void DrawBarLabel(MainWindow& mw, const DRAWITEMSTRUCT* di) {
   OffsetRect(&shadow, 1, 1);
   SetTextColor(di->hDC, f.palette.Shadow());
   if (id != kLblVersion) DrawTextW(di->hDC, text.c_str(), -1, &shadow, format);
-  SetTextColor(di->hDC, id == kLblCaption2 ? f.palette.Highlight() : f.palette.Text());
+  SetTextColor(di->hDC, id == kLblMuteSign   ? RGB(255, 0, 0)
+                        : id == kLblCaption2 ? f.palette.Highlight()
+                                             : f.palette.Text());
   DrawTextW(di->hDC, text.c_str(), -1, &item, format);
   SelectObject(di->hDC, old);
 }
@@ -177,6 +181,29 @@ LRESULT CALLBACK SliderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
     return 0;
   }
   if (msg == WM_LBUTTONUP) return 0;
+  return DefSubclassProc(h, msg, wp, lp);
+}
+
+// The resize grip: a press, unless the video is full screen, starts the
+// system's sizing from the bottom-right corner of the main window when the
+// video is docked in it, else of the video window.
+LRESULT CALLBACK GripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  auto* mw = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(GetParent(h), GWLP_USERDATA));
+  switch (msg) {
+    case WM_SETCURSOR:
+      SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
+      return TRUE;
+    case WM_LBUTTONDOWN:
+      // A press handled after its release would leave the sizing waiting
+      // for the next one, which a later drag would then resize with.
+      if (mw && (mw->docked || !IsZoomed(mw->frmVideo)) &&
+          GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) < 0) {
+        LogLine("grip resize");
+        ReleaseCapture();
+        SendMessageW(mw->docked ? mw->hwnd : mw->frmVideo, WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, 0);
+      }
+      return 0;
+  }
   return DefSubclassProc(h, msg, wp, lp);
 }
 
@@ -346,7 +373,8 @@ void LayoutMainForm(MainWindow& mw) {
   }
   const int rightButtons = 5 * (kB + 1) + 4;
   MoveWindow(f.Control(kLblCurrentChannel), 146, 3, w - rightButtons - 146 - 2, 17, TRUE);
-  const int settingsX = w - (kB + 1) - 2;
+  const int settingsX = w - (kB + 1) - kGrip - 2;
+  MoveWindow(f.Control(kLblGrip), w - kGrip, mw.bottomBarHeight - kGrip, kGrip, kGrip, TRUE);
   MoveWindow(f.Control(kLblTime), settingsX - 112, 27, 110, 16, TRUE);
   MoveWindow(f.Control(kPbPosition), 214, 30, std::max(10, settingsX - 112 - 214 - 4), 9, TRUE);
   MoveWindow(f.Control(kPbTransfer), 118, 8, std::max(10, w - 118 - 4 * (kB + 1) - 12), 6, TRUE);
@@ -411,7 +439,22 @@ void BuildMainForm(MainWindow& mw) {
                                          kCbChannelSelector, channelFont);
 
   // Volume and position: progress bars used as sliders.
-  f.controls[kPbVolume] = Child(f.bottomBar, PROGRESS_CLASSW, L"", WS_VISIBLE | PBS_SMOOTH, 148, 30, 60, 9, kPbVolume,
+  // The resize grip in the bottom bar's right corner.
+  {
+    std::wstring glyph;
+    HFONT font = PickGlyphFont(L"Marlett", L'o', L"\x25E2", -12, false, glyph);
+    f.controls[kLblGrip] = Child(f.bottomBar, L"STATIC", glyph.c_str(), WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, 0,
+                                 kGrip, kGrip, kLblGrip, font ? font : f.tahoma);
+    SetWindowSubclass(f.Control(kLblGrip), GripProc, 1, 0);
+  }
+  // The mute glyph beside the mute button, shown while the sound is off.
+  {
+    std::wstring glyph;
+    HFONT font = PickGlyphFont(L"Marlett", L'r', L"\x00D7", -11, true, glyph);
+    f.controls[kLblMuteSign] = Child(f.bottomBar, L"STATIC", glyph.c_str(), SS_OWNERDRAW | SS_NOTIFY, 146, 27, 14, 15,
+                                     kLblMuteSign, font ? font : f.tahoma);
+  }
+  f.controls[kPbVolume] = Child(f.bottomBar, PROGRESS_CLASSW, L"", WS_VISIBLE | PBS_SMOOTH, 161, 30, 47, 9, kPbVolume,
                                 nullptr);
   f.controls[kPbPosition] = Child(f.bottomBar, PROGRESS_CLASSW, L"", WS_VISIBLE | PBS_SMOOTH, 214, 30, 56, 9,
                                   kPbPosition, nullptr);

@@ -90,6 +90,7 @@ struct MainWindow : PlayerState {
   // and the list box in the video window, whose rows map to channels through
   // listRows (row i is channel i + 1 unless the list shows group headers).
   std::vector<std::string> channelSubmenuCaptions;
+  std::string listAddressShown;  // the address the shown list was loaded from
   HWND lstPlaylist = nullptr;
   ListRows listRows;
 

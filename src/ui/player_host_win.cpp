@@ -133,10 +133,8 @@ void InitPlayback(MainWindow& mw) {
 
 void FitEngineHost(MainWindow& mw) {
   if (!mw.enginePanel || !mw.frmVideo) return;
-  RECT rc;
-  GetClientRect(mw.frmVideo, &rc);
   // Zoomed, the picture reaches past the window on every side, which crops it.
-  const Box b = ZoomedPicture(rc.right, rc.bottom, mw.input.zoom);
+  const Box b = ZoomedPicture(PictureAreaWidth(mw), PictureAreaHeight(mw), mw.input.zoom);
   MoveWindow(mw.enginePanel, b.left, b.top, b.width, b.height, TRUE);
 }
 

@@ -84,7 +84,8 @@ void ShowCaptureFolder(MainWindow& mw) {
 }
 
 void EnableCropEdits(MainWindow& mw, bool enabled) {
-  for (int id : {kIdCropWidth, kIdCropHeight, kIdCropLeft, kIdCropTop}) EnableWindow(mw.settings.Control(id), enabled);
+  // Shown only while manual crop is ticked.
+  for (int id : {kIdCropWidth, kIdCropHeight, kIdCropLeft, kIdCropTop}) ShowControl(mw.settings, id, enabled);
 }
 
 void ShowChannelSettings(MainWindow& mw) {
@@ -111,7 +112,8 @@ void ShowAllSettings(MainWindow& mw) {
     ShowSettingsValues(values, mw, SettingsHolder::Globals);
     EnableWindow(s.Control(kIdColoursDialog), mw.globals.ownColors);
     SetChecked(s, kIdUndocked, !mw.docked);
-    EnableWindow(s.Control(kIdEngineInterface), mw.engineInterfaceButton);
+    // Offered only where the engine's own interface exists.
+    ShowControl(s, kIdEngineInterface, mw.engineInterfaceButton);
   }
   ShowChannelSettings(mw);
 }
@@ -180,6 +182,8 @@ void SettingsControlChanged(MainWindow& mw, int id, int code) {
   }
   WindowControlValues values(s);
   SettingsControlEvent(values, mw, id, *event);
+  // The channel's settings first: a new list chooses no channel.
+  if (id == kIdApply && clicked) ApplyListAddress(mw, false);
 }
 
 }  // namespace strevo

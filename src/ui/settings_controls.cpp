@@ -24,8 +24,9 @@ const SettingsControlRow kRows[] = {
     {kIdApply,            Held::None,          {},                   SettingsNow, On(E::Clicked)},
 
     // "Общие"
-    // The list's address changes only through its own dialog.
-    {kIdPlaylistUrl,      Held::ShownText,     &G::playlistUrl},
+    // The list-source box shows the list's address; a new one is taken, and
+    // the list fetched, by the settings window itself.
+    {kIdListSource,       Held::ShownText,     &G::playlistUrl},
     // Reloads the list read the other way; the settings window does it.
     {kIdReadM3uTags,      Held::Check,         &G::readM3uTags},
     {kIdGuideUrl,         Held::Text,          &G::tvgUrl},

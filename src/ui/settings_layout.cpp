@@ -28,8 +28,8 @@ const std::vector<PageDef>& SettingsPages() {
           {kIdPreset, K::Button, "Загрузить преднастройку из списка провайдеров", 8, 8, 404, 24},
           {kIdListSourceLabel, K::Label, "Адрес списка каналов (файл M3U)", 8, 40, 250, 14},
           {kIdReadM3uTags, K::Check, "Читать теги M3U", 262, 38, 150, 16},
-          {kIdListSource, K::Combo, "", 8, 56, 378, 200, kListSources, -1},
-          {kIdPlaylistUrl, K::Edit, "", 8, 56, 378, 21, {}, 0, true},
+          // Editable: the box shows the list's address and takes a typed one.
+          {kIdListSource, K::ComboEdit, "", 8, 56, 378, 200, kListSources, -1},
           {kIdRefreshList, K::GlyphButton, "q", 390, 55, 22, 22},
           {kIdGuideUrlLabel, K::Label, "Адрес телепрограммы (JTV в ZIP)", 8, 84, 300, 14},
           {kIdGuideUrl, K::ComboEdit, "", 8, 100, 378, 200, {kDefaultGuideUrl}, -1},

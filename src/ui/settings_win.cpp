@@ -2,11 +2,14 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
 #include "ui/commands_win.h"
 #include "ui/docking_win.h"
+#include "ui/input.h"
+#include "ui/list_source_win.h"
 #include "ui/mainform_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/settings_layout.h"
@@ -40,6 +43,9 @@ void Forward(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK PageProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case kShowListAddressMessage:
+      if (MainWindow* mw = RecordOf(h)) ShowListAddress(*mw);
+      return 0;
     case WM_COMMAND:
     case WM_HSCROLL:
       Forward(h, msg, wp, lp);
@@ -103,14 +109,37 @@ LRESULT CALLBACK PanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(h, msg, wp, lp);
 }
 
-// A middle click on a picture slider puts it back to its default. The slider
-// reaches the record through its page.
+// A middle click on a picture slider puts it back to its default; a left or
+// right press or release sets the value under the pointer, the top being the
+// maximum, and the engine gets it at once. The slider reaches the record
+// through its page.
 LRESULT CALLBACK PictureSliderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_MBUTTONDOWN) {
-    if (MainWindow* mw = RecordOf(GetParent(h))) HandleSettingsCommand(*mw, GetDlgCtrlID(h), kSliderMiddleClick);
-    return 0;
+  switch (msg) {
+    case WM_MBUTTONDOWN:
+      if (MainWindow* mw = RecordOf(GetParent(h))) HandleSettingsCommand(*mw, GetDlgCtrlID(h), kSliderMiddleClick);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      if (MainWindow* mw = RecordOf(GetParent(h))) {
+        RECT r{};
+        GetWindowRect(h, &r);
+        const int top = static_cast<int>(SendMessageW(h, TBM_GETRANGEMAX, 0, 0));
+        const int id = GetDlgCtrlID(h);
+        SetSliderValue(mw->settings, id, VerticalBarValue(top, GET_Y_LPARAM(lp), r.bottom - r.top));
+        if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN) SetFocus(h);
+        HandleSettingsCommand(*mw, id, TB_ENDTRACK);
+      }
+      return 0;
   }
   return DefSubclassProc(h, msg, wp, lp);
+}
+
+// A vertical trackbar has its minimum at the top: the picture sliders keep
+// the value upside down in it, so that their top is the maximum.
+int FlippedPosition(HWND bar, int value) {
+  return static_cast<int>(SendMessageW(bar, TBM_GETRANGEMIN, 0, 0) + SendMessageW(bar, TBM_GETRANGEMAX, 0, 0)) - value;
 }
 
 HWND CreateControl(SettingsWindow& s, HWND parent, const ControlDef& c) {
@@ -166,7 +195,7 @@ HWND CreateControl(SettingsWindow& s, HWND parent, const ControlDef& c) {
     case CtlKind::VSlider:
       SendMessageW(h, TBM_SETRANGEMIN, FALSE, c.min);
       SendMessageW(h, TBM_SETRANGEMAX, FALSE, c.max);
-      SendMessageW(h, TBM_SETPOS, TRUE, c.initial);
+      SendMessageW(h, TBM_SETPOS, TRUE, FlippedPosition(h, c.initial));
       SetWindowSubclass(h, PictureSliderProc, 1, 0);
       break;
     case CtlKind::VScroll: {
@@ -216,6 +245,8 @@ void BuildSettingsWindow(MainWindow& mw) {
   for (const ControlDef& c : SettingsPanelControls()) CreateControl(s, s.panel, c);
   SetControlText(s, kIdAboutText, AboutBaseText());
   SendMessageW(s.Control(kIdApply), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+  AddToolTip(mw, s.Control(kIdRefreshList), "Обновить список каналов");
+  AddToolTip(mw, s.Control(kIdRefreshGuide), "Обновить телепрограмму");
 
   // The window has no close command and takes the panel's size.
   HMENU sys = GetSystemMenu(mw.frmCfg, FALSE);
@@ -280,14 +311,14 @@ int SliderValue(const SettingsWindow& s, int id) {
   wchar_t cls[32];
   GetClassNameW(h, cls, 32);
   if (_wcsicmp(cls, L"ScrollBar") == 0) return GetScrollPos(h, SB_CTL);
-  return static_cast<int>(SendMessageW(h, TBM_GETPOS, 0, 0));
+  return FlippedPosition(h, static_cast<int>(SendMessageW(h, TBM_GETPOS, 0, 0)));
 }
 void SetSliderValue(SettingsWindow& s, int id, int value) {
   HWND h = s.Control(id);
   wchar_t cls[32];
   GetClassNameW(h, cls, 32);
   if (_wcsicmp(cls, L"ScrollBar") == 0) SetScrollPos(h, SB_CTL, value, TRUE);
-  else SendMessageW(h, TBM_SETPOS, TRUE, value);
+  else SendMessageW(h, TBM_SETPOS, TRUE, FlippedPosition(h, value));
 }
 void ShowControl(SettingsWindow& s, int id, bool shown) { ShowWindow(s.Control(id), shown ? SW_SHOW : SW_HIDE); }
 

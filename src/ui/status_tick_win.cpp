@@ -59,9 +59,13 @@ void SetTaskbarButton(HWND h, bool button) {
 }  // namespace
 
 void ApplyTaskbarState(MainWindow& mw) {
-  ShowTrayIcon(mw, !mw.globals.taskbarButton);
-  SetTaskbarButton(mw.hwnd, !mw.form.trayShown);
-  SetTaskbarButton(mw.docked ? nullptr : mw.frmVideo, !mw.form.trayShown);
+  // With no window on the screen the tray icon is the one way back to the
+  // player, whatever the setting says; the windows' taskbar buttons follow
+  // the setting (hidden windows show none anyway).
+  const bool windowShown = Visible(mw.hwnd) || (!mw.docked && Visible(mw.frmVideo));
+  ShowTrayIcon(mw, !mw.globals.taskbarButton || !windowShown);
+  SetTaskbarButton(mw.hwnd, mw.globals.taskbarButton);
+  SetTaskbarButton(mw.docked ? nullptr : mw.frmVideo, mw.globals.taskbarButton);
 }
 
 namespace {
@@ -149,6 +153,7 @@ static void StatusTickSteps(MainWindow& mw) {
 
   ShowRecordingState(mw);
   SetShown(o.lbmute, mw.muteIndicatorVisible);
+  SetShown(mw.form.Control(kLblMuteSign), mw.muteIndicatorVisible);
   LetMouseThroughEngineWindows(mw);
 
   if (o.lbControls && o.pnEmptyScr && mw.frmVideo) {

@@ -107,10 +107,14 @@ void CreateVideoOverlays(MainWindow& mw) {
                        L"\x00F0\x0035\x0020\x0036",
                        SS_OWNERDRAW | SS_NOTIFY, 0, kHeight - kOverlayFontHeight - 4, kWidth,
                        kOverlayFontHeight + 4, glyphs);
-  o.box = Child(video, L"LISTBOX", L"", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, kWidth, kHeight,
+  // Drawn by the program: white on the video window's black, not in system colours.
+  o.box = Child(video, L"LISTBOX", L"",
+                WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, 0, 0, kWidth, kHeight,
                 Font(L"Arial", 13, FW_NORMAL, DEFAULT_CHARSET));
   // One pixel outside the client area: it holds the focus and is never seen.
   o.ebhotkey = Child(video, L"EDIT", L"", WS_VISIBLE | ES_AUTOHSCROLL, -1, -1, 1, 1, nullptr);
+  AddToolTip(mw, o.lbrecbox, "Остановить запись");
+  AddToolTip(mw, o.lbmute, "Включить звук");
 }
 
 bool DrawControlStrip(MainWindow& mw, const DRAWITEMSTRUCT& item) {

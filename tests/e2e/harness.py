@@ -222,6 +222,26 @@ def press(dialog, *captions, timeout=10):
     return found is not None
 
 
+def fake_notification_area(test):
+    """Stands in for the notification area until the test ends; the tray icon
+    requests it got so far, as (request, owner, icon id) tuples, are what the
+    function it returns gives. Wine forgets the icons of ended processes and
+    tells no one which icons it shows: this one tells."""
+    out = tempfile.NamedTemporaryFile(delete=False)
+    out.close()
+    test.addCleanup(os.unlink, out.name)
+    with open(out.name, 'wb') as sink:
+        test.procs.append(subprocess.Popen(['wine', WINAUTO, 'traylog', '120000'], env=wine_env(), stdout=sink,
+                                           stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL))
+
+    def lines():
+        with open(out.name, 'rb') as f:
+            return [tuple(line.split('\t')) for line in f.read().decode('utf-8', 'replace').splitlines()]
+    test.assertTrue(wait_until(lambda: any(line[0] == 'ready' for line in lines()), 30),
+                    'the stand-in notification area did not start')
+    return lambda: [line for line in lines() if line[0] != 'ready']
+
+
 def wait_gone(cls, caption='*', timeout=20):
     code, _ = winauto('gone', cls, caption, int(timeout * 1000), timeout=timeout + 30)
     return code == 0

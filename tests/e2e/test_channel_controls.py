@@ -16,6 +16,7 @@ SELECT, NEXT, PREVIOUS = 1, 2, 3
 MENU_BASE = 40000
 MENU_VOLUME_UP, MENU_SETTINGS = 34, 51
 LB_GETCURSEL, LB_GETCOUNT, TBM_GETPOS, WM_MBUTTONDOWN = 0x188, 0x18B, 0x400, 0x207
+WM_LBUTTONDOWN, WM_RBUTTONDOWN = 0x201, 0x204
 
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 
@@ -121,7 +122,7 @@ class ChannelControls(E2ETestCase):
         self.assertLess(calls.index(crop), calls.index('VLC_Play'))
         self.assertLess(calls.index('VLC_Play'), calls.index('VLC_TimeSet'))
 
-    def test_crop_edits_are_greyed_without_manual_crop(self):
+    def test_crop_edits_show_only_with_manual_crop(self):
         inst, trace, main = self.setup_player(['C:\\a.ts'])
         self.switch(inst, trace, main, SELECT, 1)
         frm = self.open_settings(main)
@@ -130,21 +131,41 @@ class ChannelControls(E2ETestCase):
         edits = [w for w in children(frm) if w.cls == 'Edit' and w.w < 60]
         self.assertEqual(len(edits), 4, edits)
         for edit in edits:
-            self.assertEqual(winauto('state', edit.hwnd)[1].split(), ['0', '1'], 'disabled and still shown')
+            self.assertEqual(winauto('state', edit.hwnd)[1].split()[1], '0', 'shown without manual crop')
+        # Ticked, the box shows them.
+        tick = [w for w in children(frm) if w.cls == 'Button' and w.text == 'Ручная обрезка кадра'][0]
+        winauto('send', tick.hwnd, 0xF1, 1, 0)  # BM_SETCHECK
+        winauto('click', tick.hwnd)
+        for edit in edits:
+            self.assertTrue(wait_until(lambda: winauto('state', edit.hwnd)[1].split() == ['1', '1'], 10),
+                            'not shown with manual crop')
 
-    def test_middle_click_resets_a_picture_slider(self):
+    def test_picture_sliders_have_their_top_at_the_maximum_and_a_middle_click_resets_them(self):
         inst, trace, main = self.setup_player(['C:\\a.ts'], [channel_record('C:\\a.ts', contrast=150)])
         self.switch(inst, trace, main, SELECT, 1)
         frm = self.open_settings(main)
         sliders = [w for w in children(frm) if w.cls == 'msctls_trackbar32']
         self.assertEqual(len(sliders), 5)
-        contrast = sliders[0].hwnd
-        self.assertEqual(self.send(contrast, TBM_GETPOS), 150)
+        contrast, height = sliders[0].hwnd, sliders[0].h
+        # The trackbar's own position counts from the top: 150 of 0..200 stands at 50.
+        self.assertEqual(self.send(contrast, TBM_GETPOS), 50)
+        time.sleep(0.5)  # let the page paint before the picture is taken
+        save_png('settings-picture-sliders')
         trace.set_mark()
         winauto('post', contrast, WM_MBUTTONDOWN, 0x10, 0x00100008)
         self.assertTrue(wait_until(lambda: 'VLC_VariableSet 0 conf::contrast float 1' in trace.since_mark(), 10),
                         'the reset did not reach the engine:\n' + '\n'.join(trace.since_mark()))
         self.assertEqual(self.send(contrast, TBM_GETPOS), 100)
+        # A press near the top sets nearly the maximum, and the engine gets it at once:
+        # 200 - 200 x (y + 1) / (height - 2).
+        for y, button in ((0, WM_LBUTTONDOWN), (height // 4, WM_RBUTTONDOWN)):
+            value = 200 - 200 * (y + 1) // (height - 2)
+            trace.set_mark()
+            winauto('post', contrast, button, 0, (y << 16) | 8)
+            self.assertTrue(wait_until(lambda: any(l.startswith('VLC_VariableSet 0 conf::contrast float %g' % (value / 100))
+                                                   for l in trace.since_mark()), 10),
+                            'a press at %d did not set %d:\n%s' % (y, value, '\n'.join(trace.since_mark())))
+            self.assertEqual(self.send(contrast, TBM_GETPOS), 200 - value)
 
     def test_engine_interface_button(self):
         def plugin(inst):
@@ -162,11 +183,11 @@ class ChannelControls(E2ETestCase):
         self.assertTrue(wait_until(lambda: winauto('state', button)[1].split() == ['1', '0'], 10),
                         'the button stayed after use')
 
-    def test_engine_interface_button_is_greyed_without_the_plugin(self):
+    def test_engine_interface_button_is_hidden_without_the_plugin(self):
         inst, trace, main = self.setup_player(['C:\\a.ts'])
         frm = self.open_settings(main)
         button = [w for w in children(frm) if w.text == 'Вызвать интерфейс VLC'][0].hwnd
-        self.assertEqual(winauto('state', button)[1].split(), ['0', '1'])
+        self.assertEqual(winauto('state', button)[1].split()[1], '0', 'shown without the plugin')
 
     def test_volume_tip_shows_the_level(self):
         inst, trace, main = self.setup_player(['C:\\a.ts'])

@@ -53,6 +53,13 @@ class EngineCheck(E2ETestCase):
         self.assertIn('switched to dx', log)
         self.assertIn('coinit - usedx', log)
         self.assertNotIn('vlc checked', log)
+        self.assertNotIn('dx playback not available', log)
+        # The engine's panel, made before the question, does not cover the DirectShow picture.
+        inside = [w for top in windows('StrevoMain', 'Strevo') + windows('StrevoVideo', 'Strevo')
+                  for w in children(top.hwnd)]
+        self.assertTrue([w for w in inside if w.cls == 'StrevoDirectShowHost' and w.visible])
+        self.assertFalse([w for w in inside if w.cls == 'StrevoEngineHost' and w.visible],
+                         'the engine panel lies over the DirectShow panel')
         self.close(proc)
         # The next start asks nothing.
         proc = self.start(inst, '/nologo')

@@ -11,13 +11,14 @@ import unittest
 from harness import BUILD, RUN_DIR, E2ETestCase, children, wait_until, wait_window, windows, winauto, winpath
 from multicast import start_sender
 from test_channel_controls import save_png
+from test_view import save_windows_png
 from test_playback import PLAYER_COMMAND, Trace, globals_record, write_channels
 from test_video import CLIP, serve_clip
 
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_MBUTTONDOWN, WM_MOUSEWHEEL = 0x201, 0x203, 0x207, 0x20A
 PBM_GETPOS, TBM_GETPOS, CB_GETCURSEL, LB_SETCURSEL, LB_GETCURSEL, LB_GETCOUNT = 0x408, 0x400, 0x147, 0x186, 0x188, 0x18B
-SELECTOR, VOLUME, DOCK = 2101, 2102, 2002
+SELECTOR, VOLUME, DOCK, STOP, MUTE_SIGN = 2101, 2102, 2002, 2008, 2110
 CONTRAST = 1303
 MK_RBUTTON, MK_SHIFT, MK_CONTROL = 0x2, 0x4, 0x8
 UP, DOWN, RETURN, NUM_MUL, NUM_ADD, NUM_SUB, F3 = '0x26', '0x28', '0x0D', '0x6A', '0x6B', '0x6D', '0x72'
@@ -115,6 +116,18 @@ class VideoInput(E2ETestCase):
     def test_channel_keys_the_exact_modifier_rule_and_the_regulators(self):
         self.setup_player()
         self.select_first_channel()
+        # A click on a panel button leaves the keys to the panel: M mutes, Right switches.
+        self.trace.set_mark()
+        x, y, w, h = self.rect(self.control(self.main, STOP))
+        winauto('clickat', x + w // 2, y + h // 2)
+        self.assertTrue(wait_until(lambda: any(l.startswith('VLC_Stop') for l in self.trace.since_mark()), 10))
+        before = self.switches()
+        self.keys('0x4D', '0x27', target=self.main)
+        self.assertTrue(wait_until(lambda: any(l.startswith('VLC_VolumeMute') for l in self.trace.since_mark()), 10),
+                        'M after a click on Stop did nothing')
+        self.expect_switch_to(2, before)
+        self.keys('0x4D', '0x25', target=self.main)
+        self.expect_switch_to(1, self.switches() - 1)
         for keys, channel in ((['0x27'], 2), (['shift+0xBE'], 3), (['shift+0xBC'], 2), (['0x25'], 1),
                               (['0x25'], 3), (['0x08'], 1)):
             before = self.switches()
@@ -135,16 +148,17 @@ class VideoInput(E2ETestCase):
         # Up raises the volume by one step; after Enter (with the OSD shown) the contrast by 2.
         volume = self.volume()
         contrast_bar = self.control(settings, CONTRAST)
-        contrast = self.send(contrast_bar, TBM_GETPOS)
+        # The slider has its top at the maximum: its own position counts from the top.
+        contrast = 200 - self.send(contrast_bar, TBM_GETPOS)
         self.keys(UP, RETURN, UP)
-        self.assertTrue(wait_until(lambda: self.send(contrast_bar, TBM_GETPOS) == contrast + 2, 10),
-                        'contrast %d' % self.send(contrast_bar, TBM_GETPOS))
+        self.assertTrue(wait_until(lambda: 200 - self.send(contrast_bar, TBM_GETPOS) == contrast + 2, 10),
+                        'contrast %d' % (200 - self.send(contrast_bar, TBM_GETPOS)))
         self.assertEqual(self.volume(), volume + 1)
         self.assertIn('Контраст', self.osd())
         # Down goes back; Shift+Enter returns to the volume, and once more wraps to the zoom.
         self.keys(DOWN, 'shift+' + RETURN)
         self.assertTrue(wait_until(lambda: 'Громкость' in self.osd(), 10), self.osd())
-        self.assertEqual(self.send(contrast_bar, TBM_GETPOS), contrast)
+        self.assertEqual(200 - self.send(contrast_bar, TBM_GETPOS), contrast)
         self.keys('shift+' + RETURN)
         self.assertTrue(wait_until(lambda: 'Масштаб' in self.osd(), 10), self.osd())
         # Ctrl+Enter is no Enter.
@@ -277,6 +291,36 @@ class VideoInput(E2ETestCase):
         self.trace.set_mark()
         self.post(strip, WM_LBUTTONDOWN, 0, round(450 * font / 40))
         self.assertTrue(wait_until(lambda: any(l.startswith('VLC_VolumeMute') for l in self.trace.since_mark()), 10))
+        # Muted: the red sign over the picture and the glyph in the control bar
+        # show, and a click on the sign switches the sound on again.
+        def sign():
+            found = [w for w in children(self.video) if w.cls == 'Static' and w.text == 'X\xf0']
+            return found[0] if found else None
+        self.assertTrue(wait_until(lambda: sign().visible, 5), 'no mute sign while muted')
+        bar_sign = self.control(self.main, MUTE_SIGN)
+        self.assertTrue(wait_until(lambda: winauto('state', bar_sign)[1].split() == ['1', '1'], 5),
+                        'no mute glyph in the control bar while muted')
+        tips = {winauto('tip', w.hwnd)[1].strip() for w in children(self.video) if w.cls == 'Static'}
+        self.assertLessEqual({'Включить звук', 'Остановить запись'}, tips)
+        self.trace.set_mark()
+        winauto('click', sign().hwnd)
+        self.assertTrue(wait_until(lambda: any(l.startswith('VLC_VolumeMute') for l in self.trace.since_mark()), 10),
+                        'a click on the mute sign did not switch the sound on')
+        self.assertTrue(wait_until(lambda: not sign().visible, 5))
+        self.assertTrue(wait_until(lambda: winauto('state', bar_sign)[1].split() == ['1', '0'], 5))
+        # The shown channel list takes its width from the picture rather than
+        # covering it (the picture zoomed by 1 % on every side, as above).
+        width, height, _ = self.client(self.video)
+
+        def zoomed(w, h):
+            return w + int(2 * w / 100 + 0.5), h + int(2 * h / 100 + 0.5)
+        self.post(self.main, 0x111, 40000 + 6)
+        self.assertTrue(wait_until(lambda: (self.engine_panel().w, self.engine_panel().h) == zoomed(width - 240, height),
+                                   10), (self.engine_panel(), width, height))
+        if playing and wait_until(lambda: self.picture_width() == zoomed(width - 240, height)[0], 10):
+            save_windows_png('input-picture-beside-list', self.video)
+        self.post(self.main, 0x111, 40000 + 6)
+        self.assertTrue(wait_until(lambda: self.engine_panel().w == zoomed(width, height)[0], 10), self.engine_panel())
         self.trace.set_mark()
         self.post(self.video, WM_MBUTTONDOWN, 0, (100 << 16) | 100)
         self.assertTrue(wait_until(lambda: any(l.startswith('VLC_VolumeMute') for l in self.trace.since_mark()), 10))

@@ -179,7 +179,7 @@ class GroupsAndLogos(E2ETestCase):
         inst = self.install()
         inst.enable_log()
         with open(inst.path('channels.m3u'), 'wb') as f:
-            f.write('#EXTM3U\n#EXTINF:-1,One\nudp://@239.0.0.1:1234\n\n#EXTINF:-1,Two\n'
+            f.write('#EXTM3U\n#EXTINF:-1,One\nudp://@239.0.0.1:1234\n\n#EXTINF:-1 group-title="Кино",Two\n'
                     'udp://@239.0.0.2:1234\n'.encode('utf-8'))
         write_ini(inst, [globals_record(winpath(inst.path('channels.m3u')))])
         shedfile.write(inst.sibling('.Shed.ini'), [shedfile.Task(name='Вечерний фильм', channel=1)])
@@ -207,6 +207,9 @@ class GroupsAndLogos(E2ETestCase):
         self.assertTrue(press(warning, 'OK', 'ОК'), texts)
         self.assertTrue(wait_until(lambda: not windows('#32770'), 10), 'the warning stayed')
         self.assertIn('m3u tags on', inst.log_messages())
+        # The channel menu follows at once, not at its next refresh 100 s later.
+        self.assertTrue(wait_until(lambda: 'channel menu: 1 groups: Кино (1); 1 at the top level'
+                                   in inst.log_messages(), 5), inst.log_messages()[-6:])
         winauto('close', main)
         self.assertEqual(self.wait_exit(proc, 30), 0)
 

@@ -3,20 +3,25 @@ sending steadily, one silent (while another group sends on its port) and one
 sending a datagram every 100 ms. The
 test is started with the list menu's command (WM_COMMAND 41004 to the main
 window); the list box then shows which channels failed with a "$" in front,
-the OSD line says the test is over, and the window answers throughout.
+the OSD line says the test is over, and the window answers throughout. The
+list draws the marked channels red, from its own entries.
 """
 import os
 import socket
+import struct
 import threading
 import time
 import unittest
 
-from harness import RUN_DIR, E2ETestCase, children, press, wait_until, wait_window, windows, winauto, winpath
+from harness import BUILD, RUN_DIR, E2ETestCase, children, press, wait_until, wait_window, windows, winauto, winpath
 from multicast import start_sender as start_numbered_sender
 from test_playback import write_channels
 from test_recording import RecordingHelpers
+from test_view import save_windows_png
 
 TEST_CHANNELS = 41000 + 4
+MENU_CHANNEL_LIST = 40000 + 6
+ROW = 45  # the full view's row height
 
 STEADY = ('239.255.15.1', 5151)
 SILENT = ('239.255.15.2', 5152)
@@ -62,6 +67,27 @@ def start_sender(test, group, period):
     test.addCleanup(end)
 
 
+def red_rows(name, box, rows):
+    """The rows of the list box whose title line holds red in the screenshot saved as `name`."""
+    with open(os.path.join(BUILD, 'e2e', name + '.bmp'), 'rb') as f:
+        data = f.read()
+    offset, = struct.unpack_from('<I', data, 10)
+    width, height, _, bpp = struct.unpack_from('<iiHH', data, 18)
+    step, stride = bpp // 8, (width * (bpp // 8) + 3) & ~3
+
+    def pixel(x, y):
+        at = offset + (y if height < 0 else abs(height) - 1 - y) * stride + x * step
+        b, g, r = data[at:at + 3]
+        return r, g, b
+    found = set()
+    for row in range(rows):
+        top = box.y + row * ROW
+        if any(r >= 200 and g <= 60 and b <= 60 for y in range(top + 1, top + 17)
+               for x in range(box.x + 2, box.x + box.w - 20) for r, g, b in [pixel(x, y)]):
+            found.add(row)
+    return found
+
+
 class MulticastTester(E2ETestCase):
     def test_marks_the_channels_that_deliver_too_little(self):
         start_sender(self, STEADY, 0.002)
@@ -92,6 +118,8 @@ class MulticastTester(E2ETestCase):
             return out.splitlines()
 
         self.assertEqual(items(), ['$Channel 1', 'Channel 2', 'Channel 3', '$Channel 4', 'Channel 5'])
+        winauto('command', main, MENU_CHANNEL_LIST)
+        self.assertTrue(wait_until(lambda: [w for w in children(video) if w.hwnd == box and w.visible], 10))
 
         def osd_done():
             return any(w.text.strip() == 'MultiCast testing finished!' and w.visible for w in children(video))
@@ -111,6 +139,12 @@ class MulticastTester(E2ETestCase):
         self.assertEqual(len(told), 1, told)
         self.assertRegex(told[0], r'^multicast test: \d+ datagrams of other groups on port 5152 dropped, tested '
                          r'239\.255\.15\.2$')
+        # Drawn as the entries read: the mark the test took away is no longer red.
+        shown = [w for w in children(video) if w.hwnd == box][0]
+        def drawn():
+            save_windows_png('tester-silent-red', video)
+            return red_rows('tester-silent-red', shown, 4)
+        self.assertTrue(wait_until(lambda: drawn() == {1, 2, 3}, 5), drawn())
 
         # Again with the silent group sending: its mark goes.
         start_sender(self, SILENT, 0.002)

@@ -23,6 +23,7 @@ ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 MENU_BASE = 40000
 MENU_RECORD, MENU_SNAPSHOT = 31, 32
 GROUP = '239.255.12.1'
+CHANNEL_CHOICE, CHANNEL_LABEL, SELECTOR = 2012, 2100, 2101
 
 
 class RecordingHelpers:
@@ -119,6 +120,12 @@ class RecordingInThePlayer(RecordingHelpers, E2ETestCase):
                                                         self.recording_line()), 10), self.recording_line())
         self.assertTrue(wait_until(lambda: os.path.getsize(path) > 100 * 1316, 15), 'the file does not grow')
         save_png('recording-player')
+        # The channel choice would be ignored while recording: the selector does not open.
+        for ident in (CHANNEL_CHOICE, CHANNEL_LABEL):
+            winauto('click', winauto('child', main, ident)[1].strip())
+        selector = winauto('child', main, SELECTOR)[1].strip()
+        self.assertFalse(wait_until(lambda: winauto('state', selector)[1].split() == ['1', '1'], 3),
+                         'the channel selector opened during the recording')
 
         trace.set_mark()
         self.record(inst, main)

@@ -6,7 +6,7 @@ import tempfile
 import time
 import unittest
 
-from harness import E2ETestCase, PREFIX, WINAUTO, children, press, wait_gone, wait_until, wait_window, windows, winauto, winpath, wine_env
+from harness import E2ETestCase, fake_notification_area, PREFIX, WINAUTO, children, press, wait_gone, wait_until, wait_window, windows, winauto, winpath, wine_env
 
 STARTUP_LINES = [
     '------------------------------------',
@@ -82,24 +82,9 @@ class MaintenanceRuns(E2ETestCase):
     requests: Wine forgets the icons of ended processes, Windows shows them
     until the pointer passes over them."""
 
-    def fake_notification_area(self):
-        out = tempfile.NamedTemporaryFile(delete=False)
-        out.close()
-        self.addCleanup(os.unlink, out.name)
-        with open(out.name, 'wb') as sink:
-            self.procs.append(subprocess.Popen(['wine', WINAUTO, 'traylog', '120000'], env=wine_env(), stdout=sink,
-                                               stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL))
-
-        def lines():
-            with open(out.name, 'rb') as f:
-                return [tuple(line.split('\t')) for line in f.read().decode('utf-8', 'replace').splitlines()]
-        self.assertTrue(wait_until(lambda: any(line[0] == 'ready' for line in lines()), 30),
-                        'the stand-in notification area did not start')
-        return lambda: [line for line in lines() if line[0] != 'ready']
-
     def run_and_check(self, *args):
         inst = self.install()
-        requests = self.fake_notification_area()
+        requests = fake_notification_area(self)
         run = self.start(inst, *args)
         self.assertEqual(self.wait_exit(run, 60), 0)
         calls = requests()

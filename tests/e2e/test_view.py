@@ -24,10 +24,10 @@ from test_recording import RecordingHelpers
 
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 MENU_BASE = 40000
-MENU_DESKTOP, MENU_CHANNEL_LIST, MENU_SHOW_OSD = 2, 6, 44
+MENU_DESKTOP, MENU_CHANNEL_LIST, MENU_GUIDE_CURRENT, MENU_SHOW_OSD = 2, 6, 42, 44
 COLOR_BACKGROUND = 1
 KEY_COLOUR = 0x010000  # RGB(0, 0, 1)
-LB_GETITEMHEIGHT = 0x01A1
+LB_GETITEMHEIGHT, LB_GETCURSEL = 0x01A1, 0x0188
 MB = 1024 * 1024
 
 
@@ -310,6 +310,23 @@ class ChannelListView(E2ETestCase):
         save_windows_png('view-osd-guide', main, video_window().hwnd)
         # The default palette's first colour, 16314867.
         self.assertLess(max(abs(a - b) for a, b in zip(top_bar_colour(main, 'view-osd-guide'), (243, 241, 248))), 4)
+
+        # The guide list: the OSD's white on the video window's black, the
+        # selected line filled with the text colour, not the system's colours.
+        winauto('command', main, MENU_BASE + MENU_GUIDE_CURRENT)
+        box = wait_until(lambda: [w for w in children(video_window().hwnd)
+                                  if w.cls.lower() == 'listbox' and w.visible and w.w != 240], 10)
+        self.assertTrue(box, 'no guide list')
+        box = box[0]
+        row = int(winauto('send', box.hwnd, LB_GETITEMHEIGHT, 0, 0)[1].strip())
+        selected = int(winauto('send', box.hwnd, LB_GETCURSEL, 0, 0)[1].strip())
+        self.assertGreater(selected, 0)
+
+        def colours():
+            save_windows_png('view-guide-list', main, video_window().hwnd)
+            return [screen_pixel('view-guide-list', box.x + box.w - 30, box.y + line * row + row // 2)
+                    for line in (0, selected)]
+        self.assertTrue(wait_until(lambda: (lambda c: max(c[0]) < 30 and min(c[1]) > 150)(colours()), 5), colours())
 
     def test_simple_view_has_short_rows(self):
         inst, main = self.launch(simple=True)

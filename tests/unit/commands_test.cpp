@@ -173,8 +173,9 @@ TEST(CommandBindings, PostedPlayerCommandsKeepTheirNumbers) {
   EXPECT_EQ(PostedPlayerCommand(8, 0).id, PlayPause);
   EXPECT_EQ(PostedPlayerCommand(9, 0).id, Mute);
   EXPECT_EQ(PostedPlayerCommand(10, 0).id, Open);
+  EXPECT_EQ(PostedPlayerCommand(11, 0).id, Restore);
   EXPECT_EQ(PostedPlayerCommand(0, 0).id, None);
-  EXPECT_EQ(PostedPlayerCommand(11, 0).id, None);
+  EXPECT_EQ(PostedPlayerCommand(12, 0).id, None);
   // An argument that does not fit an index selects nothing rather than the
   // channel its low bits happen to name.
   EXPECT_EQ(PostedPlayerCommand(1, (1LL << 32) + 2).id, None);
@@ -199,6 +200,13 @@ TEST(CommandRules, FullScreenMiniWindowAndDesktopModeExcludeOneAnother) {
     // Full screen does nothing while its item is disabled.
     EXPECT_EQ(Runs(Command::Of(FullScreen), s), IsEnabled(Command::Of(FullScreen), s)) << bits;
   }
+}
+
+TEST(CommandRules, TheChannelSelectorDoesNotOpenWhileRecording) {
+  CommandState s;
+  EXPECT_TRUE(Runs(Command::Of(ChannelChoose), s));
+  s.recording = true;
+  EXPECT_FALSE(Runs(Command::Of(ChannelChoose), s));
 }
 
 TEST(CommandRules, DesktopModeIsIgnoredInDirectShowMode) {

@@ -116,6 +116,16 @@ TEST(Zoom, StaysWithinZeroToHundredAndEnlargesEverySide) {
   EXPECT_EQ(ZoomedPicture(355, 201, 7), (Box{-25, -14, 405, 229}));
 }
 
+TEST(VerticalBars, ThePictureSlidersHaveTheirMaximumAtTheTop) {
+  // The contrast slider, 190 pixels high, range 0..200.
+  EXPECT_EQ(VerticalBarValue(200, 0, 190), 199);
+  EXPECT_EQ(VerticalBarValue(200, 93, 190), 100);
+  EXPECT_EQ(VerticalBarValue(200, 187, 190), 0);
+  EXPECT_EQ(VerticalBarValue(200, 400, 190), 0);
+  EXPECT_EQ(VerticalBarValue(1000, -5, 190), 1000);
+  EXPECT_EQ(VerticalBarValue(200, 0, 2), 0);
+}
+
 TEST(HorizontalBars, APressSetsTopTimesXPlusOneOverWidthLessTwoWithinTheRange) {
   // The panel's 60-pixel volume bar, range 0..100.
   EXPECT_EQ(HorizontalBarValue(100, 0, 60), 1);

@@ -196,13 +196,13 @@ TEST(SettingsControls, EveryValueShownInItsControlComesBackWhenTaken) {
   TakeSettingsValues(controls, taken);
   EXPECT_EQ(ChannelRecordText("k", taken.channel), ChannelRecordText("k", shown.channel));
   GlobalSettings expected = shown.globals;
-  expected.playlistUrl = defaults.globals.playlistUrl;  // shown only: its own dialog changes it
+  expected.playlistUrl = defaults.globals.playlistUrl;  // shown only: the window takes it and fetches the list
   EXPECT_EQ(BuildGlobalRecord(taken.globals), BuildGlobalRecord(expected));
 
   // The scroll bar stands upside down: +5 hours is position -5.
   EXPECT_EQ(controls.positions[kIdTimeShift], -5);
   EXPECT_EQ(controls.lists[kIdAudioTrack], 0);  // "None"
-  EXPECT_EQ(controls.texts[kIdPlaylistUrl], "http://127.0.0.1/list.m3u");
+  EXPECT_EQ(controls.texts[kIdListSource], "http://127.0.0.1/list.m3u");
   EXPECT_EQ(controls.texts[kIdInterface], "127.0.0.1");
   EXPECT_FALSE(controls.checks[kIdOwnColours]);
 }
@@ -217,7 +217,7 @@ TEST(SettingsControls, TakingKeepsListsInRangeAndShowingAChannelLeavesTheGlobals
   // into its box is not taken.
   controls.lists[kIdDeinterlace] = -1;
   controls.lists[kIdAudioDevice] = -1;
-  controls.texts[kIdPlaylistUrl] = "typed";
+  controls.texts[kIdListSource] = "typed";
   TakeSettingsValues(controls, st);
   EXPECT_EQ(st.channel.deinterlace, 0);
   EXPECT_EQ(st.globals.audioDevice, 0);
@@ -287,7 +287,6 @@ TEST(SettingsControls, EachRowIsBoundToAControlThatHoldsItsKindOfValue) {
   // Every control that holds a value has its row, but for those whose value
   // no setting keeps.
   const std::map<int, const char*> unbound = {
-      {kIdListSource, "opens the list's dialogs"},
       {kIdAutoStart, "hidden"},
       {kIdUndocked, "docks and undocks at once"},
   };

@@ -36,6 +36,7 @@
 //                                               the file cannot be opened
 //   winauto send <hwnd> <msg> <wparam> <lparam> sends a message without pointers; prints the result
 //   winauto state <hwnd>                        "<enabled> <WS_VISIBLE set>", as 1 or 0 each
+//   winauto iconic <hwnd>                       exit 0 when the window is minimised
 //   winauto tip <hwnd>                          the text of the control's tool tip (any tool-tip window
 //                                               of its process)
 //   winauto drop <hwnd> <file>                  drops the file on the window: winauto_drop.dll, loaded
@@ -640,6 +641,7 @@ int wmain(int argc, wchar_t** wargv) {
     return 0;
   }
   if (cmd == "tip") return Tip(ParseHwnd(arg(2)));
+  if (cmd == "iconic") return IsIconic(ParseHwnd(arg(2))) ? 0 : 1;
   if (cmd == "state") {
     HWND h = ParseHwnd(arg(2));
     printf("%d %d\n", IsWindowEnabled(h) ? 1 : 0, (GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) ? 1 : 0);

@@ -186,7 +186,10 @@ TEST(Volume, MuteIndicatorDecidesWhetherTheVolumeIsSent) {
 }
 
 TEST(Position, ClockTextAndLiveAnimation) {
-  EXPECT_EQ(FormatClock(0), "0:00:00");
+  EXPECT_EQ(FormatClock(0), "00:00");
+  EXPECT_EQ(FormatClock(65), "01:05");
+  EXPECT_EQ(FormatClock(3599), "59:59");
+  EXPECT_EQ(FormatClock(3600), "1:00:00");
   EXPECT_EQ(FormatClock(3725), "1:02:05");
   EXPECT_EQ(FormatClock(100 * 3600 + 59), "100:00:59");
   EXPECT_EQ(LiveText(1, 800), "(Live)");
@@ -197,13 +200,17 @@ TEST(Position, ClockTextAndLiveAnimation) {
 
 TEST(Position, DisplayFollowsLengthTimeAndPlayState) {
   Rig r;
-  r.engine.length = 3725;
+  r.engine.length = 5400;
   r.engine.time = 65;
   PositionDisplay d = UpdatePositionDisplay(r.st, 800);
-  EXPECT_EQ(d.label, "0:01:05 / 1:02:05");
-  EXPECT_EQ(d.barRange, 3725);
+  EXPECT_EQ(d.label, "01:05 / 1:30:00");
+  EXPECT_EQ(d.barRange, 5400);
   EXPECT_EQ(d.barPosition, 65);
-  EXPECT_EQ(d.menuText, ">> 0:01:05 / 1:02:05");
+  EXPECT_EQ(d.menuText, ">> 01:05 / 1:30:00");
+  r.engine.length = 190;
+  r.engine.time = 7;
+  EXPECT_EQ(UpdatePositionDisplay(r.st, 800).label, "00:07 / 03:10");
+  r.engine.length = 3725;
 
   r.engine.length = 0;
   r.engine.playing = 1;
