@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "base/eventlog.h"
 #include "app/splash_win.h"
@@ -23,6 +24,28 @@ static bool IsMissing(std::string_view path) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// Whether the system's ANSI code page holds the character (no best-fit
+// stand-ins: "é" turned into "e" would change a file name too).
+static bool AnsiHolds(uint32_t cp) {
+  static std::vector<int8_t> known(0x10000, -1);  // the basic plane, as asked
+  if (cp < 0x10000 && known[cp] >= 0) return known[cp] != 0;
+  wchar_t w[2];
+  int n = 1;
+  if (cp < 0x10000) {
+    w[0] = static_cast<wchar_t>(cp);
+  } else {
+    w[0] = static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
+    w[1] = static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    n = 2;
+  }
+  char out[8];
+  BOOL usedDefault = FALSE;
+  const bool holds = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w, n, out, sizeof out, nullptr, &usedDefault) > 0 &&
+                     !usedDefault;
+  if (cp < 0x10000) known[cp] = holds ? 1 : 0;
+  return holds;
+}
+
 ConfigList LoadConfigFile(std::string_view path, bool* unreadable) {
   std::string bytes;
   const bool read = ReadFileBytes(path, bytes);
@@ -30,11 +53,11 @@ ConfigList LoadConfigFile(std::string_view path, bool* unreadable) {
   // folder of that name) counts as unreadable.
   if (unreadable) *unreadable = !read && !IsMissing(path);
   if (!read) return {};
-  return ParseConfigText(AnsiToUtf8(bytes));
+  return ParseConfigText(UnescapeFromCodePage(AnsiToUtf8(bytes), AnsiHolds));
 }
 
 bool SaveConfigFile(std::string_view path, const ConfigList& list) {
-  return WriteFileReplacing(path, Utf8ToAnsi(ConfigText(list)));
+  return WriteFileReplacing(path, Utf8ToAnsi(EscapeForCodePage(ConfigText(list), AnsiHolds)));
 }
 
 void LoadConfiguration(MainWindow& mw) {

@@ -1,14 +1,84 @@
 #include "config/config.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cmath>
 #include <climits>
 
+#include "base/codepage.h"
 #include "base/eventlog.h"
 #include "base/text_helpers.h"
 #include "config/option_table.h"
 
 namespace strevo {
+
+namespace {
+
+// The code point at `i` of valid UTF-8 and its length; U+FFFD and 1 for a stray byte.
+uint32_t NextCodePoint(std::string_view s, size_t i, size_t* length) {
+  const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char c = b(i);
+  const int n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) {
+    *length = 1;
+    return 0xFFFD;
+  }
+  uint32_t cp = n == 1 ? c : c & (0x7F >> n);
+  for (int k = 1; k < n; ++k) {
+    if ((b(i + k) & 0xC0) != 0x80) {
+      *length = 1;
+      return 0xFFFD;
+    }
+    cp = (cp << 6) | (b(i + k) & 0x3F);
+  }
+  *length = static_cast<size_t>(n);
+  return cp;
+}
+
+}  // namespace
+
+std::string EscapeForCodePage(std::string_view utf8, const Representable& representable) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    size_t n = 1;
+    const uint32_t cp = NextCodePoint(utf8, i, &n);
+    if (cp < 0x80 || representable(cp)) {
+      out.append(utf8.substr(i, n));
+    } else {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "^#%X;", static_cast<unsigned>(cp));
+      out += hex;
+    }
+    i += n;
+  }
+  return out;
+}
+
+std::string UnescapeFromCodePage(std::string_view utf8, const Representable& representable) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8.compare(i, 2, "^#") == 0) {
+      size_t j = i + 2;
+      uint32_t cp = 0;
+      while (j < utf8.size() && j - i - 2 < 6 && std::isxdigit(static_cast<unsigned char>(utf8[j]))) {
+        const char h = utf8[j++];
+        cp = cp * 16 + static_cast<uint32_t>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+      }
+      // Only what an escape could have come from: a character the code page lacks.
+      if (j > i + 2 && j < utf8.size() && utf8[j] == ';' && cp >= 0x80 && cp <= 0x10FFFF &&
+          !(cp >= 0xD800 && cp <= 0xDFFF) && !representable(cp)) {
+        AppendUtf8(out, cp);
+        i = j;
+        continue;
+      }
+    }
+    out += utf8[i];
+  }
+  return out;
+}
 
 ConfigList ParseConfigText(std::string_view text) {
   ConfigList lines;

@@ -3,6 +3,8 @@
 // Text here is UTF-8; the shell converts from and to the ANSI code page.
 #pragma once
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,16 @@ using ConfigList = std::vector<std::string>;
 
 inline constexpr std::string_view kGlobalsKey = "?Globals";
 inline constexpr std::string_view kDefaultChannelKey = "?";
+
+// The file is 8-bit text in the system's code page, the program's texts are
+// Unicode: a character the code page cannot hold (a file opened as
+// "C:\\media\\Café.ts" on a Cyrillic system) is stored as "^#" + its code point
+// in hexadecimal + ";", which older versions keep as plain text, and read back
+// exactly. Only such characters are escaped and unescaped, so every file that
+// converts losslessly stays byte for byte as it was.
+using Representable = std::function<bool(uint32_t codePoint)>;
+std::string EscapeForCodePage(std::string_view utf8, const Representable& representable);
+std::string UnescapeFromCodePage(std::string_view utf8, const Representable& representable);
 
 // File text <-> lines. Lines end in CR LF on disk; a lone LF is accepted too.
 ConfigList ParseConfigText(std::string_view text);

@@ -32,6 +32,13 @@ TEST(ConfigFile, SavedAsAnsiWithCrLfAndReadBackAsUtf8) {
   EXPECT_EQ(LoadConfigFile(ini), list);
   EXPECT_FALSE(FileExists(ini + ".new"));
   EXPECT_TRUE(LoadConfigFile(dir + "\\missing.ini").empty());
+
+  // A file opened by its Unicode name keeps its record's key on a 1251 system.
+  list.push_back("C:\\media\\Caf\xC3\xA9.ts|1|");
+  ASSERT_TRUE(SaveConfigFile(ini, list));
+  ASSERT_TRUE(ReadFileBytes(ini, bytes));
+  EXPECT_NE(bytes.find("C:\\media\\Caf^#E9;.ts|1|\r\n"), std::string::npos);
+  EXPECT_EQ(LoadConfigFile(ini), list);
 }
 
 TEST(ConfigFile, AFailedSaveLeavesTheOldFileWhole) {

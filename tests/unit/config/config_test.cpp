@@ -79,6 +79,19 @@ TEST_F(ConfigTest, ChannelRecordIsFoundByExactKeyThenByDefaultKey) {
   EXPECT_EQ(FindRecordIndex(ConfigList{"x"}, "x"), -1);
 }
 
+TEST_F(ConfigTest, TextsTheCodePageCannotHoldAreKeptExactly) {
+  // As a Cyrillic code page: ASCII and the Cyrillic letters.
+  const Representable cyrillic = [](uint32_t cp) { return cp < 0x80 || (cp >= 0x410 && cp <= 0x44F); };
+  const std::string cafe = "C:\\media\\Caf\xC3\xA9 \xF0\x9F\x98\x80.ts|1|";  // "Café 😀"
+  const std::string stored = EscapeForCodePage(cafe, cyrillic);
+  EXPECT_EQ(stored, "C:\\media\\Caf^#E9; ^#1F600;.ts|1|");
+  EXPECT_EQ(UnescapeFromCodePage(stored, cyrillic), cafe);
+  // What the code page holds, and texts that only look like escapes of it, stay as they are.
+  const std::string plain = "D:\\\xD0\x97\xD0\xB0\xD0\xBF\xD0\xB8\xD1\x81\xD0\xB8 ^#41; ^#430; ^#E9 ^#;";
+  EXPECT_EQ(EscapeForCodePage(plain, cyrillic), plain);
+  EXPECT_EQ(UnescapeFromCodePage(plain, cyrillic), plain);
+}
+
 TEST_F(ConfigTest, AChannelWhoseAddressIsTheGlobalKeyNeverReadsTheGlobalRecord) {
   ConfigList l = {"?Globals|15|15|", "?|1|100|"};
   const std::string* r = FindChannelRecord(l, "?Globals");
