@@ -116,6 +116,10 @@ if(STREVO_WIN_TEST_SOURCES)
   # One CTest entry: each start under Wine costs about a second.
   add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
   set_tests_properties(win_tests PROPERTIES LABELS wine TIMEOUT 600 ${STREVO_WINE_TEST_PROPERTIES})
+  # The translation again on an English system (code page 1252, locale 0409).
+  add_test(NAME win_tests_english COMMAND win_tests --gtest_brief=1 --gtest_filter=MenuTranslation.*:Translation*)
+  set_tests_properties(win_tests_english PROPERTIES LABELS wine TIMEOUT 120 RESOURCE_GROUPS wine:1
+                       ENVIRONMENT "DISPLAY=;STREVO_WINE_LOCALE=en_US.UTF-8")
 endif()
 
 # Used by scripts/bench-guide: the guide look-ups of a large guide under Wine.
@@ -127,7 +131,7 @@ add_executable(xmltv_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/fuzz/xmltv
 target_link_libraries(xmltv_bench PRIVATE strevo_shell psapi)
 
 add_executable(winauto ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/winauto.cpp)
-target_link_libraries(winauto PRIVATE user32 gdi32 ole32)
+target_link_libraries(winauto PRIVATE user32 gdi32 ole32 crypt32)
 target_link_options(winauto PRIVATE -municode)
 # Loaded by `winauto drop` into the program under test.
 add_library(winauto_drop SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/winauto/drop.cpp)

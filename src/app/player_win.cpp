@@ -356,6 +356,8 @@ int RunPlayer(const Args& args) {
     TranslateUi(mw.settings.panel, nullptr, lng);
     TranslateUi(mw.settings.tabs, nullptr, lng);
     for (HWND page : mw.settings.pages) TranslateUi(page, nullptr, lng);
+    // The list-source box's entries mean their position, never their text.
+    TranslateUi(mw.settings.Control(kIdListSource), nullptr, lng);
     TranslateUi(nullptr, &mw.form.mainMenu, lng);
     TranslateUi(nullptr, &mw.form.listMenu, lng);
   }

@@ -1,5 +1,5 @@
 // Interface translation: a language file of lines "key=text", the key being
-// the MD5 of the built-in text's bytes in the system code page. A file line
+// the MD5 of the built-in text's bytes in code page 1251. A file line
 // holds one line of text, so in the replacement (never in the key) the two
 // characters "\r" stand for a line break (CR LF); other backslashes stay as
 // they are. Lines without a key of 32 hex digits, comments among them, match
@@ -12,7 +12,7 @@
 namespace strevo {
 
 // Turns a UTF-8 built-in text into the bytes the key is computed from
-// (the system ANSI code page: cp1251 on a Russian Windows).
+// (code page 1251 on every system: the texts are the program's own).
 using ToSystemBytes = std::string (*)(std::string_view utf8);
 
 class LanguageFile {

@@ -151,6 +151,8 @@ bool SchedulerWindow::Build() {
   CreateControls();
   FillLists();
   TranslateUi(hwnd(), nullptr, ExeSibling(".lng"));
+  // Their entries mean their position (the task file keeps the number).
+  for (int id : {kShMode, kShAfterEnd}) TranslateUi(Ctl(id), nullptr, ExeSibling(".lng"));
   recorders_.Attach(hwnd(), Ctl(kShRecorders), Ctl(kShRecorderCount), ExeSibling(".lng"));
   g_open = this;
   LoadTasks();

@@ -5,20 +5,24 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/codepage.h"
 #include "base/translate.h"
 #include "ui/menus_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
 
-static std::string ToAnsiBytes(std::string_view utf8) { return Utf8ToAnsi(utf8); }
+// The keys are digests of the program's own Russian texts, which are the same
+// whatever the system's code page: always their Windows-1251 bytes, so that a
+// language file works on an English or a Polish system as on a Russian one.
+static std::string KeyBytes(std::string_view utf8) { return Utf8ToCodePage(utf8, 1251); }
 
 static LanguageFile ReadLanguageFile(const std::string& path) {
   std::ifstream in(Widen(path).c_str(), std::ios::binary);
-  if (!in) return LanguageFile({}, ToAnsiBytes);
+  if (!in) return LanguageFile({}, KeyBytes);
   std::stringstream ss;
   ss << in.rdbuf();
-  return LanguageFile::FromText(AnsiToUtf8(ss.str()), ToAnsiBytes);
+  return LanguageFile::FromText(AnsiToUtf8(ss.str()), KeyBytes);
 }
 
 static std::wstring ClassOf(HWND h) {
@@ -70,8 +74,9 @@ void TranslateUi(HWND control, const PopupMenu* menu, const std::string& languag
     SetWindowTextUtf8(control, lng.Translate(WindowText(control)));
     for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
       std::string text = WindowText(child);
+      // A child box's entries stay: some are stored as the value chosen
+      // (a channel's deinterlace mode), so a translated entry would be data.
       if (!text.empty()) SetWindowTextUtf8(child, lng.Translate(text));
-      TranslateItems(child, lng);  // a page's boxes and their entries
     }
     TranslateItems(control, lng);
   }

@@ -6,6 +6,8 @@
 
 #include "ui/list_tags.h"
 #include "ui/menus.h"
+#include "scheduler/shed_editor.h"
+#include "ui/scheduler_layout.h"
 #include "ui/settings_layout.h"
 
 namespace strevo {
@@ -117,6 +119,37 @@ const std::pair<std::string_view, std::string_view> kEnglish[] = {
     {"Коррекция по времени:", "Time correction:"},
     {"Дом. страница", "Home page"},
     {"Служба поддержки программы", "Program support"},
+    // the scheduler window, its two choice lists and its message
+    {"Включить планировщик", "Scheduler on"},
+    {"Название задачи", "Task name"},
+    {"Время запуска", "Start time"},
+    {"По дням недели", "Days of the week"},
+    {" Пн   Вт    Ср    Чт     Пт   Сб   Вс", " Mo   Tu    We    Th     Fr   Sa   Su"},
+    {"Просмотр при помощи Strevo", "View with Strevo"},
+    {"Выберите канал", "Channel"},
+    {"Запись при помощи Strevo", "Record with Strevo"},
+    {"Режим записи", "Recording mode"},
+    {"Дополнение к имени файла", "File name suffix"},
+    {"Выполнить командную строку", "Run a command line"},
+    {"Команда", "Command"},
+    {"Время окончания", "End time"},
+    {"( Длина", "( Length"},
+    {"По окончании...", "At the end..."},
+    {"Отмена", "Cancel"},
+    {"Список фоновых записей :", "Background recordings :"},
+    {"процессов", "processes"},
+    {"обычная", "normal"},
+    {"в фоне и продолжать просмотр текущего канала", "in the background, keep watching the current channel"},
+    {"в фоне и смотреть записываемый канал", "in the background, watch the recorded channel"},
+    {"в фоне, остановить и свернуть", "in the background, stop and minimise"},
+    {"в фоне и в режим ожидания", "in the background, then standby"},
+    {"Нажать на \"Стоп\"", "Press \"Stop\""},
+    {"Продолжать просмотр", "Keep watching"},
+    {"Плеер в режим ожидания", "Player to standby"},
+    {"Выйти из программы", "Exit the program"},
+    {"Выключить компьютер", "Shut the computer down"},
+    {"Ничего не делать (для фоновой записи)", "Do nothing (for a background recording)"},
+    {"Не удалось сохранить задания планировщика в файл", "The scheduler's tasks could not be saved to the file"},
 };
 // clang-format on
 
@@ -170,6 +203,11 @@ std::vector<std::string> TranslatableTexts() {
       for (std::string_view item : c.items) add(item);  // the list-source box's entries
     }
   }
+  for (const ShControl& c : SchedulerControls()) add(c.text);
+  // Stored by position, so the scheduler window translates them itself.
+  for (std::string_view item : kRecordModeTexts) add(item);
+  for (std::string_view item : kAfterEndTexts) add(item);
+  add(kShedSaveFailed);
   add("Файл или поток");  // the pseudo-channel's title, a string resource
   // Several lines: the file holds it with its line breaks escaped.
   add(AboutBaseText());

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/codepage.h"
 #include "base/translate.h"
 #include "ui/player_host_win.h"
 #include "ui/commands_win.h"
@@ -74,8 +75,8 @@ TEST(MenuTranslation, AnEntryForTheSeparatorRenamesEverySeparator) {
   std::string dir = SystemTempPath() + "strevo-menu-lng";
   CreateDirectoryW(Widen(dir).c_str(), nullptr);
   const std::string lng = dir + "\\Player.lng";
-  auto ansi = [](std::string_view utf8) { return Utf8ToAnsi(utf8); };
-  const std::string file = LanguageKey("-", ansi) + "=~~~\r\n" + LanguageKey("Выход", ansi) + "=Exit\r\n";
+  auto cp1251 = [](std::string_view utf8) { return Utf8ToCodePage(utf8, 1251); };
+  const std::string file = LanguageKey("-", cp1251) + "=~~~\r\n" + LanguageKey("Выход", cp1251) + "=Exit\r\n";
   ASSERT_TRUE(WriteFileReplacing(lng, file));
 
   PopupMenu menu = BuildPopupMenu(kMainMenu, kMainMenuCommandBase);
@@ -94,7 +95,7 @@ TEST(MenuTranslation, AnEntryForTheSeparatorRenamesEverySeparator) {
   DestroyMenu(menu.root);
 
   // Without such an entry separators stay separators.
-  ASSERT_TRUE(WriteFileReplacing(lng, LanguageKey("Выход", ansi) + "=Exit\r\n"));
+  ASSERT_TRUE(WriteFileReplacing(lng, LanguageKey("Выход", cp1251) + "=Exit\r\n"));
   menu = BuildPopupMenu(kMainMenu, kMainMenuCommandBase);
   TranslateUi(nullptr, &menu, lng);
   ItemText(menu.owner[5], menu.position[5], &type);
@@ -104,14 +105,51 @@ TEST(MenuTranslation, AnEntryForTheSeparatorRenamesEverySeparator) {
   RemoveDirectoryW(Widen(dir).c_str());
 }
 
+// A page's own text and its children's texts are translated, never the
+// entries of a child box: a deinterlace mode is stored as the entry's text.
+// The list-source box, whose entries mean their position, is translated by
+// itself.
+TEST(Translation, AChildBoxKeepsItsEntriesUnlessTranslatedByItself) {
+  std::string dir = SystemTempPath() + "strevo-child-lng";
+  CreateDirectoryW(Widen(dir).c_str(), nullptr);
+  const std::string lng = dir + "\\Strevo.lng";
+  auto cp1251 = [](std::string_view utf8) { return Utf8ToCodePage(utf8, 1251); };
+  ASSERT_TRUE(WriteFileReplacing(lng, LanguageKey("Blend", cp1251) + "=Mix\r\n" +
+                                          LanguageKey("Деинтерлэйс", cp1251) + "=Deinterlace\r\n"));
+  HWND page = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+  HWND label = CreateWindowExW(0, L"STATIC", L"Деинтерлэйс", WS_CHILD, 0, 0, 90, 14, page, nullptr, nullptr, nullptr);
+  HWND box = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST, 0, 20, 90, 100, page, nullptr, nullptr,
+                             nullptr);
+  for (const wchar_t* item : {L"None", L"Blend"}) SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  SendMessageW(box, CB_SETCURSEL, 1, 0);
+  auto entry = [&](int i) {
+    wchar_t buf[64] = L"";
+    SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+    return Narrow(buf);
+  };
+
+  TranslateUi(page, nullptr, lng);
+  EXPECT_EQ(WindowText(label), "Deinterlace");
+  EXPECT_EQ(entry(1), "Blend");
+  TranslateUi(box, nullptr, lng);
+  EXPECT_EQ(entry(1), "Mix");
+  EXPECT_EQ(SendMessageW(box, CB_GETCURSEL, 0, 0), 1);
+  DestroyWindow(page);
+  DeleteFileW(Widen(lng).c_str());
+  RemoveDirectoryW(Widen(dir).c_str());
+}
+
 // With the shipped English file, every item of both menus, submenus included,
 // reads without a Russian letter (channel entries are data, not built-in texts).
 TEST(MenuTranslation, TheEnglishFileLeavesNoRussianInEitherMenu) {
   std::string dir = SystemTempPath() + "strevo-menu-english";
   CreateDirectoryW(Widen(dir).c_str(), nullptr);
   const std::string lng = dir + "\\Strevo.lng";
-  auto ansi = [](std::string_view utf8) { return Utf8ToAnsi(utf8); };
-  ASSERT_TRUE(WriteFileReplacing(lng, Utf8ToAnsi(EnglishLanguageFile(ansi))));
+  // The file as the build ships it (tools/lngen): keys of the Windows-1251
+  // texts, whatever code page this system has (the test runs on a Russian and
+  // on an English one).
+  auto cp1251 = [](std::string_view utf8) { return Utf8ToCodePage(utf8, 1251); };
+  ASSERT_TRUE(WriteFileReplacing(lng, cp1251(EnglishLanguageFile(cp1251))));
   auto cyrillic = [](const std::wstring& w) {
     for (wchar_t c : w)
       if (c >= 0x400 && c <= 0x4FF) return true;
