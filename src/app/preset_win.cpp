@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "../../resources/resource.h"
-#include "base/codepage.h"
 #include "base/cmdline.h"
 #include "base/text_helpers.h"
 #include "config/presets.h"
@@ -31,7 +30,8 @@ class PresetDialog : public Window {
  public:
   int selected = -1;
 
-  bool Build(const std::vector<std::string>& captions) {
+  // Shown at once, empty: the list comes with the download (Fill).
+  bool Build() {
     Window::RegisterClassOnce(kPresetDialogClass, GetSysColorBrush(COLOR_BTNFACE));
     WindowArgs a;
     a.className = kPresetDialogClass;
@@ -55,9 +55,12 @@ class PresetDialog : public Window {
                               r.bottom - buttonHeight, r.right, buttonHeight, hwnd(), reinterpret_cast<HMENU>(IDOK),
                               GetModuleHandleW(nullptr), nullptr);
     for (HWND h : {list_, ok}) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return true;
+  }
+
+  void Fill(const std::vector<std::string>& captions) {
     for (const std::string& c : captions) SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(c).c_str()));
     if (!captions.empty()) SendMessageW(list_, LB_SETCURSEL, 0, 0);
-    return true;
   }
 
   void RunUntilClosed() {
@@ -99,23 +102,24 @@ void EmptyFolder(const std::string& folder) {
 std::string PresetArchiveAddress(const std::string& iniPath) {
   std::string bytes;
   ConfigList list;
-  if (ReadFileBytes(iniPath, bytes)) list = ParseConfigText(CodePageToUtf8(bytes, static_cast<int>(GetACP())));
+  if (ReadFileBytes(iniPath, bytes)) list = ParseConfigText(AnsiToUtf8(bytes));
   return DownloadAddress(list, kPresetsKey, LoadStringUtf8(IDS_PRESETS_URL));
 }
 
-// Shows the presets found in `folder` and puts the chosen one over the
-// configuration file. False when nothing was chosen or it could not be written.
-bool ChooseAndInstall(const std::string& folder, const std::string& iniPath) {
+// Fills the dialog with the presets found in `folder` and puts the chosen one
+// over the configuration file. False when nothing was chosen (the dialog
+// closed during the download counts) or it could not be written.
+bool ChooseAndInstall(PresetDialog& dialog, const std::string& folder, const std::string& iniPath) {
+  if (!dialog.hwnd()) return false;
   std::vector<std::string> captions, files;
   for (int i = 0; i < kPresetCount; ++i) {
     const std::string path = folder + "\\" + std::to_string(i) + ".ini";
     std::string text;
     if (!FileExists(path) || !ReadFileBytes(path, text)) continue;
-    captions.push_back(CodePageToUtf8(PresetCaption(text), static_cast<int>(GetACP())));
+    captions.push_back(AnsiToUtf8(PresetCaption(text)));
     files.push_back(path);
   }
-  PresetDialog dialog;
-  if (!dialog.Build(captions)) return false;
+  dialog.Fill(captions);
   dialog.RunUntilClosed();
   if (dialog.selected < 0 || static_cast<size_t>(dialog.selected) >= files.size()) return false;
   std::string chosen, current;
@@ -139,6 +143,10 @@ void RunPresetInstaller(MainWindow& mw) {
   const std::string iniPath = SiblingPath(mw.exePath, ".ini");
   if (MessageBoxUtf8(nullptr, "Загрузить список предустановок провайдеров IPTV с сайта программы?", mw.productName,
                      MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    // The list window shows while the archive downloads; the download keeps
+    // it painting, and closing it then cancels.
+    PresetDialog dialog;
+    dialog.Build();
     const std::string folder = TempWorkFolder(SystemTempPath(), mw.exePath);
     CreateDirectoryW(Widen(folder).c_str(), nullptr);
     EmptyFolder(folder);
@@ -150,7 +158,7 @@ void RunPresetInstaller(MainWindow& mw) {
       ZipExtractAll(archive, folder + "\\", "*.ini", nullptr, nullptr, env);
     }
     DeleteFileW(Widen(archive).c_str());
-    ChooseAndInstall(folder, iniPath);
+    ChooseAndInstall(dialog, folder, iniPath);
     RemoveFolderTree(folder);
     if (fromPlayer) RunProcessAndWait(OwnCommandLine(mw.exePath, "/updatetvg /updatem3u"));
   }

@@ -72,6 +72,11 @@ bool WinGuideFiles::Exists(const std::string& path) {
   return it->second.names.count(name) != 0;
 }
 
+std::string WinGuideFiles::TextToUtf8(std::string_view bytes, int codepage) {
+  if (codepage <= 0 || !IsValidCodePage(static_cast<UINT>(codepage))) return GuideFiles::TextToUtf8(bytes, codepage);
+  return CodePageToUtf8Win(bytes, static_cast<UINT>(codepage));
+}
+
 bool WinGuideFiles::Read(const std::string& path, size_t limit, std::string& bytes) {
   return ReadFilePrefix(path, limit, bytes);
 }

@@ -32,6 +32,7 @@ class WinGuideFiles : public GuideFiles {
   explicit WinGuideFiles(TickSource ticks = nullptr) : ticks_(ticks) {}
   bool Exists(const std::string& path) override;
   bool Read(const std::string& path, size_t limit, std::string& bytes) override;
+  std::string TextToUtf8(std::string_view bytes, int codepage) override;
   void Forget() { listings_.clear(); }
 
  private:

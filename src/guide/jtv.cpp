@@ -23,13 +23,13 @@ uint64_t Le64(const std::string& b, size_t at) {
   return v;
 }
 
-std::string ProgrammeText(const std::string& pdt, size_t at, size_t length, int codepage) {
+std::string ProgrammeText(GuideFiles& files, const std::string& pdt, size_t at, size_t length, int codepage) {
   std::string_view raw(pdt.data() + at, length);
   raw = raw.substr(0, raw.find('\0'));
   // Over-long records are cut rather than dropped: the start time still
   // marks where the previous programme ends.
   if (raw.size() > kGuideTextMax) raw = raw.substr(0, kGuideTextMax);
-  return CodePageToUtf8(raw, codepage);
+  return files.TextToUtf8(raw, codepage);
 }
 
 GuideStatus ReadPair(const std::string& base, GuideFiles& files, int codepage, ProgrammeList& list) {
@@ -50,7 +50,7 @@ GuideStatus ReadPair(const std::string& base, GuideFiles& files, int codepage, P
     if (offset + 2 + length > pdt.size())
       p.text = "Нет информации (" + std::to_string(length) + ")";
     else
-      p.text = ProgrammeText(pdt, offset + 2, length, codepage);
+      p.text = ProgrammeText(files, pdt, offset + 2, length, codepage);
     if (list.items.size() > 1 && p.start < list.items.back().start) list.ascending = false;
     list.items.push_back(std::move(p));
   }
@@ -58,6 +58,8 @@ GuideStatus ReadPair(const std::string& base, GuideFiles& files, int codepage, P
 }
 
 }  // namespace
+
+std::string GuideFiles::TextToUtf8(std::string_view bytes, int codepage) { return CodePageToUtf8(bytes, codepage); }
 
 GuideStatus ReadGuide(const std::string& basePath, GuideFiles& files, int codepage, GuideAnswer& answer) {
   answer = nullptr;

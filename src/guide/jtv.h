@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -40,6 +41,9 @@ class GuideFiles {
   // At most `limit` bytes from the start of the file (all of it when shorter).
   // False when the file cannot be opened or read.
   virtual bool Read(const std::string& path, size_t limit, std::string& bytes) = 0;
+  // A programme text in `codepage` as UTF-8. The built-in tables know a few
+  // code pages; a system's own conversion knows them all.
+  virtual std::string TextToUtf8(std::string_view bytes, int codepage);
 };
 
 enum class GuideStatus { Ok, IoError };

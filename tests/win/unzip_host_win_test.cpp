@@ -13,6 +13,7 @@
 #include "guide/unzip/zip_host_win.h"
 #include "guide/guide_files_win.h"
 #include "temp_dir_win.h"
+#include "win/file_win.h"
 
 namespace strevo {
 namespace {
@@ -221,6 +222,26 @@ TEST(GuideFilesOnDisk, APairCopiedInByHandIsFoundOnceTheListingIsOld) {
   g_ticks += 1;
   EXPECT_TRUE(files.Exists(dir + "\\FIRST.NDX"));
   EXPECT_FALSE(files.Exists(dir + "\\First.pdt"));
+  DeleteFilesIn(dir);
+}
+
+// Programme texts in any code page the system knows, not only the four the
+// portable tables hold: 0xB3 0xF3 is "łó" in 1250 (a Polish system), "³ó" in 1252.
+TEST(GuideFilesOnDisk, ProgrammeTextsUseTheSystemsConversion) {
+  const std::string dir = test::TempDir("strevo-guide-cp");
+  const std::string text = "Wiadomo\x9c" "ci \xb3\xf3";
+  std::string pdt = std::string(1, static_cast<char>(text.size())) + '\0' + text;
+  std::string ndx("\x01\x00\x00\x00", 4);
+  ndx += std::string("\x00\x40\x6d\x25\xeb\x53\xbf\x01", 8) + std::string(2, '\0');  // 2000-01-01, offset 0
+  ASSERT_TRUE(WriteFileReplacing(dir + "\\Pl.ndx", ndx));
+  ASSERT_TRUE(WriteFileReplacing(dir + "\\Pl.pdt", pdt));
+  if (!IsValidCodePage(1250)) GTEST_SKIP() << "no code page 1250 here";
+  WinGuideFiles files;
+  GuideAnswer answer;
+  ASSERT_EQ(ReadGuide(dir + "\\Pl", files, 1250, answer), GuideStatus::Ok);
+  ASSERT_TRUE(answer);
+  ASSERT_EQ(answer->items.size(), 2u);
+  EXPECT_EQ(answer->items[1].text, "Wiadomo\xc5\x9b" "ci \xc5\x82\xc3\xb3");
   DeleteFilesIn(dir);
 }
 
