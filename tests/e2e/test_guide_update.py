@@ -53,9 +53,10 @@ class GuideServer(socketserver.ThreadingMixIn, http.server.HTTPServer):
     allow_reuse_address = True
 
 
-def serve(test, bodies, slow=()):
+def serve(test, bodies, slow=(), gate=None):
     """Serves {path: bytes} on 127.0.0.1; the paths in `slow` trickle out over
-    about four seconds. Returns the base address and the list of paths asked for."""
+    about four seconds, and with a `gate` (a threading.Event) their last piece
+    waits until it is set. Returns the base address and the list of paths asked for."""
     requests = []
 
     class Handler(http.server.BaseHTTPRequestHandler):
@@ -75,6 +76,8 @@ def serve(test, bodies, slow=()):
                 if self.path in slow:
                     step = max(1, len(body) // 40)
                     for at in range(0, len(body), step):
+                        if gate is not None and at + step >= len(body):
+                            gate.wait(60)
                         self.wfile.write(body[at:at + step])
                         self.wfile.flush()
                         time.sleep(0.1)

@@ -3,6 +3,7 @@ asks, lists the presets of a served archive and puts the chosen one in place
 of the configuration file."""
 import io
 import os
+import threading
 import unittest
 import zipfile
 
@@ -75,6 +76,36 @@ class PresetInstaller(E2ETestCase):
         self.assertEqual(self.wait_exit(proc, 30), 0)
         with open(inst.sibling('.ini'), 'rb') as f:
             self.assertEqual(f.read(), installed, 'closing the list installed a preset')
+
+    def test_the_list_shows_during_the_download_and_no_close_saves_or_installs(self):
+        archive = io.BytesIO()
+        with zipfile.ZipFile(archive, 'w', zipfile.ZIP_DEFLATED) as z:
+            z.writestr('0.ini', preset('Провайдер', 'http://one/list.m3u') + os.urandom(60000))
+        # The archive's last piece waits until the test lets it go.
+        gate = threading.Event()
+        self.addCleanup(gate.set)
+        base, requests = serve(self, {'/presets.zip': archive.getvalue()}, slow=('/presets.zip',), gate=gate)
+        inst, old, proc, box = self.asking(base)
+        self.assertTrue(press(box, 'Да', 'Yes'))
+        dialog = wait_window('StrevoPresets', 'Выбор предустановки', 30)
+        self.assertIsNotNone(dialog, 'the preset list did not show while the archive downloaded')
+        self.assertTrue(wait_until(lambda: requests == ['/presets.zip'], 5), requests)
+        listbox = [w for w in children(dialog) if w.cls.lower() == 'listbox'][0]
+        self.assertEqual(winauto('items', listbox.hwnd)[1].strip(), '', 'the list was filled before the download ended')
+        # The main window (and its tray icon's exit) exist here: a close sent to
+        # it must neither save its unread configuration over the file nor end
+        # the installer.
+        mains = windows('StrevoMain')
+        self.assertTrue(mains, 'no main window to close')
+        for main in mains:
+            winauto('close', main.hwnd)
+        winauto('close', dialog)
+        gate.set()
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        with open(inst.sibling('.ini'), 'rb') as f:
+            self.assertEqual(f.read(), old, 'a close during the installer changed the configuration')
+        self.assertFalse(os.path.exists(inst.sibling('.ini') + '.bak'))
+        self.assertFalse(os.path.exists(inst.sibling('.PreConf')))
 
     def test_no_keeps_the_configuration_and_asks_nothing_of_the_server(self):
         base, requests = serve(self, {})
