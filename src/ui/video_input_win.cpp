@@ -187,9 +187,11 @@ void OnCursorTimer(MainWindow& mw) {
   KillTimer(mw.hwnd, kCursorTimer);
   POINT p;
   GetCursorPos(&p);
-  if (!IsFullScreen(mw) || PointerOver(mw.overlays.lbControls, p)) return;
+  // Only over the picture itself: the guide list, the control strip and the
+  // channel list keep the pointer.
+  if (!IsFullScreen(mw) || WindowFromPoint(p) != mw.frmVideo || PointerOver(mw.overlays.lbControls, p)) return;
   mw.input.cursorHidden = true;
-  if (WindowFromPoint(p) == mw.frmVideo) SetCursor(nullptr);
+  SetCursor(nullptr);
 }
 
 void OnWheel(MainWindow& mw, WPARAM wp, LPARAM lp) {
@@ -349,6 +351,15 @@ bool HandleVideoInput(MainWindow& mw, UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
       return true;
     case WM_SETCURSOR: {
       if (LOWORD(lp) != HTCLIENT) return false;
+      if (reinterpret_cast<HWND>(wp) != mw.frmVideo) {
+        // Over the guide list (a child): a move there is the user's too, and
+        // the list keeps its own pointer.
+        if (HIWORD(lp) == WM_MOUSEMOVE && IsFullScreen(mw)) {
+          mw.input.cursorHidden = false;
+          SetTimer(mw.hwnd, kCursorTimer, kCursorHideMs, nullptr);
+        }
+        return false;
+      }
       if (mw.input.cursorHidden) {
         SetCursor(nullptr);
         result = TRUE;

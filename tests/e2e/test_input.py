@@ -381,6 +381,23 @@ class VideoInput(E2ETestCase):
         self.assertGreater(full[2], video[2])
         if playing and wait_until(lambda: self.picture_width() >= full[2] - 20, 15):
             save_png('input-full-screen')
+        # The pointer hides after 3 s over the picture, and shows again when
+        # it moves over the channel list (a child of the video window).
+        playlist = [w.hwnd for w in children(self.video) if w.cls == 'ListBox' and self.send(w.hwnd, LB_GETCOUNT) == 2]
+        self.assertEqual(len(playlist), 1)
+        self.keys('0x4C')
+        self.assertTrue(wait_until(lambda: winauto('state', playlist[0])[1].split() == ['1', '1'], 10))
+        lx, ly, lw, lh = self.rect(playlist[0])
+        away = (lx + lw + (full[0] + full[2] - lx - lw) // 2, ly + lh // 2) if lx - full[0] < full[2] // 2 \
+            else (full[0] + (lx - full[0]) // 2, ly + lh // 2)
+        winauto('pointer', *away)
+        self.assertTrue(wait_until(lambda: winauto('cursor')[1].strip() == 'hidden', 10),
+                        'the pointer did not hide over the picture in full screen')
+        winauto('pointer', lx + lw // 2, ly + lh // 2)
+        self.assertTrue(wait_until(lambda: winauto('cursor')[1].strip() == 'shown', 5),
+                        'the pointer stayed hidden over the channel list')
+        self.keys('0x4C')
+        self.assertTrue(wait_until(lambda: winauto('state', playlist[0])[1].split()[1] == '0', 10))
         # In full screen the Shift wheel does not resize.
         self.post(self.video, WM_MOUSEWHEEL, wheel(120, MK_SHIFT))
         self.assertTrue(self.logged('videomousewheel=24'))

@@ -54,6 +54,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -491,7 +492,7 @@ int wmain(int argc, wchar_t** wargv) {
     CoUninitialize();
     return 0;
   }
-  if (a.size() < 3 && cmd != "screenshot") return 2;
+  if (a.size() < 3 && cmd != "screenshot" && cmd != "cursor") return 2;
   if (cmd == "children") {
     EnumChildWindows(ParseHwnd(arg(2)), PrintChild, 0);
     return 0;
@@ -560,6 +561,36 @@ int wmain(int argc, wchar_t** wargv) {
     return missed ? 1 : 0;
   }
   if (cmd == "screenshot") return Screenshot(arg(2));
+  // trust|untrust FILE: a DER certificate added to (or removed from) the
+  // machine's trusted roots, as an administrator installs a local authority.
+  if ((cmd == "trust" || cmd == "untrust") && a.size() >= 3) {
+    FILE* f = fopen(arg(2), "rb");
+    if (!f) return 1;
+    std::vector<BYTE> der(65536);
+    der.resize(fread(der.data(), 1, der.size(), f));
+    fclose(f);
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+    if (!store) return 1;
+    PCCERT_CONTEXT cert = nullptr;
+    BOOL ok = FALSE;
+    if (cmd == "trust") {
+      ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), (DWORD)der.size(),
+                                            CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    } else if (PCCERT_CONTEXT given = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), (DWORD)der.size())) {
+      cert = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, given, nullptr);
+      ok = cert ? CertDeleteCertificateFromStore(cert) : TRUE;  // deleting frees the context
+      CertFreeCertificateContext(given);
+    }
+    CertCloseStore(store, 0);
+    return ok ? 0 : 1;
+  }
+  // cursor: "hidden" when the pointer has no shape (a window set none), else "shown".
+  if (cmd == "cursor") {
+    CURSORINFO ci{sizeof ci};
+    if (!GetCursorInfo(&ci)) return 1;
+    printf("%s\n", ci.hCursor && (ci.flags & CURSOR_SHOWING) ? "shown" : "hidden");
+    return 0;
+  }
   if (cmd == "pointer" && a.size() >= 4) {
     INPUT in{};
     in.type = INPUT_MOUSE;
