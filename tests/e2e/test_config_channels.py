@@ -5,8 +5,11 @@ import errno
 import http.server
 import os
 import re
+import shutil
 import socket
+import ssl
 import subprocess
+import tempfile
 import threading
 import time
 import unittest
@@ -34,7 +37,7 @@ for _var in ('http_proxy', 'HTTP_PROXY', 'https_proxy', 'HTTPS_PROXY', 'all_prox
 class ListServer:
     """An HTTP server on 127.0.0.1 that records every request."""
 
-    def __init__(self, port, body=LIST):
+    def __init__(self, port, body=LIST, tls=None):
         self.requests = []
         self.body = body
         outer = self
@@ -55,6 +58,11 @@ class ListServer:
         http.server.ThreadingHTTPServer.allow_reuse_address = True
         self.port_lock = FixedPort(port) if port else None
         self.httpd = retry_bind(lambda: http.server.ThreadingHTTPServer(('127.0.0.1', port), Handler))
+        if tls:
+            # (certificate, key) files: the server speaks https.
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(*tls)
+            self.httpd.socket = context.wrap_socket(self.httpd.socket, server_side=True)
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
 
@@ -261,6 +269,43 @@ class ConfigurationAndChannelList(E2ETestCase):
         self.assertIn('playlist loaded from "http://127.0.0.1:%d%s" %dbytes' % (port, shown, len(LIST)), msgs)
         self.assertIn('reloadplaylist done =3ch, utf=0', msgs)
         self.assertFalse([m for m in msgs if 's3cret' in m], 'the password reached the log')
+        self.close_player(proc, hwnd)
+
+        # The same over https from a local server: refused while its
+        # certificate is unknown (the system's checks), fetched once the
+        # certificate is installed as a trusted root of the Wine prefix (its
+        # name as a DNS entry too: Wine matches the host against those).
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder, True)
+        cert, key, der = (os.path.join(folder, n) for n in ('cert.pem', 'key.pem', 'cert.der'))
+        subprocess.run(['openssl', 'req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-keyout', key, '-out', cert,
+                        '-days', '2', '-subj', '/CN=127.0.0.1', '-addext', 'subjectAltName=DNS:127.0.0.1,IP:127.0.0.1'],
+                       check=True, capture_output=True)
+        subprocess.run(['openssl', 'x509', '-in', cert, '-outform', 'der', '-out', der], check=True)
+        secure = ListServer(0, tls=(cert, key))
+        self.addCleanup(secure.stop)
+        url = 'https://127.0.0.1:%d%s' % (secure.httpd.server_address[1], query)
+        def start_again():
+            # Without a local copy the list is fetched at start; the log holds
+            # the earlier runs, so wait for this run's own line.
+            os.remove(inst.sibling('.m3u'))
+            write_ini(inst, [globals_record(url)])
+            started = inst.log_messages().count('form created')
+            proc, hwnd = self.start_player(inst, '/nologo')
+            self.assertTrue(wait_until(lambda: inst.log_messages().count('form created') > started, 30))
+            return proc, hwnd
+
+        proc, hwnd = start_again()
+        self.assertEqual(secure.requests, [], 'a list from a server of unknown certificate was taken')
+        self.assertEqual(inst.log_messages()[-1:], ['form created'])
+        self.assertIn('reloadplaylist done =0ch, utf=0', inst.log_messages()[-5:])
+        self.close_player(proc, hwnd)
+        self.assertEqual(winauto('trust', winpath(der))[0], 0)
+        self.addCleanup(winauto, 'untrust', winpath(der))
+        loaded = inst.log_messages().count('reloadplaylist done =3ch, utf=0')
+        proc, hwnd = start_again()
+        self.assertEqual([r[1] for r in secure.requests], [query])
+        self.assertEqual(inst.log_messages().count('reloadplaylist done =3ch, utf=0'), loaded + 1)
         self.close_player(proc, hwnd)
 
     def test_interface_list_holds_the_machines_addresses(self):
