@@ -301,6 +301,26 @@ void libvlc_audio_toggle_mute(libvlc_media_player_t* p) {
   });
 }
 
+void libvlc_audio_set_mute(libvlc_media_player_t* p, int mute) {
+  OnInstance(PlayerCall("libvlc_audio_set_mute", p) + " " + std::to_string(mute), p, 0, [mute](Instance& inst) {
+    inst.muted = mute != 0;
+    return 0;
+  });
+}
+
+int libvlc_audio_get_mute(libvlc_media_player_t* p) {
+  return OnInstance(PlayerCall("libvlc_audio_get_mute", p), p, -1, [](Instance& inst) { return inst.muted ? 1 : 0; });
+}
+
+// The stand-in's picture window takes no input of its own: traced only.
+void libvlc_video_set_mouse_input(libvlc_media_player_t* p, unsigned on) {
+  Trace(PlayerCall("libvlc_video_set_mouse_input", p) + " " + std::to_string(on));
+}
+
+void libvlc_video_set_key_input(libvlc_media_player_t* p, unsigned on) {
+  Trace(PlayerCall("libvlc_video_set_key_input", p) + " " + std::to_string(on));
+}
+
 // Channels, tracks, devices and the picture: traced and kept nowhere; the
 // stand-in decodes no sound and draws a status picture, not the video.
 int libvlc_audio_set_channel(libvlc_media_player_t* p, int channel) {

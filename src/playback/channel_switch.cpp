@@ -17,11 +17,7 @@ static int IndexOf(const std::vector<std::string>& list, const std::string& s) {
   return -1;
 }
 
-void goplaymrl(PlayerState& st, Sender sender) {
-  // The pause below processes messages, and a key or a click handled there could
-  // start another switch. The running one reads the selection only after the
-  // pause, so it already plays what the later request selected.
-  if (st.switching) return;
+static void SwitchChannel(PlayerState& st, Sender sender) {
   st.switching = true;
   struct Done {
     PlayerState& st;
@@ -36,7 +32,9 @@ void goplaymrl(PlayerState& st, Sender sender) {
   if (!st.directShowMode && st.engine) st.engine->PlaylistClear();
   // The engine needs the time to let go of the old stream; the windows stay
   // alive meanwhile.
+  st.switchPausing = true;
   SleepPumping(st, 300);
+  st.switchPausing = false;
 
   const int leaving = IndexOf(st.channelMrls, st.currentMrl);
   if (leaving != st.channelSelectorIndex) st.previousChannel = leaving;
@@ -96,6 +94,13 @@ void goplaymrl(PlayerState& st, Sender sender) {
   LogLine("end goplaymrl");
 }
 
+void goplaymrl(PlayerState& st, Sender sender) {
+  // A switch asked for inside the pause of a running one joins it: that one
+  // reads the selection only after its pause, so it plays what was chosen last.
+  if (st.switchPausing) return;
+  RunPlayerCommand(st, [&st, sender] { SwitchChannel(st, sender); });
+}
+
 std::vector<std::string> EntryOptions(const PlayerState& st, int index) {
   std::vector<std::string> options;
   // Only the list's own entry carries them; a file or address opened by hand has none.
@@ -108,7 +113,7 @@ std::vector<std::string> EntryOptions(const PlayerState& st, int index) {
 
 static int ChannelCount(const PlayerState& st) { return static_cast<int>(st.channelMrls.size()); }
 
-void SelectChannel(PlayerState& st, int index, Sender sender) {
+static void SelectChannelNow(PlayerState& st, int index, Sender sender) {
   if (st.recording) return;
   if (index < 0 || index >= ChannelCount(st)) return;
   st.channelSelectorIndex = index;
@@ -116,8 +121,17 @@ void SelectChannel(PlayerState& st, int index, Sender sender) {
   if (st.host) st.host->SetChannelLabel(st.channelTitles.size() > static_cast<size_t>(index) ? st.channelTitles[index] : "");
 }
 
+void SelectChannel(PlayerState& st, int index, Sender sender) {
+  // Inside a switch's own pause the new selection joins that switch;
+  // anywhere else a selection waits for the command under way.
+  if (st.switchPausing) SelectChannelNow(st, index, sender);
+  else RunPlayerCommand(st, [&st, index, sender] { SelectChannelNow(st, index, sender); });
+}
+
 void ActivatePseudoChannel(PlayerState& st, Sender sender) {
-  if (st.channelSelectorIndex == 0 && !st.recording) goplaymrl(st, sender);
+  RunPlayerCommand(st, [&st, sender] {
+    if (st.channelSelectorIndex == 0 && !st.recording) goplaymrl(st, sender);
+  });
 }
 
 void OpenCommand(PlayerState& st) { SelectChannel(st, 0, Sender::MainWindow); }
@@ -144,22 +158,28 @@ void BackToPreviousChannel(PlayerState& st) {
 }
 
 void DropFile(PlayerState& st, const std::string& dropped) {
-  st.pendingAddress = dropped.substr(0, dropped.find('\r'));
-  if (st.host && st.host->FileExists(st.pendingAddress)) SelectChannel(st, 0, Sender::MainWindow);
-  else st.pendingAddress.clear();
+  RunPlayerCommand(st, [&st, dropped] {
+    st.pendingAddress = dropped.substr(0, dropped.find('\r'));
+    if (st.host && st.host->FileExists(st.pendingAddress)) SelectChannel(st, 0, Sender::MainWindow);
+    else st.pendingAddress.clear();
+  });
 }
 
 void StartPlayTimerFired(PlayerState& st) {
-  if (st.channel.mono) applysettings(st, Sender::VideoWindow);
+  RunPlayerCommand(st, [&st] {
+    if (st.channel.mono) applysettings(st, Sender::VideoWindow);
+  });
 }
 
 void FirstPlayback(PlayerState& st, const std::string& fileToOpen) {
-  if (!fileToOpen.empty()) {
-    st.pendingAddress = fileToOpen;
-    SelectChannel(st, 0, Sender::MainWindow);
-  } else {
-    SelectChannel(st, st.channelSelectorIndex, Sender::None);
-  }
+  RunPlayerCommand(st, [&st, fileToOpen] {
+    if (!fileToOpen.empty()) {
+      st.pendingAddress = fileToOpen;
+      SelectChannel(st, 0, Sender::MainWindow);
+    } else {
+      SelectChannel(st, st.channelSelectorIndex, Sender::None);
+    }
+  });
 }
 
 }  // namespace strevo

@@ -43,6 +43,13 @@ struct Engine {
   virtual int VolumeGet() = 0;
   virtual int VolumeSet(int volume) = 0;  // 0..200
   virtual int VolumeMute() = 0;
+  // An engine whose mute is a flag of its own, which no volume change clears,
+  // is told the player's mute state outright instead of toggling it.
+  virtual bool MuteIsAFlag() { return false; }
+  virtual int MuteSet(bool) { return engine_abi::kGeneric; }
+  // Whether the engine can draw the picture as the desktop's background
+  // (desktop mode); an engine that cannot is not offered the mode.
+  virtual bool DrawsOnDesktop() { return true; }
   virtual void SpeedFaster() = 0;
   virtual void SpeedSlower() = 0;
   virtual int VariableSet(const std::string& name, const EngineValue& value) = 0;

@@ -32,9 +32,13 @@
   X(libvlc_media_player_set_rate)          \
   X(libvlc_media_player_has_vout)          \
   X(libvlc_media_player_set_hwnd)          \
+  X(libvlc_video_set_mouse_input)          \
+  X(libvlc_video_set_key_input)            \
   X(libvlc_audio_get_volume)               \
   X(libvlc_audio_set_volume)               \
   X(libvlc_audio_toggle_mute)              \
+  X(libvlc_audio_get_mute)                 \
+  X(libvlc_audio_set_mute)                 \
   X(libvlc_audio_set_channel)              \
   X(libvlc_audio_get_track_description)    \
   X(libvlc_track_description_list_release) \

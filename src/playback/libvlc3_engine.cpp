@@ -31,6 +31,7 @@ Libvlc3Engine::Libvlc3Engine(const Libvlc3Api& api, const std::vector<std::strin
                              InterfaceNamer interfaceOf)
     : api_(api), interfaceOf_(std::move(interfaceOf)) {
   std::vector<const char*> argv;
+  for (const std::string& a : kLibvlc3Options) argv.push_back(a.c_str());
   for (const std::string& a : args) argv.push_back(a.c_str());
   instance_ = api_.libvlc_new(static_cast<int>(argv.size()), argv.data());
   if (!instance_) {
@@ -45,6 +46,10 @@ Libvlc3Engine::Libvlc3Engine(const Libvlc3Api& api, const std::vector<std::strin
     return;
   }
   if (window) api_.libvlc_media_player_set_hwnd(player_, window);
+  // Clicks, the wheel, double-clicks and keys belong to the player's video
+  // window; the engine would take them on the window it draws into.
+  api_.libvlc_video_set_mouse_input(player_, 0);
+  api_.libvlc_video_set_key_input(player_, 0);
 }
 
 Libvlc3Engine::~Libvlc3Engine() {
@@ -160,6 +165,14 @@ int Libvlc3Engine::TimeSet(int seconds, bool relative) {
 // its own level (100), not at the one the player set before; the player's
 // level is the one it shows, so it is set again.
 void Libvlc3Engine::KeepVolume() {
+  // The mute flag likewise.
+  if (muted_ >= 0) {
+    const int m = api_.libvlc_audio_get_mute(player_);
+    if (m >= 0 && m != muted_) {
+      LogLine("libvlc3: the audio output came up " + std::string(m ? "muted" : "not muted") + "; mute set again");
+      api_.libvlc_audio_set_mute(player_, muted_);
+    }
+  }
   if (volume_ < 0) return;
   const int v = api_.libvlc_audio_get_volume(player_);
   if (v < 0 || v == volume_) return;
@@ -185,6 +198,13 @@ int Libvlc3Engine::VolumeSet(int volume) {
 int Libvlc3Engine::VolumeMute() {
   if (!Loaded()) return engine_abi::kNoObject;
   api_.libvlc_audio_toggle_mute(player_);
+  return engine_abi::kSuccess;
+}
+
+int Libvlc3Engine::MuteSet(bool muted) {
+  if (!Loaded()) return engine_abi::kNoObject;
+  muted_ = muted ? 1 : 0;
+  api_.libvlc_audio_set_mute(player_, muted_);
   return engine_abi::kSuccess;
 }
 

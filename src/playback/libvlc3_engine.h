@@ -14,14 +14,19 @@
 
 namespace strevo {
 
+// No title over the picture at each start, and no engine messages on the
+// console or the debugger.
+inline const std::vector<std::string> kLibvlc3Options = {"--no-video-title-show", "--quiet"};
+
 class Libvlc3Engine : public Engine {
  public:
   // The name of the network interface that has an address ("" when none):
   // the 3.x engine joins multicast groups on an interface named so.
   using InterfaceNamer = std::function<std::string(const std::string& address)>;
 
-  // Creates the instance with `args` (the engine's command-line options) and
-  // its media player; `window` (may be null) is where the video is drawn.
+  // Creates the instance with the player's own options (kLibvlc3Options)
+  // followed by `args`, and its media player; `window` (may be null) is where
+  // the video is drawn, the engine's own mouse and key handling off on it.
   Libvlc3Engine(const Libvlc3Api& api, const std::vector<std::string>& args, void* window,
                 InterfaceNamer interfaceOf = {});
   ~Libvlc3Engine() override;
@@ -47,6 +52,11 @@ class Libvlc3Engine : public Engine {
   int VolumeGet() override;
   int VolumeSet(int volume) override;
   int VolumeMute() override;
+  bool MuteIsAFlag() override { return true; }
+  int MuteSet(bool muted) override;
+  // Its interface offers no wallpaper output ("conf::directx-wallpaper" has
+  // no counterpart): the desktop would show the key colour and no picture.
+  bool DrawsOnDesktop() override { return false; }
   void SpeedFaster() override;
   void SpeedSlower() override;
   int VariableSet(const std::string& name, const EngineValue& value) override;
@@ -54,6 +64,9 @@ class Libvlc3Engine : public Engine {
   void* CurrentObject() override;
   void* FindObject(void* from, int kind) override;
   int ObjectVariableSet(void* object, const std::string& name, const EngineValue& value) override;
+
+  // The engine's own mute flag: 1, 0, or -1 without an audio output.
+  int EngineMute() { return Loaded() ? api_.libvlc_audio_get_mute(player_) : -1; }
 
   // The ":option" texts the next media gets, in the order first set.
   std::vector<std::string> MediaOptions() const;
@@ -79,6 +92,7 @@ class Libvlc3Engine : public Engine {
   std::string deinterlaceMode_, cropGeometry_, snapshotFolder_;
   bool autoCrop_ = false;
   int volume_ = -1;  // last set, for an engine without an audio output yet
+  int muted_ = -1;   // likewise: -1 never set, else 0 or 1
   // The running objects the player looks for: stand-ins for the 0.8
   // engine's video output, audio output and input.
   char root_ = 0, videoOutput_ = 0, audioOutput_ = 0, input_ = 0;

@@ -2,6 +2,7 @@
 
 #include <vlc/vlc.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <vector>
@@ -107,6 +108,10 @@ std::string Libvlc3MediaOption(const std::string& name, const EngineValue& value
   const std::string text = EngineValueText(value);
   if (text.empty()) return {};
   if (key == "sout") return ":sout=" + Libvlc3SoutChain(text);
+  // The 0.8 engine counts timeshift files in MiB, the 3.x input in bytes
+  // (it logs "using timeshift granularity of 1 MiB" for the player's 1024).
+  if (key == "input-timeshift-granularity")
+    return ":" + key + "=" + std::to_string(std::clamp(std::strtoll(text.c_str(), nullptr, 10), 0LL, 1LL << 20) * 1048576);
   // The player's "no track chosen" leaves the choice to the engine.
   if (key == "audio-track" && text.front() == '-') return {};
   return ":" + key + "=" + text;

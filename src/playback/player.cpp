@@ -39,9 +39,19 @@ void player_stop(PlayerState& st) {
   }
 }
 
+// The 0.8 engine's mute is its volume at 0, which the next volume ends, as
+// the player's mute sign does; the 3.x engine keeps a flag that a volume
+// change leaves on, so it is given the sign's state whenever either changes.
+static void SetEngineMute(PlayerState& st) {
+  if (Engine* e = EngineOf(st); e && e->MuteIsAFlag()) e->MuteSet(st.muteIndicatorVisible);
+}
+
 void player_togglemute(PlayerState& st) {
   LogLine("player_togglemute");
-  if (Engine* e = EngineOf(st)) e->VolumeMute();
+  Engine* e = EngineOf(st);
+  if (!e) return;
+  if (e->MuteIsAFlag()) SetEngineMute(st);
+  else e->VolumeMute();
 }
 
 bool player_isplaying(PlayerState& st) {
@@ -131,8 +141,36 @@ void player_setvar(PlayerState& st, const std::string& name, int value) {
   player_setvar(st, name, std::to_string(value));
 }
 
+void RunPlayerCommand(PlayerState& st, std::function<void()> command) {
+  if (st.pauseDepth > 0) {
+    LogLine("command waits for the one under way");
+    st.waitingCommands.push_back(std::move(command));
+    return;
+  }
+  ++st.commandDepth;
+  command();
+  --st.commandDepth;
+  if (st.commandDepth > 0) return;
+  while (!st.waitingCommands.empty()) {
+    std::function<void()> next = std::move(st.waitingCommands.front());
+    st.waitingCommands.pop_front();
+    ++st.commandDepth;
+    next();
+    --st.commandDepth;
+  }
+}
+
+namespace {
+struct Pausing {
+  PlayerState& st;
+  explicit Pausing(PlayerState& s) : st(s) { ++st.pauseDepth; }
+  ~Pausing() { --st.pauseDepth; }
+};
+}  // namespace
+
 void pump_messages_for(PlayerState& st, int ms) {
   if (!st.host) return;
+  Pausing pausing(st);
   for (int round = 0; round < ms / 20; ++round) {
     st.host->PumpMessages();
     st.host->SleepMs(1);
@@ -142,6 +180,7 @@ void pump_messages_for(PlayerState& st, int ms) {
 void SleepPumping(PlayerState& st, int ms) {
   PlayerHost* host = st.host;
   if (!host || ms <= 0) return;
+  Pausing pausing(st);
   const long long deadline = host->NowMs() + ms;
   for (;;) {
     host->PumpMessages();
@@ -160,26 +199,34 @@ static void ClearRecordingVariables(PlayerState& st) {
 }
 
 void PlayButton(PlayerState& st) {
-  // A recording set up earlier must not continue.
-  ClearRecordingVariables(st);
-  pump_messages_for(st, 200);
-  if (st.directShowMode && st.directShow) st.directShow->PlayMrl(st.currentMrl);
-  player_play(st);
-  if (!st.directShowMode && st.host) st.host->ArmStartPlayTimer();
+  RunPlayerCommand(st, [&st] {
+    // A recording set up earlier must not continue.
+    ClearRecordingVariables(st);
+    pump_messages_for(st, 200);
+    if (st.directShowMode && st.directShow) st.directShow->PlayMrl(st.currentMrl);
+    player_play(st);
+    if (!st.directShowMode && st.host) st.host->ArmStartPlayTimer();
+  });
 }
 
 void PauseButton(PlayerState& st) {
-  if (!st.recording) player_pause(st);
+  RunPlayerCommand(st, [&st] {
+    if (!st.recording) player_pause(st);
+  });
 }
 
 void StopButton(PlayerState& st) {
-  st.recording = false;
-  player_stop(st);
+  RunPlayerCommand(st, [&st] {
+    st.recording = false;
+    player_stop(st);
+  });
 }
 
 void PlayPauseCommand(PlayerState& st) {
-  if (!player_isplaying(st)) player_play(st);
-  else if (!st.recording) player_pause(st);
+  RunPlayerCommand(st, [&st] {
+    if (!player_isplaying(st)) player_play(st);
+    else if (!st.recording) player_pause(st);
+  });
 }
 
 void SeekBy(PlayerState& st, int deltaSeconds) {
@@ -199,15 +246,18 @@ void SpeedSlower(PlayerState& st) {
 }
 
 void MuteButton(PlayerState& st) {
-  st.muteIndicatorVisible = !st.muteIndicatorVisible;
-  if (st.host) st.host->RedrawControlBar();
-  player_togglemute(st);
+  RunPlayerCommand(st, [&st] {
+    st.muteIndicatorVisible = !st.muteIndicatorVisible;
+    if (st.host) st.host->RedrawControlBar();
+    player_togglemute(st);
+  });
 }
 
 void ApplyVolume(PlayerState& st, Sender sender) {
   const int position = st.globals.volume;
   if (sender != Sender::MainWindow && position != player_getvolume(st)) st.muteIndicatorVisible = false;
   if (!st.muteIndicatorVisible) player_setvolume(st, position);
+  SetEngineMute(st);
   const int max = st.volumeMax > 0 ? st.volumeMax : 100;
   const int percent = static_cast<int>(std::lround(position * 100.0 / max));
   if (st.host) st.host->SetVolumeTooltip("Громкость - " + std::to_string(percent) + "%");

@@ -3,6 +3,8 @@
 // volume or sets an engine variable. Each operation tests the DirectShow mode
 // and drives either the engine or the DirectShow graph.
 #pragma once
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -116,6 +118,14 @@ struct PlayerState {
   int previousChannel = 0;      // 0 = none, -1 = a file that is not in the list
   std::string pendingAddress;   // consumed by the next switch to the pseudo-channel
   bool switching = false;       // a goplaymrl is under way
+  bool switchPausing = false;   // ... and in its pause, before it reads the selection
+
+  // Commands of the user, the scheduler and the timers. A pause processes
+  // messages, so a command can arrive while another is under way; it waits
+  // for that one to end (see RunPlayerCommand).
+  int commandDepth = 0;         // commands under way, the outermost first
+  int pauseDepth = 0;           // pauses processing messages just now
+  std::deque<std::function<void()>> waitingCommands;
 
   // Recording in the player (btnrec).
   bool recording = false;
@@ -154,6 +164,12 @@ int player_getvolume(PlayerState& st);
 void player_setvolume(PlayerState& st, int sliderPosition);
 void player_setvar(PlayerState& st, const std::string& name, const std::string& value);
 void player_setvar(PlayerState& st, const std::string& name, int value);
+// Runs a command now, or, when it arrives while a pause of the command under
+// way processes messages, once that command has ended: a Stop given during a
+// channel switch then stops what the switch started instead of being undone
+// by it. Commands that waited run in the order they came.
+void RunPlayerCommand(PlayerState& st, std::function<void()> command);
+
 // ms / 20 rounds of "process pending messages, sleep 1 ms".
 void pump_messages_for(PlayerState& st, int ms);
 // A pause of `ms` milliseconds of real time that keeps the windows alive:

@@ -22,7 +22,7 @@ std::string NameRecording(PlayerState& st, std::string_view prefix, std::string_
 
 }  // namespace
 
-void btnrec(PlayerState& st) {
+static void RecordButtonNow(PlayerState& st) {
   PlayerHost* host = st.host;
   if (st.directShowMode) {
     if (host) host->ShowInformation("Recording with DirectShow is not supported yet !");
@@ -61,6 +61,10 @@ void btnrec(PlayerState& st) {
   LogLine("end btnrec");
 }
 
+void btnrec(PlayerState& st) {
+  RunPlayerCommand(st, [&st] { RecordButtonNow(st); });
+}
+
 void TakeSnapshot(PlayerState& st) {
   if (st.directShowMode || !st.engine) return;
   void* root = st.engine->CurrentObject();
@@ -76,7 +80,10 @@ RecorderArgs BackgroundRecordingArgs(PlayerState& st, int index, int minutes, st
   const std::string& mrl = st.channelMrls[index];
   const std::string& title = st.channelTitles[index];
   const int own = IsChannelRecordKey(mrl) ? FindRecordIndex(st.configList, mrl) : -1;
-  const int track = own < 0 ? 0 : ConfigNumber(ExtractField(st.configList[static_cast<size_t>(own)], "|", 17));
+  // Read as the player reads it for playing, within the list's entries: a
+  // number past them is the last track, not a wrapped one.
+  const int track =
+      own < 0 ? 0 : ChannelSettingsFromRecord(st.configList[static_cast<size_t>(own)]).audioTrackIndex - 1;
   const std::string_view format = RecordingFormat(st.globals.recMux);
   a.address = MrlForRecorder(mrl, st.globals.iface);
   a.format = AsciiLower(format);

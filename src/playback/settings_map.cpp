@@ -154,7 +154,7 @@ void applysettings(PlayerState& st, Sender sender) {
   LogLine("end applysettings " + Quoted(st.currentMrl));
 }
 
-void applysettings_now(PlayerState& st, Sender sender) {
+static void ApplySettingsNow(PlayerState& st, Sender sender) {
   if (!player_isplaying(st)) {
     applysettings(st, sender);
     return;
@@ -174,6 +174,12 @@ void applysettings_now(PlayerState& st, Sender sender) {
   pump_messages_for(st, 100);
   player_settime(st, t);
   LogLine("end applysettings now " + Quoted(st.currentMrl));
+}
+
+// It stops and restarts the stream with pauses between: a command given
+// meanwhile waits for it.
+void applysettings_now(PlayerState& st, Sender sender) {
+  RunPlayerCommand(st, [&st, sender] { ApplySettingsNow(st, sender); });
 }
 
 }  // namespace strevo

@@ -104,6 +104,7 @@ CommandState CommandStateOf(const MainWindow& mw) {
   s.desktopMode = mw.desktopMode;
   s.miniWindow = mw.miniWindow;
   s.directShowMode = mw.directShowMode;
+  s.engineWithoutDesktop = !mw.directShowMode && mw.engine && !mw.engine->DrawsOnDesktop();
   s.recording = mw.recording;
   s.channelTestRunning = ChannelTestRunning();
   s.minimised = mw.hwnd && IsIconic(mw.hwnd);
@@ -141,7 +142,7 @@ void ShowMenuChecks(MainWindow& mw) {
   }
 }
 
-void RunCommand(MainWindow& mw, const Command& command) {
+static void RunCommandNow(MainWindow& mw, const Command& command) {
   using enum CommandId;
   if (!Runs(command, CommandStateOf(mw))) return;
   switch (command.id) {
@@ -278,6 +279,11 @@ void RunCommand(MainWindow& mw, const Command& command) {
     case Count:
       break;
   }
+}
+
+void RunCommand(MainWindow& mw, const Command& command) {
+  if (WaitsForCommandUnderWay(command.id)) RunPlayerCommand(mw, [&mw, command] { RunCommandNow(mw, command); });
+  else RunCommandNow(mw, command);
 }
 
 }  // namespace strevo

@@ -24,7 +24,9 @@ bool NotFullScreen(const C&, const S& s) { return !s.fullScreen; }
 bool InFullScreen(const C&, const S& s) { return s.fullScreen; }
 bool NotDocked(const C&, const S& s) { return !s.docked; }
 bool NeitherDockedNorFull(const C&, const S& s) { return !s.docked && !s.fullScreen; }
-bool NotDirectShow(const C&, const S& s) { return !s.directShowMode; }
+// Desktop mode needs an engine that draws on the desktop; DirectShow does nothing there.
+bool DesktopOffered(const C& c, const S& s) { return NeitherFullNorMini(c, s) && !s.engineWithoutDesktop; }
+bool DesktopRuns(const C&, const S& s) { return !s.directShowMode && !s.engineWithoutDesktop; }
 // A channel chosen while recording would be ignored, and the box would show it.
 bool NotRecording(const C&, const S& s) { return !s.recording; }
 // One channel test at a time: its sockets would share the groups.
@@ -57,7 +59,7 @@ const std::array<CommandInfo, kCommandCount> kCommands = {{
     {None,                 "none",                   A::None,     nullptr,               nullptr,           nullptr},
     {FullScreen,           "full-screen",            A::None,     NeitherDesktopNorMini, InFullScreen,      NeitherDesktopNorMini},
     {MiniWindow,           "mini-window",            A::None,     NeitherFullNorDesktop, MiniWindowOn,      nullptr},
-    {DesktopMode,          "desktop-mode",           A::None,     NeitherFullNorMini,    DesktopOn,         NotDirectShow},
+    {DesktopMode,          "desktop-mode",           A::None,     DesktopOffered,        DesktopOn,         DesktopRuns},
     {VideoOnTop,           "video-on-top",           A::None,     NeitherDockedNorFull,  VideoOnTopOn,      nullptr},
     {VideoOnTopFullScreen, "video-on-top-full-screen", A::None,   InFullScreen,          FullScreenOnTopOn, nullptr},
     {ChannelList,          "channel-list",           A::None,     nullptr,               ChannelListShown,  nullptr},
@@ -185,6 +187,29 @@ std::optional<Command> ParseCommand(std::string_view text) {
   }
   if (!ok) return std::nullopt;
   return command;
+}
+
+bool WaitsForCommandUnderWay(CommandId id) {
+  switch (id) {
+    case Play:
+    case Pause:
+    case PlayPause:
+    case Stop:
+    case Record:
+    case Snapshot:
+    case SeekBack:
+    case SeekForward:
+    case PositionSet:
+    case Slower:
+    case Faster:
+    case VolumeUp:
+    case VolumeDown:
+    case VolumeSet:
+    case Mute:
+    case DesktopMode:
+    case UpdateChannels: return true;
+    default: return false;
+  }
 }
 
 bool IsEnabled(const Command& command, const CommandState& state) {

@@ -121,6 +121,7 @@ struct CommandState {
   bool desktopMode = false;
   bool miniWindow = false;
   bool directShowMode = false;
+  bool engineWithoutDesktop = false;  // the engine in use cannot draw on the desktop
   bool recording = false;
   bool channelTestRunning = false;
   bool minimised = false;  // the application
@@ -163,6 +164,11 @@ std::optional<CommandId> CommandByName(std::string_view name);
 // "channel-select 3", "volume-set 40", "video-size 640x480", "menu 10,20".
 std::string FormatCommand(const Command& command);
 std::optional<Command> ParseCommand(std::string_view text);
+
+// Commands on playback that arrive while another one pauses (a channel
+// switch, a recording's restart) wait for it to end. Channel choices are not
+// among them: the switch under way plays the channel chosen last.
+bool WaitsForCommandUnderWay(CommandId id);
 
 bool IsEnabled(const Command& command, const CommandState& state);
 bool IsChecked(const Command& command, const CommandState& state);

@@ -163,6 +163,7 @@ void CreateEngineObject(MainWindow& mw) {
   }
   if (mw.engine3) {
     mw.engine = mw.engine3;
+    ShowSettingsTheEngineIgnores(mw);
   } else if (mw.vlc->Loaded()) {
     mw.vlcEngine = new VlcEngine(*mw.vlc);
     mw.engine = mw.vlcEngine;

@@ -94,8 +94,7 @@ class PlayerShedHost : public ShedHost {
 
 void StartSchedulerTimer(MainWindow& mw) { SetTimer(mw.hwnd, kSchedulerTimer, ClockInterval(8000), nullptr); }
 
-void SchedulerTimerTick(MainWindow& mw) {
-  if (!mw.startupFinished) return;
+static void SchedulerCheckNow(MainWindow& mw) {
   if (mw.globals.autoSwitch && player_isplaying(mw)) {
     // The switch brings the video window forward; the user's window stays in front.
     HWND front = GetForegroundWindow();
@@ -106,6 +105,13 @@ void SchedulerTimerTick(MainWindow& mw) {
   // A clock sped up for tests covers more minutes in the same real stall.
   mw.shedRunner.maxCatchUpMinutes = kShedMaxCatchUpMinutes * 60000 / ClockInterval(60000);
   mw.shedRunner.Check(ClockNow(), host);
+}
+
+// The check reads what plays and records: inside the pause of a switch or a
+// recording's restart it would see neither, so it waits for their end.
+void SchedulerTimerTick(MainWindow& mw) {
+  if (!mw.startupFinished) return;
+  RunPlayerCommand(mw, [&mw] { SchedulerCheckNow(mw); });
 }
 
 }  // namespace strevo

@@ -88,6 +88,30 @@ void EnableCropEdits(MainWindow& mw, bool enabled) {
   for (int id : {kIdCropWidth, kIdCropHeight, kIdCropLeft, kIdCropTop}) ShowControl(mw.settings, id, enabled);
 }
 
+void ShowSettingsTheEngineIgnores(MainWindow& mw) {
+  if (!mw.engine3 || !mw.form.tooltip) return;
+  for (const InertSetting& inert : SettingsTheThreeXEngineIgnores()) {
+    HWND control = mw.settings.Control(inert.controlId);
+    if (!control) continue;
+    EnableWindow(control, FALSE);
+    // A disabled control gets no mouse messages; its page does, so the tip
+    // is the page's, over the control's rectangle.
+    HWND page = GetParent(control);
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+    std::wstring text = Widen(inert.tip);
+    TOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V1_SIZE;
+    ti.uFlags = TTF_SUBCLASS;
+    ti.hwnd = page;
+    ti.uId = static_cast<UINT_PTR>(inert.controlId);
+    ti.rect = r;
+    ti.lpszText = text.data();
+    SendMessageW(mw.form.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+}
+
 void ShowChannelSettings(MainWindow& mw) {
   Showing showing;
   SettingsWindow& s = mw.settings;

@@ -20,5 +20,8 @@ void SettingsControlChanged(MainWindow& mw, int id, int code);
 void ShowCaptureFolder(MainWindow& mw);
 // The crop edits can be typed into only while manual crop is on.
 void EnableCropEdits(MainWindow& mw, bool enabled);
+// With the 3.x engine: the controls of the settings it cannot honour are
+// disabled, their tool tips saying why.
+void ShowSettingsTheEngineIgnores(MainWindow& mw);
 
 }  // namespace strevo

@@ -62,8 +62,8 @@ const SettingsControlRow kRows[] = {
     {kIdAspect,           Held::Text,          &C::aspect,           Settings,    On(E::Selected, E::FocusLost)},
     {kIdCropManual,       Held::Check,         &C::cropManual,       SettingsNow, On(E::Clicked)},
     // Typing into a crop edit waits for the end.
-    {kIdCropWidth,        Held::Text,          &C::cropW,            Settings,    On(E::FocusLost)},
-    {kIdCropHeight,       Held::Text,          &C::cropH,            Settings,    On(E::FocusLost)},
+    {kIdCropWidth,        Held::Digits,        &C::cropW,            Settings,    On(E::FocusLost)},
+    {kIdCropHeight,       Held::Digits,        &C::cropH,            Settings,    On(E::FocusLost)},
     {kIdCropLeft,         Held::Text,          &C::cropX,            Settings,    On(E::FocusLost)},
     {kIdCropTop,          Held::Text,          &C::cropY,            Settings,    On(E::FocusLost)},
     {kIdAutoCrop,         Held::Check,         &C::autoCrop,         SettingsNow, On(E::Clicked)},
@@ -96,13 +96,30 @@ void Take(const SettingsControlValues& c, const SettingsControlRow& r, int& v) {
   if (r.held == Held::ListIndex) v = std::max(0, c.ListIndex(r.id));
   else v = r.held == Held::NegatedSlider ? -c.Position(r.id) : c.Position(r.id);
 }
-void Take(const SettingsControlValues& c, const SettingsControlRow& r, std::string& v) {
-  if (r.held != Held::ShownText) v = c.Text(r.id);
+std::string DigitsOf(const std::string& text) {
+  std::string digits;
+  for (char ch : text)
+    if (ch >= '0' && ch <= '9') digits += ch;
+  return digits;
 }
+
+void Take(const SettingsControlValues& c, const SettingsControlRow& r, std::string& v) {
+  if (r.held == Held::Digits) v = DigitsOf(c.Text(r.id));
+  else if (r.held != Held::ShownText) v = c.Text(r.id);
+}
+
+constexpr std::string_view kNoCounterpart = "Движок версии 3.x не поддерживает эту настройку";
+const InertSetting kThreeXIgnores[] = {
+    {kIdMono, kNoCounterpart},
+    {kIdNoDirectX, kNoCounterpart},
+    {kIdAutoCrop, kNoCounterpart},
+};
 
 }  // namespace
 
 std::span<const SettingsControlRow> SettingsControlRows() { return kRows; }
+
+std::span<const InertSetting> SettingsTheThreeXEngineIgnores() { return kThreeXIgnores; }
 
 const SettingsControlRow* SettingsControlRowOf(int id) {
   for (const SettingsControlRow& r : kRows)
@@ -161,6 +178,12 @@ void SettingsControlEvent(SettingsControlValues& controls, PlayerState& st, int 
     if (position >= 0) controls.SetPosition(id, position);
   }
   TakeSettingsValues(controls, st);
+  // The edit shows what is kept of a text pasted into it.
+  for (const SettingsControlRow& r : kRows)
+    if (r.held == Held::Digits) {
+      const std::string& kept = st.channel.*std::get<std::string C::*>(r.member);
+      if (controls.Text(r.id) != kept) controls.SetText(r.id, kept);
+    }
   RunSettingsAction(st, SettingsActionFor(id, event));
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "config/config.h"
@@ -34,6 +35,7 @@ enum class Held {
   NegatedSlider,  // the time-shift scroll bar's position is minus the correction
   ListIndex,      // no selection is taken as the first entry
   Text,
+  Digits,         // a text of digits only: anything else typed or pasted is dropped
   ShownText,      // shown, never taken back
 };
 
@@ -76,6 +78,15 @@ struct SettingsAction {
 
 SettingsAction SettingsActionFor(int controlId, SettingsEvent event);
 void RunSettingsAction(PlayerState& st, const SettingsAction& action);
+
+// A setting the 3.x engine has no counterpart for (the binding logs it as
+// "ignored (no counterpart)"): its control is disabled while that engine
+// plays, and its tool tip says why. The snapshot preview has no control.
+struct InertSetting {
+  int controlId;
+  std::string_view tip;
+};
+std::span<const InertSetting> SettingsTheThreeXEngineIgnores();
 
 // The position a middle click puts a picture slider back to; -1 for any other
 // control.

@@ -12,6 +12,7 @@
 #include "ui/list_source_win.h"
 #include "ui/mainform_win.h"
 #include "ui/mainwindow_win.h"
+#include "ui/settings_controls.h"
 #include "ui/settings_layout.h"
 #include "win/util_win.h"
 
@@ -156,7 +157,13 @@ HWND CreateControl(SettingsWindow& s, HWND parent, const ControlDef& c) {
     case CtlKind::GlyphButton: cls = L"BUTTON"; style |= BS_PUSHBUTTON | WS_TABSTOP; break;
     case CtlKind::Combo: cls = L"COMBOBOX"; style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP; break;
     case CtlKind::ComboEdit: cls = L"COMBOBOX"; style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP; break;
-    case CtlKind::Edit: cls = L"EDIT"; style |= ES_AUTOHSCROLL | WS_TABSTOP; ex = WS_EX_CLIENTEDGE; break;
+    case CtlKind::Edit:
+      cls = L"EDIT";
+      style |= ES_AUTOHSCROLL | WS_TABSTOP;
+      // Typing takes digits only; what a paste brings is sorted out when taken.
+      if (const SettingsControlRow* row = SettingsControlRowOf(c.id); row && row->held == Held::Digits) style |= ES_NUMBER;
+      ex = WS_EX_CLIENTEDGE;
+      break;
     case CtlKind::VSlider: cls = TRACKBAR_CLASSW; style |= TBS_VERT | TBS_BOTH | TBS_NOTICKS | WS_TABSTOP; break;
     case CtlKind::VScroll: cls = L"SCROLLBAR"; style |= SBS_VERT; break;
     case CtlKind::Memo:

@@ -35,9 +35,12 @@ class ThreeXEngine(E2ETestCase):
 
         start = trace.lines()
         self.assertFalse([l for l in start if l.startswith('VLC_')], 'the 0.8 interface was called')
-        self.assertEqual(start[0], 'libvlc_new 0')
+        # Quiet, without a title over the picture, and the mouse and the keys
+        # left to the player's video window.
+        self.assertEqual(start[0], 'libvlc_new 2 "--no-video-title-show" "--quiet"')
         self.assertEqual(start[1], 'libvlc_media_player_new 0')
         self.assertRegex(start[2], r'^libvlc_media_player_set_hwnd 0 [1-9]\d*$')
+        self.assertEqual(start[3:5], ['libvlc_video_set_mouse_input 0 0', 'libvlc_video_set_key_input 0 0'])
 
         hwnd = windows('StrevoMain', 'Strevo')[0].hwnd
         trace.set_mark()

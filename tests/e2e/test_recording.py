@@ -17,7 +17,7 @@ import unittest
 from harness import BUILD, RUN_DIR, E2ETestCase, children, wait_until, windows, winauto, winpath
 from multicast import sent_run, start_sender
 from test_channel_controls import save_png
-from test_playback import PLAYER_COMMAND, SELECT, Trace, globals_record
+from test_playback import PLAYER_COMMAND, SELECT, STOP, Trace, globals_record
 
 ENGINE = os.path.join(RUN_DIR, 'libvlc.dll')
 MENU_BASE = 40000
@@ -146,6 +146,49 @@ class RecordingInThePlayer(RecordingHelpers, E2ETestCase):
         self.assertTrue(wait_until(lambda: os.path.exists(snap) and os.path.getsize(snap) > 0, 10), 'no snapshot')
         with open(snap, 'rb') as f:
             self.assertEqual(f.read(2), b'\xff\xd8')
+
+    def test_commands_given_during_a_switch_wait_for_its_end(self):
+        """The switch's pause processes messages: a Stop or a record command
+        handled there would be undone by the switch. They run after it."""
+        port = 5039
+        sender = start_sender(self, GROUP, port)
+        capture = self.empty_capture_folder('test_recording_switch')
+        inst, trace, main = self.setup_player(port, winpath(capture))
+        self.assertTrue(wait_until(self.playing, 15), 'the channel does not play')
+
+        # Stop right after choosing the channel: both are in the queue when
+        # the switch starts, so the Stop arrives inside its pause.
+        ends = inst.log_messages().count('end goplaymrl')
+        trace.set_mark()
+        winauto('post', main, PLAYER_COMMAND, SELECT, 1)
+        winauto('post', main, PLAYER_COMMAND, STOP, 0)
+        self.assertTrue(wait_until(lambda: inst.log_messages().count('end goplaymrl') > ends, 20))
+        self.assertTrue(wait_until(lambda: trace.since_mark().count('VLC_Stop 0') >= 2, 10), trace.since_mark())
+        lines = trace.since_mark()
+        added = [i for i, l in enumerate(lines) if l.startswith('VLC_AddTarget')]
+        self.assertTrue(added, lines)
+        self.assertLess(added[-1], max(i for i, l in enumerate(lines) if l == 'VLC_Stop 0'),
+                        'the switch played after the Stop')
+        self.assertTrue(wait_until(lambda: not self.playing(), 10), 'the player plays on after the Stop')
+        time.sleep(1)
+        self.assertFalse(self.playing(), 'the player plays again after the Stop')
+
+        # The record command inside the switch's pause: it records after the
+        # switch, into a file that grows.
+        log = inst.log_messages()
+        ends = log.count('end goplaymrl')
+        winauto('post', main, PLAYER_COMMAND, SELECT, 1)
+        winauto('post', main, 0x0111, MENU_BASE + MENU_RECORD, 0)
+        self.assertTrue(wait_until(lambda: 'end btnrec' in inst.log_messages()[len(log):], 20))
+        after = inst.log_messages()[len(log):]
+        self.assertLess(after.index('end goplaymrl'), after.index('begin btnrec'))
+        names = wait_until(lambda: os.listdir(capture), 10)
+        self.assertEqual(len(names), 1, names)
+        path = os.path.join(capture, names[0])
+        self.assertTrue(wait_until(lambda: os.path.getsize(path) > 100 * 1316, 15), 'the file does not grow')
+        self.assertTrue(wait_until(lambda: self.recording_line().startswith('REC - '), 10))
+        self.record(inst, main)
+        self.assertTrue(wait_until(lambda: self.recording_line() == '', 10), 'the recording line stayed')
 
     def test_a_capture_folder_that_cannot_be_written_is_told(self):
         port = 5013

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "playback/libvlc3_engine.h"
+#include "playback/player.h"
 
 namespace strevo {
 namespace {
@@ -117,7 +118,7 @@ class RealEngine : public ::testing::Test {
     engine_ = std::make_unique<Libvlc3Engine>(
         // amem: an output without a device that still keeps and reports its
         // volume (the dummy one reports none).
-        api_, std::vector<std::string>{"--vout=dummy", "--aout=amem", "--no-video-title-show", "--quiet"}, nullptr,
+        api_, std::vector<std::string>{"--vout=dummy", "--aout=amem"}, nullptr,
         InterfaceOf);
     ASSERT_TRUE(engine_->Loaded()) << engine_->LastError();
   }
@@ -187,6 +188,52 @@ TEST_F(RealEngine, AVolumeSetBeforeTheAudioStartsIsKept) {
     EXPECT_EQ(engine_->VolumeGet(), 40) << "reading " << i;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
+}
+
+// The engine keeps mute as a flag a volume change leaves on, while the
+// player takes its mute sign away when the volume moves: the player's Mute,
+// the wheel, and the sound must come back with the sign gone.
+TEST_F(RealEngine, MuteFollowsThePlayersSignThroughAVolumeChange) {
+  PlayerState st;
+  st.engine = engine_.get();
+  ASSERT_EQ(engine_->AddTarget(clip_.string(), engine_abi::kModeAppendAndGo, engine_abi::kEndOfList), 0);
+  ASSERT_TRUE(WaitPlaying());
+  ASSERT_TRUE(WaitFor([&] { return engine_->EngineMute() >= 0; }, std::chrono::seconds(3)));
+  st.globals.volume = 50;
+  ApplyVolume(st, Sender::MainWindow);
+  MuteButton(st);
+  ASSERT_TRUE(st.muteIndicatorVisible);
+  EXPECT_TRUE(WaitFor([&] { return engine_->EngineMute() == 1; }, std::chrono::seconds(2)));
+  st.globals.volume = 30;
+  ApplyVolume(st, Sender::Control);
+  EXPECT_FALSE(st.muteIndicatorVisible);
+  EXPECT_TRUE(WaitFor([&] { return engine_->EngineMute() == 0; }, std::chrono::seconds(2)))
+      << "the sound stays off under a hidden mute sign";
+  EXPECT_TRUE(WaitFor([&] { return engine_->VolumeGet() == 60; }, std::chrono::seconds(2))) << engine_->VolumeGet();
+  MuteButton(st);
+  EXPECT_TRUE(WaitFor([&] { return engine_->EngineMute() == 1; }, std::chrono::seconds(2)));
+}
+
+// The player's timeshift granularity is the 0.8 engine's MiB; the 3.x input
+// counts bytes and says what it took in its debug log.
+TEST_F(RealEngine, TheTimeshiftGranularityArrivesInTheEnginesUnit) {
+  const fs::path log = dir_ / "engine.log";
+  engine_.reset();
+  engine_ = std::make_unique<Libvlc3Engine>(
+      api_, std::vector<std::string>{"--vout=dummy", "--aout=amem", "--file-logging", "--logfile=" + log.string(),
+                                     "--log-verbose=2"},
+      nullptr);
+  ASSERT_TRUE(engine_->Loaded()) << engine_->LastError();
+  engine_->VariableSet("conf::timeshift-dir", EngineValue::Text(dir_.string()));
+  engine_->VariableSet("conf::timeshift-granularity", EngineValue::Int(1024));
+  ASSERT_EQ(engine_->AddTarget(clip_.string(), engine_abi::kModeAppendAndGo, engine_abi::kEndOfList), 0);
+  ASSERT_TRUE(WaitPlaying());
+  const auto said = [&] {
+    std::ifstream in(log);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    return text.find("using timeshift granularity of 1024 MiB") != std::string::npos;
+  };
+  EXPECT_TRUE(WaitFor(said, std::chrono::seconds(3)));
 }
 
 TEST_F(RealEngine, RecordsAFileWithThePlayersChainPacketForPacket) {

@@ -209,11 +209,20 @@ TEST(CommandRules, TheChannelSelectorDoesNotOpenWhileRecording) {
   EXPECT_FALSE(Runs(Command::Of(ChannelChoose), s));
 }
 
-TEST(CommandRules, DesktopModeIsIgnoredInDirectShowMode) {
+TEST(CommandRules, DesktopModeIsIgnoredInDirectShowModeAndNotOfferedWithAnEngineWithoutIt) {
   CommandState s;
   EXPECT_TRUE(Runs(Command::Of(DesktopMode), s));
   s.directShowMode = true;
   EXPECT_FALSE(Runs(Command::Of(DesktopMode), s));
+  // An engine that cannot draw on the desktop would leave it in the key
+  // colour with no picture anywhere: the item is greyed and does nothing.
+  s.directShowMode = false;
+  s.engineWithoutDesktop = true;
+  EXPECT_FALSE(Runs(Command::Of(DesktopMode), s));
+  EXPECT_FALSE(IsEnabled(Command::Of(DesktopMode), s));
+  EXPECT_FALSE(MainMenuItemLook(kMenuDesktop, s).enabled);
+  s.engineWithoutDesktop = false;
+  EXPECT_TRUE(MainMenuItemLook(kMenuDesktop, s).enabled);
 }
 
 TEST(CommandRules, TheChannelTestIsGreyedAndRefusedWhileOneRuns) {

@@ -272,8 +272,9 @@ TEST(SettingsControls, EachRowIsBoundToAControlThatHoldsItsKindOfValue) {
                               row.member);
         break;
       case Held::Text:
+      case Held::Digits:
       case Held::ShownText:
-        fits = c->kind == CtlKind::Edit || c->kind == CtlKind::ComboEdit;
+        fits = c->kind == CtlKind::Edit || (row.held != Held::Digits && c->kind == CtlKind::ComboEdit);
         typeFits = std::visit([](auto m) { return std::is_same_v<decltype(m), std::string ChannelSettingsValues::*> ||
                                                   std::is_same_v<decltype(m), std::string GlobalSettings::*>; },
                               row.member);
@@ -363,6 +364,18 @@ TEST(SettingsControls, AChangeTakesTheValuesAndRunsOnlyWhatThatControlAndEventSt
   EXPECT_EQ(r.engine.Var("conf::directx-audio-device"), "i:2");
   EXPECT_TRUE(log.Has("applyglobals done"));
   EXPECT_FALSE(log.Has("begin applysettings \"udp://@239.0.0.1:1234\""));
+
+  // The crop's width and height take digits only: a pasted letter is
+  // dropped from the setting and from the edit, and never reaches the engine.
+  controls.checks[kIdCropManual] = true;
+  controls.texts[kIdCropWidth] = "7O4";
+  controls.texts[kIdCropHeight] = "56o px";
+  SettingsControlEvent(controls, r.st, kIdCropHeight, E::FocusLost);
+  EXPECT_EQ(r.st.channel.cropW, "74");
+  EXPECT_EQ(r.st.channel.cropH, "56");
+  EXPECT_EQ(controls.texts[kIdCropWidth], "74");
+  EXPECT_EQ(controls.texts[kIdCropHeight], "56");
+  EXPECT_EQ(r.engine.Var("conf::crop-geometry"), "s:74x56");
 }
 
 TEST(VolumeSlider, GoesThroughTheGlobalSettings) {

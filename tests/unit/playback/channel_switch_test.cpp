@@ -2,6 +2,7 @@
 
 #include "fakes.h"
 #include "playback/channel_switch.h"
+#include "playback/recording.h"
 #include "playback/settings_map.h"
 
 namespace strevo {
@@ -237,6 +238,57 @@ TEST(GoPlayMrl, ASwitchAskedForDuringThePauseJoinsTheRunningOne) {
   EXPECT_EQ(r.engine.Count("VLC_Stop"), 1);
   EXPECT_EQ(r.engine.Count("VLC_AddTarget"), 1);
   EXPECT_EQ(r.engine.calls.back(), "VLC_AddTarget udp://@239.0.0.3:1234 12 -666");
+}
+
+// The pause processes messages: a Stop handled there must stop what the
+// switch then starts, not be undone by it; and the commands that waited run
+// in the order they came.
+TEST(GoPlayMrl, CommandsGivenDuringThePauseRunAfterTheSwitchInOrder) {
+  LogCapture log;
+  Rig r(3);
+  bool once = true;
+  r.host.onPump = [&] {
+    if (!std::exchange(once, false)) return;
+    StopButton(r.st);
+    MuteButton(r.st);
+  };
+  SelectChannel(r.st, 2, Sender::Control);
+  const int added = r.engine.IndexOf("VLC_AddTarget udp://@239.0.0.2:1234");
+  ASSERT_GE(added, 0);
+  ASSERT_GE(r.engine.calls.size(), 3u);
+  EXPECT_EQ(r.engine.Count("VLC_Stop"), 2);
+  EXPECT_EQ(r.engine.calls[r.engine.calls.size() - 2], "VLC_Stop");
+  EXPECT_LT(added, static_cast<int>(r.engine.calls.size()) - 2);
+  EXPECT_TRUE(r.st.muteIndicatorVisible);
+  EXPECT_TRUE(log.Has("command waits for the one under way"));
+}
+
+// The record button pressed in the pause: the recording starts after the
+// switch, so its chain is the one the engine plays with, and the flag shows
+// a recording that really writes.
+TEST(GoPlayMrl, RecordPressedDuringTheSwitchRecordsTheNewChannel) {
+  LogCapture log;
+  Rig r(3);
+  r.st.globals.capDir = "C:\\rec\\";
+  bool once = true;
+  r.host.onPump = [&] {
+    if (std::exchange(once, false)) btnrec(r.st);
+  };
+  SelectChannel(r.st, 2, Sender::Control);
+  EXPECT_TRUE(r.st.recording);
+  const auto& c = r.engine.calls;
+  int lastSout = -1, lastAdd = -1;
+  for (int i = 0; i < static_cast<int>(c.size()); ++i) {
+    if (c[i].rfind("conf::sout=", 0) == 0) lastSout = i;
+    if (c[i].rfind("VLC_AddTarget", 0) == 0) lastAdd = i;
+  }
+  ASSERT_GE(lastSout, 0);
+  EXPECT_NE(c[lastSout], "conf::sout=s:") << "the switch cleared the recording chain";
+  EXPECT_LT(lastSout, lastAdd);
+  EXPECT_EQ(c[lastAdd], "VLC_AddTarget udp://@239.0.0.2:1234 12 -666");
+  const auto& lines = LogCapture::Lines();
+  const auto firstEnd = std::find(lines.begin(), lines.end(), "end goplaymrl");
+  EXPECT_LT(firstEnd, std::find(lines.begin(), lines.end(), "begin btnrec"));
 }
 
 TEST(GoPlayMrl, TunerAddressesAreReducedForTheEngine) {

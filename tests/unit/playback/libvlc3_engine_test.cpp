@@ -12,6 +12,8 @@
 #include "playback/channel_switch.h"
 #include "playback/libvlc3_engine.h"
 #include "playback/settings_map.h"
+#include "ui/settings_controls.h"
+#include "ui/settings_layout.h"
 
 namespace strevo {
 namespace {
@@ -25,6 +27,7 @@ struct FakeLibvlc {
   libvlc_state_t state = libvlc_NothingSpecial;
   libvlc_time_t time = -1, length = -1;
   int volume = -1;  // -1: no audio output
+  int muted = 0;
   int hasVout = 0;
   float rate = 1;
   std::vector<libvlc_track_description_t> tracks;
@@ -103,7 +106,17 @@ Libvlc3Api FakeApi() {
     g_fake->volume = v;
     return 0;
   };
-  a.libvlc_audio_toggle_mute = [](libvlc_media_player_t*) { Call("toggle mute"); };
+  a.libvlc_audio_toggle_mute = [](libvlc_media_player_t*) {
+    Call("toggle mute");
+    g_fake->muted = !g_fake->muted;
+  };
+  a.libvlc_audio_get_mute = [](libvlc_media_player_t*) { return g_fake->volume < 0 ? -1 : g_fake->muted; };
+  a.libvlc_audio_set_mute = [](libvlc_media_player_t*, int m) {
+    Call("set mute " + std::to_string(m));
+    g_fake->muted = m;
+  };
+  a.libvlc_video_set_mouse_input = [](libvlc_media_player_t*, unsigned on) { Call("mouse input " + std::to_string(on)); };
+  a.libvlc_video_set_key_input = [](libvlc_media_player_t*, unsigned on) { Call("key input " + std::to_string(on)); };
   a.libvlc_audio_set_channel = [](libvlc_media_player_t*, int c) {
     Call("set channel " + std::to_string(c));
     return 0;
@@ -184,7 +197,9 @@ TEST(Libvlc3Options, VariablesBecomeMediaOptionsUnderTheirThreeXNames) {
   EXPECT_EQ(Libvlc3OptionKey("conf::http-reconnect"), "http-reconnect");
   EXPECT_EQ(Libvlc3MediaOption("conf::dshow-caching", V::Int(200)), ":live-caching=200");
   EXPECT_EQ(Libvlc3MediaOption("conf::timeshift-dir", V::Text("c:\\rec\\")), ":input-timeshift-path=c:\\rec\\");
-  EXPECT_EQ(Libvlc3MediaOption("conf::timeshift-granularity", V::Int(1024)), ":input-timeshift-granularity=1024");
+  // MiB for the player, bytes for the 3.x input.
+  EXPECT_EQ(Libvlc3MediaOption("conf::timeshift-granularity", V::Int(1024)),
+            ":input-timeshift-granularity=1073741824");
   EXPECT_EQ(Libvlc3MediaOption("conf::audio-track", V::Int(2)), ":audio-track=2");
   // Removing: an empty text, and the player's "no track" (-1, sent as text).
   EXPECT_EQ(Libvlc3MediaOption("conf::sout", V::Text("")), "");
@@ -235,7 +250,13 @@ TEST(Libvlc3Options, UnitsChainsAndAngles) {
 TEST(Libvlc3Binding, AChannelSwitchStartsAMediaWithTheRecordingAndNetworkOptions) {
   LogCapture log;
   Engine3Rig r;
-  EXPECT_EQ(r.Take(), (std::vector<std::string>{"new --no-osd", "player new"}));
+  // The player's own options first, then the caller's; the engine's input
+  // handling off, so the player's video window gets the mouse and the keys.
+  EXPECT_EQ(r.Take(), (std::vector<std::string>{"new --no-video-title-show --quiet --no-osd", "player new",
+                                                "mouse input 0", "key input 0"}));
+  // Its interface has no wallpaper output: desktop mode is not offered with it.
+  EXPECT_FALSE(r.engine->DrawsOnDesktop());
+  EXPECT_TRUE(test::FakeEngine().DrawsOnDesktop());
   r.st.globals.iface = "127.0.0.1";
   r.st.globals.capDir = "D:\\Rec\\";
   const std::string sout = "#duplicate{dst=display,dst=std{access=file,mux=ts,url=\"d:/x.ts\"}}";
@@ -254,7 +275,7 @@ TEST(Libvlc3Binding, AChannelSwitchStartsAMediaWithTheRecordingAndNetworkOptions
                                       "option :sout=#duplicate{dst=display,dst=std{access=file,mux=ts,dst=\"d:/x.ts\"}}",
                                       "option :miface-addr=127.0.0.1", "option :miface=lo", "option :http-reconnect",
                                       "option :audio-track=0", "option :input-timeshift-path=d:\\rec\\",
-                                      "option :input-timeshift-granularity=1024", "set media", "media release",
+                                      "option :input-timeshift-granularity=1073741824", "set media", "media release",
                                       "play"}));
   EXPECT_LT(at("stop"), at("set media (null)"));
   // Colour correction is on by default: the adjust filter is, nothing else.
@@ -404,6 +425,84 @@ TEST(Libvlc3Binding, PlayAfterStopRestartsWithTheOptionsOfNowAndKeepsTheUnits) {
   EXPECT_FLOAT_EQ(r.fake.rate, 2);
 }
 
+// The engine's mute is a flag that a volume change leaves on, while the
+// player's sign goes: the flag follows the sign at every change of either.
+TEST(Libvlc3Binding, TheEnginesMuteFollowsThePlayersSignThroughVolumeChanges) {
+  Engine3Rig r;
+  r.fake.volume = 100;
+  r.st.globals.volume = 50;
+  ApplyVolume(r.st, Sender::MainWindow);
+  MuteButton(r.st);
+  ASSERT_TRUE(r.st.muteIndicatorVisible);
+  EXPECT_EQ(r.fake.muted, 1);
+  // The wheel moves the volume: the sign goes, and so must the engine's mute.
+  r.st.globals.volume = 30;
+  ApplyVolume(r.st, Sender::Control);
+  EXPECT_FALSE(r.st.muteIndicatorVisible);
+  EXPECT_EQ(r.fake.muted, 0) << "the sound stays off under a hidden sign";
+  EXPECT_EQ(r.fake.volume, 60);
+  // The next Mute mutes again rather than inverting the two.
+  MuteButton(r.st);
+  EXPECT_TRUE(r.st.muteIndicatorVisible);
+  EXPECT_EQ(r.fake.muted, 1);
+  // A volume given while muted keeps the mute (the volume is applied later).
+  r.st.globals.volume = 60;
+  ApplyVolume(r.st, Sender::MainWindow);
+  EXPECT_EQ(r.fake.muted, 1);
+  // An audio output that restarts unmuted is muted again on the next tick.
+  r.fake.muted = 0;
+  r.fake.time = 1000;
+  player_gettime(r.st);
+  EXPECT_EQ(r.fake.muted, 1);
+  MuteButton(r.st);
+  EXPECT_EQ(r.fake.muted, 0);
+  EXPECT_FALSE(r.Has("toggle mute"));
+}
+
+// Check boxes as the settings window holds them; the rest reads as unset.
+struct CheckBoxes : SettingsControlValues {
+  std::map<int, bool> checks;
+  bool Checked(int id) const override { return checks.count(id) && checks.at(id); }
+  void SetChecked(int id, bool v) override { checks[id] = v; }
+  int Position(int) const override { return 0; }
+  void SetPosition(int, int) override {}
+  int ListIndex(int) const override { return -1; }
+  void SetListIndex(int, int) override {}
+  std::string Text(int) const override { return ""; }
+  void SetText(int, const std::string&) override {}
+};
+
+// The controls shown disabled with the 3.x engine are those whose settings
+// its binding drops, each with a reason in its tool tip: ticked while a
+// channel plays, each one's variable is logged as having no counterpart.
+TEST(Libvlc3Binding, TheSettingsShownInertAreThoseTheBindingIgnores) {
+  const std::map<int, std::string> dropped = {
+      {kIdMono, "libvlc3: audio-device=1 ignored (no counterpart)"},
+      {kIdNoDirectX, "libvlc3: conf::vout=opengl ignored (no counterpart)"},
+      {kIdAutoCrop, "libvlc3: conf::autocrop=1 ignored (no counterpart)"},
+  };
+  std::map<int, std::string> listed;
+  for (const InertSetting& s : SettingsTheThreeXEngineIgnores()) {
+    listed[s.controlId] = "";
+    EXPECT_FALSE(s.tip.empty()) << s.controlId;
+  }
+  EXPECT_EQ(listed.size(), dropped.size());
+  for (const auto& [id, line] : dropped) {
+    EXPECT_TRUE(listed.count(id)) << "control " << id << " is not shown as inert";
+    LogCapture log;
+    Engine3Rig r;
+    SelectChannel(r.st, 1, Sender::Control);
+    r.fake.state = libvlc_Playing;
+    EXPECT_FALSE(log.Has(line)) << line;
+    CheckBoxes boxes;
+    ShowSettingsValues(boxes, r.st, SettingsHolder::Globals);
+    ShowSettingsValues(boxes, r.st, SettingsHolder::Channel);
+    boxes.checks[id] = true;
+    SettingsControlEvent(boxes, r.st, id, SettingsEvent::Clicked);
+    EXPECT_TRUE(log.Has(line)) << line;
+  }
+}
+
 TEST(Libvlc3Binding, AnEngineThatRefusesToStartIsNotLoadedAndTakesNoCalls) {
   FakeLibvlc fake;
   fake.refuseInstance = true;
@@ -419,7 +518,7 @@ TEST(Libvlc3Binding, AnEngineThatRefusesToStartIsNotLoadedAndTakesNoCalls) {
     EXPECT_EQ(e.TimeGet(), -20);
     EXPECT_TRUE(log.Has("libvlc3: no instance: refused"));
   }
-  EXPECT_EQ(fake.calls, (std::vector<std::string>{"new"}));
+  EXPECT_EQ(fake.calls, (std::vector<std::string>{"new --no-video-title-show --quiet"}));
   g_fake = nullptr;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "fakes.h"
 #include "playback/channel_switch.h"
@@ -276,6 +277,19 @@ TEST(BackgroundRecording, ArgumentsOfTheChannel) {
   EXPECT_EQ(BackgroundRecordingArgs(r.st, 1, 0, "", EncodeDateTime({2026, 12, 8, 21, 5, 9})).audioTrack, "0");
   r.st.configList[1] = ChannelRecordText("udp://@239.0.0.2:1234", none);
   EXPECT_EQ(BackgroundRecordingArgs(r.st, 2, 0, "", EncodeDateTime({2026, 12, 8, 21, 5, 9})).audioTrack, "-1");
+  // Numbers past the list, and past the range of an int, in a hand-edited
+  // record: the recorder gets the track the player plays ("#9" or "None").
+  for (const auto& [stored, track, entry] :
+       {std::tuple{"99999999999", "8", 9}, std::tuple{"2147483647", "8", 9}, std::tuple{"-99999999999", "-1", 0}}) {
+    std::string record = ChannelRecordText("udp://@239.0.0.2:1234", none);
+    size_t at = 0;
+    for (int field = 0; field < 17; ++field) at = record.find('|', at) + 1;
+    record.replace(at, record.find('|', at) - at, stored);
+    r.st.configList[1] = record;
+    EXPECT_EQ(BackgroundRecordingArgs(r.st, 2, 0, "", EncodeDateTime({2026, 12, 8, 21, 5, 9})).audioTrack, track)
+        << stored;
+    EXPECT_EQ(ChannelSettingsFromRecord(record).audioTrackIndex, entry) << stored;
+  }
 }
 
 TEST(BackgroundRecording, TheChannelsTagOptionsGoAlong) {
