@@ -18,6 +18,7 @@ from test_recorder import QUESTION, status
 from test_recording import GROUP, RecordingHelpers
 
 ENGINE3 = os.path.join(BUILD, 'engine3', 'libvlc.dll')
+NO_OSD, NO_DIRECTX, AUTO_CROP, MONO = 1207, 1208, 1321, 1324  # settings controls
 
 
 @unittest.skipUnless(os.path.exists(ENGINE3), 'the 3.x build of the stand-in engine is not built')
@@ -43,6 +44,18 @@ class ThreeXEngine(E2ETestCase):
         self.assertEqual(start[3:5], ['libvlc_video_set_mouse_input 0 0', 'libvlc_video_set_key_input 0 0'])
 
         hwnd = windows('StrevoMain', 'Strevo')[0].hwnd
+        # The settings this engine cannot honour are shown disabled, the rest not.
+        winauto('command', hwnd, 40000 + 51)
+        self.assertTrue(wait_until(lambda: any(w.visible for w in windows('StrevoSettings')), 10))
+        settings = windows('StrevoSettings')[0].hwnd
+
+        def enabled(ident):
+            code, child = winauto('child', settings, ident)
+            self.assertEqual(code, 0, 'no control %d' % ident)
+            return winauto('state', child.strip())[1].split()[0] == '1'
+        self.assertEqual([enabled(i) for i in (NO_DIRECTX, AUTO_CROP, MONO, NO_OSD)], [False, False, False, True])
+        winauto('key', settings, 0x1B)
+        self.assertTrue(wait_until(lambda: not windows('StrevoSettings')[0].visible, 10))
         trace.set_mark()
         code, _ = winauto('post', hwnd, PLAYER_COMMAND, SELECT, 2)
         self.assertEqual(code, 0)
