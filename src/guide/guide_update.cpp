@@ -17,8 +17,10 @@ namespace strevo {
 namespace {
 
 std::string CeilingLine(uint64_t limit) {
-  return "guide: not updated, it unpacks to more than " +
-         std::to_string(RoundHalfEven(static_cast<double>(limit) / (1 << 20))) + " Mb";
+  const std::string amount = limit < (1 << 20)
+                                 ? std::to_string(GuideArchiveKb(static_cast<int64_t>(limit))) + " Kb"
+                                 : std::to_string(RoundHalfEven(static_cast<double>(limit) / (1 << 20))) + " Mb";
+  return "guide: not updated, it unpacks to more than " + amount;
 }
 
 std::string NoRoomLine() {
