@@ -93,48 +93,27 @@ bool WinGuideUpdateSystem::IsArchive(const std::string& path) {
   return ZipCheckArchive(path, &offset, env);
 }
 
-bool WinGuideUpdateSystem::ExtractAll(const std::string& archive, const std::string& folder) {
+GuideExtraction WinGuideUpdateSystem::ExtractAll(const std::string& archive, const std::string& folder,
+                                                 uint64_t limit) {
   WinZipHost host;
-  ZipEnv env;
-  env.host = &host;
-  // An entry of a method this program lacks, an encrypted one or one whose
-  // name is refused is skipped, logged, and costs no channel its guide; a
-  // damaged one (or an abandoned walk) makes the extraction not whole.
-  // A few failures are not reported at all: every entry begun must also be
-  // reported done or skipped.
-  int begun = 0, done = 0;
-  bool failed = false;
-  const int result = ZipExtractAll(
-      archive, folder, "*.*",
-      [&](int32_t code, const TReportRec& rec) {
-        if (code == kZipReportEntry) {
-          ++begun;
-        } else if (code == kZipReportDone) {
-          ++done;
-        } else if ((code == kZipBadMethod || code == kZipEncrypted || code == kZipCreateError) && !rec.is_directory) {
-          LogLine("guide: entry skipped (" + std::to_string(code) + "): " + FileNameOf(rec.file_name));
-          ++done;
-        } else if (code == kZipReportAbandon || (code < 0 && code > kZipReportAbandon)) {
-          failed = true;
-        }
-      },
-      nullptr, env);
-  return result >= 0 && !failed && begun == done;
+  return ExtractGuideArchive(host, archive, folder, limit);
 }
 
 int64_t WinGuideUpdateSystem::FileSize(const std::string& path) { return FileSizeOf(path); }
 
-// Windows refuses to delete or replace a read-only file (an archive's entry
-// may carry the bit, or the user's own file): its attributes go first.
-void WinGuideUpdateSystem::RemoveFile(const std::string& path) {
+std::optional<int64_t> WinGuideUpdateSystem::FreeBytes(const std::string& folder) { return FreeBytesOfDrive(folder); }
+
+void WinGuideUpdateSystem::ClearAttributes(const std::string& path) {
   SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(Widen(path).c_str());
 }
+
+void WinGuideUpdateSystem::RemoveFile(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
 
 void WinGuideUpdateSystem::RemoveTree(const std::string& folder) { RemoveFolderTree(folder); }
 
-bool WinGuideUpdateSystem::MoveFilesInto(const std::string& from, const std::string& to) {
-  return strevo::MoveFilesInto(from, to);
+bool WinGuideUpdateSystem::MoveReplacing(const std::string& from, const std::string& to) {
+  WinZipHost().CreateFolders(FolderOf(to));
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
 }
 
 bool WinGuideUpdateSystem::ReadFile(const std::string& path, int64_t limit, std::string& bytes) {
@@ -143,7 +122,6 @@ bool WinGuideUpdateSystem::ReadFile(const std::string& path, int64_t limit, std:
 
 bool WinGuideUpdateSystem::WriteFile(const std::string& path, const std::string& bytes) {
   CreateDirectoryW(Widen(FolderOf(path)).c_str(), nullptr);
-  SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
   return WriteFileReplacing(path, bytes);
 }
 
@@ -157,6 +135,23 @@ std::vector<std::string> WinGuideUpdateSystem::FilesIn(const std::string& folder
   } while (FindNextFileW(h, &fd));
   FindClose(h);
   std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::vector<std::string> WinGuideUpdateSystem::FilesBelow(const std::string& folder) {
+  std::vector<std::string> files;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(Widen(folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return files;
+  do {
+    const std::string name = Narrow(fd.cFileName);
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      files.push_back(folder + "\\" + name);
+    } else if (name != "." && name != "..") {
+      for (std::string& below : FilesBelow(folder + "\\" + name)) files.push_back(std::move(below));
+    }
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
   return files;
 }
 

@@ -53,14 +53,17 @@ class WinGuideUpdateSystem : public GuideUpdateSystem {
   explicit WinGuideUpdateSystem(HWND progressBar) : progressBar_(progressBar) {}
   bool Download(const std::string& url, const std::string& path) override;
   bool IsArchive(const std::string& path) override;
-  bool ExtractAll(const std::string& archive, const std::string& folder) override;
+  GuideExtraction ExtractAll(const std::string& archive, const std::string& folder, uint64_t limit) override;
   int64_t FileSize(const std::string& path) override;
+  std::optional<int64_t> FreeBytes(const std::string& folder) override;
+  void ClearAttributes(const std::string& path) override;
   void RemoveFile(const std::string& path) override;
   void RemoveTree(const std::string& folder) override;
-  bool MoveFilesInto(const std::string& from, const std::string& to) override;
+  bool MoveReplacing(const std::string& from, const std::string& to) override;
   bool ReadFile(const std::string& path, int64_t limit, std::string& bytes) override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
   std::vector<std::string> FilesIn(const std::string& folder) override;
+  std::vector<std::string> FilesBelow(const std::string& folder) override;
 
  private:
   HWND progressBar_;

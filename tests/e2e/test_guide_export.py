@@ -1,16 +1,19 @@
 """The guide as HTML pages: "/exporttvg folder" writes a page per channel with
 a guide, "empty.htm" and the index, with the day headings of the user's
 (Russian) locale; the pages open in a browser; the "Для текущего канала"
-command fills and hides the video window's guide list. A served XMLTV guide,
-once an update has kept it, is what the pages show."""
+command fills and hides the video window's guide list. A served XMLTV guide
+(packed with gzip or xz, or in a ZIP), once an update has kept it, is what the
+pages show."""
 import datetime
 import glob
 import gzip
+import io
 import os
 import shutil
 import subprocess
 import tempfile
 import unittest
+import zipfile
 
 from harness import BUILD, PREFIX, E2ETestCase, children, wait_until, winauto, windows, winpath
 from test_config_channels import globals_record
@@ -173,31 +176,50 @@ class GuideExport(E2ETestCase):
         # are there too: the XMLTV programmes come first. The first channel is
         # matched by its record's guide name (and keeps its -1 h correction),
         # the second by its title; the third has no guide of either kind.
-        base, requests = serve(self, {'/tv.xml.gz': gzip.compress(xmltv_document())})
+        # Providers serve it packed with gzip or xz, or as a ZIP of one document.
+        document = xmltv_document()
+        zipped = io.BytesIO()
+        with zipfile.ZipFile(zipped, 'w', zipfile.ZIP_DEFLATED) as z:
+            z.writestr('xmltv.xml', document)
+        xz = subprocess.run(['xz', '-c', '-6', '--check=crc64'], input=document, stdout=subprocess.PIPE,
+                            check=True).stdout
+        served = {'/tv.xml.gz': gzip.compress(document), '/tv.xml.xz': xz, '/tv.zip': zipped.getvalue()}
+        base, requests = serve(self, served)
         inst = self.prepare()
-        with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
-            f.write(globals_record(winpath(inst.path('channels.m3u8')), f10=CHANNELS[0][1],
-                                   f27=base + '/tv.xml.gz') + '\n')
-            f.write(channel_record(CHANNELS[0][1], 'First', -1) + '\n')
-            f.write(channel_record(CHANNELS[1][1], 'Second', 0) + '\n')
-        proc = self.start(inst, '/updatetvg')
-        self.assertEqual(self.wait_exit(proc, 60), 0)
-        self.assertEqual(requests, ['/tv.xml.gz'])
-        self.assertTrue(os.path.exists(inst.path('TVGuide', 'xmltv.xml')))
-
-        out = inst.path('pages')
-        os.makedirs(out)
-        self.export(inst, out)
         exe = winpath(inst.exe)
-        written = {name: open(os.path.join(out, name), 'rb').read().decode('utf-8') for name in os.listdir(out)}
-        self.assertEqual(sorted(written), ['1.htm', '2.htm', 'empty.htm', 'index.htm'])
-        # Stop times mark ends, not programmes: no row for them.
-        self.assertEqual(written['1.htm'], page(exe, 'Первый канал', [
-            MONDAY, ('', '21:00', 'Вечер XML'), (MARK, '23:30', 'Ночь &amp; день'), TUESDAY,
-            (' ', '01:00', 'Утро XML')]))
-        self.assertEqual(written['2.htm'], page(exe, 'Кино &amp; &lt;HD&gt;', [
-            MONDAY, (MARK, '23:00', 'Фильм &lt;18+&gt; &amp; co'), TUESDAY, (' ', '01:00', 'Конец XML')]))
-        self.assertEqual(written['index.htm'], index(exe, [(1, 'Первый канал'), (2, 'Кино &amp; &lt;HD&gt;')]))
+        for name in served:
+            with self.subTest(name):
+                with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
+                    f.write(globals_record(winpath(inst.path('channels.m3u8')), f10=CHANNELS[0][1],
+                                           f27=base + name) + '\n')
+                    f.write(channel_record(CHANNELS[0][1], 'First', -1) + '\n')
+                    f.write(channel_record(CHANNELS[1][1], 'Second', 0) + '\n')
+                # What an earlier packing left must not stand in for this one.
+                if os.path.exists(inst.path('TVGuide', 'xmltv.xml')):
+                    os.remove(inst.path('TVGuide', 'xmltv.xml'))
+                del requests[:]
+                proc = self.start(inst, '/updatetvg')
+                self.assertEqual(self.wait_exit(proc, 60), 0)
+                self.assertEqual(requests, [name])
+                with open(inst.path('TVGuide', 'xmltv.xml'), 'rb') as f:
+                    self.assertEqual(f.read(), document)
+
+                out = inst.path('pages' + name.replace('/', '-'))
+                os.makedirs(out)
+                self.export(inst, out)
+                written = {}
+                for n in os.listdir(out):
+                    with open(os.path.join(out, n), 'rb') as f:
+                        written[n] = f.read().decode('utf-8')
+                self.assertEqual(sorted(written), ['1.htm', '2.htm', 'empty.htm', 'index.htm'])
+                # Stop times mark ends, not programmes: no row for them.
+                self.assertEqual(written['1.htm'], page(exe, 'Первый канал', [
+                    MONDAY, ('', '21:00', 'Вечер XML'), (MARK, '23:30', 'Ночь &amp; день'), TUESDAY,
+                    (' ', '01:00', 'Утро XML')]))
+                self.assertEqual(written['2.htm'], page(exe, 'Кино &amp; &lt;HD&gt;', [
+                    MONDAY, (MARK, '23:00', 'Фильм &lt;18+&gt; &amp; co'), TUESDAY, (' ', '01:00', 'Конец XML')]))
+                self.assertEqual(written['index.htm'],
+                                 index(exe, [(1, 'Первый канал'), (2, 'Кино &amp; &lt;HD&gt;')]))
 
     def show_in_browser(self, out):
         """Opens the index in headless Chromium, follows the first channel's

@@ -141,7 +141,9 @@ class GuideUpdate(E2ETestCase):
         return found
 
     def test_maintenance_run_replaces_the_listed_pairs_and_keeps_other_files(self):
-        archive = guide_zip({'First': now_programmes('New first'), 'Added': now_programmes('Added')})
+        # A pair in a folder of its own comes out in that folder, made on demand.
+        archive = guide_zip({'First': now_programmes('New first'), 'Added': now_programmes('Added'),
+                             'Sub/Deep': now_programmes('Deep')})
         base, requests = serve(self, {'/tv.zip': archive})
         inst = self.prepare(base + '/tv.zip')
         before = self.guide_files(inst)
@@ -150,7 +152,8 @@ class GuideUpdate(E2ETestCase):
         self.assertEqual(requests, ['/tv.zip'])
         after = self.guide_files(inst)
         self.assertEqual(sorted(after), ['99/First.ndx', 'Added.ndx', 'Added.pdt', 'First.ndx', 'First.pdt',
-                                         'notes.txt'])
+                                         'Sub/Deep.ndx', 'Sub/Deep.pdt', 'notes.txt'])
+        self.assertEqual(after['Sub/Deep.pdt'], jtv(now_programmes('Deep'))[1])
         new_ndx, new_pdt = jtv(now_programmes('New first'))
         self.assertEqual((after['First.ndx'], after['First.pdt']), (new_ndx, new_pdt))
         for kept in ('notes.txt', '99/First.ndx'):

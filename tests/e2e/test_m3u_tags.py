@@ -1,8 +1,8 @@
 """A channel list in today's common form, read with its tags: a served list in
 UTF-8 without a byte-order mark, with tvg-* attributes, Cyrillic titles and
 #EXTVLCOPT lines. The user agent of its entry goes to the engine with the
-channel's address, and a served XMLTV guide packed with gzip gives the OSD the
-programme on air of the channel it matches by tvg-id."""
+channel's address, and a served XMLTV guide packed with gzip or xz, or in a
+ZIP, gives the OSD the programme on air of the channel it matches by tvg-id."""
 import datetime
 import gzip
 import hashlib
@@ -229,7 +229,9 @@ class TaggedChannelList(E2ETestCase):
         with zipfile.ZipFile(packed, 'w', zipfile.ZIP_DEFLATED) as z:
             with z.open('xmltv.xml', 'w', force_zip64=True) as f:
                 f.write(xmltv('perviy.ru', 'Кино'))
-        base, requests = serve(self, {'/epg.xml.gz': guide, '/epg.zip': packed.getvalue()})
+        xz = subprocess.run(['xz', '-c', '-6'], input=xmltv('perviy.ru', 'Сериал'), stdout=subprocess.PIPE,
+                            check=True).stdout
+        base, requests = serve(self, {'/epg.xml.gz': guide, '/epg.zip': packed.getvalue(), '/epg.xml.xz': xz})
         inst = self.install()
         inst.enable_log()
         with open(inst.path('channels.m3u'), 'wb') as f:
@@ -293,6 +295,22 @@ class TaggedChannelList(E2ETestCase):
         osd = self.wait_osd(main, lambda t: t.startswith('  №') and 'Кино' in t, 10)
         self.assertIn('Кино +0 & co', osd)
         self.assertTrue(os.path.exists(inst.path('TVGuide', 'xmltv.xml')))
+
+        winauto('close', main)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+
+        # And packed with xz, as providers offer it beside gzip.
+        write_ini(inst, [globals_record(winpath(inst.path('channels.m3u')), f10=first, f27=base + '/epg.xml.xz'),
+                         '?Ext|1|'])
+        proc, main = self.start_player(inst, '/nologo', env={'STREVO_ENGINE_TRACE': winpath(trace.path)})
+        self.assertTrue(wait_until(lambda: inst.log_messages().count('form created') >= 4, 30))
+        winauto('command', main, MENU_BASE + MENU_UPDATE_GUIDE)
+        message = '\r  %s : %d Kb' % (UPDATE, round(len(xz) / 1024))
+        self.wait_osd(main, lambda t: t == message, 30)
+        winauto('command', main, MENU_BASE + MENU_SHOW_OSD)
+        osd = self.wait_osd(main, lambda t: t.startswith('  №') and 'Сериал' in t, 10)
+        self.assertIn('Сериал +0 & co', osd)
+        save_png('m3u-tags-osd-xz')
         winauto('close', main)
         self.assertEqual(self.wait_exit(proc, 30), 0)
 

@@ -1,5 +1,5 @@
-// libFuzzer target: an XMLTV guide from any bytes, gzip-packed or not, then
-// matched against a small channel list.
+// libFuzzer target: an XMLTV guide from any bytes, packed with gzip or xz or
+// not, then matched against a small channel list.
 
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "guide/unzip/gzip.h"
+#include "guide/unzip/xz.h"
 #include "guide/xmltv.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -16,6 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const strevo::GunzipStatus status = strevo::Gunzip(bytes, 1 << 20, unpacked);
     if (unpacked.size() > (1 << 20)) __builtin_trap();
     if (status != strevo::GunzipStatus::Ok) return 0;
+    bytes = unpacked;
+  } else if (strevo::IsXz(bytes)) {
+    const strevo::UnxzStatus status = strevo::Unxz(bytes, 1 << 20, unpacked);
+    if (unpacked.size() > (1 << 20)) __builtin_trap();
+    if (status != strevo::UnxzStatus::Ok) return 0;
     bytes = unpacked;
   }
   strevo::XmltvGuide guide;

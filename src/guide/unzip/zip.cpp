@@ -8,6 +8,7 @@
 #include "base/codepage.h"
 #include "guide/unzip/crc32.h"
 #include "guide/unzip/decoders.h"
+#include "guide/unzip/zip_budget.h"
 #include "guide/unzip/zip_records.h"
 
 namespace strevo {
@@ -170,9 +171,11 @@ struct ReportState {
 
 class EntrySink : public ZipByteSink {
  public:
-  EntrySink(ZipWriter& writer, BusyGuard& busy, const ZipEnv& env, const ReportState& report)
-      : writer_(writer), busy_(busy), env_(env), report_(report) {}
+  EntrySink(ZipWriter& writer, BusyGuard& busy, const ZipEnv& env, const ReportState& report, OutputBudget* budget)
+      : writer_(writer), busy_(busy), env_(env), report_(report), budget_(budget) {}
   int Write(const uint8_t* data, uint32_t n) override {
+    if (budget_)
+      if (const int r = budget_->Take(n); r != kZipOk) return r;
     if (!writer_.Write(data, n)) return kZipCreateError;
     crc_ = Crc32Update(crc_, data, n);
     if (report_.handler && *report_.handler) {
@@ -190,6 +193,7 @@ class EntrySink : public ZipByteSink {
   BusyGuard& busy_;
   const ZipEnv& env_;
   const ReportState& report_;
+  OutputBudget* budget_;
   uint32_t crc_ = 0;
 };
 
@@ -201,7 +205,8 @@ std::string ParentOf(const std::string& path) {
 }
 
 int ExtractEntryImpl(ZipReader& archive, const std::string& output_path, uint64_t offset,
-                     const EntryHint* hint, const ZipEnv& env, const ReportState& report) {
+                     const EntryHint* hint, const ZipEnv& env, const ReportState& report,
+                     OutputBudget* budget = nullptr) {
   ZipClock& clock = ClockOf(env);
   BusyGuard busy(clock);
   if (!busy.held()) return kZipBusy;
@@ -269,7 +274,7 @@ int ExtractEntryImpl(ZipReader& archive, const std::string& output_path, uint64_
   // A declared compressed size that runs past the end of the file is a read
   // error, as it would be for any seek past the end.
   const bool truncated = compressed > file_size - data_start;
-  EntrySink sink(*writer, busy, env, report);
+  EntrySink sink(*writer, busy, env, report, budget);
   params.in = &source;
   params.out = &sink;
   int r;
@@ -505,6 +510,7 @@ int ZipExtractAll(const std::string& archive_path, const std::string& destinatio
 
   int extracted = 0;
   uint64_t matched_size = 0, matched_compressed = 0;
+  OutputBudget budget(env, dest);
   for (int next = kZipOk; next == kZipOk; next = ZipNextEntry(rec)) {
     if (!ZipMaskMatches(mask, rec.name)) continue;
     matched_size += rec.size;
@@ -535,7 +541,7 @@ int ZipExtractAll(const std::string& archive_path, const std::string& destinatio
       if (exists && confirm && !confirm(rr)) continue;
       if (exists) env.host->SetAttributes(output, 0);
       const EntryHint hint{rec.compressed_size, rec.size, rec.crc32};
-      r = ExtractEntryImpl(*rec.archive, output, rec.header_offset, &hint, env, state);
+      r = ExtractEntryImpl(*rec.archive, output, rec.header_offset, &hint, env, state, &budget);
       if (r == kZipOk) {
         env.host->SetAttributes(output, rec.attributes);
         if (env.apply_entry_times && !rr.is_directory) env.host->SetFileTime(output, rec.date_time);

@@ -40,6 +40,9 @@ constexpr int kZipNoMoreEntries = -10;
 constexpr int kZipOpenError = -11;
 constexpr int kZipNotArchive = -12;
 constexpr int kZipExtractOpenError = -14;
+// The ceilings of ZipEnv (both abandon the extraction):
+constexpr int kZipOutputLimit = -15;    // the output would pass output_limit
+constexpr int kZipNoRoom = -16;         // the disk would keep less than free_space_margin
 constexpr int kZipMissingArgument = -500;
 
 // The busy mark is taken over when its last sign of life is this old.
@@ -52,6 +55,10 @@ struct ZipEnv {
   int oem_codepage = 0;                  // code page of names without the UTF-8 flag; 0: the host's
   const std::atomic<bool>* abort = nullptr;  // when it becomes true: -5
   bool apply_entry_times = false;        // the program's callers keep extraction times
+  // Most bytes one ZipExtractAll may write over all its entries; 0: no limit.
+  uint64_t output_limit = 0;
+  // The destination's disk (the host's FreeBytes) must keep this much free; 0: not watched.
+  uint64_t free_space_margin = 0;
 };
 
 // Cursor over the central directory.

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,9 @@ class ZipHost {
   virtual void SetAttributes(const std::string& path, uint32_t attributes) = 0;
   // MS-DOS time (low half) and date (high half), local time.
   virtual void SetFileTime(const std::string& path, uint32_t dos_date_time) = 0;
+  // Bytes free for this user on the disk that holds `folder`; nullopt
+  // when the host cannot tell.
+  virtual std::optional<int64_t> FreeBytes(const std::string& folder) { return std::nullopt; }
   // Lets the caller's window process pending messages; a no-op elsewhere.
   virtual void PumpMessages() {}
   // The code page of entry names without the UTF-8 flag: the system's OEM

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "win/file_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
@@ -123,6 +124,8 @@ bool WinZipHost::CreateFolders(const std::string& path) {
 bool WinZipHost::FileExists(const std::string& path) {
   return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+std::optional<int64_t> WinZipHost::FreeBytes(const std::string& folder) { return FreeBytesOfDrive(folder); }
 
 bool WinZipHost::DeleteOutputFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 

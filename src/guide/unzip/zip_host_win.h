@@ -15,6 +15,7 @@ class WinZipHost : public ZipHost {
   bool DeleteOutputFile(const std::string& path) override;
   void SetAttributes(const std::string& path, uint32_t attributes) override;
   void SetFileTime(const std::string& path, uint32_t dos_date_time) override;
+  std::optional<int64_t> FreeBytes(const std::string& folder) override;
   // Dispatches the calling thread's pending messages once (a WM_QUIT met
   // on the way is posted again for the caller's own loop).
   void PumpMessages() override;

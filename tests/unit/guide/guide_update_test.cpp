@@ -3,17 +3,30 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
+#include <set>
+
+#include "../unzip/zip_test_support.h"
+#include "base/eventlog.h"
+#include "guide/unzip/crc32.h"
+#include "guide/unzip/zip_memory_host.h"
 
 namespace strevo {
 namespace {
 
 // A file system of paths and contents; an "archive" is any file starting with
-// "PK", whose lines "name=content" are its entries ("!" marks a damaged one).
+// "PK", whose lines "name=content" are its entries ("!" marks a damaged one,
+// "?" where a ceiling stops the unpacking, "~" before a name an entry that
+// carries the read-only bit). Like Windows it refuses to delete or replace a
+// read-only file.
 class FakeSystem : public GuideUpdateSystem {
  public:
   std::map<std::string, std::string> files;
+  std::set<std::string> readOnly;
   std::map<std::string, std::string> served;  // url -> body
   std::vector<std::string> downloads;
+  std::vector<uint64_t> limits;  // of each extraction
+  std::optional<int64_t> freeBytes;
   std::string failMoveOf;
 
   bool Download(const std::string& url, const std::string& path) override {
@@ -24,28 +37,39 @@ class FakeSystem : public GuideUpdateSystem {
     return true;
   }
   bool IsArchive(const std::string& path) override { return files.count(path) && files[path].rfind("PK", 0) == 0; }
-  bool ExtractAll(const std::string& archive, const std::string& folder) override {
+  GuideExtraction ExtractAll(const std::string& archive, const std::string& folder, uint64_t limit) override {
+    limits.push_back(limit);
     const std::string body = files[archive].substr(2);
     size_t at = 0;
-    bool whole = true;
+    GuideExtraction result = GuideExtraction::Whole;
     while (at < body.size()) {
       size_t end = body.find('\n', at);
-      const std::string line = body.substr(at, end - at);
+      std::string line = body.substr(at, end - at);
       at = end == std::string::npos ? body.size() : end + 1;
       if (line.empty()) continue;
+      if (line[0] == '?') return GuideExtraction::Refused;
       if (line[0] == '!') {
-        whole = false;
+        result = GuideExtraction::Partly;
         continue;
       }
+      const bool marked = line[0] == '~';
+      if (marked) line.erase(0, 1);
       const size_t eq = line.find('=');
-      files[folder + "\\" + line.substr(0, eq)] = line.substr(eq + 1);
+      const std::string path = folder + "\\" + line.substr(0, eq);
+      files[path] = line.substr(eq + 1);
+      if (marked) readOnly.insert(path);
     }
-    return whole;
+    return result;
   }
   int64_t FileSize(const std::string& path) override { return files.count(path) ? files[path].size() : -1; }
-  void RemoveFile(const std::string& path) override { files.erase(path); }
+  std::optional<int64_t> FreeBytes(const std::string& folder) override { return freeBytes; }
+  void ClearAttributes(const std::string& path) override { readOnly.erase(path); }
+  void RemoveFile(const std::string& path) override {
+    if (!readOnly.count(path)) files.erase(path);
+  }
   void RemoveTree(const std::string& folder) override {
     std::erase_if(files, [&](const auto& f) { return f.first.rfind(folder + "\\", 0) == 0; });
+    std::erase_if(readOnly, [&](const auto& f) { return f.rfind(folder + "\\", 0) == 0; });
   }
   std::vector<std::string> FilesIn(const std::string& folder) override {
     std::vector<std::string> in;
@@ -54,18 +78,17 @@ class FakeSystem : public GuideUpdateSystem {
         in.push_back(path);
     return in;
   }
-  bool MoveFilesInto(const std::string& from, const std::string& to) override {
-    std::map<std::string, std::string> moved;
-    for (auto it = files.begin(); it != files.end();) {
-      if (it->first.rfind(from + "\\", 0) == 0) {
-        if (it->first == from + "\\" + failMoveOf) return false;
-        moved[to + it->first.substr(from.size())] = it->second;
-        it = files.erase(it);
-      } else {
-        ++it;
-      }
-    }
-    for (auto& [k, v] : moved) files[k] = v;
+  std::vector<std::string> FilesBelow(const std::string& folder) override {
+    std::vector<std::string> below;
+    for (const auto& [path, bytes] : files)
+      if (path.rfind(folder + "\\", 0) == 0) below.push_back(path);
+    return below;
+  }
+  bool MoveReplacing(const std::string& from, const std::string& to) override {
+    if (!files.count(from) || readOnly.count(to) || from.ends_with("\\" + failMoveOf)) return false;
+    files[to] = files[from];
+    files.erase(from);
+    if (readOnly.erase(from)) readOnly.insert(to);  // the bit moves with the file
     return true;
   }
   bool ReadFile(const std::string& path, int64_t limit, std::string& bytes) override {
@@ -74,7 +97,7 @@ class FakeSystem : public GuideUpdateSystem {
     return true;
   }
   bool WriteFile(const std::string& path, const std::string& bytes) override {
-    if (path == failWriteOf) return false;
+    if (path == failWriteOf || readOnly.count(path)) return false;
     files[path] = bytes;
     return true;
   }
@@ -280,6 +303,156 @@ TEST(GuideUpdate, KilobytesRoundHalvesToEven) {
   EXPECT_EQ(GuideArchiveKb(1536), 2);
   EXPECT_EQ(GuideArchiveKb(2560), 2);
   EXPECT_EQ(GuideArchiveKb(319488), 312);
+}
+
+// Windows refuses to delete or to replace a read-only file, and archives
+// hand out the bit with their entries; Wine running as root ignores it, so
+// only this seam shows that the update clears the bit first.
+TEST(GuideUpdate, ReadOnlyFilesAreClearedBeforeTheyAreDeletedOrReplaced) {
+  Fixture f;
+  for (const char* name : {"First.ndx", "First.pdt", "Gone.ndx", "Gone.pdt", "xmltv.xml"})
+    f.fs.readOnly.insert(kGuide + "\\" + name);
+  f.fs.files[kGuide + "\\xmltv.xml"] = "earlier";
+  // Entries that carry the bit themselves, then the next update over them.
+  f.fs.served[kUrl] = "PK~First.ndx=new1\n~First.pdt=new1\n~99\\First.ndx=new99\n";
+  EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Updated);
+  EXPECT_EQ(f.fs.Below(kGuide), (std::map<std::string, std::string>{{"First.ndx", "new1"},
+                                                                    {"First.pdt", "new1"},
+                                                                    {"Own.ndx", "mine"},
+                                                                    {"99\\First.ndx", "new99"}}));
+  EXPECT_TRUE(f.fs.readOnly.count(kGuide + "\\First.ndx"));  // as the archive gave it
+  f.fs.served[kUrl] = "PKFirst.ndx=new2\nFirst.pdt=new2\n99\\First.ndx=new99b\n";
+  f.req.knownNames = {"First"};
+  EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Updated);
+  EXPECT_EQ(f.fs.files[kGuide + "\\First.pdt"], "new2");
+  EXPECT_EQ(f.fs.files[kGuide + "\\99\\First.ndx"], "new99b");
+  // A damaged entry elsewhere: the whole pair is written over the old one.
+  f.fs.readOnly.insert(kGuide + "\\First.ndx");
+  f.fs.readOnly.insert(kGuide + "\\First.pdt");
+  f.fs.served[kUrl] = "PKFirst.ndx=new3\nFirst.pdt=new3\n!Other.ndx\n";
+  EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Updated);
+  EXPECT_EQ(f.fs.files[kGuide + "\\First.ndx"], "new3");
+  EXPECT_EQ(f.fs.files[kGuide + "\\First.pdt"], "new3");
+  // An XMLTV guide over a read-only one.
+  f.fs.files[kGuide + "\\xmltv.xml"] = "earlier";
+  f.fs.readOnly.insert(kGuide + "\\xmltv.xml");
+  const std::string plain =
+      "<?xml version=\"1.0\"?><tv><channel id=\"one\"><display-name>One</display-name></channel>"
+      "<programme start=\"20261208180000 +0300\" stop=\"20261208190000 +0300\" channel=\"one\">"
+      "<title>Plain</title></programme></tv>";
+  f.fs.served[kUrl] = plain;
+  EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Updated);
+  EXPECT_EQ(f.fs.files[kGuide + "\\xmltv.xml"], plain);
+}
+
+std::vector<std::string>& LogLines() {
+  static std::vector<std::string> lines;
+  return lines;
+}
+
+struct LogCapture {
+  LogCapture() {
+    LogLines().clear();
+    SetLogSink([](std::string_view m) { LogLines().emplace_back(m); });
+  }
+  ~LogCapture() { SetLogSink(nullptr); }
+};
+
+// gzip of `plain` through the tests' fixed-code deflate.
+std::string Gzip(const std::string& plain) {
+  std::string out("\x1F\x8B\x08\x00\x00\x00\x00\x00\x00\x03", 10);
+  out += ziptest::ToString(ziptest::DeflateFixed(ziptest::ToBytes(plain)));
+  for (uint32_t v : {Crc32(plain.data(), plain.size()), static_cast<uint32_t>(plain.size())})
+    for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i));
+  return out;
+}
+
+// A disk whose free space shrinks with every byte written.
+class RoomHost : public MemoryZipHost {
+ public:
+  std::optional<int64_t> free;
+  std::optional<int64_t> FreeBytes(const std::string&) override {
+    if (!free) return std::nullopt;
+    return *free - static_cast<int64_t>(bytes_written());
+  }
+};
+
+TEST(GuideUpdate, UnpackingStopsAtItsCeilingAndTheOldGuideStays) {
+  EXPECT_EQ(GuideUnpackCeiling(0), 0);
+  EXPECT_EQ(GuideUnpackCeiling(1000), 100000);
+  EXPECT_EQ(GuideUnpackCeiling(10 << 20), int64_t{1000} << 20);
+  EXPECT_EQ(GuideUnpackCeiling(11 << 20), int64_t{1} << 30);
+  EXPECT_EQ(GuideUnpackCeiling(INT64_MAX), int64_t{1} << 30);
+
+  // A real archive of zeros, 1 MB that packs to a few kilobytes.
+  LogCapture log;
+  ziptest::ZipEntrySpec zeros;
+  zeros.name = "Zeros.ndx";
+  zeros.method = 8;
+  zeros.plain.assign(1 << 20, 0);
+  zeros.data = ziptest::DeflateFixed(zeros.plain);
+  const std::string zip = ziptest::ToString(ziptest::BuildZip({ziptest::Stored("Zeros.pdt", "text"), zeros}));
+  ASSERT_LT(zip.size(), 12000u);
+  RoomHost host;
+  host.AddArchive("g.zip", zip);
+  const uint64_t ceiling = GuideUnpackCeiling(static_cast<int64_t>(zip.size()));
+  EXPECT_EQ(ExtractGuideArchive(host, "g.zip", "D:\\G.new", ceiling), GuideExtraction::Refused);
+  ASSERT_LT(ceiling, 1u << 20);
+  EXPECT_EQ(LogLines(), (std::vector<std::string>{"guide: not updated, it unpacks to more than " +
+                                                  std::to_string(GuideArchiveKb(ceiling)) + " Kb"}));
+  EXPECT_EQ(host.files().count("D:\\G.new\\Zeros.ndx"), 0u);  // nothing half written stays
+  EXPECT_EQ(ExtractGuideArchive(host, "g.zip", "D:\\G.new", 1 << 30), GuideExtraction::Whole);
+  // The disk keeps its margin: 64 Mb and a little less than the archive holds.
+  LogLines().clear();
+  host.free = kGuideFreeSpaceMargin + (1 << 20) + static_cast<int64_t>(host.bytes_written());
+  EXPECT_EQ(ExtractGuideArchive(host, "g.zip", "D:\\G.new", 1 << 30), GuideExtraction::Refused);
+  EXPECT_EQ(LogLines(),
+            (std::vector<std::string>{"guide: not updated, unpacking it would leave less than 64 Mb free on the disk"}));
+  host.free = kGuideFreeSpaceMargin + (1 << 20) + 4 + static_cast<int64_t>(host.bytes_written());
+  EXPECT_EQ(ExtractGuideArchive(host, "g.zip", "D:\\G.new", 1 << 30), GuideExtraction::Whole);
+
+  // The update keeps every old file, those the archive had begun with too.
+  Fixture f;
+  f.fs.served[kUrl] = "PKFirst.ndx=new1\nFirst.pdt=new1\n?\n";
+  EXPECT_EQ(UpdateGuide(f.req, f.fs, f.rec.Ui()), GuideUpdateOutcome::Damaged);
+  EXPECT_EQ(f.fs.limits, (std::vector<uint64_t>{100 * f.fs.served[kUrl].size()}));
+  EXPECT_EQ(f.fs.Below(kGuide), f.OldGuide());
+  EXPECT_EQ(f.rec.steps, (std::vector<std::string>{"osd #Обновить телепрограмму : Error!", "names"}));
+  EXPECT_TRUE(f.fs.Below(kGuide + ".new").empty());
+
+  // The same rules for an XMLTV guide packed with gzip or xz: with 1 MB of
+  // spaces inside it is refused, with 4 Kb it is taken.
+  auto document = [](size_t spaces) {
+    return "<?xml version=\"1.0\"?><tv><channel id=\"one\"><display-name>One</display-name></channel>" +
+           std::string(spaces, ' ') +
+           "<programme start=\"20261208180000 +0300\" stop=\"20261208190000 +0300\" channel=\"one\">"
+           "<title>Packed</title></programme></tv>";
+  };
+  for (bool xz : {false, true}) {
+    SCOPED_TRACE(xz ? "xz" : "gzip");
+    auto pack = [&](const std::string& plain) {
+      return xz ? ziptest::XzTool(ziptest::ToBytes(plain), "-6") : Gzip(plain);
+    };
+    Fixture g;
+    g.fs.files[kGuide + "\\xmltv.xml"] = "earlier";
+    g.fs.served[kUrl] = pack(document(1 << 20));
+    LogLines().clear();
+    EXPECT_EQ(UpdateGuide(g.req, g.fs, g.rec.Ui()), GuideUpdateOutcome::NotArchive);
+    EXPECT_EQ(g.fs.files[kGuide + "\\xmltv.xml"], "earlier");
+    ASSERT_EQ(LogLines().size(), 1u);
+    EXPECT_TRUE(LogLines()[0].starts_with("guide: not updated, it unpacks to more than ")) << LogLines()[0];
+    g.fs.served[kUrl] = pack(document(4 << 10));
+    EXPECT_EQ(UpdateGuide(g.req, g.fs, g.rec.Ui()), GuideUpdateOutcome::Updated);
+    EXPECT_EQ(g.fs.files[kGuide + "\\xmltv.xml"], document(4 << 10));
+    // Taken only while the disk keeps its margin.
+    g.fs.freeBytes = kGuideFreeSpaceMargin + (4 << 10);
+    LogLines().clear();
+    EXPECT_EQ(UpdateGuide(g.req, g.fs, g.rec.Ui()), GuideUpdateOutcome::Damaged);
+    EXPECT_EQ(LogLines(),
+              (std::vector<std::string>{"guide: not updated, unpacking it would leave less than 64 Mb free on the disk"}));
+    g.fs.freeBytes = kGuideFreeSpaceMargin + (5 << 10);
+    EXPECT_EQ(UpdateGuide(g.req, g.fs, g.rec.Ui()), GuideUpdateOutcome::Updated);
+  }
 }
 
 }  // namespace

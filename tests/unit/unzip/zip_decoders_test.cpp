@@ -8,6 +8,7 @@
 
 #include "guide/unzip/crc32.h"
 #include "guide/unzip/decoders.h"
+#include "guide/unzip/xz.h"
 #include "zip_test_support.h"
 
 namespace strevo::ziptest {
@@ -382,6 +383,73 @@ TEST(ZipExplode, EmptyOneByteAndBadTrees) {
   EXPECT_EQ(Decode(6, 0, o.Finish(), 1, true, &out), -4);
   // Data ends before the declared size.
   EXPECT_EQ(Decode(6, 0, Implode({{false, 'i', 0, 0}}, 0), 100, true, &out), -4);
+}
+
+// ---- xz (LZMA2) -----------------------------------------------------------------
+// Files made by the xz tool itself, so that the decoder is held to what
+// providers' files really are, not to our reading of the format.
+
+// Text with long matches, and random bytes that LZMA2 keeps as stored chunks.
+Bytes GuideLikeData() {
+  Bytes data = Text(400000, 9);
+  const Bytes noise = Random(70000, 11);
+  data.insert(data.begin() + 150000, noise.begin(), noise.end());
+  return data;
+}
+
+TEST(Unxz, FilesOfTheXzToolAtSeveralPresetsChecksAndBlockSizes) {
+  const Bytes data = GuideLikeData();
+  const std::string expected = ToString(data);
+  for (const char* options : {"-0 --check=crc64", "-6 --check=crc32", "-9e --check=none",
+                              "-3 --check=crc64 --block-size=60000",  // several blocks
+                              "--check=crc32 --lzma2=preset=6,lc=0,lp=2,pb=0,dict=64KiB",
+                              "-1 --check=crc64 --lzma2=preset=1,lc=4,pb=4,nice=273"}) {
+    SCOPED_TRACE(options);
+    const std::string packed = XzTool(data, options);
+    std::string out;
+    ASSERT_EQ(Unxz(packed, data.size(), out), UnxzStatus::Ok);
+    EXPECT_TRUE(out == expected);
+    // One byte short of room: refused, and never more than the room.
+    EXPECT_EQ(Unxz(packed, data.size() - 1, out), UnxzStatus::TooLarge);
+    EXPECT_LE(out.size(), data.size() - 1);
+  }
+  // Empty input; two streams with padding between them, as cat makes them.
+  std::string out;
+  EXPECT_EQ(Unxz(XzTool({}, "--check=crc32"), 100, out), UnxzStatus::Ok);
+  EXPECT_TRUE(out.empty());
+  const Bytes first = Text(5000, 2), second = Random(3000, 4);
+  const std::string two = XzTool(first, "-6") + std::string(4, '\0') + XzTool(second, "--check=none");
+  ASSERT_EQ(Unxz(two, 1 << 20, out), UnxzStatus::Ok);
+  EXPECT_TRUE(out == ToString(first) + ToString(second));
+  // Padding that is not a multiple of four, or anything else after a stream.
+  EXPECT_EQ(Unxz(XzTool(first, "-6") + std::string(3, '\0'), 1 << 20, out), UnxzStatus::Corrupt);
+  EXPECT_EQ(Unxz(XzTool(first, "-6") + "junk", 1 << 20, out), UnxzStatus::Corrupt);
+  // What this program does not compute or undo is refused, not guessed at.
+  EXPECT_EQ(Unxz(XzTool(first, "--check=sha256"), 1 << 20, out), UnxzStatus::Unsupported);
+  EXPECT_EQ(Unxz(XzTool(first, "--x86 --lzma2"), 1 << 20, out), UnxzStatus::Unsupported);
+  EXPECT_EQ(Unxz(ToString(first), 1 << 20, out), UnxzStatus::NotXz);
+}
+
+TEST(Unxz, TruncatedOrDamagedFilesAreRefused) {
+  const Bytes data = GuideLikeData();
+  for (const char* options : {"-6 --check=crc64", "-2 --check=crc32 --block-size=100000"}) {
+    SCOPED_TRACE(options);
+    const std::string packed = XzTool(data, options);
+    std::string out;
+    // Cut anywhere: headers, inside a chunk, in the check, the index, the footer.
+    for (size_t keep = 0; keep < packed.size(); keep += keep < 64 || packed.size() - keep < 64 ? 1 : 997) {
+      ASSERT_NE(Unxz(packed.substr(0, keep), data.size(), out), UnxzStatus::Ok) << "cut to " << keep;
+      ASSERT_LE(out.size(), data.size());
+    }
+    // Any one byte changed: caught by the structure, a header's CRC-32 or the
+    // check of the data (a flip the LZMA2 data survives yields other bytes).
+    for (size_t at = 0; at < packed.size(); at += at < 64 || packed.size() - at < 64 ? 1 : 499) {
+      std::string damaged = packed;
+      damaged[at] = static_cast<char>(damaged[at] ^ (1 << (at % 8)));
+      ASSERT_NE(Unxz(damaged, data.size(), out), UnxzStatus::Ok) << "byte " << at;
+      ASSERT_LE(out.size(), data.size());
+    }
+  }
 }
 
 }  // namespace

@@ -1,16 +1,38 @@
 #include "zip_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <utility>
 
+#include <unistd.h>
+
 #include "guide/unzip/crc32.h"
 #include "guide/unzip/decoders.h"
+#include "guide/unzip/xz.h"
 
 namespace strevo::ziptest {
 
 Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 std::string ToString(const Bytes& b) { return std::string(b.begin(), b.end()); }
+
+std::string XzTool(const Bytes& data, const std::string& options) {
+  static int serial = 0;
+  const std::string in = testing::TempDir() + "xz_input_" + std::to_string(getpid()) + "_" + std::to_string(++serial);
+  std::ofstream(in, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
+  std::string packed;
+  if (FILE* p = popen(("xz -c -T1 " + options + " < " + in).c_str(), "r")) {
+    char buf[65536];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) packed.append(buf, n);
+    EXPECT_EQ(pclose(p), 0) << "xz " << options;
+  }
+  std::remove(in.c_str());
+  EXPECT_TRUE(IsXz(packed)) << "the xz tool (xz-utils) made nothing of: xz " << options;
+  return packed;
+}
 
 void BitWriter::Put(uint32_t value, unsigned bits) {
   if (bits == 0) return;

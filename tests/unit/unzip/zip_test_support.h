@@ -126,6 +126,10 @@ class VectorSink : public ZipByteSink {
 int Decode(uint16_t method, uint16_t flags, const Bytes& compressed, uint64_t size, bool size_known,
            Bytes* out);
 
+// `data` packed by the xz tool with the given options (empty on failure,
+// which also fails the test).
+std::string XzTool(const Bytes& data, const std::string& options);
+
 class FixedClock : public ZipClock {
  public:
   uint64_t NowMs() override { return now; }
