@@ -96,9 +96,9 @@ void CreateVideoOverlays(MainWindow& mw) {
 
   HFONT osd = Font(L"Arial", kOverlayFontHeight, FW_BOLD, DEFAULT_CHARSET);
   HFONT glyphs = Font(L"Webdings", kOverlayFontHeight, FW_NORMAL, SYMBOL_CHARSET);
-  o.lbcursub = Child(video, L"STATIC", L"", SS_LEFT, 1, kHeight - kOverlayFontHeight * 4 - 1, kWidth,
+  o.lbcursub = Child(video, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 1, kHeight - kOverlayFontHeight * 4 - 1, kWidth,
                      kOverlayFontHeight * 4, osd);
-  o.lbrecbox = Child(video, L"STATIC", L"", SS_LEFT | SS_NOTIFY, 10, 10, 0, kOverlayFontHeight + 4, osd);
+  o.lbrecbox = Child(video, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 10, 10, 0, kOverlayFontHeight + 4, osd);
   SetHandCursor(o.lbrecbox);
   o.lbmute = Child(video, L"STATIC", L"X\x00F0", SS_LEFT | SS_NOTIFY, 10, 55, 2 * kOverlayFontHeight,
                    kOverlayFontHeight + 4, glyphs);
