@@ -149,3 +149,7 @@ foreach(scenario ${STREVO_E2E})
     ENVIRONMENT "DISPLAY=;STREVO_BUILD=${CMAKE_BINARY_DIR};STREVO_RUN_DIR=${STREVO_RUN_DIR};STREVO_SOURCE_DIR=${CMAKE_SOURCE_DIR};STREVO_WINAUTO=$<TARGET_FILE:winauto>")
 endforeach()
 endif()
+
+# Used by scripts/bench-recorder: the least receiver the recorder is measured against.
+add_executable(min_recv EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/tools/win/min_recv.cpp)
+target_link_libraries(min_recv PRIVATE ws2_32)
