@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "ui/input.h"
+#include "ui/commands/input.h"
 
 namespace {
 

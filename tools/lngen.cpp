@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/codepage.h"
-#include "ui/ui_texts.h"
+#include "ui/texts/ui_texts.h"
 
 static std::string To1251(std::string_view utf8) { return strevo::Utf8ToCodePage(utf8, 1251); }
 

@@ -4,9 +4,9 @@
 
 #include "base/eventlog.h"
 #include "base/text_helpers.h"
-#include "guide/http_win.h"
-#include "guide/unzip/zip.h"
-#include "guide/unzip/zip_host_win.h"
+#include "net/http_win.h"
+#include "unzip/zip.h"
+#include "unzip/zip_host_win.h"
 #include "win/clock_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"

@@ -7,10 +7,10 @@
 #include "base/eventlog.h"
 #include "base/text_helpers.h"
 #include "config/config.h"
-#include "guide/http.h"
-#include "guide/unzip/gzip.h"
-#include "guide/unzip/xz.h"
-#include "guide/unzip/zip.h"
+#include "net/http.h"
+#include "unzip/gzip.h"
+#include "unzip/xz.h"
+#include "unzip/zip.h"
 
 namespace strevo {
 

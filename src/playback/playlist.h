@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "guide/http.h"
+#include "net/http.h"
 
 namespace strevo {
 

@@ -4,7 +4,7 @@
 
 #include "../../resources/resource.h"
 #include "base/eventlog.h"
-#include "guide/http_win.h"
+#include "net/http_win.h"
 #include "playback/playlist_tags.h"
 #include "win/file_win.h"
 #include "win/util_win.h"

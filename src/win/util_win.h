@@ -66,6 +66,8 @@ void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH backgroun
                              HICON icon = nullptr);
 
 // A notification-area icon of `owner` that reports mouse events as `message`.
+// The message a tray icon of ours sends its owner (the player's and the agent's alike).
+inline constexpr UINT kTrayMessage = WM_APP + 10;
 NOTIFYICONDATAW TrayIconData(HWND owner, UINT message, HICON icon, std::string_view tip);
 // Adds or removes the icon; `shown` records which, so nothing is done twice.
 // An icon the shell did not take stays not shown, so the next call tries again.

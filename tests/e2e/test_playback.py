@@ -6,7 +6,7 @@ the video window, and the player without an engine.
 Channel switches are asked for with the player's private command message:
 PostMessage(main window, WM_APP + 0x51, command, argument), command 1 = select
 channel <argument>, 2 = next, 3 = previous, 4 = back to the previous channel,
-7 = stop (PostedCommand in src/ui/commands.h). The menus and keys run the same
+7 = stop (PostedCommand in src/ui/commands/commands.h). The menus and keys run the same
 operations.
 """
 import http.server

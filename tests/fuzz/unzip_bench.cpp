@@ -11,8 +11,8 @@
 #include <iterator>
 #include <string>
 
-#include "guide/unzip/zip.h"
-#include "guide/unzip/zip_memory_host.h"
+#include "unzip/zip.h"
+#include "unzip/zip_memory_host.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

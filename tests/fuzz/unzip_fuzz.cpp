@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "guide/unzip/zip.h"
-#include "guide/unzip/zip_memory_host.h"
+#include "unzip/zip.h"
+#include "unzip/zip_memory_host.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "guide/unzip/gzip.h"
-#include "guide/unzip/xz.h"
+#include "unzip/gzip.h"
+#include "unzip/xz.h"
 #include "guide/xmltv.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "guide/unzip/xz.h"
+#include "unzip/xz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constexpr uint64_t kBound = 1 << 20;

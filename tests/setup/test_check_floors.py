@@ -38,9 +38,9 @@ GOOD_TREE = {
     'src/playback/vlclib_win.h': '#include "engine_abi.h"\n#include "playback/player.h"\n',
     'src/playback/bgrec_win.cpp': '#include "../../resources/resource.h"\n#include "win/util_win.h"\n',
     'src/scheduler/agent_win.cpp': '#include "playback/player.h"\n',
-    'src/ui/mainwindow_win.h': '#include "playback/player.h"\n#include "win/util_win.h"\n',
-    'src/ui/host_win.cpp': '#include "ui/mainwindow_win.h"\n#include "playback/vlclib_win.h"\n',
-    'src/app/entry_win.cpp': '#include "ui/mainwindow_win.h"\n#include "base/text.h"\n',
+    'src/ui/main/mainwindow_win.h': '#include "playback/player.h"\n#include "win/util_win.h"\n',
+    'src/ui/video/host_win.cpp': '#include "ui/main/mainwindow_win.h"\n#include "playback/vlclib_win.h"\n',
+    'src/app/entry_win.cpp': '#include "ui/main/mainwindow_win.h"\n#include "base/text.h"\n',
 }
 
 
@@ -72,14 +72,14 @@ class CheckFloorsTest(unittest.TestCase):
             'src/base/text.cpp': ('#include "base/text.h"\n#include "config/config.h"\n',
                                   'src/base/text.cpp:2: "config/config.h" is on floor subsystems'),
             # the Win32 half of the base -> ui
-            'src/win/util_win.h': ('#include "ui/mainwindow_win.h"\n',
-                                   'src/win/util_win.h:1: "ui/mainwindow_win.h" is on floor ui'),
+            'src/win/util_win.h': ('#include "ui/main/mainwindow_win.h"\n',
+                                   'src/win/util_win.h:1: "ui/main/mainwindow_win.h" is on floor ui'),
             # subsystem -> ui
-            'src/playback/bgrec_win.cpp': ('#include "win/util_win.h"\n\n#include "ui/mainwindow_win.h"\n',
-                                           'src/playback/bgrec_win.cpp:3: "ui/mainwindow_win.h" is on floor ui'),
+            'src/playback/bgrec_win.cpp': ('#include "win/util_win.h"\n\n#include "ui/main/mainwindow_win.h"\n',
+                                           'src/playback/bgrec_win.cpp:3: "ui/main/mainwindow_win.h" is on floor ui'),
             # ui -> app
-            'src/ui/host_win.cpp': ('#include "app/entry_win.h"\n',
-                                    'src/ui/host_win.cpp:1: "app/entry_win.h" is on floor app'),
+            'src/ui/video/host_win.cpp': ('#include "app/entry_win.h"\n',
+                                    'src/ui/video/host_win.cpp:1: "app/entry_win.h" is on floor app'),
         }
         for path, (text, expected) in cases.items():
             with self.subTest(path=path):
@@ -88,6 +88,22 @@ class CheckFloorsTest(unittest.TestCase):
                 self.assertEqual(status, 1)
                 self.assertEqual(len(lines), 1, lines)
                 self.assertTrue(lines[0].startswith(expected), lines[0])
+
+    def test_rooms_and_portable_headers(self):
+        # The scheduler window serves the agent, which has no main window.
+        status, lines = self.run_on({'src/ui/scheduler/window_win.cpp': '#include "ui/main/mainwindow_win.h"\n'})
+        self.assertEqual(status, 1)
+        self.assertTrue(lines[0].startswith('src/ui/scheduler/window_win.cpp:1: "ui/main/mainwindow_win.h": the '
+                                            'scheduler window serves the agent too'), lines)
+        # Every window's file is in a room.
+        status, lines = self.run_on({'src/ui/loose_win.cpp': '#include "base/text.h"\n'})
+        self.assertEqual((status, lines), (1, ['src/ui/loose_win.cpp: not in a room of src/ui']))
+        # A portable header stays portable; a Win32 header may include another.
+        status, lines = self.run_on({'src/config/config.h': '#include "win/util_win.h"\n'})
+        self.assertEqual(status, 1)
+        self.assertTrue(lines[0].startswith('src/config/config.h:1: "win/util_win.h": a portable header'), lines)
+        self.assertEqual(self.run_on({'src/config/config.h': '#include <windows.h>\n#include "win/util_win.h"\n'}),
+                         (0, []))
 
     def test_engine_stands_apart(self):
         status, lines = self.run_on({'src/playback/player.h': '#include "engine_abi.h"\n'})
@@ -99,8 +115,8 @@ class CheckFloorsTest(unittest.TestCase):
         self.assertTrue(lines[0].startswith('engine/exports_win.cpp:1: "../src/base/text.h" is outside engine/'), lines)
 
     def test_nothing_slips_past_unjudged(self):
-        status, lines = self.run_on({'src/ui/host_win.cpp': '#include "ui/missing.h"\n'})
-        self.assertEqual((status, lines), (1, ['src/ui/host_win.cpp:1: "ui/missing.h" names no file of the tree']))
+        status, lines = self.run_on({'src/ui/video/host_win.cpp': '#include "ui/missing.h"\n'})
+        self.assertEqual((status, lines), (1, ['src/ui/video/host_win.cpp:1: "ui/missing.h" names no file of the tree']))
 
         status, lines = self.run_on({'src/extras/thing.cpp': '#include "base/text.h"\n'})
         self.assertEqual((status, lines), (1, ['src/extras/thing.cpp: folder is on no floor']))
@@ -111,7 +127,7 @@ class CheckFloorsTest(unittest.TestCase):
         self.assertEqual((status, lines), (0, []))
 
         # An include through a relative path is judged by where it lands.
-        status, lines = self.run_on({'src/base/text.cpp': '#include "../ui/mainwindow_win.h"\n'})
+        status, lines = self.run_on({'src/base/text.cpp': '#include "../ui/main/mainwindow_win.h"\n'})
         self.assertEqual(status, 1)
         self.assertIn('is on floor ui', lines[0])
 

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/command_dispatch_win.h"
-#include "ui/commands_win.h"
-#include "ui/mainwindow_win.h"
-#include "ui/menus_win.h"
+#include "ui/commands/command_dispatch_win.h"
+#include "ui/commands/commands_win.h"
+#include "ui/main/mainwindow_win.h"
+#include "ui/commands/menus_win.h"
 
 namespace strevo {
 namespace {

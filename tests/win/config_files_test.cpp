@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/config_win.h"
-#include "guide/http_win.h"
-#include "guide/netif_win.h"
+#include "net/http_win.h"
+#include "net/netif_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 #include "temp_dir_win.h"

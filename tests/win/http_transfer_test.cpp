@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "guide/http_win.h"
+#include "net/http_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 

@@ -9,12 +9,12 @@
 
 #include "base/codepage.h"
 #include "base/translate.h"
-#include "ui/player_host_win.h"
-#include "ui/commands_win.h"
-#include "ui/mainwindow_win.h"
-#include "ui/menus_win.h"
-#include "ui/translate_win.h"
-#include "ui/ui_texts.h"
+#include "ui/video/player_host_win.h"
+#include "ui/commands/commands_win.h"
+#include "ui/main/mainwindow_win.h"
+#include "ui/commands/menus_win.h"
+#include "ui/texts/translate_win.h"
+#include "ui/texts/ui_texts.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 

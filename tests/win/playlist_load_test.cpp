@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/channel_list_win.h"
-#include "ui/commands_win.h"
-#include "ui/mainwindow_win.h"
-#include "ui/menus_win.h"
+#include "ui/channels/channel_list_win.h"
+#include "ui/commands/commands_win.h"
+#include "ui/main/mainwindow_win.h"
+#include "ui/commands/menus_win.h"
 #include "win/file_win.h"
 #include "win/util_win.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/eventlog.h"
-#include "guide/netif_win.h"
+#include "net/netif_win.h"
 #include "win/util_win.h"
 
 namespace strevo {

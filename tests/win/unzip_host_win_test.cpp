@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "guide/unzip/crc32.h"
-#include "guide/unzip/zip.h"
-#include "guide/unzip/zip_host_win.h"
+#include "unzip/crc32.h"
+#include "unzip/zip.h"
+#include "unzip/zip_host_win.h"
 #include "guide/guide_files_win.h"
 #include "temp_dir_win.h"
 #include "win/file_win.h"

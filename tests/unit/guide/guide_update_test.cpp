@@ -8,8 +8,8 @@
 
 #include "../unzip/zip_test_support.h"
 #include "base/eventlog.h"
-#include "guide/unzip/crc32.h"
-#include "guide/unzip/zip_memory_host.h"
+#include "unzip/crc32.h"
+#include "unzip/zip_memory_host.h"
 
 namespace strevo {
 namespace {

@@ -1,4 +1,4 @@
-#include "guide/multicast_tester.h"
+#include "net/multicast_tester.h"
 
 #include <gtest/gtest.h>
 

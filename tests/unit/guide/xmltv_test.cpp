@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/xml_reader.h"
-#include "guide/unzip/gzip.h"
+#include "unzip/gzip.h"
 
 namespace strevo {
 namespace {

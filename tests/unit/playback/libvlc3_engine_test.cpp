@@ -12,8 +12,8 @@
 #include "playback/channel_switch.h"
 #include "playback/libvlc3_engine.h"
 #include "playback/settings_map.h"
-#include "ui/settings_controls.h"
-#include "ui/settings_layout.h"
+#include "ui/settings/settings_controls.h"
+#include "ui/settings/settings_layout.h"
 
 namespace strevo {
 namespace {

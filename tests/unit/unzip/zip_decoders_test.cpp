@@ -6,9 +6,9 @@
 
 #include <random>
 
-#include "guide/unzip/crc32.h"
-#include "guide/unzip/decoders.h"
-#include "guide/unzip/xz.h"
+#include "unzip/crc32.h"
+#include "unzip/decoders.h"
+#include "unzip/xz.h"
 #include "zip_test_support.h"
 
 namespace strevo::ziptest {

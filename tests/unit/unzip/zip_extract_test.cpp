@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "guide/unzip/zip.h"
-#include "guide/unzip/zip_memory_host.h"
+#include "unzip/zip.h"
+#include "unzip/zip_memory_host.h"
 #include "zip_test_support.h"
 
 namespace strevo::ziptest {

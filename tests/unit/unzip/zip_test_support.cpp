@@ -10,9 +10,9 @@
 
 #include <unistd.h>
 
-#include "guide/unzip/crc32.h"
-#include "guide/unzip/decoders.h"
-#include "guide/unzip/xz.h"
+#include "unzip/crc32.h"
+#include "unzip/decoders.h"
+#include "unzip/xz.h"
 
 namespace strevo::ziptest {
 

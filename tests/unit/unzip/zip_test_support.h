@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "guide/unzip/decode_io.h"
-#include "guide/unzip/zip.h"
+#include "unzip/decode_io.h"
+#include "unzip/zip.h"
 
 namespace strevo::ziptest {
 

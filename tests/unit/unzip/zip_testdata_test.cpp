@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "guide/unzip/crc32.h"
-#include "guide/unzip/zip.h"
-#include "guide/unzip/zip_host_std.h"
+#include "unzip/crc32.h"
+#include "unzip/zip.h"
+#include "unzip/zip_host_std.h"
 #include "zip_test_support.h"
 
 namespace strevo::ziptest {

@@ -1,0 +1,242 @@
+#include "ui/guide/guide_ui_win.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "base/datetime.h"
+#include "base/text_helpers.h"
+#include "guide/guide_files_win.h"
+#include "guide/guide_update.h"
+#include "net/http.h"
+#include "base/eventlog.h"
+#include "win/file_win.h"
+#include "playback/playlist.h"
+#include "ui/channels/channel_list_paint_win.h"
+#include "ui/commands/commands_win.h"
+#include "ui/commands/input.h"
+#include "ui/main/mainwindow_win.h"
+#include "ui/commands/menus_win.h"
+#include "ui/settings/settings_layout.h"
+#include "ui/main/status_tick_win.h"
+#include "win/util_win.h"
+#include "win/clock_win.h"
+#include "win/window_win.h"
+
+namespace strevo {
+
+namespace {
+
+constexpr UINT kOsdHideMs = 5000;
+
+std::string MenuCaption(const MainWindow& mw, int number) { return MenuItemCaption(mw.form.mainMenu, number); }
+
+std::string GuideFolder() { return ExeFolder() + "\\TVGuide"; }
+
+// Updates running or waiting; the mutex lets them run one after the other.
+std::mutex g_updateRun;
+std::atomic<int> g_updates{0};
+
+// One slider's position and range.
+struct SliderRange {
+  int position = 0, maximum = 0;
+};
+
+SliderRange ReadSlider(const MainWindow& mw, int id) {
+  HWND bar = mw.settings.Control(id);
+  if (!bar) return {};
+  return {SliderValue(mw.settings, id), static_cast<int>(SendMessageW(bar, TBM_GETRANGEMAX, 0, 0))};
+}
+
+SliderRange AdjustmentSlider(MainWindow& mw, int selector) {
+  switch (selector) {
+    case 1: return ReadSlider(mw, kIdContrast);
+    case 2: return ReadSlider(mw, kIdBrightness);
+    case 3: return ReadSlider(mw, kIdHue);
+    case 4: return ReadSlider(mw, kIdSaturation);
+    case 5: return ReadSlider(mw, kIdGamma);
+    case 6: return {mw.input.zoom, kZoomMax};
+    default: {
+      // The volume bar is a progress bar: a trackbar's messages would set it
+      // (TBM_GETRANGEMAX is PBM_SETPOS) instead of reading it.
+      HWND bar = mw.form.Control(kPbVolume);
+      return {SliderPosition(bar), static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0))};
+    }
+  }
+}
+
+GuideUpdateRequest RequestOf(MainWindow& mw) {
+  GuideUpdateRequest r;
+  r.url = ControlText(mw.settings, kIdGuideUrl);
+  r.tempFolder = mw.tempFolder;
+  r.guideFolder = GuideFolder();
+  const int count = static_cast<int>(SendMessageW(mw.settings.Control(kIdGuideFile), CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) r.knownNames.push_back(ComboItemText(mw.settings, kIdGuideFile, i));
+  r.updateCaption = MenuCaption(mw, kMenuUpdateGuide);
+  r.localOffset = LocalOffsetMinutesAt;
+  return r;
+}
+
+GuideUpdateUi UiOf(MainWindow& mw) {
+  MainWindow* w = &mw;
+  GuideUpdateUi ui;
+  ui.toUi = [](std::function<void()> fn) { PostToUi(std::move(fn)); };
+  ui.clearCache = [w] {
+    w->guideCache.Clear();
+    GuideFilesOnDisk().Forget();
+  };
+  ui.rebuildCaptions = [w] { RefreshChannelCaptions(*w); };
+  ui.showOsd = [w](const std::string& request) { ShowOsd(*w, request); };
+  ui.refillNames = [w] { SetComboItems(w->settings, kIdGuideFile, GuideFileNames(ExeFolder())); };
+  ui.setXmltv = [w](std::shared_ptr<const XmltvGuide> guide) {
+    w->xmltv = std::move(guide);
+    MatchXmltvToList(*w);
+  };
+  return ui;
+}
+
+// The whole update on the calling (worker) thread.
+void RunUpdate(GuideUpdateRequest request, GuideUpdateUi ui, HWND progressBar) {
+  {
+    std::lock_guard<std::mutex> one(g_updateRun);
+    WinGuideUpdateSystem system(progressBar);
+    UpdateGuide(request, system, ui);
+  }
+  --g_updates;
+}
+
+}  // namespace
+
+WinGuideFiles& GuideFilesOnDisk() {
+  static WinGuideFiles files;
+  return files;
+}
+
+static GuideContext ContextOf(MainWindow& mw) {
+  return {mw.channelTitles,      mw.channelMrls, mw.channelSelectorIndex, mw.configList,
+          GuideFolder() + "\\", mw.guideCache,  GuideFilesOnDisk(),                    static_cast<int>(GetACP()),
+          ClockNow(),             MenuCaption(mw, kMenuUpdateGuide), &mw.xmltvListGuides};
+}
+
+std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextMode mode) {
+  return GuideNowText(ContextOf(mw), channel, mode);
+}
+
+void LoadStoredXmltv(MainWindow& mw) {
+  std::string document;
+  if (!ReadFileBytes(GuideFolder() + "\\" + kXmltvFileName, document, kFileDownloadLimits.maxBytes)) return;
+  auto guide = std::make_shared<XmltvGuide>();
+  const XmltvStatus status = ParseXmltv(document, LocalOffsetMinutesAt, *guide);
+  LogLine("xmltv guide read: " + std::to_string(guide->channels.size()) + " channels, " +
+          std::to_string(guide->programmeCount) + " programmes" + (status == XmltvStatus::Ok ? "" : ", unreadable"));
+  if (status == XmltvStatus::Ok) mw.xmltv = std::move(guide);
+  MatchXmltvToList(mw);
+}
+
+void MatchXmltvToList(MainWindow& mw) {
+  mw.xmltvListGuides.clear();
+  if (!mw.xmltv) return;
+  std::vector<XmltvListChannel> list(mw.channelTitles.size());
+  for (size_t i = 1; i < list.size(); ++i) {
+    XmltvListChannel& c = list[i];
+    c.title = mw.channelTitles[i];
+    if (i < mw.channelTags.size()) {
+      c.tvgId = mw.channelTags[i].tvgId;
+      c.tvgName = mw.channelTags[i].tvgName;
+      c.shiftMinutes = mw.channelTags[i].tvgShiftMinutes;
+    }
+    // The channel's own guide name in its settings names the guide channel outright.
+    const int record = i < mw.channelMrls.size() ? FindRecordIndex(mw.configList, mw.channelMrls[i]) : -1;
+    if (record >= 0) c.overrideName = ExtractField(mw.configList[static_cast<size_t>(record)], "|", 15);
+  }
+  mw.xmltvListGuides = XmltvListGuides(*mw.xmltv, list);
+  if (!mw.xmltvListGuides.empty()) mw.xmltvListGuides[0] = nullptr;  // the pseudo-channel has no guide
+}
+
+void ShowOsd(MainWindow& mw, std::string_view request) {
+  std::string text;
+  if (IsOsdMessage(request)) {
+    text = OsdMessageText(request);
+  } else if (mw.globals.noOsd) {
+    return;
+  } else if (request == "$vol") {
+    const SliderRange s = AdjustmentSlider(mw, mw.adjustSelector);
+    text = OsdAdjustmentText(AdjustmentLabel(mw.adjustSelector), s.position, s.maximum);
+  } else {
+    const bool current = request == "$cur";
+    int number = mw.channelSelectorIndex;
+    std::string name;
+    if (current) {
+      if (number >= 0 && static_cast<size_t>(number) < mw.channelTitles.size()) name = mw.channelTitles[number];
+    } else {
+      auto it = std::find(mw.channelTitles.begin(), mw.channelTitles.end(), request);
+      number = it == mw.channelTitles.end() ? -1 : static_cast<int>(it - mw.channelTitles.begin());
+      name = std::string(request);
+    }
+    text = OsdChannelText(number, name, ClockNow(), GuideNowTextFor(mw, request, GuideTextMode::Osd));
+  }
+  HWND label = mw.overlays.lbcursub;
+  if (!label) return;
+  SetWindowTextUtf8(label, text);
+  // Above the engine's picture, which is a sibling in the video window.
+  SetWindowPos(label, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  KillTimer(mw.hwnd, kOsdTimer);
+  SetTimer(mw.hwnd, kOsdTimer, kOsdHideMs, nullptr);
+}
+
+void HideOsd(MainWindow& mw) {
+  KillTimer(mw.hwnd, kOsdTimer);
+  if (mw.overlays.lbcursub) ShowWindow(mw.overlays.lbcursub, SW_HIDE);
+  mw.adjustSelector = 0;
+}
+
+static void RefreshChannelCaptionsNow(MainWindow& mw);
+
+void RefreshChannelCaptions(MainWindow& mw) {
+  if (!mw.startupFinished) return;
+  const long long started = ViewTimingWanted() ? MicrosecondsNow() : 0;
+  RefreshChannelCaptionsNow(mw);
+  if (started) LogLine("channel menu refresh " + std::to_string(MicrosecondsNow() - started) + " us");
+}
+
+static void RefreshChannelCaptionsNow(MainWindow& mw) {
+  const std::vector<std::string> summaries = GuideSummaries(ContextOf(mw));
+  // Entry 0, the pseudo-channel, is numbered too: "0. Файл или поток".
+  for (size_t k = 0; k < mw.channelTitles.size() && k < mw.channelSubmenuCaptions.size(); ++k)
+    mw.channelSubmenuCaptions[k] = SubmenuCaption(k, mw.channelTitles[k]) + " " + summaries[k];
+  BuildChannelEntries(mw);
+  const size_t current = static_cast<size_t>(std::max(0, mw.channelSelectorIndex));
+  if (current < mw.channelSubmenuCaptions.size()) {
+    static bool tipAdded = false;
+    HWND label = mw.form.Control(kLblCurrentChannel);
+    if (!tipAdded) AddToolTip(mw, label, mw.channelSubmenuCaptions[current]);
+    else SetToolTip(mw, label, mw.channelSubmenuCaptions[current]);
+    tipAdded = label != nullptr;
+  }
+  RedrawVisibleChannelEntries(mw);
+}
+
+void StartGuideUpdate(MainWindow& mw) {
+  ++g_updates;
+  std::thread(RunUpdate, RequestOf(mw), UiOf(mw), mw.form.Control(kPbTransfer)).detach();
+}
+
+void RunGuideUpdateAndWait(MainWindow& mw) {
+  StartGuideUpdate(mw);
+  WaitForGuideUpdates();
+  // The update's last hand-overs were queued before it ended: run them.
+  PumpPendingMessages();
+}
+
+void WaitForGuideUpdates() {
+  while (g_updates > 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    PumpPendingMessages();
+  }
+}
+
+}  // namespace strevo
