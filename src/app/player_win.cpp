@@ -203,20 +203,6 @@ struct PlayerWindows {
   SettingsFrameWindow settings;
 };
 
-static WindowArgs WindowAt(const wchar_t* className, const std::wstring& title, DWORD style, DWORD exStyle, int x, int y,
-                           int width, int height) {
-  WindowArgs a;
-  a.className = className;
-  a.title = title.c_str();
-  a.style = style;
-  a.exStyle = exStyle;
-  a.x = x;
-  a.y = y;
-  a.width = width;
-  a.height = height;
-  return a;
-}
-
 // ---- start-up steps ---------------------------------------------------------
 
 // The main window of the player that runs from the same executable.
@@ -310,14 +296,15 @@ int RunPlayer(const Args& args) {
 
   // The hidden application window.
   Window::RegisterClassOnce(kAppClass, nullptr);
-  mw.app = windows.app.Create(
-      WindowAt(kAppClass, Widen(mw.productName + " loading..."), WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0));
+  const std::wstring loading = Widen(mw.productName + " loading..."), product = Widen(mw.productName);
+  mw.app = windows.app.Create({.className = kAppClass, .title = loading.c_str(), .style = WS_POPUP,
+                               .exStyle = WS_EX_TOOLWINDOW, .x = 0, .y = 0, .width = 0, .height = 0});
 
   // The main window, then the single-instance rule.
   Window::RegisterClassOnce(kMainClass, GetSysColorBrush(COLOR_BTNFACE), CS_DBLCLKS);
-  mw.hwnd = windows.main.Create(WindowAt(kMainClass, Widen(mw.productName),
-                                         WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
-                                         -1024, -1024, kBarWidth, 80));
+  mw.hwnd = windows.main.Create({.className = kMainClass, .title = product.c_str(),
+                                 .style = WS_POPUP | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                                 .x = -1024, .y = -1024, .width = kBarWidth, .height = 80});
   if (!CheckSingleInstance(mw)) {
     BringBackRunningPlayer(mw);
     ExitProcess(0);
@@ -326,11 +313,14 @@ int RunPlayer(const Args& args) {
 
   ShowWindow(mw.hwnd, SW_HIDE);
   Window::RegisterClassOnce(kVideoClass, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), CS_DBLCLKS);
-  mw.frmVideo = windows.video.Create(
-      WindowAt(kVideoClass, Widen(mw.productName), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 5, 5, 360, 288));
+  mw.frmVideo = windows.video.Create({.className = kVideoClass, .title = product.c_str(),
+                                      .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, .x = 5, .y = 5, .width = 360,
+                                      .height = 288});
   Window::RegisterClassOnce(kSettingsClass, GetSysColorBrush(COLOR_BTNFACE));
-  mw.frmCfg = windows.settings.Create(WindowAt(kSettingsClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                                               WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, 100, 100, 420, 360));
+  mw.frmCfg = windows.settings.Create({.className = kSettingsClass,
+                                       .style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                                       .exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, .x = 100, .y = 100,
+                                       .width = 420, .height = 360});
   SetWindowPos(mw.hwnd, nullptr, -1024, -1024, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(mw.hwnd, SW_SHOWNA);
   LogLine("beforecreate done");

@@ -150,17 +150,7 @@ void WinZipHost::SetFileTime(const std::string& path, uint32_t dos_date_time) {
   CloseHandle(h);
 }
 
-void WinZipHost::PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
+void WinZipHost::PumpMessages() { PumpPendingMessages(); }
 
 int WinZipHost::OemCodePage() { return static_cast<int>(GetOEMCP()); }
 
