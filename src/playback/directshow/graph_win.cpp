@@ -258,9 +258,9 @@ void DirectShowPlayer::ResetSourceRect() {
   if (video_) video_->SetDefaultSourcePosition();
 }
 
-void DirectShowPlayer::Layout(int w, int h, int zoomPercent, std::optional<AspectRatio> forced) {
+void DirectShowPlayer::Layout(int w, int h, std::optional<AspectRatio> forced) {
   if (!window_ || !VideoWindowExists()) return;
-  const VideoRect area = ZoomedVideoArea(w, h, zoomPercent);
+  const VideoRect area{0, 0, w, h};
   window_->SetWindowPosition(area.left, area.top, area.width, area.height);
   window_->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
   window_->put_BorderColor(RGB(0, 0, 0));

@@ -45,9 +45,10 @@ class DirectShowPlayer : public DirectShowGraph {
   void SetSourceRect(int left, int top, int width, int height) override;
   void ResetSourceRect() override;
 
-  // The renderer window over a w x h area enlarged by `zoomPercent`, and the
-  // picture fitted in it at `forced` or else at the source's own size.
-  void Layout(int w, int h, int zoomPercent, std::optional<AspectRatio> forced);
+  // The renderer window over the whole w x h panel (the zoom sizes the panel
+  // itself), and the picture fitted in it at `forced` or else at the source's
+  // own size.
+  void Layout(int w, int h, std::optional<AspectRatio> forced);
   // Erases the bars around a picture smaller than the renderer window.
   void ClearBars();
   // Drops the graph and its registration (the shut-down).

@@ -8,11 +8,6 @@ namespace strevo {
 
 static int Round(double v) { return static_cast<int>(std::lround(v)); }
 
-VideoRect ZoomedVideoArea(int w, int h, int zoomPercent) {
-  return {-Round(w * zoomPercent / 100.0), -Round(h * zoomPercent / 100.0), w + Round(2.0 * w * zoomPercent / 100.0),
-          h + Round(2.0 * h * zoomPercent / 100.0)};
-}
-
 std::optional<AspectRatio> AspectOfSetting(std::string_view setting, std::string_view firstEntry) {
   if (setting == firstEntry) return std::nullopt;
   const size_t colon = setting.find(':');

@@ -15,10 +15,6 @@ struct AspectRatio {
   int width = 0, height = 0;
 };
 
-// The renderer window for a w x h area and a zoom of `zoomPercent`: the
-// picture grows by that share on every side and the area crops it.
-VideoRect ZoomedVideoArea(int w, int h, int zoomPercent);
-
 // The aspect setting "W:H" as numbers; nothing when the setting is the box's
 // first entry (no forced aspect) or either number reads as 0, so the source's
 // own size is used.

@@ -1,6 +1,9 @@
 #include "ui/settings/settings_layout.h"
 
+#include <iterator>
+
 #include "playback/recording_rules.h"
+#include "playback/settings_values.h"
 
 namespace strevo {
 
@@ -13,7 +16,7 @@ const std::vector<std::string_view> kVideoCodecs = {"None", "mp2v", "mp4v", "DIV
 const std::vector<std::string_view> kVideoBitrates = {"3072", "2048", "1024", "768", "512", "384", "256", "192", "128", "96", "64", "32", "16"};
 const std::vector<std::string_view> kAudioCodecs = {"None", "mpga", "mp2a", "mp3", "mp4a", "vorb"};
 const std::vector<std::string_view> kAudioBitrates = {"512", "384", "256", "192", "128", "96", "64", "32", "16"};
-const std::vector<std::string_view> kDeinterlace = {"None", "Blend", "Mean", "Bob", "Linear", "X", "Discard"};
+const std::vector<std::string_view> kDeinterlace(std::begin(kDeinterlaceModes), std::end(kDeinterlaceModes));
 const std::vector<std::string_view> kAspects = {"None", "1:1", "4:3", "16:9", "16:10", "221:100", "5:4"};
 const std::vector<std::string_view> kAudioTracks = {"None", "#1", "#2", "#3", "#4", "#5", "#6", "#7", "#8", "#9"};
 const std::vector<std::string_view> kListSources = {"Я сам составлю список каналов...", "Выбрать файл со списком каналов...", "Указать адрес списка каналов..."};

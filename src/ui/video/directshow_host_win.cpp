@@ -65,7 +65,7 @@ void LayoutDirectShowVideo(MainWindow& mw) {
       firstEntry = Narrow(text);
     }
   }
-  p->Layout(rc.right, rc.bottom, 0, AspectOfSetting(mw.channel.aspect, firstEntry));
+  p->Layout(rc.right, rc.bottom, AspectOfSetting(mw.channel.aspect, firstEntry));
 }
 
 void DirectShowStatusTick(MainWindow& mw) {

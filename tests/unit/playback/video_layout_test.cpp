@@ -29,11 +29,5 @@ TEST(DirectShowLayout, TheAspectSettingForcesARatioOnlyWhenItNamesOne) {
   EXPECT_FALSE(AspectOfSetting("wide", "None"));
 }
 
-TEST(DirectShowLayout, ZoomEnlargesTheRendererOnEverySide) {
-  EXPECT_EQ(ZoomedVideoArea(400, 300, 0), (VideoRect{0, 0, 400, 300}));
-  EXPECT_EQ(ZoomedVideoArea(400, 300, 10), (VideoRect{-40, -30, 480, 360}));
-  EXPECT_EQ(ZoomedVideoArea(333, 250, 5), (VideoRect{-17, -13, 366, 275}));
-}
-
 }  // namespace
 }  // namespace strevo

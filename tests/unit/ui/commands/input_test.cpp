@@ -111,6 +111,7 @@ TEST(Zoom, StaysWithinZeroToHundredAndEnlargesEverySide) {
   EXPECT_EQ(ClampZoom(42), 42);
   EXPECT_EQ(ZoomedPicture(400, 300, 0), (Box{0, 0, 400, 300}));
   EXPECT_EQ(ZoomedPicture(400, 300, 10), (Box{-40, -30, 480, 360}));
+  EXPECT_EQ(ZoomedPicture(333, 250, 5), (Box{-17, -13, 366, 275}));
   EXPECT_EQ(ZoomedPicture(360, 288, 100), (Box{-360, -288, 1080, 864}));
   // 355 x 7 % = 24.85: rounded, and the size grows by twice the rounded share.
   EXPECT_EQ(ZoomedPicture(355, 201, 7), (Box{-25, -14, 405, 229}));
