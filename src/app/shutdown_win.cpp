@@ -84,7 +84,7 @@ void CloseRequest(MainWindow& mw, HWND sender) {
   }
 
   // The full-screen state is taken before the restore.
-  const bool fullScreen = !mw.docked && IsZoomed(mw.frmVideo);
+  const bool fullScreen = IsFullScreen(mw);
   if (fullScreen) {
     ShowWindow(mw.frmVideo, SW_RESTORE);
     if (mw.dockedBeforeFullScreen) DockVideo(mw);

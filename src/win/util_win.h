@@ -66,6 +66,12 @@ void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH backgroun
                              HICON icon = nullptr);
 
 // A notification-area icon of `owner` that reports mouse events as `message`.
+// A window that exists and shows.
+inline bool Shown(HWND h) { return h && IsWindowVisible(h); }
+// The primary mouse button is really held: a drag or a resize started
+// without it would wait for the keyboard in the system's move loop.
+inline bool LeftButtonHeld() { return GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) < 0; }
+
 // The message a tray icon of ours sends its owner (the player's and the agent's alike).
 inline constexpr UINT kTrayMessage = WM_APP + 10;
 NOTIFYICONDATAW TrayIconData(HWND owner, UINT message, HICON icon, std::string_view tip);

@@ -28,7 +28,6 @@ namespace strevo {
 
 namespace {
 
-bool Visible(HWND h) { return h && IsWindowVisible(h); }
 
 void ToggleWindow(HWND h) { ShowWindow(h, IsWindowVisible(h) ? SW_HIDE : SW_SHOW); }
 
@@ -100,7 +99,7 @@ void RestoreWindows(MainWindow& mw) {
 CommandState CommandStateOf(const MainWindow& mw) {
   CommandState s;
   s.docked = mw.docked;
-  s.fullScreen = !mw.docked && mw.frmVideo && IsZoomed(mw.frmVideo);
+  s.fullScreen = IsFullScreen(mw);
   s.desktopMode = mw.desktopMode;
   s.miniWindow = mw.miniWindow;
   s.directShowMode = mw.directShowMode;
@@ -109,12 +108,12 @@ CommandState CommandStateOf(const MainWindow& mw) {
   s.channelTestRunning = ChannelTestRunning();
   s.minimised = mw.hwnd && IsIconic(mw.hwnd);
   s.trayShown = mw.form.trayShown;
-  s.panelShown = Visible(mw.hwnd);
-  s.videoShown = Visible(mw.frmVideo);
-  s.channelListShown = Visible(mw.lstPlaylist);
-  s.settingsShown = Visible(mw.frmCfg);
+  s.panelShown = Shown(mw.hwnd);
+  s.videoShown = Shown(mw.frmVideo);
+  s.channelListShown = Shown(mw.lstPlaylist);
+  s.settingsShown = Shown(mw.frmCfg);
   s.schedulerOpen = IsSchedulerWindowOpen();
-  s.guideBoxShown = Visible(mw.overlays.box);
+  s.guideBoxShown = Shown(mw.overlays.box);
   s.videoOnTop = mw.globals.videoOnTop;
   s.fullScreenOnTop = mw.globals.fullScreenOnTop;
   s.panelOnTop = mw.form.onTop;

@@ -103,7 +103,7 @@ namespace {
 bool g_following = false;
 
 bool TogetherNow(const MainWindow& mw) {
-  return !g_following && !mw.docked && mw.form.videoAboveMain && mw.frmVideo && mw.hwnd && !IsZoomed(mw.frmVideo) &&
+  return !g_following && !mw.docked && mw.form.videoAboveMain && mw.frmVideo && mw.hwnd && !IsFullScreen(mw) &&
          !IsIconic(mw.frmVideo) && !IsIconic(mw.hwnd);
 }
 

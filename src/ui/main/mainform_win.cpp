@@ -196,8 +196,7 @@ LRESULT CALLBACK GripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWOR
     case WM_LBUTTONDOWN:
       // A press handled after its release would leave the sizing waiting
       // for the next one, which a later drag would then resize with.
-      if (mw && (mw->docked || !IsZoomed(mw->frmVideo)) &&
-          GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) < 0) {
+      if (mw && !IsFullScreen(*mw) && LeftButtonHeld()) {
         LogLine("grip resize");
         ReleaseCapture();
         SendMessageW(mw->docked ? mw->hwnd : mw->frmVideo, WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, 0);

@@ -120,4 +120,7 @@ struct MainWindow : PlayerState {
 
 int RunPlayer(const Args& args);
 
+// The video window maximised on its own (never while docked).
+inline bool IsFullScreen(const MainWindow& mw) { return !mw.docked && mw.frmVideo && IsZoomed(mw.frmVideo); }
+
 }  // namespace strevo

@@ -18,12 +18,11 @@ namespace strevo {
 
 namespace {
 
-bool Visible(HWND h) { return h && IsWindowVisible(h); }
 
 // Setters that touch a window only when its state differs: the tick runs
 // unconditionally, and a window told what it already is may still repaint.
 void SetShown(HWND h, bool shown) {
-  if (h && Visible(h) != shown)
+  if (h && Shown(h) != shown)
     SetWindowPos(h, HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
@@ -62,7 +61,7 @@ void ApplyTaskbarState(MainWindow& mw) {
   // With no window on the screen the tray icon is the one way back to the
   // player, whatever the setting says; the windows' taskbar buttons follow
   // the setting (hidden windows show none anyway).
-  const bool windowShown = Visible(mw.hwnd) || (!mw.docked && Visible(mw.frmVideo));
+  const bool windowShown = Shown(mw.hwnd) || (!mw.docked && Shown(mw.frmVideo));
   ShowTrayIcon(mw, !mw.globals.taskbarButton || !windowShown);
   SetTaskbarButton(mw.hwnd, mw.globals.taskbarButton);
   SetTaskbarButton(mw.docked ? nullptr : mw.frmVideo, mw.globals.taskbarButton);
@@ -90,12 +89,12 @@ bool PictureShown(MainWindow& mw) {
 
 void ShowEmptyScreen(MainWindow& mw, bool shown) {
   VideoOverlays& o = mw.overlays;
-  if (!o.pnEmptyScr || Visible(o.pnEmptyScr) == shown) return;
+  if (!o.pnEmptyScr || Shown(o.pnEmptyScr) == shown) return;
   SetShown(o.pnEmptyScr, shown);
   if (!shown) return;
   // Above the picture, under the list and the overlays.
   for (HWND h : {mw.lstPlaylist, o.box, o.lbcursub, o.lbrecbox, o.lbmute, o.lbControls})
-    if (Visible(h)) SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (Shown(h)) SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void ShowTime(MainWindow& mw) {

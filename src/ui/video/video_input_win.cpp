@@ -21,6 +21,7 @@
 #include "ui/video/player_host_win.h"
 #include "ui/settings/settings_binding_win.h"
 #include "ui/settings/settings_layout.h"
+#include "win/util_win.h"
 
 namespace strevo {
 
@@ -31,13 +32,6 @@ constexpr UINT kCursorHideMs = 3000;
 // The picture regulators 1..5, in order.
 constexpr int kPictureSliders[] = {kIdContrast, kIdBrightness, kIdHue, kIdSaturation, kIdGamma};
 
-bool Shown(HWND h) { return h && IsWindowVisible(h); }
-
-bool IsFullScreen(const MainWindow& mw) { return !mw.docked && mw.frmVideo && IsZoomed(mw.frmVideo); }
-
-// The mouse really held: a drag or a resize started without it would wait
-// for the keyboard in the system's move loop.
-bool LeftButtonHeld() { return GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) < 0; }
 
 bool PointerOver(HWND h, POINT screen) {
   if (!Shown(h)) return false;
