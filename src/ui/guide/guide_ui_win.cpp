@@ -53,13 +53,9 @@ SliderRange ReadSlider(const MainWindow& mw, int id) {
 }
 
 SliderRange AdjustmentSlider(MainWindow& mw, int selector) {
+  if (const int id = PictureSliderOf(selector)) return ReadSlider(mw, id);
   switch (selector) {
-    case 1: return ReadSlider(mw, kIdContrast);
-    case 2: return ReadSlider(mw, kIdBrightness);
-    case 3: return ReadSlider(mw, kIdHue);
-    case 4: return ReadSlider(mw, kIdSaturation);
-    case 5: return ReadSlider(mw, kIdGamma);
-    case 6: return {mw.input.zoom, kZoomMax};
+    case kRegulatorZoom: return {mw.input.zoom, kZoomMax};
     default: {
       // The volume bar is a progress bar: a trackbar's messages would set it
       // (TBM_GETRANGEMAX is PBM_SETPOS) instead of reading it.

@@ -68,6 +68,13 @@ std::string AboutBaseText();
 std::string CompleteAboutText(std::string_view baseText, std::string_view productName, std::string_view version,
                               std::string_view engineLine);
 
+// The slider of picture regulator 1..5 (contrast, brightness, hue,
+// saturation, gamma: the order Up and Down step through); 0 for any other.
+constexpr int PictureSliderOf(int regulator) {
+  constexpr int sliders[] = {kIdContrast, kIdBrightness, kIdHue, kIdSaturation, kIdGamma};
+  return regulator >= 1 && regulator <= 5 ? sliders[regulator - 1] : 0;
+}
+
 inline constexpr int kSettingsWidth = 440;
 inline constexpr int kSettingsHeight = 360;
 

@@ -29,8 +29,6 @@ namespace {
 
 constexpr UINT kCursorHideMs = 3000;
 
-// The picture regulators 1..5, in order.
-constexpr int kPictureSliders[] = {kIdContrast, kIdBrightness, kIdHue, kIdSaturation, kIdGamma};
 
 
 bool PointerOver(HWND h, POINT screen) {
@@ -76,8 +74,7 @@ void StepRegulator(MainWindow& mw, int direction) {
     SetZoom(mw, mw.input.zoom + direction);
     return;
   }
-  if (regulator >= 1 && regulator <= 5) {
-    const int id = kPictureSliders[regulator - 1];
+  if (const int id = PictureSliderOf(regulator)) {
     HWND bar = mw.settings.Control(id);
     const int top = static_cast<int>(SendMessageW(bar, TBM_GETRANGEMAX, 0, 0));
     const int value = std::clamp(SliderValue(mw.settings, id) + direction * RegulatorStep(top), 0, top);
