@@ -39,7 +39,7 @@ const std::array<MenuItemDef, kMainMenuCount> kMainMenu = {{
     {41, "Телепрограмма", 0, true},
     {42, "Для текущего канала\t(G)", 1},
     {43, "Для всех каналов\t(Shift+G)", 1},
-    {44, "Показать OSD\t(?)", 1},
+    {44, "Показать OSD\t(/)", 1},  // the key is "/" itself: "?" (with Shift) runs nothing
     {45, "-", 1},
     {46, "Экспорт в HTML", 1},
     {47, "Обновить телепрограмму", 1},

@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "ui/commands/commands.h"
+#include "ui/commands/input.h"
+
 namespace strevo {
 namespace {
 
@@ -74,6 +81,44 @@ TEST(ChannelSubmenu, LongListsArePagedAndEveryEntryIsOnExactlyOnePage) {
     }
     EXPECT_EQ(next, ChannelEntriesShown(entries));
   }
+}
+
+}  // namespace
+}  // namespace strevo
+
+namespace strevo {
+namespace {
+
+// The shortcut a menu caption shows after its tab ("(Ctrl+P)") is a key
+// that runs that item's command, so the menu never names a key that does
+// something else or nothing. A key may run a command that includes the
+// item's: Up steps the current regulator, which is the volume unless the
+// user chose another; G shows the guide of the channel selected in the list,
+// else the current channel's.
+TEST(MainMenu, EachCaptionsShortcutIsAKeyOfItsCommand) {
+  using enum CommandId;
+  const std::pair<CommandId, CommandId> wider[] = {{VolumeUp, StepUp}, {VolumeDown, StepDown}, {GuideCurrent, Guide}};
+  int shortcuts = 0;
+  for (const MenuItemDef& item : kMainMenu) {
+    const std::string_view caption = item.caption;
+    const size_t tab = caption.find("\t(");
+    if (tab == std::string_view::npos) continue;
+    ++shortcuts;
+    const std::string_view shown = caption.substr(tab + 2, caption.size() - tab - 3);
+    const Command command = MainMenuCommand(item.number);
+    std::vector<std::string> keys;
+    auto runs = [&](const Command& c) {
+      if (c == command) return true;
+      for (const auto& [item, key] : wider)
+        if (command == Command::Of(item) && c == Command::Of(key)) return true;
+      return false;
+    };
+    for (const KeyBinding& k : KeyBindings())
+      if (runs(k.command)) keys.push_back(KeyName(k.key, k.modifiers));
+    const bool named = std::find(keys.begin(), keys.end(), shown) != keys.end();
+    EXPECT_TRUE(named) << caption << ": the keys of its command are " << ::testing::PrintToString(keys);
+  }
+  EXPECT_GE(shortcuts, 15);
 }
 
 }  // namespace
