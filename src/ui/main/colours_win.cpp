@@ -71,11 +71,8 @@ void ApplyInterfaceColours(MainWindow& mw, bool askUser) {
   const PaletteUse use = UseOf(palette);
   PaintBars(mw, use);
   // The video window's texts: the channel list, the guide list, the OSD and the logo.
-  mw.overlays.text = use.videoText;
-  if (mw.overlays.pnEmptyScr) {
-    SetWindowLongPtrW(mw.overlays.pnEmptyScr, GWLP_USERDATA, static_cast<LONG_PTR>(use.videoText) | kColourSet);
-    InvalidateRect(mw.overlays.pnEmptyScr, nullptr, TRUE);
-  }
+  mw.overlays.text = mw.overlays.logo = use.videoText;
+  if (mw.overlays.pnEmptyScr) InvalidateRect(mw.overlays.pnEmptyScr, nullptr, TRUE);
   for (HWND h : {mw.lstPlaylist, mw.overlays.box, mw.overlays.lbcursub, mw.overlays.lbControls})
     if (h) InvalidateRect(h, nullptr, TRUE);
   LogLine("usercolors applied");

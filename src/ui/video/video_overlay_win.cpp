@@ -13,17 +13,20 @@ namespace {
 
 const wchar_t kEmptyScreenClass[] = L"StrevoEmptyScreen";
 
-constexpr COLORREF kLogoColour = RGB(192, 192, 192);
 constexpr COLORREF kRecordColour = RGB(255, 0, 0);
 constexpr int kOverlayFontHeight = 23;  // until the first layout sizes them to the window
 
 // The empty-screen panel paints in the colour of the channel list (the video
-// window's black) and gives its logo label the logo's colours.
+// window's black) and gives its logo label the logo's colour, which the
+// overlays' record (handed over at creation) holds.
 LRESULT CALLBACK EmptyScreenProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_CTLCOLORSTATIC) {
+  if (msg == WM_NCCREATE)
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+  const auto* overlays = reinterpret_cast<const VideoOverlays*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_CTLCOLORSTATIC && overlays) {
     HDC dc = reinterpret_cast<HDC>(wp);
-    const LONG_PTR colour = GetWindowLongPtrW(hwnd, GWLP_USERDATA);
-    SetTextColor(dc, colour & kColourSet ? static_cast<COLORREF>(colour & 0xFFFFFF) : kLogoColour);
+    SetTextColor(dc, overlays->logo);
     SetBkColor(dc, RGB(0, 0, 0));
     return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
   }
@@ -91,7 +94,7 @@ void CreateVideoOverlays(MainWindow& mw) {
   RegisterWindowClassOnce(kEmptyScreenClass, EmptyScreenProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   constexpr int kWidth = 360, kHeight = 288;
   o.pnEmptyScr = CreateWindowExW(0, kEmptyScreenClass, L"", WS_CHILD | WS_DISABLED | WS_CLIPSIBLINGS, 0, 0, kWidth,
-                                 kHeight, video, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                 kHeight, video, nullptr, GetModuleHandleW(nullptr), &o);
   o.lbinfo = CreateLogo(o.pnEmptyScr, kWidth, kHeight);
 
   HFONT osd = Font(L"Arial", kOverlayFontHeight, FW_BOLD, DEFAULT_CHARSET);

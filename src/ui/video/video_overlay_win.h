@@ -21,12 +21,9 @@ struct VideoOverlays {
   // The fonts the layout sized to the window, and the size they were made for.
   int fontSize = 0;
   COLORREF text = RGB(255, 255, 255);  // the OSD's and the control strip's (the palette's seventh)
+  COLORREF logo = RGB(192, 192, 192);  // the glyph logo's: silver until the palette is applied
   HFONT osdFont = nullptr, glyphFont = nullptr, boxFont = nullptr;
 };
-
-// The empty-screen panel's user data: the logo's colour with this bit, or
-// nothing for the logo's own silver.
-inline constexpr LONG_PTR kColourSet = 0x1000000;
 
 // The overlay colour key: text on it shows over the engine's picture.
 COLORREF OverlayKeyColour(bool directShowMode);
