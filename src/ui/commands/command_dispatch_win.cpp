@@ -1,5 +1,7 @@
 #include "ui/commands/command_dispatch_win.h"
 
+#include <iterator>
+
 #include "base/cmdline.h"
 #include "playback/channel_switch.h"
 #include "playback/player.h"
@@ -141,143 +143,158 @@ void ShowMenuChecks(MainWindow& mw) {
   }
 }
 
+// What each command does: one row per command, in the order of CommandId,
+// so that a command without its handler, or a handler out of place, does not
+// compile.
+using CommandHandler = void (*)(MainWindow&, const Command&);
+struct HandlerRow {
+  CommandId id;
+  CommandHandler run;
+};
+
+// clang-format off
+constexpr HandlerRow kHandlers[] = {
+    {CommandId::None, [](MainWindow&, const Command&) {}},
+    {CommandId::FullScreen, [](MainWindow& mw, const Command&) { ToggleFullScreen(mw); }},
+    {CommandId::MiniWindow, [](MainWindow& mw, const Command&) {
+       mw.miniWindow = !mw.miniWindow;
+       ShowMenuChecks(mw);
+     }},
+    {CommandId::DesktopMode, [](MainWindow& mw, const Command&) { ToggleDesktopMode(mw, true); }},
+    {CommandId::VideoOnTop, [](MainWindow& mw, const Command&) {
+       mw.globals.videoOnTop = !mw.globals.videoOnTop;
+       ShowMenuChecks(mw);
+     }},
+    {CommandId::VideoOnTopFullScreen, [](MainWindow& mw, const Command&) {
+       mw.globals.fullScreenOnTop = !mw.globals.fullScreenOnTop;
+       ShowMenuChecks(mw);
+     }},
+    {CommandId::ChannelList, [](MainWindow& mw, const Command&) { ToggleChannelList(mw); }},
+    {CommandId::ControlPanel, [](MainWindow& mw, const Command&) {
+       ToggleWindow(mw.hwnd);
+       if (!IsWindowVisible(mw.hwnd) && IsWindowVisible(mw.frmVideo)) SetForegroundWindow(mw.frmVideo);
+       ApplyTaskbarState(mw);
+     }},
+    {CommandId::VideoWindow, [](MainWindow& mw, const Command&) {
+       ToggleWindow(mw.frmVideo);
+       ApplyTaskbarState(mw);
+     }},
+    {CommandId::VideoSize, [](MainWindow& mw, const Command& c) { SetVideoSize(mw, c.a, c.b); }},
+    {CommandId::Play, [](MainWindow& mw, const Command&) { PlayButton(mw); }},
+    {CommandId::Pause, [](MainWindow& mw, const Command&) { PauseButton(mw); }},
+    {CommandId::PlayPause, [](MainWindow& mw, const Command&) { PlayPauseCommand(mw); }},
+    {CommandId::Stop, [](MainWindow& mw, const Command&) {
+       StopButton(mw);
+       ShowRecordingState(mw);
+     }},
+    {CommandId::Record, [](MainWindow& mw, const Command&) {
+       btnrec(mw);
+       ShowRecordingState(mw);
+     }},
+    {CommandId::Snapshot, [](MainWindow& mw, const Command&) { TakeSnapshot(mw); }},
+    {CommandId::SeekBack, [](MainWindow& mw, const Command&) { SeekBy(mw, -5); }},
+    {CommandId::SeekForward, [](MainWindow& mw, const Command&) { SeekBy(mw, 5); }},
+    {CommandId::PositionSet, [](MainWindow& mw, const Command& c) { SeekTo(mw, c.a); }},
+    {CommandId::Slower, [](MainWindow& mw, const Command&) { SpeedSlower(mw); }},
+    {CommandId::Faster, [](MainWindow& mw, const Command&) { SpeedFaster(mw); }},
+    {CommandId::VolumeUp, [](MainWindow& mw, const Command&) {
+       SetVolume(mw, SliderPosition(mw.form.Control(kPbVolume)) + 1);
+     }},
+    {CommandId::VolumeDown, [](MainWindow& mw, const Command&) {
+       SetVolume(mw, SliderPosition(mw.form.Control(kPbVolume)) - 1);
+     }},
+    {CommandId::VolumeSet, [](MainWindow& mw, const Command& c) {
+       SetVolume(mw, c.a);
+       // The slider makes the volume the regulator that Up and Down change.
+       mw.adjustSelector = kRegulatorVolume;
+       strevo::ShowOsd(mw, "$vol");
+     }},
+    {CommandId::Mute, [](MainWindow& mw, const Command&) { MuteButton(mw); }},
+    {CommandId::ChannelNext, [](MainWindow& mw, const Command&) { NextChannel(mw); }},
+    {CommandId::ChannelPrevious, [](MainWindow& mw, const Command&) { PreviousChannel(mw); }},
+    {CommandId::ChannelLastWatched, [](MainWindow& mw, const Command&) { BackToPreviousChannel(mw); }},
+    {CommandId::ChannelSelect, [](MainWindow& mw, const Command& c) { SelectChannel(mw, c.a, Sender::Control); }},
+    {CommandId::ChannelChoose, [](MainWindow& mw, const Command&) { OpenChannelSelector(mw); }},
+    {CommandId::Open, [](MainWindow& mw, const Command&) { OpenCommand(mw); }},
+    {CommandId::GuideCurrent, [](MainWindow& mw, const Command&) { ToggleGuideList(mw); }},
+    {CommandId::GuideAll, [](MainWindow& mw, const Command&) { ExportGuide(mw, "$all", "$tmp", nullptr); }},
+    {CommandId::ShowOsd, [](MainWindow& mw, const Command&) { strevo::ShowOsd(mw, "$cur"); }},
+    {CommandId::ExportHtml, [](MainWindow& mw, const Command&) { ExportGuide(mw, "$all", "", nullptr); }},
+    {CommandId::UpdateGuide, [](MainWindow& mw, const Command&) { StartGuideUpdate(mw); }},
+    {CommandId::UpdateChannels, [](MainWindow& mw, const Command&) {
+       ReloadChannelList(mw, true);
+       RefreshChannelCaptions(mw);
+     }},
+    {CommandId::Scheduler, [](MainWindow& mw, const Command&) {
+       // The menu item closes the window when it is open.
+       if (IsSchedulerWindowOpen()) CloseSchedulerWindow();
+       else OpenSchedulerWindow({mw.hwnd, true, nullptr, mw.globals.readM3uTags});
+     }},
+    {CommandId::Browser, [](MainWindow&, const Command&) {}},  // the browser panel has no operation in the player yet
+    {CommandId::Settings, [](MainWindow& mw, const Command&) { ShowSettings(mw, !IsWindowVisible(mw.frmCfg)); }},
+    {CommandId::SettingsShow, [](MainWindow& mw, const Command&) { ShowSettings(mw, true); }},
+    {CommandId::Menu, [](MainWindow& mw, const Command& c) { PopUp(mw, mw.form.mainMenu.root, mw.hwnd, c.a, c.b); }},
+    {CommandId::Dock, [](MainWindow& mw, const Command&) {
+       if (mw.docked) UndockVideo(mw);
+       else DockVideo(mw);
+     }},
+    {CommandId::PanelOnTop, [](MainWindow& mw, const Command&) {
+       SetOnTopButton(mw, !mw.form.onTop);
+       mw.globals.panelOnTop = mw.form.onTop;
+     }},
+    {CommandId::Minimise, [](MainWindow& mw, const Command&) {
+       // The application goes down as one: a free video window with the panel.
+       if (!mw.docked && !IsIconic(mw.frmVideo)) ShowWindow(mw.frmVideo, SW_MINIMIZE);
+       ShowWindow(mw.hwnd, SW_MINIMIZE);
+     }},
+    {CommandId::ToTray, [](MainWindow& mw, const Command&) {
+       ShowWindow(mw.hwnd, SW_MINIMIZE);
+       ShowWindow(mw.hwnd, SW_HIDE);
+       if (!mw.docked) ShowWindow(mw.frmVideo, SW_HIDE);
+       ApplyTaskbarState(mw);  // the tray icon, at once
+     }},
+    {CommandId::Restore, [](MainWindow& mw, const Command&) { RestoreWindows(mw); }},
+    {CommandId::Standby, [](MainWindow& mw, const Command&) {
+       StartProcessShown(OwnCommandLine(mw.exePath, "/agent"));
+       PostMessageW(mw.hwnd, WM_CLOSE, 0, 0);
+     }},
+    {CommandId::Exit, [](MainWindow& mw, const Command&) { PostMessageW(mw.hwnd, WM_CLOSE, 0, 0); }},
+    {CommandId::ListPlay, [](MainWindow& mw, const Command&) { PlaySelectedListChannel(mw); }},
+    {CommandId::ListMenu, [](MainWindow& mw, const Command& c) {
+       PopUp(mw, mw.form.listMenu.root, mw.frmVideo, c.a, c.b);
+     }},
+    {CommandId::ListGuide, [](MainWindow& mw, const Command&) { ShowSelectedListGuide(mw); }},
+    {CommandId::ListBackgroundRecord, [](MainWindow& mw, const Command&) { StartSelectedBackgroundRecording(mw); }},
+    {CommandId::ChannelTest, [](MainWindow& mw, const Command&) { StartChannelTest(mw); }},
+    {CommandId::StepUp, [](MainWindow& mw, const Command&) { StepSelectionOrRegulator(mw, true); }},
+    {CommandId::StepDown, [](MainWindow& mw, const Command&) { StepSelectionOrRegulator(mw, false); }},
+    {CommandId::Enter, [](MainWindow& mw, const Command&) { EnterKey(mw, 1); }},
+    {CommandId::EnterBack, [](MainWindow& mw, const Command&) { EnterKey(mw, -1); }},
+    {CommandId::ZoomIn, [](MainWindow& mw, const Command& c) { SetZoom(mw, Zoom(mw) + c.a); }},
+    {CommandId::ZoomOut, [](MainWindow& mw, const Command& c) { SetZoom(mw, Zoom(mw) - c.a); }},
+    {CommandId::ZoomReset, [](MainWindow& mw, const Command&) { SetZoom(mw, 0); }},
+    {CommandId::Guide, [](MainWindow& mw, const Command&) { ShowGuideOfSelectionOrCurrent(mw); }},
+    {CommandId::ScrollUp, [](MainWindow& mw, const Command&) { ScrollListUnderPointer(mw, true); }},
+    {CommandId::ScrollDown, [](MainWindow& mw, const Command&) { ScrollListUnderPointer(mw, false); }},
+    {CommandId::VideoLarger, [](MainWindow& mw, const Command&) { ScaleVideoWindow(mw, true); }},
+    {CommandId::VideoSmaller, [](MainWindow& mw, const Command&) { ScaleVideoWindow(mw, false); }},
+    {CommandId::WindowDrag, [](MainWindow& mw, const Command&) { DragWindow(mw); }},
+    {CommandId::WindowResize, [](MainWindow& mw, const Command& c) { ResizeVideoWindow(mw, c.a); }},
+    {CommandId::PanelDrag, [](MainWindow& mw, const Command&) { DragPanel(mw); }},
+};
+// clang-format on
+
+constexpr bool EveryCommandInItsRow() {
+  for (size_t i = 0; i < std::size(kHandlers); ++i)
+    if (static_cast<size_t>(kHandlers[i].id) != i) return false;
+  return std::size(kHandlers) == static_cast<size_t>(CommandId::Count);
+}
+static_assert(EveryCommandInItsRow(), "kHandlers holds one row for each CommandId, in order");
+
 static void RunCommandNow(MainWindow& mw, const Command& command) {
-  using enum CommandId;
   if (!Runs(command, CommandStateOf(mw))) return;
-  switch (command.id) {
-    case MiniWindow:
-      mw.miniWindow = !mw.miniWindow;
-      ShowMenuChecks(mw);
-      break;
-    case VideoOnTop:
-      mw.globals.videoOnTop = !mw.globals.videoOnTop;
-      ShowMenuChecks(mw);
-      break;
-    case VideoOnTopFullScreen:
-      mw.globals.fullScreenOnTop = !mw.globals.fullScreenOnTop;
-      ShowMenuChecks(mw);
-      break;
-    case ChannelList: ToggleChannelList(mw); break;
-    case ControlPanel:
-      ToggleWindow(mw.hwnd);
-      if (!IsWindowVisible(mw.hwnd) && IsWindowVisible(mw.frmVideo)) SetForegroundWindow(mw.frmVideo);
-      ApplyTaskbarState(mw);
-      break;
-    case VideoWindow:
-      ToggleWindow(mw.frmVideo);
-      ApplyTaskbarState(mw);
-      break;
-    case VideoSize: SetVideoSize(mw, command.a, command.b); break;
-
-    case Play: PlayButton(mw); break;
-    case Pause: PauseButton(mw); break;
-    case PlayPause: PlayPauseCommand(mw); break;
-    case Stop:
-      StopButton(mw);
-      ShowRecordingState(mw);
-      break;
-    case Record:
-      btnrec(mw);
-      ShowRecordingState(mw);
-      break;
-    case Snapshot: TakeSnapshot(mw); break;
-    case SeekBack: SeekBy(mw, -5); break;
-    case SeekForward: SeekBy(mw, 5); break;
-    case PositionSet: SeekTo(mw, command.a); break;
-    case Slower: SpeedSlower(mw); break;
-    case Faster: SpeedFaster(mw); break;
-    case VolumeUp: SetVolume(mw, SliderPosition(mw.form.Control(kPbVolume)) + 1); break;
-    case VolumeDown: SetVolume(mw, SliderPosition(mw.form.Control(kPbVolume)) - 1); break;
-    case VolumeSet:
-      SetVolume(mw, command.a);
-      // The slider makes the volume the regulator that Up and Down change.
-      mw.adjustSelector = kRegulatorVolume;
-      strevo::ShowOsd(mw, "$vol");
-      break;
-    case Mute: MuteButton(mw); break;
-
-    case ChannelNext: NextChannel(mw); break;
-    case ChannelPrevious: PreviousChannel(mw); break;
-    case ChannelLastWatched: BackToPreviousChannel(mw); break;
-    case ChannelSelect: SelectChannel(mw, command.a, Sender::Control); break;
-    case ChannelChoose: OpenChannelSelector(mw); break;
-    case Open: OpenCommand(mw); break;
-
-    case UpdateChannels:
-      ReloadChannelList(mw, true);
-      RefreshChannelCaptions(mw);
-      break;
-    case Settings: ShowSettings(mw, !IsWindowVisible(mw.frmCfg)); break;
-    case SettingsShow: ShowSettings(mw, true); break;
-    case Menu: PopUp(mw, mw.form.mainMenu.root, mw.hwnd, command.a, command.b); break;
-    case Dock:
-      if (mw.docked) UndockVideo(mw);
-      else DockVideo(mw);
-      break;
-    case PanelOnTop:
-      SetOnTopButton(mw, !mw.form.onTop);
-      mw.globals.panelOnTop = mw.form.onTop;
-      break;
-    case Minimise:
-      // The application goes down as one: a free video window with the panel.
-      if (!mw.docked && !IsIconic(mw.frmVideo)) ShowWindow(mw.frmVideo, SW_MINIMIZE);
-      ShowWindow(mw.hwnd, SW_MINIMIZE);
-      break;
-    case ToTray:
-      ShowWindow(mw.hwnd, SW_MINIMIZE);
-      ShowWindow(mw.hwnd, SW_HIDE);
-      if (!mw.docked) ShowWindow(mw.frmVideo, SW_HIDE);
-      ApplyTaskbarState(mw);  // the tray icon, at once
-      break;
-    case Restore: RestoreWindows(mw); break;
-    case Standby:
-      StartProcessShown(OwnCommandLine(mw.exePath, "/agent"));
-      PostMessageW(mw.hwnd, WM_CLOSE, 0, 0);
-      break;
-    case Exit: PostMessageW(mw.hwnd, WM_CLOSE, 0, 0); break;
-
-    case Scheduler:
-      // The menu item closes the window when it is open.
-      if (IsSchedulerWindowOpen()) CloseSchedulerWindow();
-      else OpenSchedulerWindow({mw.hwnd, true, nullptr, mw.globals.readM3uTags});
-      break;
-    case ShowOsd: strevo::ShowOsd(mw, "$cur"); break;
-    case UpdateGuide: StartGuideUpdate(mw); break;
-    case GuideCurrent: ToggleGuideList(mw); break;
-    case GuideAll: ExportGuide(mw, "$all", "$tmp", nullptr); break;
-    case ExportHtml: ExportGuide(mw, "$all", "", nullptr); break;
-    case ListGuide: ShowSelectedListGuide(mw); break;
-
-    case ListPlay: PlaySelectedListChannel(mw); break;
-    case ListMenu: PopUp(mw, mw.form.listMenu.root, mw.frmVideo, command.a, command.b); break;
-    case ListBackgroundRecord: StartSelectedBackgroundRecording(mw); break;
-    case ChannelTest: StartChannelTest(mw); break;
-
-    case FullScreen:
-    case StepUp:
-    case StepDown:
-    case Enter:
-    case EnterBack:
-    case ZoomIn:
-    case ZoomOut:
-    case ZoomReset:
-    case Guide:
-    case ScrollUp:
-    case ScrollDown:
-    case VideoLarger:
-    case VideoSmaller:
-    case WindowDrag:
-    case WindowResize:
-    case PanelDrag: RunInputCommand(mw, command); break;
-
-    case DesktopMode: ToggleDesktopMode(mw, true); break;
-
-    // The browser panel has no operation in the player yet.
-    case Browser:
-    case None:
-    case Count:
-      break;
-  }
+  const auto id = static_cast<size_t>(command.id);
+  if (id < std::size(kHandlers)) kHandlers[id].run(mw, command);
 }
 
 void RunCommand(MainWindow& mw, const Command& command) {

@@ -59,6 +59,8 @@ void SystemDrag(HWND window, WPARAM command) {
   SendMessageW(window, WM_SYSCOMMAND, command, 0);
 }
 
+}  // namespace
+
 void SetZoom(MainWindow& mw, int zoom) {
   mw.input.zoom = ClampZoom(zoom);
   FitEngineHost(mw);
@@ -68,7 +70,7 @@ void SetZoom(MainWindow& mw, int zoom) {
 }
 
 // Up and Down over the regulators: the volume, a picture value or the zoom.
-void StepRegulator(MainWindow& mw, int direction) {
+static void StepRegulator(MainWindow& mw, int direction) {
   const int regulator = mw.adjustSelector;
   if (regulator == kRegulatorZoom) {
     SetZoom(mw, mw.input.zoom + direction);
@@ -87,7 +89,7 @@ void StepRegulator(MainWindow& mw, int direction) {
 }
 
 // Up and Down: the guide list, else the channel list, else the regulator.
-void Step(MainWindow& mw, bool up) {
+static void Step(MainWindow& mw, bool up) {
   if (HWND box = mw.overlays.box; Shown(box)) {
     const int n = Count(box);
     if (n > 0) SendMessageW(box, LB_SETCURSEL, std::clamp(Selection(box) + (up ? -1 : 1), 0, n - 1), 0);
@@ -169,6 +171,8 @@ void ScaleVideoWindow(MainWindow& mw, bool larger) {
   SetWindowPos(mw.frmVideo, nullptr, next.left, next.top, next.width + frameW, next.height + frameH,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+namespace {
 
 void LogMouseDown() { LogLine("videomousedown"); }
 
@@ -392,42 +396,31 @@ bool HandlePanelInput(MainWindow& mw, UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
   return false;
 }
 
-void RunInputCommand(MainWindow& mw, const Command& c) {
-  switch (c.id) {
-    case CommandId::StepUp: Step(mw, true); break;
-    case CommandId::StepDown: Step(mw, false); break;
-    case CommandId::Enter: EnterKey(mw, 1); break;
-    case CommandId::EnterBack: EnterKey(mw, -1); break;
-    case CommandId::ZoomIn: SetZoom(mw, mw.input.zoom + c.a); break;
-    case CommandId::ZoomOut: SetZoom(mw, mw.input.zoom - c.a); break;
-    case CommandId::ZoomReset: SetZoom(mw, 0); break;
-    case CommandId::Guide: {
-      const bool list = Shown(mw.lstPlaylist) && SelectedListChannel(mw) > 0;
-      RunCommand(mw, Command::Of(list && !Shown(mw.overlays.box) ? CommandId::ListGuide : CommandId::GuideCurrent));
-      break;
-    }
-    case CommandId::ScrollUp:
-    case CommandId::ScrollDown: {
-      POINT p;
-      GetCursorPos(&p);
-      if (HWND list = ListUnderPointer(mw, p))
-        SendMessageW(list, WM_VSCROLL, c.id == CommandId::ScrollUp ? SB_LINEUP : SB_LINEDOWN, 0);
-      break;
-    }
-    case CommandId::FullScreen: ToggleFullScreen(mw); break;
-    case CommandId::VideoLarger:
-    case CommandId::VideoSmaller: ScaleVideoWindow(mw, c.id == CommandId::VideoLarger); break;
-    case CommandId::WindowDrag: SystemDrag(mw.docked ? mw.hwnd : mw.frmVideo, SC_MOVE | HTCAPTION); break;
-    case CommandId::WindowResize: SystemDrag(mw.frmVideo, SC_SIZE + c.a); break;
-    case CommandId::PanelDrag:
-      if (Shown(mw.frmVideo) && !mw.docked)
-        SetWindowPos(mw.frmVideo, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      if (HWND receiver = mw.form.Control(kEbHotkey)) SetFocus(receiver);
-      LogLine("formmousedown");
-      SystemDrag(mw.hwnd, SC_MOVE | HTCAPTION);
-      break;
-    default: break;
-  }
+void StepSelectionOrRegulator(MainWindow& mw, bool up) { Step(mw, up); }
+
+int Zoom(const MainWindow& mw) { return mw.input.zoom; }
+
+void ShowGuideOfSelectionOrCurrent(MainWindow& mw) {
+  const bool list = Shown(mw.lstPlaylist) && SelectedListChannel(mw) > 0;
+  RunCommand(mw, Command::Of(list && !Shown(mw.overlays.box) ? CommandId::ListGuide : CommandId::GuideCurrent));
+}
+
+void ScrollListUnderPointer(MainWindow& mw, bool up) {
+  POINT p;
+  GetCursorPos(&p);
+  if (HWND list = ListUnderPointer(mw, p)) SendMessageW(list, WM_VSCROLL, up ? SB_LINEUP : SB_LINEDOWN, 0);
+}
+
+void DragWindow(MainWindow& mw) { SystemDrag(mw.docked ? mw.hwnd : mw.frmVideo, SC_MOVE | HTCAPTION); }
+
+void ResizeVideoWindow(MainWindow& mw, int edge) { SystemDrag(mw.frmVideo, SC_SIZE + edge); }
+
+void DragPanel(MainWindow& mw) {
+  if (Shown(mw.frmVideo) && !mw.docked)
+    SetWindowPos(mw.frmVideo, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (HWND receiver = mw.form.Control(kEbHotkey)) SetFocus(receiver);
+  LogLine("formmousedown");
+  SystemDrag(mw.hwnd, SC_MOVE | HTCAPTION);
 }
 
 }  // namespace strevo

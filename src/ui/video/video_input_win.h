@@ -37,7 +37,23 @@ bool HandlePanelInput(MainWindow& mw, UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
 // A key with its modifier flags, as both key fields handle it: logged and run.
 void HandleKey(MainWindow& mw, int key, int modifiers);
 
-// The commands input carries out (the dispatcher calls them).
-void RunInputCommand(MainWindow& mw, const Command& command);
+// What the commands that only input has do (the dispatcher's handlers call them).
+// Up or Down: the guide list's, else the channel list's selection, else the
+// current regulator.
+void StepSelectionOrRegulator(MainWindow& mw, bool up);
+// Enter (direction 1) or Shift+Enter (-1).
+void EnterKey(MainWindow& mw, int direction);
+void SetZoom(MainWindow& mw, int zoom);
+int Zoom(const MainWindow& mw);
+// The guide of the channel selected in the shown channel list, else the current one's.
+void ShowGuideOfSelectionOrCurrent(MainWindow& mw);
+// The guide list or channel list under the pointer, one line.
+void ScrollListUnderPointer(MainWindow& mw, bool up);
+void ToggleFullScreen(MainWindow& mw);
+void ScaleVideoWindow(MainWindow& mw, bool larger);
+void DragWindow(MainWindow& mw);
+// The system's sizing of the video window from the edge SC_SIZE + `edge` names.
+void ResizeVideoWindow(MainWindow& mw, int edge);
+void DragPanel(MainWindow& mw);
 
 }  // namespace strevo
