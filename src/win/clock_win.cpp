@@ -21,7 +21,7 @@ int64_t RealUnixMs() {
 const std::optional<ClockWarp>& Warp() {
   static std::optional<ClockWarp> warp = [] {
     std::optional<ClockWarp> w;
-    char buf[128];
+    char buf[4096];  // room for a clock of many speeds
     const DWORD n = GetEnvironmentVariableA("STREVO_CLOCK", buf, sizeof buf);
     if (n == 0 || n >= sizeof buf) return w;
     w = ParseClockWarp(buf);
@@ -46,12 +46,14 @@ unsigned ClockInterval(unsigned ms) {
 }
 
 double ClockSpeed() {
-  if (const auto& warp = Warp()) return warp->speed;
+  if (const auto& warp = Warp()) return MaxSpeed(*warp);
   return 1.0;
 }
 
 int64_t ClockTicks() {
-  return static_cast<int64_t>(static_cast<double>(GetTickCount64()) * ClockSpeed());
+  // A test's clock changes speed as it goes: its lengths follow it.
+  if (const auto& warp = Warp()) return static_cast<int64_t>(WarpedMs(*warp, RealUnixMs()));
+  return static_cast<int64_t>(GetTickCount64());
 }
 
 SYSTEMTIME ToSystemTime(DateTime value) {

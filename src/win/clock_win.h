@@ -14,11 +14,12 @@ unsigned ClockInterval(unsigned ms);
 // The program's date-time as the system's calendar record and back.
 SYSTEMTIME ToSystemTime(DateTime value);
 DateTime FromSystemTime(const SYSTEMTIME& st);
-// How many times as fast as real time the program's clock runs (1 normally).
+// How many times as fast as real time the program's clock runs at most (1
+// normally).
 double ClockSpeed();
 // Milliseconds of the program's clock from an arbitrary start, for measuring
-// lengths: it runs at ClockSpeed() but, unlike ClockNow(), never jumps when
-// the wall clock is set or summer time begins or ends.
+// lengths: unlike ClockNow(), it never jumps when the wall clock is set or
+// summer time begins or ends.
 int64_t ClockTicks();
 
 }  // namespace strevo
