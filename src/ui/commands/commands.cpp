@@ -233,24 +233,6 @@ bool Runs(const Command& command, const CommandState& state) {
 namespace {
 
 // clang-format off
-constexpr std::array<CommandId, kMainMenuCount> kMainMenuBindings = {
-    FullScreen, MiniWindow, DesktopMode, VideoOnTop, VideoOnTopFullScreen, None,     // 0-5
-    ChannelList, ControlPanel, VideoWindow, None, None,                             // 6-10
-    VideoSize, VideoSize, VideoSize, VideoSize, VideoSize, VideoSize, VideoSize,    // 11-17
-    VideoSize, VideoSize, VideoSize, VideoSize, VideoSize, VideoSize, VideoSize,    // 18-24
-    VideoSize, None, None, None,                                                    // 25-28
-    PlayPause, Stop, Record, Snapshot, None,                                        // 29-33
-    VolumeUp, VolumeDown, Mute, None,                                               // 34-37
-    ChannelNext, ChannelPrevious, ChannelLastWatched, None,                         // 38-41
-    GuideCurrent, GuideAll, ShowOsd, None, ExportHtml, UpdateGuide,                 // 42-47
-    UpdateChannels, Scheduler, Browser, Settings, None,                             // 48-52
-    ToTray, Standby, Exit, None, None, None,                                        // 53-58
-};
-
-constexpr std::array<CommandId, kChannelListMenu.size()> kListMenuBindings = {
-    ListPlay, None, ListGuide, ListBackgroundRecord, ChannelTest,
-};
-
 struct ButtonBinding {
   int control;
   CommandId command;
@@ -276,7 +258,7 @@ constexpr ButtonBinding kButtonBindings[] = {
 
 Command MainMenuCommand(int number) {
   if (number < 0 || number >= kMainMenuCount) return {};
-  const CommandId id = kMainMenuBindings[number];
+  const CommandId id = kMainMenu[number].command;
   if (id != VideoSize) return Command::Of(id);
   int width = 0, height = 0;
   if (!ParseVideoSize(kMainMenu[number].caption, width, height)) return {};
@@ -294,8 +276,8 @@ MenuItemLook MainMenuItemLook(int number, const CommandState& state) {
 }
 
 Command ListMenuCommand(int position) {
-  if (position < 0 || position >= static_cast<int>(kListMenuBindings.size())) return {};
-  return Command::Of(kListMenuBindings[position]);
+  if (position < 0 || position >= static_cast<int>(kChannelListMenu.size())) return {};
+  return Command::Of(kChannelListMenu[position].command);
 }
 
 Command ButtonCommand(int controlId) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/commands/command_id.h"
+
 namespace strevo {
 
 struct MenuItemDef {
@@ -19,6 +21,7 @@ struct MenuItemDef {
   bool disabled = false;
   bool checked = false;
   bool isDefault = false;
+  CommandId command = CommandId::None;  // what choosing it runs (the sizes: VideoSize, with the caption's size)
 };
 
 enum MainMenuItem : int {
