@@ -277,20 +277,11 @@ static void MessageLoop(MainWindow& mw) {
   }
 }
 
-int RunPlayer(const Args& args) {
-  InstallFileLog();
-  static MainWindow mw;
-  static PlayerWindows windows(mw);
-  mw.args = args;
-  mw.exePath = ExePath();
-  mw.productName = LoadStringUtf8(IDS_PRODUCT_PART1) + LoadStringUtf8(IDS_PRODUCT_PART2);
-  mw.version = LoadStringUtf8(IDS_VERSION);
+// ---- the start-up, step by step ------------------------------------------------
 
-  LogLine(kLogSeparator);
-  LogLine("appstart: " + mw.productName + " " + mw.version);
-  // Before any worker can exist: workers hand their results to this thread.
-  StartUiDispatcher();
-
+// The four top-level windows; a second player of the same exe ends here,
+// bringing the first one's windows back.
+static void CreatePlayerWindows(MainWindow& mw, PlayerWindows& windows) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
 
@@ -324,22 +315,9 @@ int RunPlayer(const Args& args) {
   SetWindowPos(mw.hwnd, nullptr, -1024, -1024, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(mw.hwnd, SW_SHOWNA);
   LogLine("beforecreate done");
+}
 
-  // Controls, menus and timers of the main window.
-  BuildMainForm(mw);
-  BuildSettingsWindow(mw);
-
-  if (mw.args.First() == "/preconf") RunPresetInstaller(mw);
-
-  LogLine("begin formcreate");
-  mw.tempFolder = TempWorkFolder(SystemTempPath(), mw.exePath);
-  CreateDirectoryW(Widen(mw.tempFolder).c_str(), nullptr);
-  SetClientSize(mw.hwnd, kBarWidth, CollapsedPanelClientHeight(mw));
-  mw.currentMrl = "?";
-  mw.directShowMode = FileExists(ExeSibling(".dx"));
-  InitPlayback(mw);
-  AcceptDroppedFiles(mw);
-
+static void TranslatePlayerWindows(MainWindow& mw) {
   LogLine("begin translate");
   {
     const std::string lng = ExeSibling(".lng");
@@ -357,19 +335,11 @@ int RunPlayer(const Args& args) {
     const std::string caption = MenuItemCaption(mw.form.mainMenu, kMenuSettings);
     SetWindowTextUtf8(mw.frmCfg, caption.substr(0, caption.find('\t')));
   }
+}
 
-  SetComboItems(mw.settings, kIdGuideFile, GuideFileNames(ExeFolder()));
-
-  // Interface colours to their defaults.
-
-  const std::string first = args.First();
-  const bool firstIsFile = !first.empty() && FileExists(first);
-  const std::string loadingPicture = ExeFolder() + "\\Images\\Loading.bmp";
-  if (ShouldShowSplash(first, firstIsFile, FileExists(loadingPicture)))
-    mw.splash = Splash::Create(loadingPicture, mw.productName);
-
-  LoadConfiguration(mw);
-
+// The video window's font and channel list, then the engine (or DirectShow)
+// and the about text that names it.
+static void CreatePlayback(MainWindow& mw) {
   // Black, bold Arial.
   SendMessageW(mw.frmVideo, WM_SETFONT,
                reinterpret_cast<WPARAM>(CreateFontW(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial")),
@@ -404,7 +374,87 @@ int RunPlayer(const Args& args) {
                                    mw.directShowMode ? "DirectShow" : "VideoLAN LibVLC v" + mw.engineVersion));
   LogLine("mode mnu done");
   Progress(mw, 15);
+}
 
+// "/updatetvg", "/updatem3u", "/exporttvg": the work, then the end of the process.
+static void RunMaintenanceIfAsked(MainWindow& mw, const Args& args) {
+  const Maintenance maintenance = MaintenanceOf(args);
+  if (maintenance != Maintenance::None) {
+    if (mw.splash) mw.splash->Hide();
+    ShowWindow(mw.frmVideo, SW_HIDE);
+    ShowWindow(mw.hwnd, SW_HIDE);
+    if (maintenance == Maintenance::UpdateChannelList ||
+        (maintenance == Maintenance::UpdateGuide && args.Second() == "/updatem3u"))
+      ReloadChannelList(mw, true);
+    if (maintenance == Maintenance::UpdateGuide) RunGuideUpdateAndWait(mw);
+    if (maintenance == Maintenance::ExportGuide) ExportGuide(mw, "$all", args.Second(), nullptr);
+    EndMaintenanceRun(mw);
+  }
+}
+
+// The windows where the configuration puts them, the channel entries, the
+// splash gone.
+static void ShowPlayerWindows(MainWindow& mw) {
+  SetWindowPos(mw.hwnd, nullptr, mw.globals.panelLeft, mw.globals.panelTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyTaskbarState(mw);
+  ShowWindow(mw.frmVideo, SW_SHOWNA);
+  RememberWindowPlacement(mw);
+  SetWindowTextW(mw.app, Widen(WindowText(mw.hwnd)).c_str());
+
+  BuildChannelEntries(mw);
+  if (mw.lstPlaylist && IsWindowVisible(mw.lstPlaylist))
+    SetWindowPos(mw.lstPlaylist, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Progress(mw, 50);
+  if (mw.splash) {
+    mw.splash->Close();
+    mw.splash = nullptr;
+  }
+}
+
+int RunPlayer(const Args& args) {
+  InstallFileLog();
+  // The record lives as long as the process: windows, timers and workers
+  // refer to it until ExitProcess.
+  static MainWindow mw;
+  static PlayerWindows windows(mw);
+  mw.args = args;
+  mw.exePath = ExePath();
+  mw.productName = LoadStringUtf8(IDS_PRODUCT_PART1) + LoadStringUtf8(IDS_PRODUCT_PART2);
+  mw.version = LoadStringUtf8(IDS_VERSION);
+
+  LogLine(kLogSeparator);
+  LogLine("appstart: " + mw.productName + " " + mw.version);
+  // Before any worker can exist: workers hand their results to this thread.
+  StartUiDispatcher();
+
+  CreatePlayerWindows(mw, windows);
+  // Controls, menus and timers of the main window.
+  BuildMainForm(mw);
+  BuildSettingsWindow(mw);
+
+  if (mw.args.First() == "/preconf") RunPresetInstaller(mw);
+
+  LogLine("begin formcreate");
+  mw.tempFolder = TempWorkFolder(SystemTempPath(), mw.exePath);
+  CreateDirectoryW(Widen(mw.tempFolder).c_str(), nullptr);
+  SetClientSize(mw.hwnd, kBarWidth, CollapsedPanelClientHeight(mw));
+  mw.currentMrl = "?";
+  mw.directShowMode = FileExists(ExeSibling(".dx"));
+  InitPlayback(mw);
+  AcceptDroppedFiles(mw);
+
+  TranslatePlayerWindows(mw);
+  SetComboItems(mw.settings, kIdGuideFile, GuideFileNames(ExeFolder()));
+
+  const std::string first = args.First();
+  const bool firstIsFile = !first.empty() && FileExists(first);
+  const std::string loadingPicture = ExeFolder() + "\\Images\\Loading.bmp";
+  if (ShouldShowSplash(first, firstIsFile, FileExists(loadingPicture)))
+    mw.splash = Splash::Create(loadingPicture, mw.productName);
+
+  LoadConfiguration(mw);
+
+  CreatePlayback(mw);
   CreateVideoOverlays(mw);
   InstallInputHandlers(mw);
   LayOutVideoWindow(mw);
@@ -425,35 +475,8 @@ int RunPlayer(const Args& args) {
   ApplyInterfaceColours(mw, false);
   Progress(mw, 45);
 
-  // Maintenance runs.
-  const Maintenance maintenance = MaintenanceOf(args);
-  if (maintenance != Maintenance::None) {
-    if (mw.splash) mw.splash->Hide();
-    ShowWindow(mw.frmVideo, SW_HIDE);
-    ShowWindow(mw.hwnd, SW_HIDE);
-    if (maintenance == Maintenance::UpdateChannelList ||
-        (maintenance == Maintenance::UpdateGuide && args.Second() == "/updatem3u"))
-      ReloadChannelList(mw, true);
-    if (maintenance == Maintenance::UpdateGuide) RunGuideUpdateAndWait(mw);
-    if (maintenance == Maintenance::ExportGuide) ExportGuide(mw, "$all", args.Second(), nullptr);
-    EndMaintenanceRun(mw);
-  }
-
-  SetWindowPos(mw.hwnd, nullptr, mw.globals.panelLeft, mw.globals.panelTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ApplyTaskbarState(mw);
-  ShowWindow(mw.frmVideo, SW_SHOWNA);
-  RememberWindowPlacement(mw);
-  SetWindowTextW(mw.app, Widen(WindowText(mw.hwnd)).c_str());
-
-  BuildChannelEntries(mw);
-  if (mw.lstPlaylist && IsWindowVisible(mw.lstPlaylist))
-    SetWindowPos(mw.lstPlaylist, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  Progress(mw, 50);
-  if (mw.splash) {
-    mw.splash->Close();
-    mw.splash = nullptr;
-  }
-
+  RunMaintenanceIfAsked(mw, args);
+  ShowPlayerWindows(mw);
   FirstPlayback(mw, firstIsFile ? first : std::string());
   SetTimer(mw.hwnd, kStatusTimer, kStatusTickMs, nullptr);
   // On the program's clock: the guide it shows follows that clock.
