@@ -99,20 +99,17 @@ void RememberWindowPlacement(MainWindow& mw) {
 
 namespace {
 
-// Set while one window follows the other: its own move must not pull back.
-bool g_following = false;
-
 bool TogetherNow(const MainWindow& mw) {
-  return !g_following && !mw.docked && mw.form.videoAboveMain && mw.frmVideo && mw.hwnd && !IsFullScreen(mw) &&
+  return !mw.form.following && !mw.docked && mw.form.videoAboveMain && mw.frmVideo && mw.hwnd && !IsFullScreen(mw) &&
          !IsIconic(mw.frmVideo) && !IsIconic(mw.hwnd);
 }
 
-void MoveTo(HWND h, int x, int y) {
+void MoveTo(MainWindow& mw, HWND h, int x, int y) {
   const RECT r = WindowRect(h);
   if (r.left == x && r.top == y) return;
-  g_following = true;
+  mw.form.following = true;
   SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  g_following = false;
+  mw.form.following = false;
 }
 
 }  // namespace
@@ -120,13 +117,13 @@ void MoveTo(HWND h, int x, int y) {
 void KeepPanelBelowVideo(MainWindow& mw) {
   if (!TogetherNow(mw)) return;
   const RECT v = WindowRect(mw.frmVideo);
-  MoveTo(mw.hwnd, v.left + mw.form.videoOffsetX, v.bottom);
+  MoveTo(mw, mw.hwnd, v.left + mw.form.videoOffsetX, v.bottom);
 }
 
 void KeepVideoAbovePanel(MainWindow& mw) {
   if (!TogetherNow(mw)) return;
   const RECT v = WindowRect(mw.frmVideo), m = WindowRect(mw.hwnd);
-  MoveTo(mw.frmVideo, m.left - mw.form.videoOffsetX, m.top - (v.bottom - v.top));
+  MoveTo(mw, mw.frmVideo, m.left - mw.form.videoOffsetX, m.top - (v.bottom - v.top));
 }
 
 }  // namespace strevo

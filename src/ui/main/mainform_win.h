@@ -46,6 +46,7 @@ struct MainForm {
   PopupMenu mainMenu, listMenu;
   // How the two windows sat at start-up (moving them together).
   bool videoAboveMain = false;
+  bool following = false;  // set while one window follows the other: its own move must not pull back
   int videoOffsetX = 0;
 
   HWND Control(int id) const {

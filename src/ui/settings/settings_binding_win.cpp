@@ -25,13 +25,11 @@ namespace strevo {
 
 namespace {
 
-// Set while values are written into the controls, so that the controls'
-// own notifications do not run operations.
-bool g_showing = false;
-
+// Marks the settings window as being filled while it lives.
 struct Showing {
-  Showing() { g_showing = true; }
-  ~Showing() { g_showing = false; }
+  explicit Showing(SettingsWindow& s) : s_(s) { s_.showing = true; }
+  ~Showing() { s_.showing = false; }
+  SettingsWindow& s_;
 };
 
 std::string ShiftText(int hours) { return (hours > 0 ? "+" : "") + std::to_string(hours) + " hr."; }
@@ -79,7 +77,7 @@ void OpenEngineInterface(MainWindow& mw) {
 }  // namespace
 
 void ShowCaptureFolder(MainWindow& mw) {
-  Showing showing;
+  Showing showing(mw.settings);
   SetControlText(mw.settings, kIdCaptureDir, mw.globals.capDir);
 }
 
@@ -113,7 +111,7 @@ void ShowSettingsTheEngineIgnores(MainWindow& mw) {
 }
 
 void ShowChannelSettings(MainWindow& mw) {
-  Showing showing;
+  Showing showing(mw.settings);
   SettingsWindow& s = mw.settings;
   const ChannelSettingsValues& v = mw.channel;
   WindowControlValues values(s);
@@ -128,7 +126,7 @@ void ShowChannelSettings(MainWindow& mw) {
 
 void ShowAllSettings(MainWindow& mw) {
   {
-    Showing showing;
+    Showing showing(mw.settings);
     SettingsWindow& s = mw.settings;
     SetComboItems(s, kIdInterface, mw.interfaceItems);
     SetComboItems(s, kIdAudioDevice, AudioDevices());
@@ -160,7 +158,7 @@ static std::optional<SettingsEvent> EventOf(int id, int code) {
 }
 
 void SettingsControlChanged(MainWindow& mw, int id, int code) {
-  if (g_showing) return;
+  if (mw.settings.showing) return;
   const std::optional<SettingsEvent> event = EventOf(id, code);
   if (!event) return;
   SettingsWindow& s = mw.settings;

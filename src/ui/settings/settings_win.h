@@ -21,6 +21,9 @@ struct SettingsWindow {
   std::vector<HWND> pages;
   std::map<int, HWND> controls;  // by SettingsId
   HFONT font = nullptr, boldFont = nullptr;
+  // Set while values are written into the controls, so that the controls'
+  // own notifications do not run operations.
+  bool showing = false;
 
   HWND Control(int id) const {
     auto it = controls.find(id);
