@@ -106,6 +106,14 @@ set(CTEST_RESOURCE_SPEC_FILE ${CMAKE_BINARY_DIR}/wine-slots.json)
 # An empty DISPLAY: each test starts its own Xvfb even under a desktop.
 set(STREVO_WINE_TEST_PROPERTIES RESOURCE_GROUPS wine:1 ENVIRONMENT DISPLAY=)
 
+# The test display itself: inside Wine's virtual desktop (scripts/wine-env
+# makes every prefix with one) hiding a window and deleting a tray icon take
+# milliseconds; on a bare Xvfb about 2 s each, at every start and close.
+add_executable(hide_probe ${CMAKE_SOURCE_DIR}/tests/tools/win/hide_probe.cpp)
+target_link_libraries(hide_probe PRIVATE user32 shell32)
+add_test(NAME wine_desktop COMMAND hide_probe 1000)
+set_tests_properties(wine_desktop PROPERTIES LABELS wine TIMEOUT 60 ${STREVO_WINE_TEST_PROPERTIES})
+
 file(GLOB_RECURSE STREVO_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 if(STREVO_WIN_TEST_SOURCES)
   add_executable(win_tests ${STREVO_WIN_TEST_SOURCES})

@@ -1,10 +1,12 @@
 """What a Windows user downloads (scripts/make-dist): the two portable ZIPs,
-their contents and their reproducibility, and the installer run silently
+their contents and their reproducibility, the user's guide inside them held
+against the program, and the installer run silently
 under Wine: it installs, the installed player plays a channel through the
 engine in its Vlc folder, and the uninstaller removes the program and keeps
 the user's own files.
 """
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -13,10 +15,12 @@ import zipfile
 
 from harness import (BUILD, SOURCE, WORK, E2ETestCase, Install, children, press, wait_until, windows, winauto,
                      wine_env, winpath)
-from test_playback import PLAYER_COMMAND, SELECT, Trace, start_relay, write_channels
+from test_playback import PLAYER_COMMAND, SELECT, Trace, globals_record, start_relay, write_channels
 
 WIN32_BUILD = os.path.join(SOURCE, 'build', 'win32')
 MAKE_DIST = os.path.join(SOURCE, 'scripts', 'make-dist')
+# The stand-in engine with the 3.x interface alone, as today's engines are.
+ENGINE3 = os.path.join(BUILD, 'engine3', 'libvlc.dll')
 with open(os.path.join(SOURCE, 'VERSION')) as _f:
     VERSION = _f.readline().strip()
 
@@ -76,6 +80,84 @@ class Downloads(E2ETestCase):
                     self.assertIn(b'\r\n', z.read('Strevo/README.txt'))
                     # The user's README tells where the engine goes.
                     self.assertIn(b'Vlc\\libvlc.dll', z.read('Strevo/README.txt'))
+
+    def test_the_guide_tells_which_engine_each_build_binds_and_what_lies_beside_the_exe(self):
+        """The guide inside the download, held against the program on what a
+        user acts on: each build's row names the width of the program in that
+        ZIP and the engine generations it binds; the win64 folder, unpacked,
+        binds a 3.x engine put beside Strevo.exe as the guide tells (over the
+        stand-in in Vlc\\); and whatever lies beside the exe, shipped or written
+        by the player, is in the guide's list of files, each name of which the
+        program uses."""
+        programs = {}
+        for arch in ('win64', 'win32'):
+            with zipfile.ZipFile(self.zip_path(self.out, arch)) as z:
+                programs[arch] = z.read('Strevo/Strevo.exe')
+                guide = z.read('Strevo/README.txt').decode('utf-8').replace('\r\n', '\n')
+                shipped = {name[len('Strevo/'):].rstrip('/').split('/')[0] for name in z.namelist()} - {''}
+        lines = guide.split('\n')
+        for arch, machine, width in (('win64', 0x8664, '64-bit'), ('win32', 0x14C, '32-bit')):
+            with self.subTest(arch=arch):
+                row = [l for l in lines if l.startswith('  Strevo-<version>-%s.zip ' % arch)]
+                self.assertEqual(len(row), 1, 'the guide has no row for the %s build' % arch)
+                self.assertEqual(pe_header(programs[arch])[0], machine)
+                self.assertIn(' %s: ' % width, row[0])
+                # Each build binds either generation, by its entry points' names.
+                for entry in (b'VLC_Create', b'libvlc_new'):
+                    self.assertTrue(entry in programs[arch], entry)
+                self.assertIn('3.x generation', row[0])
+        self.assertIn('0.8 generation', [l for l in lines if l.startswith('  Strevo-<version>-win32.zip ')][0])
+
+        def section(title):
+            """The lines under a heading, up to the next one."""
+            at = lines.index(title) + 2
+            end = next((i - 1 for i in range(at, len(lines)) if lines[i] and set(lines[i]) == {'-'}), len(lines))
+            return lines[at:end]
+        # Every key and mouse binding, as README.md's table has it (which the
+        # readme_key_table test holds to the bindings the player runs).
+        with open(os.path.join(SOURCE, 'README.md'), encoding='utf-8') as f:
+            readme = f.read()
+        table = readme[readme.index('<!-- key table'):readme.index('<!-- end of key table')]
+        bindings = re.findall(r'^\| ([^|]+?) \| `[^`]*` \| ([^|]+?) \|$', table, re.M)
+        self.assertGreater(len(bindings), 40)
+        keys = [re.split(r'\s{2,}', l.strip()) for l in section('Keys and mouse') if l.startswith('  ')]
+        for key, what in bindings:
+            # Without the wheel's message codes.
+            self.assertIn([re.sub(r' \(\d+\)', '', key), what], keys)
+
+        listed = {l.split()[0].rstrip('\\') for l in section('Files beside Strevo.exe') if l.startswith('  ')}
+        self.assertEqual(shipped - listed, {'Strevo.exe'}, 'shipped but not in the guide')
+        for name in listed - shipped:
+            # "Strevo.Shed.run": ".Shed" and ".run"; "Logos": "Logos".
+            parts = ['.' + p for p in name.split('.')[1:]] if name.startswith('Strevo.') else [name]
+            for part in parts:
+                self.assertTrue(part.encode() in programs['win64'], '%s: the program never names %s' % (name, part))
+
+        # The win64 folder as a user unpacks it, with a 3.x engine copied
+        # beside Strevo.exe; the stand-in stays in Vlc\.
+        folder = os.path.join(WORK, 'guide-check')
+        shutil.rmtree(folder, ignore_errors=True)
+        with zipfile.ZipFile(self.zip_path(self.out, 'win64')) as z:
+            z.extractall(folder)
+        inst = Install.__new__(Install)
+        inst.dir = os.path.join(folder, 'Strevo')
+        inst.exe = inst.path('Strevo.exe')
+        shutil.copy2(ENGINE3, inst.path('libvlc.dll'))
+        inst.enable_log()
+        channels = os.path.join(folder, 'channels.m3u8')
+        with open(channels, 'w', encoding='cp1251', newline='\r\n') as f:
+            f.write('#EXTM3U\n#EXTINF:0,Channel 1\nhttp://127.0.0.1:9/none.ts\n')
+        with open(inst.sibling('.ini'), 'w', encoding='cp1251', newline='\r\n') as f:
+            f.write(globals_record(winpath(channels)) + '\n')
+        proc, hwnd = self.start_player(inst, '/nologo')
+        self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
+        self.assertTrue([m for m in inst.log_messages() if m.startswith('libvlc3: engine ')],
+                        'the 3.x engine beside Strevo.exe was not bound:\n' + '\n'.join(inst.log_messages()))
+        winauto('close', hwnd)
+        self.assertEqual(self.wait_exit(proc, 30), 0)
+        self.assertIn('ini saved', inst.log_messages())
+        beside = set(os.listdir(inst.dir)) - {'Strevo.exe', 'libvlc.dll'}
+        self.assertEqual(beside - listed, set(), 'beside the exe but not in the guide')
 
     def test_installer_installs_plays_and_uninstalls_keeping_the_users_files(self):
         setup = os.path.join(self.out, 'Strevo-%s-setup.exe' % VERSION)
