@@ -297,6 +297,11 @@ class E2ETestCase(unittest.TestCase):
     def setUp(self):
         self.procs = []
         subprocess.run(['wineserver', '-k'], env=wine_env(), stderr=subprocess.DEVNULL)
+        # A server that stays until tearDown: left to itself it ends 3 s after
+        # its last process, and a Wine program started in that moment finds
+        # it going and ends with status 1 without running (seen between two
+        # runs of one scenario that were a few seconds apart).
+        subprocess.run(['wineserver', '-p'], env=wine_env(), stderr=subprocess.DEVNULL)
 
     def tearDown(self):
         for p in self.procs:
