@@ -17,13 +17,7 @@ void Trace(const std::string& line) {
   std::wstring path = Widen(EnvUtf8(L"STREVO_ENGINE_TRACE"));
   if (path.empty()) return;
   std::lock_guard<std::mutex> lock(g_traceMutex);
-  HANDLE f = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return;
-  std::string text = line + "\n";
-  DWORD written = 0;
-  WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(f);
+  AppendToFile(path, line + "\n", true);
 }
 
 std::string TraceText(const char* s) { return s ? TraceQuote(s) : std::string("null"); }

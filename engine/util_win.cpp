@@ -22,6 +22,27 @@ std::string EnvUtf8(const wchar_t* name) {
   return s;
 }
 
+bool AppendToFile(const std::wstring& path, const std::string& text, bool create) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  // Wine does not append atomically for FILE_APPEND_DATA, and the program's
+  // log has several writers (player, recorders, this engine in each): all take
+  // the program's one-byte lock far past any data, then write at the end.
+  OVERLAPPED at{};
+  at.Offset = 0xFFFFFFFE;
+  at.OffsetHigh = 0x7FFFFFFF;
+  const bool locked = LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at);
+  LARGE_INTEGER zero{};
+  DWORD written = 0;
+  const bool ok = SetFilePointerEx(h, zero, nullptr, FILE_END) &&
+                  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                  written == text.size();
+  if (locked) UnlockFileEx(h, 0, 1, 0, &at);
+  CloseHandle(h);
+  return ok;
+}
+
 void EngineLog(const std::string& message) {
   wchar_t exe[MAX_PATH + 1];
   DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
@@ -36,13 +57,8 @@ void EngineLog(const std::string& message) {
   char stamp[32];
   wsprintfA(stamp, "%02u:%02u:%04u %02u:%02u:%02u ", t.wDay, t.wMonth, t.wYear, t.wHour, t.wMinute, t.wSecond);
   const std::string line = stamp + message + "\r\n";
-  // OPEN_EXISTING: as the program, the engine never creates the log.
-  HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(h);
+  // As the program, the engine never creates the log.
+  AppendToFile(path, line, false);
 }
 
 }  // namespace strevo::engine

@@ -4,6 +4,7 @@
 
 #include "base/eventlog.h"
 #include "win/clock_win.h"
+#include "win/file_win.h"
 #include "win/util_win.h"
 
 namespace strevo {
@@ -14,13 +15,8 @@ static void WriteToFile(std::string_view message) {
   if (g_logPath.empty()) return;
   const DateTime now = ClockNow();
   std::string line = Utf8ToAnsi(FormatLogLine(now, message)) + "\r\n";
-  // OPEN_EXISTING: the program never creates the log.
-  HANDLE h = CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(h);
+  // The program never creates the log.
+  AppendToFile(g_logPath, line, false);
 }
 
 void InstallFileLog() {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/file_win.h"
+
 namespace strevo {
 
 namespace {
@@ -17,13 +19,7 @@ std::wstring TracePath() {
 
 void Trace(const std::wstring& path, const std::string& line) {
   if (path.empty()) return;
-  HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  const std::string text = line + "\r\n";
-  DWORD put = 0;
-  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
-  CloseHandle(h);
+  AppendToFile(path, line + "\r\n", true);
 }
 
 bool EnablePrivilege(HANDLE token, const char* name, const std::wstring& trace) {

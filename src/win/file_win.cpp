@@ -82,6 +82,28 @@ int64_t FileSizeOf(std::string_view path) {
   return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+bool AppendToFile(const std::wstring& path, std::string_view text, bool create) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  // Windows appends atomically for FILE_APPEND_DATA, Wine does not (two
+  // processes lose each other's lines there). Every writer takes this one-byte
+  // lock far past any data, which blocks no reader, then writes at the end;
+  // the engine's log writer takes the same byte.
+  OVERLAPPED at{};
+  at.Offset = 0xFFFFFFFE;
+  at.OffsetHigh = 0x7FFFFFFF;
+  const bool locked = LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at);
+  LARGE_INTEGER zero{};
+  DWORD written = 0;
+  const bool ok = SetFilePointerEx(h, zero, nullptr, FILE_END) &&
+                  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                  written == text.size();
+  if (locked) UnlockFileEx(h, 0, 1, 0, &at);
+  CloseHandle(h);
+  return ok;
+}
+
 bool ReadFilePrefix(std::string_view path, size_t limit, std::string& bytes) {
   return ReadStart(path, bytes, static_cast<int64_t>(std::min<size_t>(limit, INT64_MAX)), false);
 }

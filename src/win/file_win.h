@@ -20,6 +20,12 @@ bool ReadFileBytes(std::string_view path, std::string& bytes, int64_t maxBytes =
 // again at will).
 bool WriteFileReplacing(std::string_view path, std::string_view bytes, bool flush = true);
 
+// Appends `text` to the end of the file in one piece, even while other
+// processes append to it too (the player, its background recorders and the
+// engine all write one log); `create` makes the file when it is missing.
+// False when it cannot be opened or written.
+bool AppendToFile(const std::wstring& path, std::string_view text, bool create);
+
 // Size in bytes, -1 when the file cannot be opened.
 int64_t FileSizeOf(std::string_view path);
 

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/config_win.h"
@@ -50,6 +51,35 @@ TEST(ConfigFile, AFailedSaveLeavesTheOldFileWhole) {
   EXPECT_FALSE(SaveConfigFile(ini, {"?Globals|2|"}));
   EXPECT_EQ(LoadConfigFile(ini), (ConfigList{"?Globals|1|"}));
   RemoveDirectoryW(Widen(ini + ".new").c_str());
+}
+
+// The log has several writers at once (the player, background recorders, the
+// engine in each). Wine's FILE_APPEND_DATA is not atomic: writers of their own
+// handles lost about one line in a hundred to each other.
+TEST(AppendToFile, WritersAtOnceLoseNoLineAndMixNone) {
+  const std::string path = TempDir("strevo-append-test") + "\\Strevo.log";
+  const std::wstring wide = Widen(path);
+  EXPECT_FALSE(AppendToFile(wide, "x", false)) << "a missing file was created";
+  ASSERT_TRUE(AppendToFile(wide, "", true));
+  constexpr int kWriters = 4, kLines = 1500;
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w)
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < kLines; ++i) AppendToFile(wide, std::to_string(w) + " " + std::to_string(i) + "\r\n", false);
+    });
+  for (auto& t : writers) t.join();
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(path, bytes));
+  std::vector<int> next(kWriters, 0);
+  size_t at = 0, lines = 0;
+  for (size_t end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2, ++lines) {
+    const std::string line = bytes.substr(at, end - at);
+    const int w = std::atoi(line.c_str());
+    ASSERT_TRUE(w >= 0 && w < kWriters && line == std::to_string(w) + " " + std::to_string(next[w])) << line;
+    ++next[w];
+  }
+  EXPECT_EQ(at, bytes.size());
+  EXPECT_EQ(lines, size_t{kWriters * kLines});
 }
 
 TEST(ConfigFile, AFileThatCannotBeReadIsToldApartFromAMissingOne) {
