@@ -331,7 +331,8 @@ std::string ZipHost::NameToUtf8(std::string_view raw, int codepage) { return Cod
 
 bool MemoryZipReader::ReadAt(uint64_t offset, void* buf, uint32_t n) {
   if (offset > size_ || size_ - offset < n) return false;
-  std::memcpy(buf, data_ + offset, n);
+  // An empty field's buffer may be null, which memcpy must never be given.
+  if (n > 0) std::memcpy(buf, data_ + offset, n);
   return true;
 }
 
