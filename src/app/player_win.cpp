@@ -387,7 +387,11 @@ static void RunMaintenanceIfAsked(MainWindow& mw, const Args& args) {
         (maintenance == Maintenance::UpdateGuide && args.Second() == "/updatem3u"))
       ReloadChannelList(mw, true);
     if (maintenance == Maintenance::UpdateGuide) RunGuideUpdateAndWait(mw);
-    if (maintenance == Maintenance::ExportGuide) ExportGuide(mw, "$all", args.Second(), nullptr);
+    if (maintenance == Maintenance::ExportGuide) {
+      WaitForGuideUpdates();  // the kept guide, read on a worker
+      PumpPendingMessages();
+      ExportGuide(mw, "$all", args.Second(), nullptr);
+    }
     EndMaintenanceRun(mw);
   }
 }

@@ -1,6 +1,7 @@
 #include "base/xml_reader.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 
 #include "base/codepage.h"
@@ -82,6 +83,76 @@ XmlReader::XmlReader(std::string_view document) : doc_(document) {
   if (doc_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
 }
 
+XmlReader::XmlReader() : ended_(false), markChecked_(false) {}
+
+void XmlReader::Append(std::string_view piece) {
+  // What was read goes, so that the reader holds about one piece.
+  buffer_.erase(0, pos_);
+  base_ += pos_;
+  pos_ = 0;
+  buffer_.append(piece);
+  doc_ = buffer_;
+}
+
+void XmlReader::EndOfInput() { ended_ = true; }
+
+bool XmlReader::NodeIsWhole() const {
+  const std::string_view rest = doc_.substr(std::min(pos_, doc_.size()));
+  if (rest.empty()) return false;
+  constexpr std::string_view kCdata = "<![CDATA[";
+  // Text runs to the next "<" that opens no CDATA section.
+  auto textIsWhole = [&] {
+    size_t i = 0;
+    for (;;) {
+      if (rest.substr(i).starts_with(kCdata)) {
+        const size_t end = rest.find("]]>", i + kCdata.size());
+        if (end == std::string_view::npos) return false;
+        i = end + 3;
+        continue;
+      }
+      if (i >= rest.size()) return false;
+      if (rest[i] == '<') return rest.size() - i >= kCdata.size() || !kCdata.starts_with(rest.substr(i));
+      i = rest.find('<', i);
+      if (i == std::string_view::npos) return false;
+    }
+  };
+  if (rest[0] != '<') return stack_.empty() || textIsWhole();  // outside the root: one blank at a time
+  if (rest.size() < 2) return false;
+  if (rest[1] == '?') return rest.find("?>", 2) != std::string_view::npos;
+  if (rest[1] == '!') {
+    if (rest.starts_with("<!--")) return rest.find("-->", 4) != std::string_view::npos;
+    if (rest.size() < kCdata.size()) return false;
+    if (rest.starts_with(kCdata)) return stack_.empty() || textIsWhole();
+    // A document type: its internal subset in brackets may hold ">".
+    int brackets = 0;
+    char quote = 0;
+    for (size_t i = 2; i < rest.size(); ++i) {
+      const char c = rest[i];
+      if (quote) {
+        if (c == quote) quote = 0;
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == '[') {
+        ++brackets;
+      } else if (c == ']') {
+        --brackets;
+      } else if (c == '>' && brackets <= 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+  // A tag ends at the first ">" outside its quoted values.
+  for (size_t i = 1;;) {
+    i = rest.find_first_of("\"'>", i);
+    if (i == std::string_view::npos) return false;
+    if (rest[i] == '>') return true;
+    i = rest.find(rest[i], i + 1);
+    if (i == std::string_view::npos) return false;
+    ++i;
+  }
+}
+
 const std::string* XmlReader::Attribute(std::string_view name) const {
   for (const auto& [key, value] : attributes_)
     if (key == name) return &value;
@@ -129,8 +200,16 @@ XmlNode XmlReader::Next() {
     stack_.pop_back();
     return XmlNode::EndElement;
   }
+  if (!markChecked_) {
+    // A byte-order mark, which may come in pieces too.
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    if (!ended_ && doc_.size() < kMark.size() && kMark.starts_with(doc_)) return XmlNode::NeedMore;
+    if (doc_.starts_with(kMark)) pos_ = kMark.size();
+    markChecked_ = true;
+  }
   for (;;) {
     if (rootSeen_ && stack_.empty()) return XmlNode::End;  // whatever follows the root is not read
+    if (!ended_ && !NodeIsWhole()) return doc_.size() - pos_ > kMaxNode ? Fail() : XmlNode::NeedMore;
     if (pos_ >= doc_.size()) return stack_.empty() && rootSeen_ ? XmlNode::End : Fail();
     if (doc_[pos_] != '<' || doc_.substr(pos_, 9) == "<![CDATA[") {
       if (stack_.empty()) {
@@ -230,7 +309,7 @@ XmlNode XmlReader::ReadTag() {
     attributes_.emplace_back(key, std::move(value));
   }
   if (stack_.size() >= kMaxDepth) return Fail();
-  stack_.push_back(name_);
+  stack_.emplace_back(name_);
   rootSeen_ = true;
   return XmlNode::StartElement;
 }

@@ -82,7 +82,7 @@ bool WinGuideFiles::Read(const std::string& path, size_t limit, std::string& byt
 }
 
 bool WinGuideUpdateSystem::Download(const std::string& url, const std::string& path) {
-  return httpgetfile(url, path, progressBar_);
+  return httpgetfile(url, path, progressBar_, kGuideDownloadLimits);
 }
 
 bool WinGuideUpdateSystem::IsArchive(const std::string& path) {
@@ -118,6 +118,25 @@ bool WinGuideUpdateSystem::MoveReplacing(const std::string& from, const std::str
 
 bool WinGuideUpdateSystem::ReadFile(const std::string& path, int64_t limit, std::string& bytes) {
   return ReadFileBytes(path, bytes, limit);
+}
+
+std::unique_ptr<ZipReader> WinGuideUpdateSystem::OpenFile(const std::string& path) {
+  return WinZipHost().OpenArchive(path);
+}
+
+std::unique_ptr<GuideFileWriter> WinGuideUpdateSystem::ReplaceFile(const std::string& path) {
+  // The guide is fetched again at will: no flush before it replaces the old.
+  class Writer : public GuideFileWriter {
+   public:
+    explicit Writer(const std::string& path) : file_(path) {}
+    bool Write(std::string_view bytes) override { return file_.Write(bytes); }
+    bool Commit() override { return file_.Commit(false); }
+
+   private:
+    ReplacingFile file_;
+  };
+  CreateDirectoryW(Widen(FolderOf(path)).c_str(), nullptr);
+  return std::make_unique<Writer>(path);
 }
 
 bool WinGuideUpdateSystem::WriteFile(const std::string& path, const std::string& bytes) {

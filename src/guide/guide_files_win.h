@@ -60,6 +60,8 @@ class WinGuideUpdateSystem : public GuideUpdateSystem {
   void RemoveFile(const std::string& path) override;
   void RemoveTree(const std::string& folder) override;
   bool MoveReplacing(const std::string& from, const std::string& to) override;
+  std::unique_ptr<ZipReader> OpenFile(const std::string& path) override;
+  std::unique_ptr<GuideFileWriter> ReplaceFile(const std::string& path) override;
   bool ReadFile(const std::string& path, int64_t limit, std::string& bytes) override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
   std::vector<std::string> FilesIn(const std::string& folder) override;

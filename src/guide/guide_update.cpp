@@ -11,6 +11,7 @@
 #include "unzip/gzip.h"
 #include "unzip/xz.h"
 #include "unzip/zip.h"
+#include "unzip/zip_host.h"
 
 namespace strevo {
 
@@ -28,31 +29,91 @@ std::string NoRoomLine() {
          " Mb free on the disk";
 }
 
-// The download as an XMLTV guide: its document (unpacked when it came
-// packed with gzip or xz) and what it holds. Null when it is none.
-std::shared_ptr<const XmltvGuide> ReadXmltvDownload(const std::string& path, GuideUpdateSystem& system,
-                                                    const LocalOffsetAt& localOffset, uint64_t ceiling,
-                                                    std::string& document) {
-  std::string bytes;
-  if (!system.ReadFile(path, kFileDownloadLimits.maxBytes, bytes)) return nullptr;
-  // Within the ceiling, and no larger than the guide is read back at start-up.
-  const uint64_t limit = std::min<uint64_t>(ceiling, kFileDownloadLimits.maxBytes);
-  bool tooLarge = false;
-  if (IsGzip(bytes)) {
-    const GunzipStatus status = Gunzip(bytes, limit, document);
-    if (status != GunzipStatus::Ok && !(tooLarge = status == GunzipStatus::TooLarge)) return nullptr;
-  } else if (IsXz(bytes)) {
+// A download or an unpacked file read as an XMLTV guide as it streams:
+// through gzip when packed so (within the unpacking ratio alone; xz is
+// unpacked whole, within `ceiling`), into
+// the reader and into the kept guide file, which takes its place only when
+// the guide was read whole. Null when it is no guide, or it could not be
+// kept (`aGuide` tells the two apart); `outcome` says Updated, or Damaged for
+// a guide that could not be kept.
+std::shared_ptr<const XmltvGuide> ReadAndKeepXmltv(const std::string& path, GuideUpdateSystem& system,
+                                                   const GuideUpdateRequest& request, uint64_t ceiling,
+                                                   const std::string& keptPath, GuideUpdateOutcome& outcome,
+                                                   bool& aGuide) {
+  aGuide = false;
+  std::unique_ptr<ZipReader> in = system.OpenFile(path);
+  if (!in) return nullptr;
+  char magic[6] = {};
+  const uint32_t magicSize = static_cast<uint32_t>(std::min<uint64_t>(sizeof magic, in->Size()));
+  if (!in->ReadAt(0, magic, magicSize)) return nullptr;
+  const std::string_view head(magic, magicSize);
+  // The temporary file counts against the room the disk keeps.
+  const std::optional<int64_t> free = system.FreeBytes(request.guideFolder);
+  const int64_t room = free ? *free - kGuideFreeSpaceMargin : INT64_MAX;
+  std::unique_ptr<GuideFileWriter> kept = system.ReplaceFile(keptPath);
+  XmltvStream stream(request.localOffset, request.list ? &*request.list : nullptr);
+  int64_t written = 0;
+  bool noRoom = false, writeFailed = false;
+  auto piece = [&](std::string_view bytes) {
+    if (!stream.Feed(bytes)) return false;  // no guide: nothing more to do
+    written += static_cast<int64_t>(bytes.size());
+    if (written > room) return !(noRoom = true);
+    if (!kept || !kept->Write(bytes)) return !(writeFailed = true);
+    return true;
+  };
+  bool whole = true, tooLarge = false;
+  uint64_t limit = 0;
+  if (IsGzip(head)) {
+    // Streamed, so only the ratio holds it, against a small hostile file;
+    // guides pack 5 to 30 times.
+    constexpr uint64_t kRatio = static_cast<uint64_t>(kGuideUnpackRatio);
+    limit = in->Size() > UINT64_MAX / kRatio ? UINT64_MAX : in->Size() * kRatio;
+    const GunzipStatus status = GunzipFrom(*in, limit, piece);
+    tooLarge = status == GunzipStatus::TooLarge;
+    whole = status == GunzipStatus::Ok;
+  } else if (IsXz(head)) {
+    std::string bytes, document;
+    in.reset();
+    if (!system.ReadFile(path, kFileDownloadLimits.maxBytes, bytes)) return nullptr;
+    limit = std::min<uint64_t>(ceiling, kFileDownloadLimits.maxBytes);
     const UnxzStatus status = Unxz(bytes, limit, document);
-    if (status != UnxzStatus::Ok && !(tooLarge = status == UnxzStatus::TooLarge)) return nullptr;
+    tooLarge = status == UnxzStatus::TooLarge;
+    whole = status == UnxzStatus::Ok;
+    constexpr size_t kPiece = size_t{1} << 20;
+    for (size_t at = 0; whole && at < document.size(); at += kPiece)
+      whole = piece(std::string_view(document).substr(at, kPiece));
   } else {
-    document = std::move(bytes);
+    constexpr uint32_t kPiece = uint32_t{1} << 20;
+    std::string block(kPiece, '\0');
+    for (uint64_t at = 0; whole && at < in->Size(); at += kPiece) {
+      const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(kPiece, in->Size() - at));
+      whole = in->ReadAt(at, block.data(), n) && piece(std::string_view(block.data(), n));
+    }
   }
+  auto guide = std::make_shared<XmltvGuide>();
+  const XmltvStatus status = stream.Finish(*guide);
   if (tooLarge) {
     LogLine(CeilingLine(limit));
     return nullptr;
   }
-  auto guide = std::make_shared<XmltvGuide>();
-  if (ParseXmltv(document, localOffset, *guide) != XmltvStatus::Ok) return nullptr;
+  // Stopped for the disk while the guide read well so far: a guide not kept.
+  if (noRoom || writeFailed) {
+    if (noRoom) LogLine(NoRoomLine());
+    aGuide = true;
+    outcome = GuideUpdateOutcome::Damaged;
+    return nullptr;
+  }
+  // A packed file that fails its check is no guide, whatever it decoded to.
+  if (status != XmltvStatus::Ok || !whole) return nullptr;
+  aGuide = true;
+  system.ClearAttributes(keptPath);  // a read-only file could not be replaced
+  if (!kept || !kept->Commit()) {
+    outcome = GuideUpdateOutcome::Damaged;
+    return nullptr;
+  }
+  if (guide->unreadableTimes > 0)
+    LogLine("xmltv guide: " + std::to_string(guide->unreadableTimes) + " programmes dropped, their times unreadable");
+  outcome = GuideUpdateOutcome::Updated;
   return guide;
 }
 
@@ -121,29 +182,18 @@ GuideUpdateOutcome UpdateGuide(const GuideUpdateRequest& request, GuideUpdateSys
   std::shared_ptr<const XmltvGuide> xmltv;
   const bool downloaded = system.Download(request.url, archive);
   const uint64_t ceiling = static_cast<uint64_t>(GuideUnpackCeiling(downloaded ? system.FileSize(archive) : 0));
-  std::string document;
   // Kept unpacked, so the next start reads it without the archive step.
-  auto keepXmltv = [&] {
-    const std::optional<int64_t> free = system.FreeBytes(request.guideFolder);
-    if (free && *free - kGuideFreeSpaceMargin < static_cast<int64_t>(document.size())) {
-      LogLine(NoRoomLine());
-      outcome = GuideUpdateOutcome::Damaged;
-      xmltv = nullptr;
-      return;
-    }
-    system.ClearAttributes(xmltvPath);
-    if (system.WriteFile(xmltvPath, document)) {
-      outcome = GuideUpdateOutcome::Updated;
-      replaced = xmltvChanged = true;
-    } else {
-      outcome = GuideUpdateOutcome::Damaged;
-      xmltv = nullptr;
-    }
+  // True when the file was a guide, kept or not.
+  auto readXmltv = [&](const std::string& file) {
+    bool aGuide = false;
+    xmltv = ReadAndKeepXmltv(file, system, request, ceiling, xmltvPath, outcome, aGuide);
+    if (xmltv) replaced = xmltvChanged = true;
+    return aGuide;
   };
-  if (downloaded && !system.IsArchive(archive) &&
-      (xmltv = ReadXmltvDownload(archive, system, request.localOffset, ceiling, document))) {
-    keepXmltv();
-  } else if (downloaded && system.IsArchive(archive)) {
+  const bool isArchive = downloaded && system.IsArchive(archive);
+  if (downloaded && !isArchive) {
+    readXmltv(archive);
+  } else if (isArchive) {
     // The JTV files are the guide now, not an XMLTV file of an earlier update.
     auto removeStaleXmltv = [&] {
       if (system.FileSize(xmltvPath) < 0) return false;
@@ -168,8 +218,7 @@ GuideUpdateOutcome UpdateGuide(const GuideUpdateRequest& request, GuideUpdateSys
     const bool jtv = std::any_of(unpacked.begin(), unpacked.end(), IsJtvFile);
     if (whole && !jtv) {
       for (const std::string& file : unpacked)
-        if ((xmltv = ReadXmltvDownload(file, system, request.localOffset, ceiling, document))) break;
-      if (xmltv) keepXmltv();
+        if (readXmltv(file)) break;
     }
     if (!whole && jtv) {
       // Some entry did not come out whole (the extraction deletes those): the

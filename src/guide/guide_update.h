@@ -9,13 +9,30 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "guide/xmltv.h"
+#include "net/http.h"
 
 namespace strevo {
 
 class ZipHost;
+class ZipReader;
+
+// A guide download may be large: an XMLTV guide of a whole country passes a
+// gigabyte unpacked, and is streamed, so only what is transferred is limited
+// (and the time, as for any file).
+inline constexpr TransferLimits kGuideDownloadLimits{int64_t{4} << 30, 600'000};
+
+// A file written in pieces that replaces the old one only when it is whole.
+class GuideFileWriter {
+ public:
+  virtual ~GuideFileWriter() = default;  // without Commit nothing of it stays
+  virtual bool Write(std::string_view bytes) = 0;
+  // The new file takes the old one's place; false leaves the old one.
+  virtual bool Commit() = 0;
+};
 
 // What one update may unpack, so that a small hostile or broken download
 // cannot fill the disk or the memory: 1 GB, or 100 times the download
@@ -66,6 +83,10 @@ class GuideUpdateSystem {
   // Moves a file, replacing one of the same name and creating its folder;
   // keeps its attributes.
   virtual bool MoveReplacing(const std::string& from, const std::string& to) = 0;
+  // The file, to be read where it lies; null when it cannot be opened.
+  virtual std::unique_ptr<ZipReader> OpenFile(const std::string& path) = 0;
+  // A writer whose Commit replaces `path`; null when it cannot be created.
+  virtual std::unique_ptr<GuideFileWriter> ReplaceFile(const std::string& path) = 0;
   // The whole file when it is no larger than `limit`; false otherwise.
   virtual bool ReadFile(const std::string& path, int64_t limit, std::string& bytes) = 0;
   // Replaces the file as a whole (never leaves it half written).
@@ -83,6 +104,8 @@ struct GuideUpdateRequest {
   std::vector<std::string> knownNames;  // the guide names list: these pairs are replaced
   std::string updateCaption;            // the update command's current caption
   LocalOffsetAt localOffset;            // for an XMLTV guide's times
+  // An XMLTV guide keeps the programmes of these channels only; none: all.
+  std::optional<std::vector<XmltvListChannel>> list;
 };
 
 // The update's effects on the windows and the guide cache, in this order:

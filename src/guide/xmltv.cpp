@@ -23,12 +23,19 @@ bool Digits(std::string_view text, size_t at, size_t count, int& value) {
   return true;
 }
 
-// "+0300", "-05:00", "+03", "Z", "UTC", "GMT" -> minutes east of UTC.
+// "+0300", "-05:00", "+03", "Z", or a zone name -> minutes east of UTC.
 bool ZoneOffset(std::string_view zone, int& minutes) {
-  if (zone == "Z" || zone == "UTC" || zone == "GMT") {
-    minutes = 0;
-    return true;
-  }
+  // The names guides write. "IST" is Irish summer time here, as in the
+  // European guides that use it (India's and Israel's write offsets).
+  static constexpr std::pair<std::string_view, int> kNames[] = {
+      {"Z", 0},      {"UTC", 0},    {"GMT", 0},    {"WET", 0},    {"BST", 60},   {"IST", 60},   {"WEST", 60},
+      {"CET", 60},   {"CEST", 120}, {"EET", 120},  {"EEST", 180}, {"MSK", 180},  {"EST", -300}, {"EDT", -240},
+      {"CST", -360}, {"CDT", -300}, {"MST", -420}, {"MDT", -360}, {"PST", -480}, {"PDT", -420}};
+  for (const auto& [name, offset] : kNames)
+    if (zone.size() == name.size() && AsciiLower(zone) == AsciiLower(name)) {
+      minutes = offset;
+      return true;
+    }
   if (zone.size() < 3 || (zone[0] != '+' && zone[0] != '-')) return false;
   const int sign = zone[0] == '-' ? -1 : 1;
   std::string compact;
@@ -72,19 +79,6 @@ std::string CutText(std::string text) {
   return text;
 }
 
-// The document as UTF-8: `bytes` themselves, or their conversion in `converted`.
-std::string_view AsUtf8Document(std::string_view bytes, std::string& converted) {
-  if (bytes.starts_with("\xFF\xFE")) return converted = Utf16ToUtf8(bytes.substr(2), false);
-  if (bytes.starts_with("\xFE\xFF")) return converted = Utf16ToUtf8(bytes.substr(2), true);
-  const std::string encoding = XmlDeclaredEncoding(bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes);
-  if (encoding == "windows-1251" || encoding == "cp1251" || encoding == "x-cp1251")
-    return converted = CodePageToUtf8(bytes, 1251);
-  // 1252 differs from ISO-8859-1 only in control characters a title never holds.
-  if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "windows-1252")
-    return converted = CodePageToUtf8(bytes, 1252);
-  return bytes;
-}
-
 struct ReadProgramme {
   DateTime start = 0;
   DateTime stop = 0;
@@ -108,25 +102,6 @@ std::vector<GuideProgramme> WithStopMarkers(std::vector<ReadProgramme> read) {
   return out;
 }
 
-// The text of the element just started, up to its end; nested elements' text
-// is left out. False when the document breaks.
-bool ElementText(XmlReader& xml, std::string& text) {
-  const size_t depth = xml.Depth();
-  for (;;) {
-    switch (xml.Next()) {
-      case XmlNode::Text:
-        if (xml.Depth() == depth) text += xml.Text();
-        break;
-      case XmlNode::EndElement:
-        if (xml.Depth() < depth) return true;
-        break;
-      case XmlNode::StartElement: break;
-      case XmlNode::End:
-      case XmlNode::Error: return false;
-    }
-  }
-}
-
 }  // namespace
 
 bool LooksLikeXmltv(std::string_view bytes) {
@@ -139,12 +114,15 @@ bool LooksLikeXmltv(std::string_view bytes) {
 }
 
 bool ParseXmltvTime(std::string_view text, const LocalOffsetAt& localOffset, DateTime& local) {
+  // YYYYMMDDhhmmss or an initial part of it, in whole fields.
+  size_t at = 0;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+  if (at < 4 || at > 14 || at % 2 != 0) return false;
   DateTimeParts p;
-  if (!Digits(text, 0, 4, p.year) || !Digits(text, 4, 2, p.month) || !Digits(text, 6, 2, p.day) ||
-      !Digits(text, 8, 2, p.hour) || !Digits(text, 10, 2, p.minute))
-    return false;
-  size_t at = 12;
-  if (Digits(text, 12, 2, p.second)) at = 14;
+  p.month = p.day = 1;
+  int* fields[] = {&p.month, &p.day, &p.hour, &p.minute, &p.second};
+  Digits(text, 0, 4, p.year);
+  for (size_t f = 0; 4 + 2 * f < at; ++f) Digits(text, 4 + 2 * f, 2, *fields[f]);
   if (p.year < 1 || p.month < 1 || p.month > 12 || p.day < 1 || p.day > DaysInMonth(p.year, p.month) ||
       p.hour > 23 || p.minute > 59 || p.second > 59)
     return false;
@@ -158,90 +136,269 @@ bool ParseXmltvTime(std::string_view text, const LocalOffsetAt& localOffset, Dat
   return true;
 }
 
-namespace {
+struct XmltvStream::State {
+  LocalOffsetAt localOffset;  // asked once per minute of the guide (memo below)
+  std::unordered_map<long long, int> offsetMemo;
+  const std::vector<XmltvListChannel>* list = nullptr;
 
-XmltvStatus ReadXmltv(std::string_view bytes, const LocalOffsetAt& localOffset, XmltvGuide& guide) {
-  if (!LooksLikeXmltv(bytes)) return XmltvStatus::NotXmltv;
-  std::string converted;
-  XmlReader xml(AsUtf8Document(bytes, converted));
-  XmlNode node = xml.Next();
-  if (node == XmlNode::Error) return XmltvStatus::Malformed;
-  if (node != XmlNode::StartElement || xml.Name() != "tv") return XmltvStatus::NotXmltv;
+  XmltvStatus status = XmltvStatus::Ok;
+  bool ended = false;  // the root element closed: nothing after it is read
 
+  // The start of the document, until its encoding is known.
+  std::string head;
+  bool encodingKnown = false;
+  int codepage = 0;  // 0: UTF-8; 1200/1201: UTF-16 little/big endian; else a single-byte page
+  std::string carry;  // UTF-16 bytes of a character the last piece cut
+
+  XmlReader xml;
+  bool rootSeen = false;
+
+  XmltvGuide guide;
   std::unordered_map<std::string, size_t> byId;
   std::vector<std::vector<ReadProgramme>> read;
-  auto channelOf = [&](const std::string& id) {
+  std::vector<char> wanted;  // by guide channel, with a list
+  bool wantedStale = true;
+
+  enum class In { Other, Channel, Programme } in = In::Other;
+  int channel = -1;  // the channel element's guide channel; -1 without an id
+  ReadProgramme programme;
+  std::string programmeChannel;
+  bool programmeUsable = false, programmeTimed = false, titled = false;
+  size_t collectDepth = 0;  // the display-name or title being read; 0: none
+  std::string collected;
+
+  LocalOffsetAt memoOffset;
+
+  size_t ChannelOf(const std::string& id) {
     if (auto it = byId.find(id); it != byId.end()) return it->second;
     byId.emplace(id, guide.channels.size());
     guide.channels.push_back({id, {}, {}});
     read.emplace_back();
+    wantedStale = true;
     return guide.channels.size() - 1;
-  };
+  }
 
-  for (;;) {
-    node = xml.Next();
-    if (node == XmlNode::End) break;
-    if (node == XmlNode::Error) return XmltvStatus::Malformed;
-    if (node != XmlNode::StartElement || xml.Depth() != 2) continue;
+  bool Wanted(size_t index) {
+    if (!list) return true;
+    if (wantedStale) {
+      wanted.assign(guide.channels.size(), 0);
+      for (int m : MatchXmltvChannels(guide, *list))
+        if (m >= 0) wanted[static_cast<size_t>(m)] = 1;
+      wantedStale = false;
+    }
+    return wanted[index] != 0;
+  }
+
+  void StartElement() {
     const size_t depth = xml.Depth();
-    if (xml.Name() == "channel") {
-      const std::string* id = xml.Attribute("id");
-      XmltvChannel* channel = id && !id->empty() ? &guide.channels[channelOf(*id)] : nullptr;
-      while ((node = xml.Next()) != XmlNode::EndElement || xml.Depth() >= depth) {
-        if (node == XmlNode::End || node == XmlNode::Error) return XmltvStatus::Malformed;
-        if (node != XmlNode::StartElement || xml.Name() != "display-name") continue;
-        std::string name;
-        if (!ElementText(xml, name)) return XmltvStatus::Malformed;
-        name = OneLine(name);
-        if (channel && !name.empty()) channel->names.push_back(std::move(name));
+    const std::string_view name = xml.Name();
+    if (depth == 2) {
+      collectDepth = 0;
+      if (name == "channel") {
+        in = In::Channel;
+        const std::string* id = xml.Attribute("id");
+        channel = id && !id->empty() ? static_cast<int>(ChannelOf(*id)) : -1;
+      } else if (name == "programme") {
+        in = In::Programme;
+        const std::string* id = xml.Attribute("channel");
+        const std::string* start = xml.Attribute("start");
+        const std::string* stop = xml.Attribute("stop");
+        programme = ReadProgramme();
+        programmeTimed = start && ParseXmltvTime(*start, memoOffset, programme.start);
+        programmeUsable = id && !id->empty() && programmeTimed;
+        programme.hasStop = stop && ParseXmltvTime(*stop, memoOffset, programme.stop);
+        programmeChannel = id ? *id : std::string();
+        // A start given but unreadable is counted; a programme with none is no programme.
+        if (!programmeTimed && start && id && !id->empty()) ++guide.unreadableTimes;
+        titled = false;
+      } else {
+        in = In::Other;
       }
-    } else if (xml.Name() == "programme") {
-      const std::string* id = xml.Attribute("channel");
-      const std::string* start = xml.Attribute("start");
-      const std::string* stop = xml.Attribute("stop");
-      ReadProgramme p;
-      bool usable = id && !id->empty() && start && ParseXmltvTime(*start, localOffset, p.start);
-      p.hasStop = stop && ParseXmltvTime(*stop, localOffset, p.stop);
-      const std::string channelId = id ? *id : std::string();
-      bool titled = false;
-      while ((node = xml.Next()) != XmlNode::EndElement || xml.Depth() >= depth) {
-        if (node == XmlNode::End || node == XmlNode::Error) return XmltvStatus::Malformed;
-        if (node != XmlNode::StartElement || xml.Name() != "title") continue;
-        std::string title;
-        if (!ElementText(xml, title)) return XmltvStatus::Malformed;
-        if (!titled) p.text = CutText(OneLine(title));  // the first title; others are translations
+    } else if (depth == 3 && ((in == In::Channel && name == "display-name") || (in == In::Programme && name == "title"))) {
+      collectDepth = depth;
+      collected.clear();
+    }
+  }
+
+  void EndElement() {
+    const size_t depth = xml.Depth();  // after the element closed
+    if (collectDepth && depth < collectDepth) {
+      collectDepth = 0;
+      if (in == In::Channel) {
+        std::string name = OneLine(collected);
+        if (channel >= 0 && !name.empty()) guide.channels[static_cast<size_t>(channel)].names.push_back(std::move(name));
+        if (channel >= 0) wantedStale = true;
+      } else if (in == In::Programme) {
+        if (!titled) programme.text = CutText(OneLine(collected));  // the first title; others are translations
         titled = true;
       }
-      if (usable) {
-        read[channelOf(channelId)].push_back(std::move(p));
-        ++guide.programmeCount;
+    }
+    if (depth < 2 && in != In::Other) {
+      if (in == In::Programme && programmeUsable) {
+        const size_t index = ChannelOf(programmeChannel);
+        if (Wanted(index)) {
+          read[index].push_back(std::move(programme));
+          ++guide.programmeCount;
+        } else {
+          ++guide.notInList;
+        }
+      }
+      in = In::Other;
+    }
+  }
+
+  // Reads every node that is whole in what has come.
+  void Pump() {
+    while (status == XmltvStatus::Ok && !ended) {
+      const XmlNode node = xml.Next();
+      switch (node) {
+        case XmlNode::NeedMore: return;
+        case XmlNode::Error: status = XmltvStatus::Malformed; return;
+        case XmlNode::End: ended = true; return;
+        case XmlNode::StartElement:
+          if (!rootSeen) {
+            rootSeen = true;
+            if (xml.Name() != "tv") status = XmltvStatus::NotXmltv;
+          } else {
+            StartElement();
+          }
+          break;
+        case XmlNode::EndElement: EndElement(); break;
+        case XmlNode::Text:
+          if (collectDepth && xml.Depth() == collectDepth) collected += xml.Text();
+          break;
       }
     }
   }
-  for (size_t i = 0; i < guide.channels.size(); ++i) guide.channels[i].programmes = WithStopMarkers(std::move(read[i]));
-  return XmltvStatus::Ok;
-}
 
-}  // namespace
+  // The piece as UTF-8, in the document's encoding.
+  std::string Converted(std::string_view piece, bool last) {
+    if (codepage == 1200 || codepage == 1201) {
+      carry.append(piece);
+      size_t whole = carry.size() & ~size_t{1};
+      if (!last && whole >= 2) {
+        // A high surrogate waits for its pair.
+        const auto* u = reinterpret_cast<const unsigned char*>(carry.data() + whole - 2);
+        const unsigned unit = codepage == 1201 ? (u[0] << 8 | u[1]) : (u[1] << 8 | u[0]);
+        if (unit >= 0xD800 && unit <= 0xDBFF) whole -= 2;
+      }
+      if (last) whole = carry.size();
+      std::string out = Utf16ToUtf8(std::string_view(carry).substr(0, whole), codepage == 1201);
+      carry.erase(0, whole);
+      return out;
+    }
+    return codepage ? CodePageToUtf8(piece, codepage) : std::string(piece);
+  }
 
-XmltvStatus ParseXmltv(std::string_view bytes, const LocalOffsetAt& localOffset, XmltvGuide& guide) {
-  guide = XmltvGuide();
-  // The zone is asked once per minute of the guide: a week holds ten thousand
-  // minutes against hundreds of thousands of times, and asking the system
-  // costs more than reading a programme.
-  std::unordered_map<long long, int> minutes;
-  LocalOffsetAt memo;
-  if (localOffset) {
-    memo = [&](DateTime utc) {
+  void Give(std::string_view piece, bool last) {
+    if (codepage == 0) {
+      xml.Append(piece);
+    } else {
+      xml.Append(Converted(piece, last));
+    }
+    if (last) xml.EndOfInput();
+    Pump();
+  }
+
+  // Decides the encoding once enough of the start has come (or all of it):
+  // what LooksLikeXmltv and the declaration need, as if it came whole.
+  bool StartIsWhole() const {
+    std::string_view bytes = head;
+    if (bytes.size() > XmlReader::kMaxNode) return true;  // no guide starts so
+    if (bytes.size() < 2 && (std::string_view("\xFF\xFE").starts_with(bytes) || std::string_view("\xFE\xFF").starts_with(bytes)))
+      return false;
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return bytes.size() >= 4;
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    if (bytes.size() < kMark.size() && kMark.starts_with(bytes)) return false;
+    if (bytes.starts_with(kMark)) bytes.remove_prefix(kMark.size());
+    const size_t first = bytes.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return false;
+    bytes.remove_prefix(first);
+    if (bytes[0] != '<') return true;
+    if (bytes.size() < 5) return false;
+    return !bytes.starts_with("<?xml") || bytes.find("?>") != std::string_view::npos;
+  }
+
+  void Begin(bool last) {
+    if (!last && !StartIsWhole()) return;
+    std::string_view bytes = head;
+    encodingKnown = true;
+    if (!LooksLikeXmltv(bytes)) {
+      status = XmltvStatus::NotXmltv;
+      return;
+    }
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+      codepage = bytes[0] == '\xFF' ? 1200 : 1201;
+      bytes.remove_prefix(2);
+    } else {
+      const std::string encoding = XmlDeclaredEncoding(bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes);
+      if (encoding == "windows-1251" || encoding == "cp1251" || encoding == "x-cp1251") codepage = 1251;
+      // 1252 differs from ISO-8859-1 only in control characters a title never holds.
+      if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "windows-1252") codepage = 1252;
+    }
+    const std::string first(bytes);
+    head.clear();
+    head.shrink_to_fit();
+    Give(first, last);
+  }
+
+  void Feed(std::string_view piece, bool last) {
+    if (status != XmltvStatus::Ok || ended) return;
+    if (!encodingKnown) {
+      head.append(piece);
+      Begin(last);
+      return;
+    }
+    Give(piece, last);
+  }
+};
+
+XmltvStream::XmltvStream(LocalOffsetAt localOffset, const std::vector<XmltvListChannel>* list)
+    : s_(std::make_unique<State>()) {
+  s_->localOffset = std::move(localOffset);
+  s_->list = list;
+  if (s_->localOffset) {
+    // The zone is asked once per minute of the guide: a week holds ten
+    // thousand minutes against hundreds of thousands of times, and asking the
+    // system costs more than reading a programme.
+    State* s = s_.get();
+    s_->memoOffset = [s](DateTime utc) {
       const long long minute = static_cast<long long>(std::floor(std::round(utc * 86400.0) / 60.0));
-      auto [it, added] = minutes.try_emplace(minute, 0);
-      if (added) it->second = localOffset(utc);
+      auto [it, added] = s->offsetMemo.try_emplace(minute, 0);
+      if (added) it->second = s->localOffset(utc);
       return it->second;
     };
   }
-  const XmltvStatus status = ReadXmltv(bytes, memo, guide);
-  if (status != XmltvStatus::Ok) guide = XmltvGuide();
-  return status;
+}
+
+XmltvStream::~XmltvStream() = default;
+
+bool XmltvStream::Feed(std::string_view piece) {
+  s_->Feed(piece, false);
+  return s_->status == XmltvStatus::Ok;
+}
+
+XmltvStatus XmltvStream::Finish(XmltvGuide& guide) {
+  State& s = *s_;
+  if (!s.ended) s.Feed({}, true);
+  guide = XmltvGuide();
+  if (s.status == XmltvStatus::Ok && !s.rootSeen) s.status = XmltvStatus::NotXmltv;
+  if (s.status == XmltvStatus::Ok && !s.ended) s.status = XmltvStatus::Malformed;
+  if (s.status != XmltvStatus::Ok) return s.status;
+  for (size_t i = 0; i < s.guide.channels.size(); ++i)
+    s.guide.channels[i].programmes = WithStopMarkers(std::move(s.read[i]));
+  guide = std::move(s.guide);
+  s.guide = XmltvGuide();
+  return XmltvStatus::Ok;
+}
+
+XmltvStatus ParseXmltv(std::string_view bytes, const LocalOffsetAt& localOffset, XmltvGuide& guide) {
+  XmltvStream stream(localOffset);
+  // In pieces, as from a file: the reader then never copies the whole.
+  constexpr size_t kPiece = size_t{1} << 20;
+  for (size_t at = 0; at < bytes.size() && stream.Feed(bytes.substr(at, kPiece)); at += kPiece) {
+  }
+  return stream.Finish(guide);
 }
 
 std::vector<int> MatchXmltvChannels(const XmltvGuide& guide, const std::vector<XmltvListChannel>& list) {

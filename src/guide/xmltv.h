@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,9 @@ struct XmltvChannel {
 
 struct XmltvGuide {
   std::vector<XmltvChannel> channels;
-  size_t programmeCount = 0;
+  size_t programmeCount = 0;    // programmes kept
+  size_t unreadableTimes = 0;   // programmes dropped: their start is no time this reader knows
+  size_t notInList = 0;         // programmes left out: no channel of the list matches theirs
 };
 
 enum class XmltvStatus { Ok, NotXmltv, Malformed };
@@ -39,8 +42,11 @@ enum class XmltvStatus { Ok, NotXmltv, Malformed };
 // it begins with "<?xml" or "<tv" or a comment or document type before it.
 bool LooksLikeXmltv(std::string_view bytes);
 
-// "20261208183000 +0300" (seconds, the zone and the blank before it may be
-// missing; "+03:00" and "Z" are taken too) -> local date-time. A time without
+// "20261208183000 +0300" -> local date-time. The time may be cut short as the
+// format allows (down to the year: "202612081830", "20261208"), the zone and
+// the blank before it may be missing; "+03:00", "Z" and the zone names guides
+// use (UTC, GMT, BST, IST for Irish summer time, WET, WEST, CET, CEST, EET,
+// EEST, MSK, and the North American EST to PDT) are taken too. A time without
 // a zone is UTC, as the format defines. False when the text is no time.
 bool ParseXmltvTime(std::string_view text, const LocalOffsetAt& localOffset, DateTime& local);
 
@@ -50,6 +56,32 @@ bool ParseXmltvTime(std::string_view text, const LocalOffsetAt& localOffset, Dat
 // short in its download, say); nothing of it should replace a guide.
 XmltvStatus ParseXmltv(std::string_view bytes, const LocalOffsetAt& localOffset, XmltvGuide& guide);
 
+struct XmltvListChannel;
+
+// Reads a document that arrives in pieces (from a download, through a
+// decoder, or from the kept file), holding about one piece of it at a time.
+// Given the list, it keeps every channel but the programmes of only those
+// channels the list matches (MatchXmltvChannels), decided at each programme
+// from the channels read before it, as the format puts channels first.
+class XmltvStream {
+ public:
+  // `list`, when given, must outlive the stream; null keeps every programme.
+  explicit XmltvStream(LocalOffsetAt localOffset, const std::vector<XmltvListChannel>* list = nullptr);
+  ~XmltvStream();
+  XmltvStream(const XmltvStream&) = delete;
+  XmltvStream& operator=(const XmltvStream&) = delete;
+  // False once the document is known to be no guide or broken: no more of it
+  // can change the outcome. What follows the root element is taken and not read.
+  bool Feed(std::string_view piece);
+  // The end of the document: Ok and the guide read, or what was wrong (and
+  // an empty guide).
+  XmltvStatus Finish(XmltvGuide& guide);
+
+ private:
+  struct State;
+  std::unique_ptr<State> s_;
+};
+
 // A channel of the list, as the matching sees it.
 struct XmltvListChannel {
   std::string title;
@@ -57,6 +89,7 @@ struct XmltvListChannel {
   std::string tvgName;
   std::string overrideName;  // the channel's own guide name from its settings
   int shiftMinutes = 0;      // the list's tvg-shift for the channel
+  bool operator==(const XmltvListChannel&) const = default;
 };
 
 // For each channel of the list the index of its guide channel, or -1. Rules in

@@ -4,70 +4,96 @@
 
 #include "unzip/crc32.h"
 #include "unzip/decoders.h"
+#include "unzip/zip_host.h"
 
 namespace strevo {
 namespace {
 
 constexpr uint8_t kFlagHeaderCrc = 2, kFlagExtra = 4, kFlagName = 8, kFlagComment = 16;
-constexpr int kSinkTooLarge = -20;
+constexpr int kSinkTooLarge = -20, kSinkStopped = -21;
 
-class MemorySource : public ZipByteSource {
+// One member's deflate data, read where it lies.
+class ReaderSource : public ZipByteSource {
  public:
-  explicit MemorySource(std::string_view data) : data_(data) {}
+  ReaderSource(ZipReader& in, uint64_t at) : in_(in), at_(at) {}
   int32_t Read(uint8_t* buf, uint32_t n) override {
-    const size_t take = std::min<size_t>(n, data_.size() - pos_);
-    std::copy_n(data_.data() + pos_, take, reinterpret_cast<char*>(buf));
-    pos_ += take;
+    const uint64_t left = in_.Size() - std::min(at_, in_.Size());
+    const uint32_t take = static_cast<uint32_t>(std::min<uint64_t>(n, left));
+    if (take == 0) return 0;
+    if (!in_.ReadAt(at_, buf, take)) return -1;
+    at_ += take;
     return static_cast<int32_t>(take);
   }
 
  private:
-  std::string_view data_;
-  size_t pos_ = 0;
+  ZipReader& in_;
+  uint64_t at_;
 };
 
-class LimitedSink : public ZipByteSink {
+class CheckedSink : public ZipByteSink {
  public:
-  LimitedSink(std::string& out, uint64_t max) : out_(out), max_(max) {}
+  CheckedSink(const GunzipOutput& out, uint64_t max, uint64_t& total) : out_(out), max_(max), total_(total) {}
   int Write(const uint8_t* data, uint32_t n) override {
-    if (out_.size() + n > max_) return kSinkTooLarge;
-    out_.append(reinterpret_cast<const char*>(data), n);
+    if (total_ + n > max_) return kSinkTooLarge;
     crc_ = Crc32Update(crc_, data, n);
     written_ += n;
-    return 0;
+    total_ += n;
+    return out_(std::string_view(reinterpret_cast<const char*>(data), n)) ? 0 : kSinkStopped;
   }
   uint32_t crc_ = 0;
   uint64_t written_ = 0;
 
  private:
-  std::string& out_;
+  const GunzipOutput& out_;
   uint64_t max_;
+  uint64_t& total_;
 };
 
-uint32_t Le32(std::string_view b, size_t at) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
-                               static_cast<uint8_t>(b[at + 2]) << 16 |
-                               static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24);
+uint32_t Le32(const uint8_t* b) {
+  return static_cast<uint32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24);
 }
 
-// Where the member's deflate data begins, or 0 when its header is damaged.
-size_t HeaderEnd(std::string_view m) {
-  if (m.size() < 10 || !IsGzip(m)) return 0;
-  const uint8_t flags = static_cast<uint8_t>(m[3]);
+// Where the member at `at` has its deflate data, or 0 when its header is damaged.
+uint64_t HeaderEnd(ZipReader& in, uint64_t at) {
+  uint8_t h[10];
+  if (!in.ReadAt(at, h, 10) || !IsGzip(std::string_view(reinterpret_cast<const char*>(h), 3))) return 0;
+  const uint8_t flags = h[3];
   if (flags & 0xE0) return 0;  // reserved bits
-  size_t at = 10;
+  at += 10;
   if (flags & kFlagExtra) {
-    if (at + 2 > m.size()) return 0;
-    at += 2 + (static_cast<uint8_t>(m[at]) | static_cast<uint8_t>(m[at + 1]) << 8);
+    uint8_t n[2];
+    if (!in.ReadAt(at, n, 2)) return 0;
+    at += 2 + (n[0] | n[1] << 8);
   }
   for (uint8_t text : {kFlagName, kFlagComment}) {
     if (!(flags & text)) continue;
-    const size_t zero = at < m.size() ? m.find('\0', at) : std::string_view::npos;
-    if (zero == std::string_view::npos) return 0;
-    at = zero + 1;
+    // A name or comment ends at its zero byte.
+    for (;;) {
+      uint8_t block[256];
+      if (at >= in.Size()) return 0;
+      const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(sizeof block, in.Size() - at));
+      if (!in.ReadAt(at, block, n)) return 0;
+      const uint8_t* zero = std::find(block, block + n, 0);
+      at += static_cast<uint64_t>(zero - block);
+      if (zero != block + n) {
+        ++at;
+        break;
+      }
+    }
   }
   if (flags & kFlagHeaderCrc) at += 2;
-  return at < m.size() ? at : 0;
+  return at < in.Size() ? at : 0;
+}
+
+// Zero bytes after the last member pad some files to a block; they end it.
+bool OnlyZerosFrom(ZipReader& in, uint64_t at) {
+  uint8_t block[4096];
+  while (at < in.Size()) {
+    const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(sizeof block, in.Size() - at));
+    if (!in.ReadAt(at, block, n) || std::any_of(block, block + n, [](uint8_t b) { return b != 0; })) return false;
+    at += n;
+  }
+  return true;
 }
 
 }  // namespace
@@ -76,29 +102,44 @@ bool IsGzip(std::string_view bytes) {
   return bytes.size() >= 3 && bytes[0] == '\x1F' && bytes[1] == '\x8B' && bytes[2] == 8;
 }
 
-GunzipStatus Gunzip(std::string_view bytes, uint64_t maxBytes, std::string& out) {
-  out.clear();
-  if (!IsGzip(bytes)) return GunzipStatus::NotGzip;
-  while (!bytes.empty()) {
-    const size_t start = HeaderEnd(bytes);
+GunzipStatus GunzipFrom(ZipReader& in, uint64_t maxBytes, const GunzipOutput& out) {
+  uint8_t magic[3];
+  if (!in.ReadAt(0, magic, 3) || !IsGzip(std::string_view(reinterpret_cast<const char*>(magic), 3)))
+    return GunzipStatus::NotGzip;
+  uint64_t at = 0, total = 0;
+  while (at < in.Size()) {
+    const uint64_t start = HeaderEnd(in, at);
     if (start == 0) return GunzipStatus::Corrupt;
-    MemorySource source(bytes.substr(start));
-    LimitedSink sink(out, maxBytes);
+    ReaderSource source(in, start);
+    CheckedSink sink(out, maxBytes, total);
     DecodeParams params;
     params.in = &source;
     params.out = &sink;
     const int r = DecodeDeflated(params);
     if (r == kSinkTooLarge) return GunzipStatus::TooLarge;
+    if (r == kSinkStopped) return GunzipStatus::Stopped;
     if (r != kDecodeOk) return GunzipStatus::Corrupt;
-    const size_t trailer = start + params.consumed;
-    if (trailer + 8 > bytes.size()) return GunzipStatus::Corrupt;
-    if (Le32(bytes, trailer) != sink.crc_ || Le32(bytes, trailer + 4) != static_cast<uint32_t>(sink.written_))
-      return GunzipStatus::Corrupt;
-    bytes.remove_prefix(trailer + 8);
-    // Zero bytes after the last member pad some files to a block; they end it.
-    if (bytes.find_first_not_of('\0') == std::string_view::npos) break;
+    const uint64_t trailer = start + params.consumed;
+    uint8_t t[8];
+    if (!in.ReadAt(trailer, t, 8)) return GunzipStatus::Corrupt;
+    if (Le32(t) != sink.crc_ || Le32(t + 4) != static_cast<uint32_t>(sink.written_)) return GunzipStatus::Corrupt;
+    at = trailer + 8;
+    uint8_t next = 0;
+    if (at < in.Size() && in.ReadAt(at, &next, 1) && next == 0) {
+      if (!OnlyZerosFrom(in, at)) return GunzipStatus::Corrupt;
+      break;
+    }
   }
   return GunzipStatus::Ok;
+}
+
+GunzipStatus Gunzip(std::string_view bytes, uint64_t maxBytes, std::string& out) {
+  out.clear();
+  MemoryZipReader in(bytes.data(), bytes.size());
+  return GunzipFrom(in, maxBytes, [&](std::string_view piece) {
+    out.append(piece);
+    return true;
+  });
 }
 
 }  // namespace strevo

@@ -39,41 +39,56 @@ bool ReadFileBytes(std::string_view path, std::string& bytes, int64_t maxBytes) 
   return ReadStart(path, bytes, maxBytes, true);
 }
 
-bool WriteFileReplacing(std::string_view path, std::string_view bytes, bool flush) {
-  std::wstring target = Widen(path);
-  std::wstring temp = target + L".new";
-  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
+ReplacingFile::ReplacingFile(std::string_view path)
+    : target_(Widen(path)),
+      temp_(target_ + L".new"),
+      handle_(CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)),
+      ok_(handle_ != INVALID_HANDLE_VALUE) {}
+
+ReplacingFile::~ReplacingFile() {
+  if (handle_ == INVALID_HANDLE_VALUE && ok_) return;  // committed
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  // The caller tells the reason: the clean-up must not change it.
+  const DWORD e = GetLastError();
+  DeleteFileW(temp_.c_str());
+  SetLastError(e);
+}
+
+bool ReplacingFile::Write(std::string_view bytes) {
   size_t done = 0;
-  while (ok && done < bytes.size()) {
+  while (ok_ && done < bytes.size()) {
     DWORD put = 0;
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-    ok = WriteFile(h, bytes.data() + done, chunk, &put, nullptr) && put == chunk;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    ok_ = ::WriteFile(handle_, bytes.data() + done, chunk, &put, nullptr) && put == chunk;
     done += put;
   }
-  if (flush) ok = FlushFileBuffers(h) && ok;
-  CloseHandle(h);
+  return ok_;
+}
+
+bool ReplacingFile::Commit(bool flush) {
+  if (!ok_ || handle_ == INVALID_HANDLE_VALUE) return false;
+  if (flush) ok_ = FlushFileBuffers(handle_) && ok_;
+  CloseHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
   // A reader of another program may hold the old file open without letting
   // it be replaced: such a read is over in a moment, so the replacing is
   // tried again for up to a second.
-  for (int attempt = 0; ok; ++attempt) {
-    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0)))
+  for (int attempt = 0; ok_; ++attempt) {
+    if (MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0)))
       break;
     const DWORD e = GetLastError();
     if (attempt >= 20 || (e != ERROR_SHARING_VIOLATION && e != ERROR_ACCESS_DENIED && e != ERROR_LOCK_VIOLATION)) {
-      ok = false;
+      ok_ = false;
       break;
     }
     Sleep(50);
   }
-  if (!ok) {
-    // The caller tells the reason: the clean-up must not change it.
-    const DWORD e = GetLastError();
-    DeleteFileW(temp.c_str());
-    SetLastError(e);
-  }
-  return ok;
+  return ok_;
+}
+
+bool WriteFileReplacing(std::string_view path, std::string_view bytes, bool flush) {
+  ReplacingFile file(path);
+  return file.Write(bytes) && file.Commit(flush);
 }
 
 int64_t FileSizeOf(std::string_view path) {

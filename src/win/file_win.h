@@ -20,6 +20,25 @@ bool ReadFileBytes(std::string_view path, std::string& bytes, int64_t maxBytes =
 // again at will).
 bool WriteFileReplacing(std::string_view path, std::string_view bytes, bool flush = true);
 
+// The same for a file written in pieces: they go into the temporary file,
+// which replaces `path` on Commit; without Commit (or when a write failed)
+// it is deleted and the old file stays.
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(std::string_view path);
+  ~ReplacingFile();
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+  // False once the temporary file could not be made or a write failed.
+  bool Write(std::string_view bytes);
+  bool Commit(bool flush = true);
+
+ private:
+  std::wstring target_, temp_;
+  void* handle_;  // the temporary file's; INVALID_HANDLE_VALUE once closed
+  bool ok_;
+};
+
 // Appends `text` to the end of the file in one piece, even while other
 // processes append to it too (the player, its background recorders and the
 // engine all write one log); `create` makes the file when it is missing.

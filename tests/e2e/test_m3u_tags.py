@@ -29,6 +29,7 @@ from test_recorder import LB_GETCOUNT, LB_SETCURSEL, LIST_BACKGROUND_RECORDING, 
 from test_view import screen_pixel, video_window
 
 MENU_SETTINGS = 51
+CHANNEL_ENTRY_BASE = 42000
 LOGO_COLOUR = (30, 200, 60)
 
 USER_AGENT = 'StrevoTest/1.0 (Box; TV)'
@@ -175,13 +176,22 @@ class GroupsAndLogos(E2ETestCase):
         self.assertIn('logos: worker stopped', inst.log_messages())
         self.assertLess(time.monotonic() - started, 9, 'the close waited for the silent server')
 
+    osd_texts = guide_e2e.GuideUpdate.osd_texts
+    wait_osd = guide_e2e.GuideUpdate.wait_osd
+
     def test_turning_tags_on_warns_of_tasks_whose_channel_moved(self):
+        # And reads the kept XMLTV guide again for the list as it reads now:
+        # the guide keeps the programmes of the list's channels only, and
+        # "One" finds its guide channel by its tvg-id alone.
         inst = self.install()
         inst.enable_log()
         with open(inst.path('channels.m3u'), 'wb') as f:
-            f.write('#EXTM3U\n#EXTINF:-1,One\nudp://@239.0.0.1:1234\n\n#EXTINF:-1 group-title="Кино",Two\n'
-                    'udp://@239.0.0.2:1234\n'.encode('utf-8'))
-        write_ini(inst, [globals_record(winpath(inst.path('channels.m3u')))])
+            f.write('#EXTM3U\n#EXTINF:-1 tvg-id="sport",One\nudp://@239.0.0.1:1234\n\n'
+                    '#EXTINF:-1 group-title="Кино",Two\nudp://@239.0.0.2:1234\n'.encode('utf-8'))
+        os.makedirs(inst.path('TVGuide'), exist_ok=True)
+        with open(inst.path('TVGuide', 'xmltv.xml'), 'wb') as f:
+            f.write(xmltv('sport', 'Матч'))
+        write_ini(inst, [globals_record(winpath(inst.path('channels.m3u')), f10='udp://@239.0.0.1:1234')])
         shedfile.write(inst.sibling('.Shed.ini'), [shedfile.Task(name='Вечерний фильм', channel=1)])
         proc, main = self.start_player(inst, '/nologo')
         self.assertTrue(wait_until(lambda: 'form created' in inst.log_messages(), 30), 'start-up did not finish')
@@ -210,6 +220,12 @@ class GroupsAndLogos(E2ETestCase):
         # The channel menu follows at once, not at its next refresh 100 s later.
         self.assertTrue(wait_until(lambda: 'channel menu: 1 groups: Кино (1); 1 at the top level'
                                    in inst.log_messages(), 5), inst.log_messages()[-6:])
+        self.assertTrue(wait_until(lambda: inst.log_messages().count('xmltv guide read: 1 channels, 5 programmes') == 1,
+                                   10), [m for m in inst.log_messages() if m.startswith('xmltv')])
+        winauto('command', main, CHANNEL_ENTRY_BASE + 1)  # "One" from the channel menu
+        winauto('command', main, MENU_BASE + MENU_SHOW_OSD)
+        osd = self.wait_osd(main, lambda t: t.startswith('  №1'), 10)
+        self.assertIn('Матч +0 & co', osd)
         winauto('close', main)
         self.assertEqual(self.wait_exit(proc, 30), 0)
 

@@ -1,5 +1,6 @@
 // libFuzzer target: an XMLTV guide from any bytes, packed with gzip or xz or
-// not, then matched against a small channel list.
+// not, read whole and in pieces (which must agree), then matched against a
+// small channel list.
 
 #include <cstddef>
 #include <cstdint>
@@ -25,8 +26,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bytes = unpacked;
   }
   strevo::XmltvGuide guide;
-  const strevo::XmltvStatus status =
-      strevo::ParseXmltv(bytes, [](strevo::DateTime) { return 180; }, guide);
+  const strevo::LocalOffsetAt zone = [](strevo::DateTime) { return 180; };
+  const strevo::XmltvStatus status = strevo::ParseXmltv(bytes, zone, guide);
+  // Streamed in pieces of a size the input picks, the same guide or fault.
+  {
+    const size_t piece = 1 + (size ? data[size - 1] % 61 : 0);
+    strevo::XmltvStream stream(zone);
+    for (size_t at = 0; at < bytes.size(); at += piece) stream.Feed(bytes.substr(at, piece));
+    strevo::XmltvGuide streamed;
+    if (stream.Finish(streamed) != status || streamed.programmeCount != guide.programmeCount ||
+        streamed.unreadableTimes != guide.unreadableTimes || streamed.channels.size() != guide.channels.size())
+      __builtin_trap();
+    for (size_t i = 0; i < guide.channels.size(); ++i) {
+      const strevo::XmltvChannel &a = guide.channels[i], &b = streamed.channels[i];
+      if (a.id != b.id || a.names != b.names || a.programmes.size() != b.programmes.size()) __builtin_trap();
+      for (size_t k = 0; k < a.programmes.size(); ++k)
+        if (a.programmes[k].text != b.programmes[k].text || a.programmes[k].start != b.programmes[k].start)
+          __builtin_trap();
+    }
+  }
   if (status != strevo::XmltvStatus::Ok) {
     if (!guide.channels.empty() || guide.programmeCount != 0) __builtin_trap();
     return 0;

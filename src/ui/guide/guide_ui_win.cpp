@@ -12,6 +12,7 @@
 #include "base/text_helpers.h"
 #include "guide/guide_files_win.h"
 #include "guide/guide_update.h"
+#include "unzip/zip_host_win.h"
 #include "net/http.h"
 #include "base/eventlog.h"
 #include "win/file_win.h"
@@ -65,6 +66,25 @@ SliderRange AdjustmentSlider(MainWindow& mw, int selector) {
   }
 }
 
+// The list's channels as the XMLTV matching sees them, index-aligned with the
+// titles (the pseudo-channel at 0 stays empty).
+std::vector<XmltvListChannel> XmltvListOf(const MainWindow& mw) {
+  std::vector<XmltvListChannel> list(mw.channelTitles.size());
+  for (size_t i = 1; i < list.size(); ++i) {
+    XmltvListChannel& c = list[i];
+    c.title = mw.channelTitles[i];
+    if (i < mw.channelTags.size()) {
+      c.tvgId = mw.channelTags[i].tvgId;
+      c.tvgName = mw.channelTags[i].tvgName;
+      c.shiftMinutes = mw.channelTags[i].tvgShiftMinutes;
+    }
+    // The channel's own guide name in its settings names the guide channel outright.
+    const int record = i < mw.channelMrls.size() ? FindRecordIndex(mw.configList, mw.channelMrls[i]) : -1;
+    if (record >= 0) c.overrideName = ExtractField(mw.configList[static_cast<size_t>(record)], "|", 15);
+  }
+  return list;
+}
+
 GuideUpdateRequest RequestOf(MainWindow& mw) {
   GuideUpdateRequest r;
   r.url = ControlText(mw.settings, kIdGuideUrl);
@@ -74,10 +94,11 @@ GuideUpdateRequest RequestOf(MainWindow& mw) {
   for (int i = 0; i < count; ++i) r.knownNames.push_back(ComboItemText(mw.settings, kIdGuideFile, i));
   r.updateCaption = MenuCaption(mw, kMenuUpdateGuide);
   r.localOffset = LocalOffsetMinutesAt;
+  r.list = XmltvListOf(mw);
   return r;
 }
 
-GuideUpdateUi UiOf(MainWindow& mw) {
+GuideUpdateUi UiOf(MainWindow& mw, const GuideUpdateRequest& r) {
   MainWindow* w = &mw;
   GuideUpdateUi ui;
   ui.toUi = [](std::function<void()> fn) { PostToUi(std::move(fn)); };
@@ -88,8 +109,11 @@ GuideUpdateUi UiOf(MainWindow& mw) {
   ui.rebuildCaptions = [w] { RefreshChannelCaptions(*w); };
   ui.showOsd = [w](const std::string& request) { ShowOsd(*w, request); };
   ui.refillNames = [w] { SetComboItems(w->settings, kIdGuideFile, GuideFileNames(ExeFolder())); };
-  ui.setXmltv = [w](std::shared_ptr<const XmltvGuide> guide) {
+  ui.setXmltv = [w, list = *r.list](std::shared_ptr<const XmltvGuide> guide) {
+    ++w->xmltvGeneration;  // a reading still under way brings an older guide
+    w->xmltvReading = false;
     w->xmltv = std::move(guide);
+    w->xmltvReadFor = list;
     MatchXmltvToList(*w);
   };
   return ui;
@@ -122,33 +146,70 @@ std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextM
   return GuideNowText(ContextOf(mw), channel, mode);
 }
 
+namespace {
+
+// Reads the kept guide for `list` on the calling (worker) thread, the
+// transfer bar showing how far; the guide reaches the windows through
+// PostToUi, unless a newer reading or update came meanwhile.
+void ReadKeptXmltv(MainWindow* w, std::vector<XmltvListChannel> list, unsigned generation, HWND bar) {
+  std::lock_guard<std::mutex> one(g_updateRun);  // not while an update replaces the file
+  std::unique_ptr<ZipReader> in = WinZipHost().OpenArchive(GuideFolder() + "\\" + kXmltvFileName);
+  std::shared_ptr<XmltvGuide> guide;
+  XmltvStatus status = XmltvStatus::NotXmltv;
+  if (in) {
+    const int barMax = bar ? static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0)) : 0;
+    if (bar) PostMessageW(bar, PBM_SETPOS, 0, 0);
+    if (bar) ShowWindow(bar, SW_SHOWNA);
+    XmltvStream stream(LocalOffsetMinutesAt, &list);
+    constexpr uint32_t kPiece = uint32_t{1} << 20;
+    std::string block(kPiece, '\0');
+    bool whole = true;
+    for (uint64_t at = 0; whole && at < in->Size(); at += kPiece) {
+      const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(kPiece, in->Size() - at));
+      whole = in->ReadAt(at, block.data(), n) && stream.Feed(std::string_view(block.data(), n));
+      if (bar) PostMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(barMax * ((at + n) * 100 / in->Size()) / 100), 0);
+    }
+    guide = std::make_shared<XmltvGuide>();
+    status = stream.Finish(*guide);
+    if (!whole && status == XmltvStatus::Ok) status = XmltvStatus::Malformed;
+    if (bar) ShowWindow(bar, SW_HIDE);
+    LogLine("xmltv guide read: " + std::to_string(guide->channels.size()) + " channels, " +
+            std::to_string(guide->programmeCount) + " programmes" +
+            (status == XmltvStatus::Ok ? "" : ", unreadable"));
+    if (guide->unreadableTimes > 0)
+      LogLine("xmltv guide: " + std::to_string(guide->unreadableTimes) + " programmes dropped, their times unreadable");
+    if (status != XmltvStatus::Ok) guide = nullptr;
+  }
+  in.reset();
+  PostToUi([w, guide = std::shared_ptr<const XmltvGuide>(std::move(guide)), list = std::move(list), generation] {
+    if (generation != w->xmltvGeneration) return;  // a newer reading or update is the guide now
+    w->xmltvReading = false;
+    // No file, or one that cannot be read: no XMLTV guide, as at a start.
+    w->xmltv = guide;
+    w->xmltvReadFor = list;
+    MatchXmltvToList(*w);
+    w->guideCache.Clear();
+    RefreshChannelCaptions(*w);
+  });
+  --g_updates;
+}
+
+}  // namespace
+
 void LoadStoredXmltv(MainWindow& mw) {
-  std::string document;
-  if (!ReadFileBytes(GuideFolder() + "\\" + kXmltvFileName, document, kFileDownloadLimits.maxBytes)) return;
-  auto guide = std::make_shared<XmltvGuide>();
-  const XmltvStatus status = ParseXmltv(document, LocalOffsetMinutesAt, *guide);
-  LogLine("xmltv guide read: " + std::to_string(guide->channels.size()) + " channels, " +
-          std::to_string(guide->programmeCount) + " programmes" + (status == XmltvStatus::Ok ? "" : ", unreadable"));
-  if (status == XmltvStatus::Ok) mw.xmltv = std::move(guide);
-  MatchXmltvToList(mw);
+  ++g_updates;
+  mw.xmltvReading = true;
+  mw.xmltvReadingFor = XmltvListOf(mw);
+  std::thread(ReadKeptXmltv, &mw, mw.xmltvReadingFor, ++mw.xmltvGeneration, mw.form.Control(kPbTransfer)).detach();
 }
 
 void MatchXmltvToList(MainWindow& mw) {
   mw.xmltvListGuides.clear();
   if (!mw.xmltv) return;
-  std::vector<XmltvListChannel> list(mw.channelTitles.size());
-  for (size_t i = 1; i < list.size(); ++i) {
-    XmltvListChannel& c = list[i];
-    c.title = mw.channelTitles[i];
-    if (i < mw.channelTags.size()) {
-      c.tvgId = mw.channelTags[i].tvgId;
-      c.tvgName = mw.channelTags[i].tvgName;
-      c.shiftMinutes = mw.channelTags[i].tvgShiftMinutes;
-    }
-    // The channel's own guide name in its settings names the guide channel outright.
-    const int record = i < mw.channelMrls.size() ? FindRecordIndex(mw.configList, mw.channelMrls[i]) : -1;
-    if (record >= 0) c.overrideName = ExtractField(mw.configList[static_cast<size_t>(record)], "|", 15);
-  }
+  std::vector<XmltvListChannel> list = XmltvListOf(mw);
+  // The guide holds the programmes of the channels it was read for only: a
+  // list that changed (reloaded, its tags read or not) reads it again.
+  if (list != mw.xmltvReadFor && (!mw.xmltvReading || mw.xmltvReadingFor != list)) LoadStoredXmltv(mw);
   mw.xmltvListGuides = XmltvListGuides(*mw.xmltv, list);
   if (!mw.xmltvListGuides.empty()) mw.xmltvListGuides[0] = nullptr;  // the pseudo-channel has no guide
 }
@@ -218,7 +279,9 @@ static void RefreshChannelCaptionsNow(MainWindow& mw) {
 
 void StartGuideUpdate(MainWindow& mw) {
   ++g_updates;
-  std::thread(RunUpdate, RequestOf(mw), UiOf(mw), mw.form.Control(kPbTransfer)).detach();
+  GuideUpdateRequest request = RequestOf(mw);
+  GuideUpdateUi ui = UiOf(mw, request);
+  std::thread(RunUpdate, std::move(request), std::move(ui), mw.form.Control(kPbTransfer)).detach();
 }
 
 void RunGuideUpdateAndWait(MainWindow& mw) {

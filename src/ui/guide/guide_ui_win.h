@@ -22,10 +22,13 @@ std::string GuideNowTextFor(MainWindow& mw, std::string_view channel, GuideTextM
 void ShowOsd(MainWindow& mw, std::string_view request);
 void HideOsd(MainWindow& mw);
 
-// Reads the XMLTV guide an update left in the guide folder (start-up).
+// Reads the XMLTV guide an update left in the guide folder, for the channels
+// of the list, on a worker (the transfer bar shows how far); the guide
+// appears when it is read. WaitForGuideUpdates waits for it too.
 void LoadStoredXmltv(MainWindow& mw);
 // Matches the XMLTV guide's channels to the list's again (after the list or
-// the guide changed).
+// the guide changed); a list other than the one the guide was read for has
+// the kept guide read again.
 void MatchXmltvToList(MainWindow& mw);
 
 // Every channel entry of the channel submenu gets its guide summary; nothing

@@ -107,6 +107,12 @@ struct MainWindow : PlayerState {
   // for the channels of the list (index-aligned with the titles).
   std::shared_ptr<const XmltvGuide> xmltv;
   std::vector<GuideAnswer> xmltvListGuides;
+  // The guide keeps the programmes of the channels it was read for: the list
+  // as it was then, and a reading of the kept guide under way (for which
+  // list, and which is the newest: an older one's result is dropped).
+  std::vector<XmltvListChannel> xmltvReadFor, xmltvReadingFor;
+  bool xmltvReading = false;
+  unsigned xmltvGeneration = 0;
   int adjustSelector = 0;
   bool startupFinished = false;
   bool closeAfterStartup = false;  // a close request came while start-up ran

@@ -102,6 +102,27 @@ class FakeSystem : public GuideUpdateSystem {
     return true;
   }
   std::string failWriteOf;
+  std::unique_ptr<ZipReader> OpenFile(const std::string& path) override {
+    if (!files.count(path)) return nullptr;
+    return std::make_unique<MemoryZipReader>(files[path].data(), files[path].size());
+  }
+  // Replaces the file on Commit as WriteFile does.
+  std::unique_ptr<GuideFileWriter> ReplaceFile(const std::string& path) override {
+    class Writer : public GuideFileWriter {
+     public:
+      Writer(FakeSystem& system, std::string path) : system_(system), path_(std::move(path)) {}
+      bool Write(std::string_view bytes) override {
+        bytes_.append(bytes);
+        return true;
+      }
+      bool Commit() override { return system_.WriteFile(path_, bytes_); }
+
+     private:
+      FakeSystem& system_;
+      std::string path_, bytes_;
+    };
+    return std::make_unique<Writer>(*this, path);
+  }
   // Files below a folder, by their names relative to it.
   std::map<std::string, std::string> Below(const std::string& folder) const {
     std::map<std::string, std::string> r;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "base/xml_reader.h"
 #include "unzip/gzip.h"
 
@@ -47,6 +49,32 @@ TEST(XmlReading, ElementsAttributesEntitiesAndCdata) {
   EXPECT_EQ(xml.Next(), XmlNode::End);
   EXPECT_EQ(XmlDeclaredEncoding("<?xml version=\"1.0\" encoding='Windows-1251'?><tv/>"), "windows-1251");
   EXPECT_EQ(XmlDeclaredEncoding("<tv/>"), "");
+}
+
+// The nodes of a document given a byte at a time are those of the whole.
+TEST(XmlReading, InPiecesAsWhole) {
+  for (const char* doc : {"\xEF\xBB\xBF<?xml version=\"1.0\"?><!DOCTYPE tv [<!ENTITY x \">\">]><tv a='>' b=\"'\">"
+                          "<t>R &amp; R</t><e/><c><![CDATA[<b>]]> tail</c></tv> <!-- after -->",
+                          "<tv><a></b></tv>", "<tv><![CDATA[x", "<tv a=\"1></tv>", "<tv><!-- open"}) {
+    XmlReader whole(doc);
+    const std::vector<std::string> expected = Names(whole);
+    const XmlNode last = whole.Next();
+    XmlReader xml;
+    std::vector<std::string> seen;
+    XmlNode n = XmlNode::NeedMore;
+    for (const char* p = doc;; ++p) {
+      if (*p) xml.Append(std::string_view(p, 1));
+      else xml.EndOfInput();
+      while ((n = xml.Next()) != XmlNode::NeedMore && n != XmlNode::End && n != XmlNode::Error) {
+        if (n == XmlNode::StartElement) seen.push_back("<" + std::string(xml.Name()));
+        if (n == XmlNode::EndElement) seen.push_back("/" + std::string(xml.Name()));
+        if (n == XmlNode::Text) seen.push_back("'" + xml.Text());
+      }
+      if (n != XmlNode::NeedMore || !*p) break;
+    }
+    EXPECT_EQ(seen, expected) << doc;
+    EXPECT_EQ(n, last) << doc;
+  }
 }
 
 TEST(XmlReading, BrokenDocumentsEndInError) {
@@ -114,8 +142,19 @@ TEST(XmltvTimes, ZoneOffsetsToLocalTime) {
   EXPECT_NEAR(t, At(2026, 3, 28, 12, 0), kSecond);
   ASSERT_TRUE(ParseXmltvTime("20260330120000 +0000", summer, t));
   EXPECT_NEAR(t, At(2026, 3, 30, 13, 0), kSecond);
-  for (const char* bad : {"", "2026120818", "20261308183000", "20260230120000", "20261208246000", "20261208183000 +3",
-                          "20261208183000 EST", "2026-12-08 18:30"})
+  // The zone names guides write, and times cut short as the format allows.
+  ASSERT_TRUE(ParseXmltvTime("200007281733 BST", kMoscow, t));
+  EXPECT_NEAR(t, At(2000, 7, 28, 19, 33), kSecond);
+  ASSERT_TRUE(ParseXmltvTime("20261208183000 est", kMoscow, t));
+  EXPECT_NEAR(t, At(2026, 12, 9, 2, 30), kSecond);
+  ASSERT_TRUE(ParseXmltvTime("20261208183000 CEST", kMoscow, t));
+  EXPECT_NEAR(t, At(2026, 12, 8, 19, 30), kSecond);
+  ASSERT_TRUE(ParseXmltvTime("2026120818 MSK", kMoscow, t));
+  EXPECT_NEAR(t, At(2026, 12, 8, 18, 0), kSecond);
+  ASSERT_TRUE(ParseXmltvTime("20261208", kMoscow, t));
+  EXPECT_NEAR(t, At(2026, 12, 8, 3, 0), kSecond);
+  for (const char* bad : {"", "202612081", "20261308183000", "20260230120000", "20261208246000", "20261208183000 +3",
+                          "20261208183000 XST", "2026-12-08 18:30", "202612081830001"})
     EXPECT_FALSE(ParseXmltvTime(bad, kMoscow, t)) << bad;
 }
 
@@ -195,6 +234,71 @@ TEST(XmltvGuides, TheZoneIsAskedOncePerMinute) {
     ASSERT_TRUE(ParseXmltvTime(text + " +0000", nullptr, utc));
     EXPECT_NEAR(at, utc + (utc >= change - kSecond / 2 ? 1.0 / 24 : 0), kSecond) << text;
   }
+}
+
+std::string Summary(const XmltvGuide& guide) {
+  std::string out = std::to_string(guide.programmeCount) + "/" + std::to_string(guide.unreadableTimes) + "/" +
+                    std::to_string(guide.notInList) + "\n";
+  for (const XmltvChannel& c : guide.channels) {
+    out += c.id + ":";
+    for (const std::string& name : c.names) out += name + ";";
+    for (const GuideProgramme& p : c.programmes) out += std::to_string(std::llround(p.start * 86400)) + " " + p.text + ";";
+    out += "\n";
+  }
+  return out;
+}
+
+// Read in pieces cut anywhere, a document gives what it gives read whole:
+// the same guide, or the same fault.
+TEST(XmltvGuides, ReadInPiecesCutAtEveryByte) {
+  std::string wide = "\xFF\xFE";
+  for (char32_t c : std::u32string(U"<tv><channel id=\"w\"><display-name>Ж\U0001F4FA</display-name></channel></tv>")) {
+    const std::u16string units = c > 0xFFFF ? std::u16string{char16_t(0xD800 + ((c - 0x10000) >> 10)),
+                                                             char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))}
+                                            : std::u16string{char16_t(c)};
+    for (char16_t u : units) wide += {char(u & 0xFF), char(u >> 8)};
+  }
+  const std::string cut = std::string(kGuide).substr(0, std::string(kGuide).find("<programme start=\"20261209"));
+  for (const std::string& doc :
+       {std::string(kGuide), wide, cut, std::string("\xEF\xBB\xBF<tv><!-- a -- b --><c><![CDATA[]]>]]></c></tv>"),
+        std::string("<?xml version=\"1.0\" encoding=\"windows-1251\"?><tv><channel id=\"c\"><display-name>\xCF\xE5"
+                    "</display-name></channel></tv>"),
+        std::string("<html>no</html>")}) {
+    XmltvGuide whole;
+    const XmltvStatus expected = ParseXmltv(doc, kMoscow, whole);
+    // Two pieces cut at each byte, then a byte at a time.
+    for (size_t at = 0; at <= doc.size() + 1; ++at) {
+      XmltvStream stream(kMoscow);
+      if (at <= doc.size()) {
+        stream.Feed(doc.substr(0, at));
+        stream.Feed(doc.substr(at));
+      } else {
+        for (char c : doc) stream.Feed(std::string_view(&c, 1));
+      }
+      XmltvGuide guide;
+      ASSERT_EQ(stream.Finish(guide), expected) << "cut at " << at << " of " << doc;
+      ASSERT_EQ(Summary(guide), Summary(whole)) << "cut at " << at << " of " << doc;
+    }
+  }
+  XmltvGuide guide;
+  ASSERT_EQ(ParseXmltv(wide, kMoscow, guide), XmltvStatus::Ok);
+  EXPECT_EQ(guide.channels.at(0).names.at(0), "Ж\U0001F4FA");
+}
+
+// Given the list, the programmes of its channels are kept, the others only counted.
+TEST(XmltvGuides, OnlyTheListsChannelsKeepTheirProgrammes) {
+  const std::vector<XmltvListChannel> list = {{"Channel One", "", "", ""}, {"Nothing", "absent", "", ""}};
+  XmltvStream stream(kMoscow, &list);
+  ASSERT_TRUE(stream.Feed(kGuide));
+  XmltvGuide guide;
+  ASSERT_EQ(stream.Finish(guide), XmltvStatus::Ok);
+  ASSERT_EQ(guide.channels.size(), 4u);  // every channel, for the matching
+  EXPECT_EQ(guide.channels[0].programmes.size(), 5u);
+  EXPECT_TRUE(guide.channels[2].programmes.empty());
+  EXPECT_EQ(guide.programmeCount, 3u);
+  EXPECT_EQ(guide.notInList, 2u);
+  EXPECT_EQ(guide.unreadableTimes, 1u);  // "garbage"
+  EXPECT_EQ(MatchXmltvChannels(guide, list), (std::vector<int>{0, -1}));
 }
 
 TEST(XmltvGuides, WhatIsNotAGuide) {
