@@ -329,13 +329,6 @@ uint32_t Saturate32(uint64_t v) { return v > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_
 
 std::string ZipHost::NameToUtf8(std::string_view raw, int codepage) { return CodePageToUtf8(raw, codepage); }
 
-bool MemoryZipReader::ReadAt(uint64_t offset, void* buf, uint32_t n) {
-  if (offset > size_ || size_ - offset < n) return false;
-  // An empty field's buffer may be null, which memcpy must never be given.
-  if (n > 0) std::memcpy(buf, data_ + offset, n);
-  return true;
-}
-
 ZipClock& SteadyZipClock() {
   class Steady : public ZipClock {
    public:

@@ -10,6 +10,7 @@
 // builds them in); hosts translate them for their file system.
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -78,7 +79,12 @@ class MemoryZipReader : public ZipReader {
   MemoryZipReader(const void* data, size_t size)
       : data_(static_cast<const uint8_t*>(data)), size_(size) {}
   uint64_t Size() const override { return size_; }
-  bool ReadAt(uint64_t offset, void* buf, uint32_t n) override;
+  bool ReadAt(uint64_t offset, void* buf, uint32_t n) override {
+    if (offset > size_ || size_ - offset < n) return false;
+    // An empty field's buffer may be null, which memcpy must never be given.
+    if (n > 0) std::memcpy(buf, data_ + offset, n);
+    return true;
+  }
 
  private:
   const uint8_t* data_;
