@@ -388,7 +388,7 @@ static void RunMaintenanceIfAsked(MainWindow& mw, const Args& args) {
       ReloadChannelList(mw, true);
     if (maintenance == Maintenance::UpdateGuide) RunGuideUpdateAndWait(mw);
     if (maintenance == Maintenance::ExportGuide) {
-      WaitForGuideUpdates();  // the kept guide, read on a worker
+      WaitForGuideUpdates(mw);  // the kept guide, read on a worker
       PumpPendingMessages();
       ExportGuide(mw, "$all", args.Second(), nullptr);
     }

@@ -71,7 +71,7 @@ void CloseRequest(MainWindow& mw, HWND sender) {
   StopLogoFetcher();
 
   // A guide update replacing files must end before the process does.
-  WaitForGuideUpdates();
+  WaitForGuideUpdates(mw);
   KillTimer(mw.hwnd, kStatusTimer);
   KillTimer(mw.hwnd, kChannelMenuTimer);
   KillTimer(mw.hwnd, kSchedulerTimer);

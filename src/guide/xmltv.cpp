@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "base/codepage.h"
 #include "base/text_helpers.h"
@@ -158,8 +159,11 @@ struct XmltvStream::State {
   std::vector<std::vector<ReadProgramme>> read;
   std::vector<char> wanted;  // by guide channel, with a list
   bool wantedStale = true;
+  // The keys the list's channels look for, folded: only a guide channel or
+  // name among them can change what the list matches.
+  std::unordered_set<std::string> listIds, listNames;
 
-  enum class In { Other, Channel, Programme } in = In::Other;
+  enum class In { Other, Channel, Programme, Skipped } in = In::Other;
   int channel = -1;  // the channel element's guide channel; -1 without an id
   ReadProgramme programme;
   std::string programmeChannel;
@@ -174,8 +178,13 @@ struct XmltvStream::State {
     byId.emplace(id, guide.channels.size());
     guide.channels.push_back({id, {}, {}});
     read.emplace_back();
-    wantedStale = true;
+    if (list && listIds.count(FoldCase(id))) wantedStale = true;
     return guide.channels.size() - 1;
+  }
+
+  void AddName(size_t channelIndex, std::string name) {
+    if (list && listNames.count(FoldCase(name))) wantedStale = true;
+    guide.channels[channelIndex].names.push_back(std::move(name));
   }
 
   bool Wanted(size_t index) {
@@ -186,7 +195,7 @@ struct XmltvStream::State {
         if (m >= 0) wanted[static_cast<size_t>(m)] = 1;
       wantedStale = false;
     }
-    return wanted[index] != 0;
+    return index < wanted.size() && wanted[index] != 0;
   }
 
   void StartElement() {
@@ -201,6 +210,15 @@ struct XmltvStream::State {
       } else if (name == "programme") {
         in = In::Programme;
         const std::string* id = xml.Attribute("channel");
+        // A known channel the list does not match: the programme is only counted.
+        if (list && id && !id->empty()) {
+          const auto known = byId.find(*id);
+          if (known != byId.end() && !Wanted(known->second)) {
+            in = In::Skipped;
+            ++guide.notInList;
+            return;
+          }
+        }
         const std::string* start = xml.Attribute("start");
         const std::string* stop = xml.Attribute("stop");
         programme = ReadProgramme();
@@ -226,8 +244,7 @@ struct XmltvStream::State {
       collectDepth = 0;
       if (in == In::Channel) {
         std::string name = OneLine(collected);
-        if (channel >= 0 && !name.empty()) guide.channels[static_cast<size_t>(channel)].names.push_back(std::move(name));
-        if (channel >= 0) wantedStale = true;
+        if (channel >= 0 && !name.empty()) AddName(static_cast<size_t>(channel), std::move(name));
       } else if (in == In::Programme) {
         if (!titled) programme.text = CutText(OneLine(collected));  // the first title; others are translations
         titled = true;
@@ -357,6 +374,14 @@ XmltvStream::XmltvStream(LocalOffsetAt localOffset, const std::vector<XmltvListC
     : s_(std::make_unique<State>()) {
   s_->localOffset = std::move(localOffset);
   s_->list = list;
+  if (list) {
+    for (const XmltvListChannel& c : *list) {
+      for (const std::string* key : {&c.overrideName, &c.tvgId})
+        if (!key->empty()) s_->listIds.insert(FoldCase(*key));
+      for (const std::string* key : {&c.overrideName, &c.tvgName, &c.title})
+        if (!key->empty()) s_->listNames.insert(FoldCase(*key));
+    }
+  }
   if (s_->localOffset) {
     // The zone is asked once per minute of the guide: a week holds ten
     // thousand minutes against hundreds of thousands of times, and asking the

@@ -2,10 +2,13 @@
 // not, read whole and in pieces (which must agree), then matched against a
 // small channel list.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "unzip/gzip.h"
 #include "unzip/xz.h"
@@ -63,6 +66,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const strevo::XmltvChannel& c : guide.channels) {
     list.push_back({c.names.empty() ? std::string() : c.names[0], "", "", ""});
     list.push_back({"", c.id, "", ""});
+  }
+  // Read for half of that list: every channel as before, and of the
+  // programmes only some of the whole reading's, none changed.
+  {
+    std::vector<strevo::XmltvListChannel> half;
+    for (size_t i = 0; i < list.size(); i += 3) half.push_back(list[i]);
+    strevo::XmltvStream stream(zone, &half);
+    stream.Feed(bytes);
+    strevo::XmltvGuide kept;
+    if (stream.Finish(kept) != strevo::XmltvStatus::Ok || kept.channels.size() != guide.channels.size() ||
+        kept.programmeCount > guide.programmeCount)
+      __builtin_trap();
+    for (size_t i = 0; i < guide.channels.size(); ++i) {
+      if (kept.channels[i].id != guide.channels[i].id || kept.channels[i].names != guide.channels[i].names)
+        __builtin_trap();
+      std::vector<std::pair<double, std::string>> all, some;
+      for (const strevo::GuideProgramme& p : guide.channels[i].programmes)
+        if (!p.text.empty()) all.emplace_back(p.start, p.text);
+      for (const strevo::GuideProgramme& p : kept.channels[i].programmes)
+        if (!p.text.empty()) some.emplace_back(p.start, p.text);
+      std::sort(all.begin(), all.end());
+      std::sort(some.begin(), some.end());
+      if (!std::includes(all.begin(), all.end(), some.begin(), some.end())) __builtin_trap();
+    }
   }
   const std::vector<int> matched = strevo::MatchXmltvChannels(guide, list);
   if (matched.size() != list.size()) __builtin_trap();

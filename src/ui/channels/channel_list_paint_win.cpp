@@ -73,18 +73,18 @@ void Text(HDC dc, HFONT font, COLORREF colour, int x, int y, const std::string& 
   TextOutW(dc, x, y, w.c_str(), static_cast<int>(w.size()));
 }
 
-// The list box's own procedure, which ListProc hands everything on to. A
+// Hands everything on to the list box's own procedure (mw.listBoxProc). A
 // plain replacement rather than a comctl32 subclass: under Wine that one made
 // each of the 20 000 additions of a long list cost a third of a millisecond.
-WNDPROC g_listBoxProc = nullptr;
-
+// The record is the window's user data, set before the procedure is replaced.
 LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* mw = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  const WNDPROC listBoxProc = mw->listBoxProc;
   switch (msg) {
     case WM_PAINT:
       if (ViewTimingWanted()) {
         const long long started = MicrosecondsNow();
-        const LRESULT result = CallWindowProcW(g_listBoxProc, h, msg, wp, lp);
+        const LRESULT result = CallWindowProcW(listBoxProc, h, msg, wp, lp);
         LogLine("list paint " + std::to_string(MicrosecondsNow() - started) + " us");
         return result;
       }
@@ -107,7 +107,7 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
     case WM_CHAR: {
       // The keys move the selection past headers, in the direction they went.
-      const LRESULT result = CallWindowProcW(g_listBoxProc, h, msg, wp, lp);
+      const LRESULT result = CallWindowProcW(listBoxProc, h, msg, wp, lp);
       const int sel = static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0));
       if (mw && mw->listRows.IsHeader(sel)) {
         const bool up = msg == WM_KEYDOWN && (wp == VK_UP || wp == VK_PRIOR || wp == VK_HOME || wp == VK_LEFT);
@@ -117,14 +117,14 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP: {
-      const LRESULT result = CallWindowProcW(g_listBoxProc, h, msg, wp, lp);
+      const LRESULT result = CallWindowProcW(listBoxProc, h, msg, wp, lp);
       const int channel = mw ? mw->listRows.ChannelOfRow(static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0))) : -1;
       if (channel > 0 && static_cast<size_t>(channel) < mw->channelTitles.size())
         ShowOsd(*mw, mw->channelTitles[static_cast<size_t>(channel)]);
       return result;
     }
   }
-  return CallWindowProcW(g_listBoxProc, h, msg, wp, lp);
+  return CallWindowProcW(listBoxProc, h, msg, wp, lp);
 }
 
 // A group's header: its name on a band of its own, or a rule across the list
@@ -258,7 +258,7 @@ void HookChannelListMouse(MainWindow& mw) {
   SetWindowLongPtrW(mw.lstPlaylist, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&mw));
   const auto previous =
       reinterpret_cast<WNDPROC>(SetWindowLongPtrW(mw.lstPlaylist, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
-  if (!g_listBoxProc) g_listBoxProc = previous;
+  if (previous != ListProc) mw.listBoxProc = previous;
 }
 
 void RedrawVisibleChannelEntries(MainWindow& mw) {

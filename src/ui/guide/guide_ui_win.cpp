@@ -38,9 +38,6 @@ std::string MenuCaption(const MainWindow& mw, int number) { return MenuItemCapti
 
 std::string GuideFolder() { return ExeFolder() + "\\TVGuide"; }
 
-// Updates running or waiting; the mutex lets them run one after the other.
-std::mutex g_updateRun;
-std::atomic<int> g_updates{0};
 
 // One slider's position and range.
 struct SliderRange {
@@ -120,13 +117,13 @@ GuideUpdateUi UiOf(MainWindow& mw, const GuideUpdateRequest& r) {
 }
 
 // The whole update on the calling (worker) thread.
-void RunUpdate(GuideUpdateRequest request, GuideUpdateUi ui, HWND progressBar) {
+void RunUpdate(GuideUpdateRequest request, GuideUpdateUi ui, HWND progressBar, GuideWork* work) {
   {
-    std::lock_guard<std::mutex> one(g_updateRun);
+    std::lock_guard<std::mutex> one(work->run);
     WinGuideUpdateSystem system(progressBar);
     UpdateGuide(request, system, ui);
   }
-  --g_updates;
+  --work->pending;
 }
 
 }  // namespace
@@ -152,7 +149,7 @@ namespace {
 // transfer bar showing how far; the guide reaches the windows through
 // PostToUi, unless a newer reading or update came meanwhile.
 void ReadKeptXmltv(MainWindow* w, std::vector<XmltvListChannel> list, unsigned generation, HWND bar) {
-  std::lock_guard<std::mutex> one(g_updateRun);  // not while an update replaces the file
+  std::lock_guard<std::mutex> one(w->guideWork.run);  // not while an update replaces the file
   std::unique_ptr<ZipReader> in = WinZipHost().OpenArchive(GuideFolder() + "\\" + kXmltvFileName);
   std::shared_ptr<XmltvGuide> guide;
   XmltvStatus status = XmltvStatus::NotXmltv;
@@ -185,19 +182,21 @@ void ReadKeptXmltv(MainWindow* w, std::vector<XmltvListChannel> list, unsigned g
     if (generation != w->xmltvGeneration) return;  // a newer reading or update is the guide now
     w->xmltvReading = false;
     // No file, or one that cannot be read: no XMLTV guide, as at a start.
+    const bool changed = guide || w->xmltv;  // a JTV guide alone has nothing to redo
     w->xmltv = guide;
     w->xmltvReadFor = list;
+    if (!changed) return;
     MatchXmltvToList(*w);
     w->guideCache.Clear();
     RefreshChannelCaptions(*w);
   });
-  --g_updates;
+  --w->guideWork.pending;
 }
 
 }  // namespace
 
 void LoadStoredXmltv(MainWindow& mw) {
-  ++g_updates;
+  ++mw.guideWork.pending;
   mw.xmltvReading = true;
   mw.xmltvReadingFor = XmltvListOf(mw);
   std::thread(ReadKeptXmltv, &mw, mw.xmltvReadingFor, ++mw.xmltvGeneration, mw.form.Control(kPbTransfer)).detach();
@@ -278,21 +277,21 @@ static void RefreshChannelCaptionsNow(MainWindow& mw) {
 }
 
 void StartGuideUpdate(MainWindow& mw) {
-  ++g_updates;
+  ++mw.guideWork.pending;
   GuideUpdateRequest request = RequestOf(mw);
   GuideUpdateUi ui = UiOf(mw, request);
-  std::thread(RunUpdate, std::move(request), std::move(ui), mw.form.Control(kPbTransfer)).detach();
+  std::thread(RunUpdate, std::move(request), std::move(ui), mw.form.Control(kPbTransfer), &mw.guideWork).detach();
 }
 
 void RunGuideUpdateAndWait(MainWindow& mw) {
   StartGuideUpdate(mw);
-  WaitForGuideUpdates();
+  WaitForGuideUpdates(mw);
   // The update's last hand-overs were queued before it ended: run them.
   PumpPendingMessages();
 }
 
-void WaitForGuideUpdates() {
-  while (g_updates > 0) {
+void WaitForGuideUpdates(MainWindow& mw) {
+  while (mw.guideWork.pending > 0) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     PumpPendingMessages();
   }

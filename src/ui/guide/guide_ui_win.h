@@ -41,6 +41,6 @@ void StartGuideUpdate(MainWindow& mw);
 // windows (and the update's own hand-overs) going, until it is over.
 void RunGuideUpdateAndWait(MainWindow& mw);
 // Waits, keeping the windows alive, until no update runs (the shut-down).
-void WaitForGuideUpdates();
+void WaitForGuideUpdates(MainWindow& mw);
 
 }  // namespace strevo

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,12 @@ enum : UINT_PTR {
   kStatusTimer = 1, kChannelMenuTimer = 2, kSchedulerTimer = 3, kStartPlayTimer = 4, kOsdTimer = 5, kCursorTimer = 6
 };
 inline constexpr UINT kChannelMenuRefreshMs = 100000;
+
+// Guide updates and readings of the kept guide on their workers.
+struct GuideWork {
+  std::mutex run;
+  std::atomic<int> pending{0};
+};
 
 // The playback state (current MRL, DirectShow mode, channel list, settings
 // values...) is the record's base, so the playback operations take it without
@@ -113,6 +121,13 @@ struct MainWindow : PlayerState {
   std::vector<XmltvListChannel> xmltvReadFor, xmltvReadingFor;
   bool xmltvReading = false;
   unsigned xmltvGeneration = 0;
+  // Guide updates and readings of the kept guide under way or waiting on
+  // their workers; `run` lets them go one after the other.
+  GuideWork guideWork;
+  // The channel list box's own procedure, which the list's hands on to.
+  WNDPROC listBoxProc = nullptr;
+  // Engine windows being disabled by a worker; none is started while one runs.
+  std::atomic<bool> disablingEngineWindows{false};
   int adjustSelector = 0;
   bool startupFinished = false;
   bool closeAfterStartup = false;  // a close request came while start-up ran

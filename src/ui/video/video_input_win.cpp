@@ -244,9 +244,6 @@ LRESULT CALLBACK PassMouseProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
   return DefSubclassProc(h, msg, wp, lp);
 }
 
-// Engine windows being disabled by a worker; none is started while one runs.
-std::atomic<bool> g_disabling{false};
-
 LRESULT CALLBACK StripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
   if (msg == WM_LBUTTONDOWN) {
     OnStripPress(*reinterpret_cast<MainWindow*>(data), GET_X_LPARAM(lp));
@@ -272,19 +269,19 @@ void InstallInputHandlers(MainWindow& mw) {
 // change is sent to the engine's thread, which the player's windows must
 // never wait on, so a worker makes it.
 void LetMouseThroughEngineWindows(MainWindow& mw) {
-  if (!mw.enginePanel || g_disabling) return;
+  if (!mw.enginePanel || mw.disablingEngineWindows) return;
   std::vector<HWND> enabled;
   for (HWND h = GetWindow(mw.enginePanel, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
     if (IsWindowEnabled(h) && GetWindowThreadProcessId(h, nullptr) != GetCurrentThreadId()) enabled.push_back(h);
   if (enabled.empty()) return;
-  g_disabling = true;
+  mw.disablingEngineWindows = true;
   try {
-    std::thread([enabled] {
+    std::thread([enabled, &flag = mw.disablingEngineWindows] {
       for (HWND h : enabled) EnableWindow(h, FALSE);
-      g_disabling = false;
+      flag = false;
     }).detach();
   } catch (const std::system_error&) {
-    g_disabling = false;  // no thread now: the next tick tries again
+    mw.disablingEngineWindows = false;  // no thread now: the next tick tries again
   }
 }
 
