@@ -108,12 +108,13 @@ class BackgroundRecorder(E2ETestCase):
         folder = self.folder('minute')
         target = os.path.join(folder, 'minute.ts')
         inst = self.install()
+        inst.enable_log()  # seen once: no window within 20 s; the log tells what the recorder did
         clock = {'STREVO_CLOCK': time.strftime('%Y-%m-%dT%H:%M:%S') + '*%d' % speed}
         sent_before = sender.sent
         proc = self.start(inst, '/bgrec', 'udp://@%s:5016' % GROUP, 'ts', winpath(target), '1', 'Minute',
                           '127.0.0.1', '-1', env=clock)
         rec = wait_window('obj_Form', 'Background recording', 20)
-        self.assertIsNotNone(rec)
+        self.assertIsNotNone(rec, (proc.poll(), inst.log_lines()))
         self.assertTrue(wait_until(lambda: re.search(r'Length\t: \[\d+ Mb\] 00:00:\d\d / 00:01:00$', status(rec)),
                                    15), status(rec))
         self.assertEqual(self.wait_exit(proc, 40), 0, 'the recorder did not end after its minute')
