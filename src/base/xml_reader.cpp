@@ -36,6 +36,28 @@ uint32_t NumericReference(std::string_view digits) {
   return allowed ? v : 0;
 }
 
+// Just past the ">" that ends a "<!DOCTYPE" begun before `from`, or npos: its
+// internal subset in brackets, and quoted texts, may hold ">".
+size_t DoctypeEnd(std::string_view text, size_t from) {
+  int brackets = 0;
+  char quote = 0;
+  for (size_t i = from; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '[') {
+      ++brackets;
+    } else if (c == ']') {
+      --brackets;
+    } else if (c == '>' && brackets <= 0) {
+      return i + 1;
+    }
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 void AppendXmlText(std::string& out, std::string_view raw) {
@@ -123,24 +145,7 @@ bool XmlReader::NodeIsWhole() const {
     if (rest.starts_with("<!--")) return rest.find("-->", 4) != std::string_view::npos;
     if (rest.size() < kCdata.size()) return false;
     if (rest.starts_with(kCdata)) return stack_.empty() || textIsWhole();
-    // A document type: its internal subset in brackets may hold ">".
-    int brackets = 0;
-    char quote = 0;
-    for (size_t i = 2; i < rest.size(); ++i) {
-      const char c = rest[i];
-      if (quote) {
-        if (c == quote) quote = 0;
-      } else if (c == '"' || c == '\'') {
-        quote = c;
-      } else if (c == '[') {
-        ++brackets;
-      } else if (c == ']') {
-        --brackets;
-      } else if (c == '>' && brackets <= 0) {
-        return true;
-      }
-    }
-    return false;
+    return DoctypeEnd(rest, 2) != std::string_view::npos;
   }
   // A tag ends at the first ">" outside its quoted values.
   for (size_t i = 1;;) {
@@ -172,25 +177,13 @@ bool XmlReader::SkipPast(std::string_view terminator) {
 }
 
 bool XmlReader::SkipDoctype() {
-  // "<!DOCTYPE" with an internal subset in brackets, which may hold ">".
-  int brackets = 0;
-  char quote = 0;
-  for (; pos_ < doc_.size(); ++pos_) {
-    const char c = doc_[pos_];
-    if (quote) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '[') {
-      ++brackets;
-    } else if (c == ']') {
-      --brackets;
-    } else if (c == '>' && brackets <= 0) {
-      ++pos_;
-      return true;
-    }
+  const size_t end = DoctypeEnd(doc_, pos_);
+  if (end == std::string_view::npos) {
+    pos_ = doc_.size();
+    return false;
   }
-  return false;
+  pos_ = end;
+  return true;
 }
 
 XmlNode XmlReader::Next() {
